@@ -1,0 +1,35 @@
+#pragma once
+
+#include "searchendpoints.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <atomic>
+
+struct RankingLine
+{
+    QString keyword;
+    QString address;
+};
+
+// Cuts a ranking line at its first "http": keyword before it (trimmed),
+// address "http" + the trimmed text up to the next "http".
+RankingLine splitRankingLine(const QString &line);
+
+// Byte-wise Levenshtein distance.
+int titleDistance(const QByteArray &a, const QByteArray &b);
+
+// The final address behind a Baidu redirect link, "异常" when resolving
+// fails, or the link unchanged when it is no redirect link.
+QString resolveLink(const QString &link, const SearchEndpoints &endpoints = SearchEndpoints(),
+                    const std::atomic<bool> *abortFlag = nullptr);
+
+// The position of the address among the first 30 desktop results for the keyword.
+QString searchDesktopRank(const QString &keyword, const QString &title, const QString &address,
+                          const QString &status, const SearchEndpoints &endpoints = SearchEndpoints(),
+                          const std::atomic<bool> *abortFlag = nullptr);
+
+// One ranking line against Baidu's desktop results; the ranking result string.
+QString rankDesktop(const QString &line, const SearchEndpoints &endpoints = SearchEndpoints(),
+                    const std::atomic<bool> *abortFlag = nullptr);

@@ -1,0 +1,98 @@
+#pragma once
+
+#include "searchendpoints.h"
+#include "rankingrun.h"
+
+#include <QFutureWatcher>
+#include <QList>
+#include <QString>
+#include <QWidget>
+
+class QAbstractButton;
+class QButtonGroup;
+class QToolButton;
+class SlcxThread;
+
+namespace Ui {
+class UIDemo08;
+}
+
+// The application's one working window: a frameless frame with its own title
+// bar, top and left navigation, the home page, the inclusion and ranking query
+// pages (editor, run control, result table, export) and the help page.
+// Slots are implemented by concern: uidemo08.cpp (frame and navigation),
+// uidemo08_editor.cpp, uidemo08_runcontrol.cpp, uidemo08_export.cpp and
+// uidemo08_pages.cpp (help and home page).
+class UIDemo08 : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit UIDemo08(QWidget *parent = nullptr);
+    ~UIDemo08() override;
+
+    // Test seam, not reachable from the window: where the checks send their requests.
+    void setSearchEndpoints(const SearchEndpoints &endpoints);
+    SearchEndpoints searchEndpoints() const;
+
+    QString currentDeviceMode() const { return deviceMode; }
+
+signals:
+    void sendTotalShoulu(int hits);
+    void pmsendTotalShoulu(int hits);
+    void pmcxCancel();
+
+private slots:
+    // Frame and navigation.
+    void initForm();
+    void buttonClick();
+    void initLeftMain();
+    void initLeftConfig();
+    void leftMainClick();
+    void leftConfigClick();
+    // Help page.
+    void readHelptxt();
+    // Input editor.
+    void showHanghao();
+    void textAreaChanged();
+    void getCurrentHanghao();
+    // Run control.
+    void showResult();
+    void changeSate();
+    void pmchangeSate();
+    // Title bar.
+    void on_btnMenu_Min_clicked();
+    void on_btnMenu_Max_clicked();
+    void on_btnMenu_Close_clicked();
+    // Query pages (the "_2" twins are connected explicitly).
+    void on_clearBtn_clicked();
+    void on_stopBtn_clicked();
+    void on_fanhuiBtn_clicked();
+    void on_daochuBtn_clicked();
+    void receiveResult(QString theResult, int i);
+    void pmreceiveResult(int i);
+    void threadClose();
+    void pmthreadClose();
+    void onButtonClicked(QAbstractButton *button);
+
+private:
+    // Home page with the advertisement panel (uidemo08_pages.cpp).
+    void initHomePage();
+
+    Ui::UIDemo08 *ui;
+    QList<int> mainNavIcons;
+    QList<QToolButton *> mainNavButtons;
+    QList<int> configNavIcons;
+    QList<QToolButton *> configNavButtons;
+    SlcxThread *inclusionWorker = nullptr;
+    int inclusionHits = 0;
+    int rankingHits = 0;
+    QString deviceMode;
+    QButtonGroup *inclusionDeviceGroup = nullptr;
+    QButtonGroup *rankingDeviceGroup = nullptr;
+    QFutureWatcher<QString> *rankingWatcher = nullptr;
+
+    // The latest ranking run; cancelling it also aborts its transfers in flight.
+    RankingRun rankingRun;
+    SearchEndpoints endpoints;
+};

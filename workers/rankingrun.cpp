@@ -1,0 +1,1 @@
+#include "rankingrun.h"

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "searchendpoints.h"
+
+#include <QString>
+#include <QStringList>
+#include <QThread>
+
+// Runs one batch of inclusion checks on its own thread, in line order:
+// mode "sjd" uses the mobile check, anything else the desktop check. Emits
+// send(result, i) per line and threadEnd() once, after the last line or
+// after an interruption request (seen between lines). One object per batch.
+class SlcxThread : public QThread
+{
+    Q_OBJECT
+
+public:
+    SlcxThread(const QStringList &lines, const QString &mode,
+               const SearchEndpoints &endpoints = SearchEndpoints());
+
+signals:
+    void send(QString result, int i);
+    void threadEnd();
+
+protected:
+    void run() override;
+
+private:
+    const QStringList m_lines;
+    const QString m_mode;
+    const SearchEndpoints m_endpoints;
+};
