@@ -2,7 +2,21 @@
 
 #include "searchendpoints.h"
 
+#include <QByteArray>
 #include <QString>
+
+// What Baidu's desktop answer page for the address itself says: status
+// "已收录"/"未收录", and for an included page its title and snapshot date.
+struct DesktopSiteVerdict
+{
+    QString status;
+    QString title;
+    QString snapshot;
+};
+
+// Judges a fetched desktop answer page (everything after the fetch). Shared
+// by the inclusion check and the desktop ranking check's site query.
+DesktopSiteVerdict judgeDesktopSitePage(const QByteArray &body);
 
 // Asks Baidu's desktop search for the address itself and returns the
 // inclusion result string: title, address, status, snapshot.

@@ -2,7 +2,22 @@
 
 #include "searchendpoints.h"
 
+#include <QByteArray>
 #include <QString>
+
+// What Baidu's mobile answer page for the address says: status "已收录",
+// "未收录" or empty (a first result is announced but its address is missing),
+// and for an included page its title and snapshot text.
+struct MobileSiteVerdict
+{
+    QString status;
+    QString title;
+    QString snapshot;
+};
+
+// Judges a fetched mobile answer page for the address (everything after the
+// fetch). Shared by the inclusion check and the mobile ranking check.
+MobileSiteVerdict judgeMobileSitePage(const QByteArray &body, const QString &address);
 
 // Asks Baidu's mobile search for the address and compares the first result's
 // address with it; returns the inclusion result string.

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// A result table as the spreadsheet report shows it: a merged title row, a
+// grey bold heading row, one row per table row, a thin black grid.
+struct ReportTable
+{
+    QString title;
+    QStringList headings;
+    QList<int> columnPixelWidths; // on-screen width of each column
+    QList<QStringList> rows;      // every cell as text
+};
+
+enum class ReportKind
+{
+    Inclusion,
+    Ranking
+};
+
+// The report title of a page kind.
+QString reportTitle(ReportKind kind);
+
+// The result table columns of a page kind as the window first shows them.
+QStringList reportHeadings(ReportKind kind);
+QList<int> initialColumnWidths(ReportKind kind);
+
+struct ReportWriteResult
+{
+    bool ok = false;
+    QString errorMessage; // why the file could not be written
+};
+
+// Writes the report as .xlsx or .xls, chosen by the path's extension (any
+// other extension is refused). On failure nothing is left at path.
+ReportWriteResult writeReport(const QString &path, const ReportTable &table);
