@@ -1,1 +1,25 @@
 #include "slcxthread.h"
+
+#include "desktopinclusioncheck.h"
+#include "mobileinclusioncheck.h"
+
+namespace {
+const QString kMobileMode = QStringLiteral("sjd");
+}
+
+SlcxThread::SlcxThread(const QStringList &lines, const QString &mode, const SearchEndpoints &endpoints)
+    : QThread(nullptr), m_lines(lines), m_mode(mode), m_endpoints(endpoints)
+{
+}
+
+void SlcxThread::run()
+{
+    const auto check = m_mode == kMobileMode ? mobileInclusionCheck : desktopInclusionCheck;
+    for (int i = 0; i < m_lines.size(); ++i) {
+        if (isInterruptionRequested())
+            break;
+        const QString line = m_lines.at(i);
+        emit send(check(line, m_endpoints), i);
+    }
+    emit threadEnd();
+}
