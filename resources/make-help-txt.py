@@ -1,0 +1,17 @@
+#!/usr/bin/python3
+# Writes help.txt, the help page's usage notes: GBK, CR LF line ends, two empty
+# lines between notes and no line end after the last one (the reader adds it).
+import pathlib
+
+SLASH_NOTE = "请注意 网址结尾带斜杠和不带斜杠，部分时候百度搜索结果并不相同，所以工具查询结果也不相同"
+NOTES = [
+    "1，收录查询请输入完整网址（例如：http://www.example.com/news/2019/0312.html）",
+    "1-1，" + SLASH_NOTE,
+    "2，排名查询从EXCEL表格粘贴或者手动输入，关键词+空格+网址，（例如：百度收录查询 http://www.example.com/tools/baidu-index.html）",
+    "2-1，" + SLASH_NOTE,
+    "3，客户端（单机版）依靠你本机网络和电脑环境，请勿高频次查询，否则百度会返回异常结果",
+    "4，目前关键词挖掘和泛排名查询功能正在开发中，敬请期待！",
+]
+
+text = "\r\n\r\n\r\n".join(NOTES)
+pathlib.Path(__file__).with_name("help.txt").write_bytes(text.encode("gbk"))
