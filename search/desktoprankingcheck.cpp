@@ -1,1 +1,188 @@
 #include "desktoprankingcheck.h"
+
+#include "desktopinclusioncheck.h"
+#include "pagefetcher.h"
+#include "resultstrings.h"
+
+#include <QRegExp>
+#include <QStringList>
+
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+const QString kHttp = QStringLiteral("http");
+const QString kHttpScheme = QStringLiteral("http://");
+// Thirty results on one page.
+const QByteArray kThirtyResults = QByteArrayLiteral("&rn=30");
+
+const QString kEmOpen = QStringLiteral("<em>");
+const QString kEmClose = QStringLiteral("</em>");
+const QString kEllipsis = QStringLiteral("...");
+const QString kHeadingPattern = QStringLiteral("<h3 class=\"(.*)\"><a(.*)>(.*)</a></h3>");
+const QString kHrefPattern = QStringLiteral("href = \"(.*)\"");
+// A link text dropped by the title filter; never a redirect link, never an address.
+const QString kDroppedLink = QStringLiteral("0");
+
+// Headings further than this from the page's title are not the page.
+constexpr int kMaxTitleDistance = 20;
+
+QRegExp minimalPattern(const QString &pattern)
+{
+    QRegExp expression(pattern, Qt::CaseSensitive, QRegExp::RegExp);
+    expression.setMinimal(true);
+    return expression;
+}
+
+struct Heading
+{
+    QString text;
+    QString link;
+};
+
+// Every heading of the keyword page, in page order; each scan resumes after the previous match.
+std::vector<Heading> scanHeadings(const QString &text)
+{
+    std::vector<Heading> headings;
+    QRegExp heading = minimalPattern(kHeadingPattern);
+    int offset = 0;
+    while ((offset = heading.indexIn(text, offset)) >= 0) {
+        QString headingText = heading.cap(3);
+        headingText.remove(kEllipsis, Qt::CaseSensitive);
+        headings.push_back({headingText, heading.cap(2)});
+        // An empty match cannot happen (the pattern has fixed text), so this always advances.
+        offset += heading.matchedLength();
+    }
+    return headings;
+}
+
+} // namespace
+
+RankingLine splitRankingLine(const QString &line)
+{
+    RankingLine parts;
+    const QStringList pieces = line.split(kHttp, Qt::KeepEmptyParts, Qt::CaseSensitive);
+    if (pieces.size() > 1) {
+        parts.keyword = pieces.at(0).trimmed();
+        parts.address = kHttp % pieces.at(1).trimmed();
+        return parts;
+    }
+    // "http" only in another letter case: cut there so the row shows what was
+    // typed; the address then does not start with "http" and the checks report
+    // the line as failed instead of ranking an address Baidu never returns.
+    const int cut = line.indexOf(kHttp, 0, Qt::CaseInsensitive);
+    if (cut < 0) {
+        parts.keyword = line.trimmed();
+        return parts;
+    }
+    parts.keyword = line.left(cut).trimmed();
+    parts.address = line.mid(cut).trimmed();
+    return parts;
+}
+
+bool isRankableAddress(const QString &address)
+{
+    return address.startsWith(kHttp, Qt::CaseSensitive);
+}
+
+int titleDistance(const QByteArray &a, const QByteArray &b)
+{
+    if (a.isEmpty())
+        return b.size();
+    if (b.isEmpty())
+        return a.size();
+    // Two rows of the table are enough: each row only reads the one above.
+    std::vector<int> above(std::size_t(b.size()) + 1);
+    std::vector<int> current(above.size());
+    for (std::size_t column = 0; column < above.size(); ++column)
+        above[column] = int(column);
+    for (int row = 1; row <= a.size(); ++row) {
+        current[0] = row;
+        for (int column = 1; column <= b.size(); ++column) {
+            const int substitution = above[std::size_t(column - 1)] + (a.at(row - 1) == b.at(column - 1) ? 0 : 1);
+            current[std::size_t(column)] =
+                std::min({substitution, above[std::size_t(column)] + 1, current[std::size_t(column - 1)] + 1});
+        }
+        std::swap(above, current);
+    }
+    return above[std::size_t(b.size())];
+}
+
+QString resolveLink(const QString &link, const SearchEndpoints &endpoints, const std::atomic<bool> *abortFlag)
+{
+    if (!link.contains(QString::fromUtf8(endpoints.redirectLink), Qt::CaseInsensitive))
+        return link;
+    const FetchResult resolved = fetchPage(link.toUtf8(), FetchProfile::LinkResolve, abortFlag);
+    if (!resolved.ok)
+        return ResultText::kFailed;
+    return resolved.finalAddress;
+}
+
+QString searchDesktopRank(const QString &keyword, const QString &title, const QString &address,
+                          const QString &status, const SearchEndpoints &endpoints,
+                          const std::atomic<bool> *abortFlag)
+{
+    if (status == ResultText::kNotIncluded)
+        return ResultText::kPositionNotSearched;
+    QString bareAddress = address;
+    bareAddress.remove(kHttpScheme, Qt::CaseSensitive);
+
+    const FetchResult page = fetchPage(requestAddress(endpoints.desktopSearch, keyword) + kThirtyResults,
+                                       FetchProfile::RankingDesktop, abortFlag);
+    // A robot check or an error page lists no results: "30+" would be a false answer.
+    if (isUnusableSearchPage(page))
+        return ResultText::kFailed;
+
+    QString text = QString::fromUtf8(page.body.constData(), page.body.size());
+    text.remove(kEmOpen, Qt::CaseSensitive);
+    text.remove(kEmClose, Qt::CaseSensitive);
+    std::vector<Heading> headings = scanHeadings(text);
+
+    QString position;
+    const QByteArray titleBytes = title.toUtf8();
+    QRegExp href = minimalPattern(kHrefPattern);
+    for (std::size_t i = 0; i < headings.size(); ++i) {
+        Heading &heading = headings[i];
+        const QByteArray headingBytes = heading.text.toUtf8();
+        // The length difference bounds the distance from below; skip the table when it already decides.
+        const int distance = std::abs(titleBytes.size() - headingBytes.size()) > kMaxTitleDistance
+                                 ? kMaxTitleDistance + 1
+                                 : titleDistance(titleBytes, headingBytes);
+        if (distance > kMaxTitleDistance)
+            heading.link = kDroppedLink;
+        if (distance == 0)
+            position = QString::number(i + 1);
+        if (href.indexIn(heading.link, 0) >= 0)
+            heading.link = href.cap(1);
+    }
+
+    // No early exit: the last heading whose link leads to the address wins.
+    for (std::size_t i = 0; i < headings.size(); ++i) {
+        QString resolved = resolveLink(headings[i].link, endpoints, abortFlag);
+        resolved.remove(kHttpScheme, Qt::CaseSensitive);
+        if (resolved == bareAddress)
+            position = QString::number(i + 1);
+    }
+    return position.isEmpty() ? ResultText::kPositionBeyond : position;
+}
+
+QString rankDesktop(const QString &line, const SearchEndpoints &endpoints, const std::atomic<bool> *abortFlag)
+{
+    const RankingLine parts = splitRankingLine(line);
+    const auto failed = [&parts] {
+        return rankingResult(parts.keyword, parts.address, ResultText::kFailed, QString(), QString());
+    };
+    if (!isRankableAddress(parts.address))
+        return failed();
+
+    const FetchResult site =
+        fetchPage(requestAddress(endpoints.desktopSearch, parts.address), FetchProfile::RankingDesktop, abortFlag);
+    if (isUnusableSearchPage(site))
+        return failed();
+    const DesktopSiteVerdict verdict = judgeDesktopSitePage(site.body);
+    const QString position =
+        searchDesktopRank(parts.keyword, verdict.title, parts.address, verdict.status, endpoints, abortFlag);
+    return rankingResult(parts.keyword, parts.address, verdict.status, position, verdict.snapshot);
+}

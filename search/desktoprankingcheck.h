@@ -15,7 +15,12 @@ struct RankingLine
 
 // Cuts a ranking line at its first "http": keyword before it (trimmed),
 // address "http" + the trimmed text up to the next "http".
+// A line with "http" only in another letter case is cut there instead, and
+// its address then fails isRankableAddress.
 RankingLine splitRankingLine(const QString &line);
+
+// Whether the checks search for this address: it starts with "http" as written.
+bool isRankableAddress(const QString &address);
 
 // Byte-wise Levenshtein distance.
 int titleDistance(const QByteArray &a, const QByteArray &b);
