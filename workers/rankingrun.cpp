@@ -1,1 +1,67 @@
 #include "rankingrun.h"
+
+#include "desktoprankingcheck.h"
+#include "mobilerankingcheck.h"
+
+#include <QObject>
+#include <QtConcurrent/QtConcurrentMap>
+
+namespace {
+
+const QString kDesktopMode = QStringLiteral("dnd");
+
+// The per-line function handed to QtConcurrent: one check, the run's
+// endpoints and the run's own abort flag.
+struct RankLine
+{
+    using result_type = QString;
+
+    bool desktop;
+    SearchEndpoints endpoints;
+    std::shared_ptr<std::atomic<bool>> abort;
+
+    QString operator()(const QString &line) const
+    {
+        return desktop ? rankDesktop(line, endpoints, abort.get()) : rankMobile(line, endpoints, abort.get());
+    }
+};
+
+} // namespace
+
+RankingRun::RankingRun() = default;
+
+RankingRun RankingRun::start(const QStringList &lines, const QString &deviceMode, const SearchEndpoints &endpoints)
+{
+    RankingRun run;
+    run.m_abort = std::make_shared<std::atomic<bool>>(false);
+    run.m_future = QtConcurrent::mapped(lines, RankLine{deviceMode == kDesktopMode, endpoints, run.m_abort});
+    return run;
+}
+
+void RankingRun::cancel()
+{
+    // A finished run keeps its results; only a running one is stopped.
+    if (!m_abort || m_future.isFinished())
+        return;
+    m_abort->store(true);
+    m_future.cancel();
+}
+
+void RankingRun::cancelAndWait()
+{
+    cancel();
+    m_future.waitForFinished();
+}
+
+bool connectRankingWatcher(QFutureWatcher<QString> *watcher, QObject *window, QObject *progressBar)
+{
+    bool connected = true;
+    connected &= bool(QObject::connect(watcher, SIGNAL(finished()), window, SLOT(pmthreadClose())));
+    connected &= bool(QObject::connect(watcher, SIGNAL(resultReadyAt(int)), window, SLOT(pmreceiveResult(int)),
+                                       Qt::QueuedConnection));
+    connected &= bool(
+        QObject::connect(watcher, SIGNAL(progressRangeChanged(int, int)), progressBar, SLOT(setRange(int, int))));
+    connected &=
+        bool(QObject::connect(watcher, SIGNAL(progressValueChanged(int)), progressBar, SLOT(setValue(int))));
+    return connected;
+}

@@ -3,15 +3,21 @@
 #include "searchendpoints.h"
 
 #include <QFuture>
+#include <QFutureWatcher>
 #include <QString>
 #include <QStringList>
 
 #include <atomic>
 #include <memory>
 
+class QObject;
+
 // One ranking batch: rankDesktop ("dnd") or rankMobile (any other mode)
 // mapped over the prepared lines on the global thread pool. Result i of the
 // future belongs to line i. Copies share the same run.
+//
+// Stop a run through cancel()/cancelAndWait(), not through the watcher's or
+// the future's own cancel(): only these abort the run's transfers in flight.
 class RankingRun
 {
 public:
@@ -25,6 +31,7 @@ public:
 
     // No further line starts, and transfers in flight for this run (only) are
     // aborted, so the lines in progress return at once; their results are dropped.
+    // Harmless on a finished run: its results stay readable.
     void cancel();
     // cancel(), then wait until the lines in progress have returned.
     void cancelAndWait();
@@ -33,3 +40,12 @@ private:
     QFuture<QString> m_future;
     std::shared_ptr<std::atomic<bool>> m_abort;
 };
+
+// Makes the connections through which the window follows a run, in this order:
+//   watcher finished()                    -> window pmthreadClose()
+//   watcher resultReadyAt(int)            -> window pmreceiveResult(int), queued
+//   watcher progressRangeChanged(int,int) -> progressBar setRange(int,int)
+//   watcher progressValueChanged(int)     -> progressBar setValue(int)
+// Connected by signature, so any QObject with those slots can stand in for the
+// window or the bar. Call before setFuture. Returns false when a connection failed.
+bool connectRankingWatcher(QFutureWatcher<QString> *watcher, QObject *window, QObject *progressBar);
