@@ -5,6 +5,7 @@
 
 #include <QFutureWatcher>
 #include <QList>
+#include <QRect>
 #include <QString>
 #include <QWidget>
 
@@ -95,4 +96,8 @@ private:
     // The latest ranking run; cancelling it also aborts its transfers in flight.
     RankingRun rankingRun;
     SearchEndpoints endpoints;
+
+    // Frame: the window is maximised by geometry, never by the window system.
+    bool m_maximized = false;
+    QRect m_normalGeometry;
 };

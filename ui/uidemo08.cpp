@@ -1,0 +1,328 @@
+// Frame, navigation and construction of the main window.
+#include "uidemo08.h"
+#include "ui_uidemo08.h"
+
+#include "iconhelper.h"
+#include "slcxthread.h"
+#include "stylesheet.h"
+
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QIcon>
+#include <QPixmap>
+#include <QScreen>
+#include <QTableWidget>
+#include <QToolButton>
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+const QString kDesktopMode = QStringLiteral("dnd");
+const QString kMobileMode = QStringLiteral("sjd");
+
+const QString kWindowIcon = QStringLiteral(":/images/quillane.ico");
+const QString kStyleSheetName = QStringLiteral("blue.css");
+const QString kTitleFont = QStringLiteral("Microsoft Yahei");
+constexpr int kTitlePointSize = 19;
+
+// Top navigation: the button texts decide the page.
+const QString kTopMain = QStringLiteral("查收录排名");
+const QString kTopConfig = QStringLiteral("关键词挖掘");
+const QString kTopNewFeature = QStringLiteral("新功能待定");
+const QString kTopData = QStringLiteral("泛排名查询");
+const QString kTopHelp = QStringLiteral("帮助手册");
+const QString kTopExit = QStringLiteral("用户退出");
+constexpr int kTopIconSize = 32;
+constexpr int kTopMinimumWidth = 85;
+
+enum StackedPage { MainPage = 0, ConfigPage = 1, PlaceholderPage = 2, HelpPage = 3 };
+
+// Left navigation texts.
+const QString kLeftInclusion = QStringLiteral("百度收录查询");
+const QString kLeftRanking = QStringLiteral("百度排名查询");
+
+const QString kLeftButtonHeight =
+    QStringLiteral("QWidget[flag=\"left\"] QAbstractButton{min-height:%1px;max-height:%1px;}");
+constexpr int kMainBarButtonHeight = 60;
+constexpr int kConfigBarButtonHeight = 20;
+
+const QString kSideLeft = QStringLiteral("left");
+const QString kBorderColour = QStringLiteral("#cccccc");
+const QString kIdleBackground = QStringLiteral("#bbd7f7");
+const QString kActiveBackground = QStringLiteral("#accdf2");
+const QString kIdleText = QStringLiteral("#54626F");
+const QString kActiveText = QStringLiteral("#FDFDFD");
+
+// FontAwesome 4.7 code points.
+constexpr ushort kGlyphMinus = 0xF068;
+constexpr ushort kGlyphPlus = 0xF067;
+constexpr ushort kGlyphCross = 0xF00D;
+constexpr int kTitleGlyphSize = 12;
+constexpr int kGlyphSearch = 0xF002;
+constexpr int kGlyphList = 0xF03A;
+constexpr int kGlyphFont = 0xF031;
+
+void setUpResultTable(QTableWidget *table, const QList<int> &widths, const QStringList &headers)
+{
+    table->setRowCount(1);
+    table->setColumnCount(widths.size());
+    for (int column = 0; column < widths.size(); ++column)
+        table->setColumnWidth(column, widths.at(column));
+    table->setHorizontalHeaderLabels(headers);
+    table->hide();
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+}
+
+} // namespace
+
+UIDemo08::UIDemo08(QWidget *parent)
+    : QWidget(parent)
+    , ui(new Ui::UIDemo08)
+    , deviceMode(kDesktopMode)
+{
+    ui->setupUi(this);
+
+    initForm();
+    initLeftMain();
+    initLeftConfig();
+    readHelptxt();
+    loadStyleSheet(kStyleSheetName);
+    initHomePage();
+
+    inclusionDeviceGroup = new QButtonGroup(this);
+    rankingDeviceGroup = new QButtonGroup(this);
+
+    for (QWidget *widget : {static_cast<QWidget *>(ui->progressBar), static_cast<QWidget *>(ui->daochuBtn),
+                            static_cast<QWidget *>(ui->fanhuiBtn), static_cast<QWidget *>(ui->stopBtn),
+                            static_cast<QWidget *>(ui->tShuru), static_cast<QWidget *>(ui->tShoulu),
+                            static_cast<QWidget *>(ui->twuShoulu), static_cast<QWidget *>(ui->tShoululv)})
+        widget->hide();
+    ui->pcRbtn->setChecked(true);
+    inclusionDeviceGroup->setExclusive(true);
+    inclusionDeviceGroup->addButton(ui->pcRbtn);
+    inclusionDeviceGroup->addButton(ui->sjRbtn);
+
+    for (QWidget *widget : {static_cast<QWidget *>(ui->progressBar_2), static_cast<QWidget *>(ui->daochuBtn_2),
+                            static_cast<QWidget *>(ui->fanhuiBtn_2), static_cast<QWidget *>(ui->stopBtn_2),
+                            static_cast<QWidget *>(ui->tShuru_2), static_cast<QWidget *>(ui->tShoulu_2),
+                            static_cast<QWidget *>(ui->twuShoulu_2), static_cast<QWidget *>(ui->tShoululv_2)})
+        widget->hide();
+    ui->pcRbtn_2->setChecked(true);
+    rankingDeviceGroup->setExclusive(true);
+    rankingDeviceGroup->addButton(ui->pcRbtn_2);
+    rankingDeviceGroup->addButton(ui->sjRbtn_2);
+
+    ui->tabWidget->clear();
+    ui->tabWidget->addTab(ui->homeTab, tr("当前位置：首页"));
+
+    setUpResultTable(ui->resultList, {270, 370, 60, 100},
+                     {tr("标题"), tr("网址"), tr("收录"), tr("快照")});
+    connect(ui->urlsList, &QPlainTextEdit::textChanged, this, &UIDemo08::showHanghao);
+    connect(ui->hangHao->document(), &QTextDocument::contentsChanged, this, &UIDemo08::textAreaChanged);
+    connect(ui->urlsList, &QPlainTextEdit::cursorPositionChanged, this, &UIDemo08::getCurrentHanghao);
+    connect(ui->slcxBtn, &QPushButton::clicked, this, &UIDemo08::showResult);
+    connect(this, &UIDemo08::sendTotalShoulu, this, &UIDemo08::changeSate);
+    connect(inclusionDeviceGroup, QOverload<QAbstractButton *>::of(&QButtonGroup::buttonClicked), this,
+            &UIDemo08::onButtonClicked);
+
+    setUpResultTable(ui->resultList_2, {265, 350, 60, 40, 85},
+                     {tr("关键词"), tr("网址"), tr("收录"), tr("排名"), tr("快照")});
+    connect(ui->urlsList_2, &QPlainTextEdit::textChanged, this, &UIDemo08::showHanghao);
+    connect(ui->hangHao_2->document(), &QTextDocument::contentsChanged, this, &UIDemo08::textAreaChanged);
+    connect(ui->urlsList_2, &QPlainTextEdit::cursorPositionChanged, this, &UIDemo08::getCurrentHanghao);
+    connect(ui->slcxBtn_2, &QPushButton::clicked, this, &UIDemo08::showResult);
+    connect(this, &UIDemo08::pmsendTotalShoulu, this, &UIDemo08::pmchangeSate);
+    connect(rankingDeviceGroup, QOverload<QAbstractButton *>::of(&QButtonGroup::buttonClicked), this,
+            &UIDemo08::onButtonClicked);
+    connect(ui->fanhuiBtn_2, &QPushButton::clicked, this, &UIDemo08::on_fanhuiBtn_clicked);
+    connect(ui->stopBtn_2, &QPushButton::clicked, this, &UIDemo08::on_stopBtn_clicked);
+    connect(ui->clearBtn_2, &QPushButton::clicked, this, &UIDemo08::on_clearBtn_clicked);
+    connect(ui->daochuBtn_2, &QPushButton::clicked, this, &UIDemo08::on_daochuBtn_clicked);
+}
+
+UIDemo08::~UIDemo08()
+{
+    // Ranking lines still running would report into a window that is gone.
+    rankingRun.cancelAndWait();
+    if (inclusionWorker)
+        inclusionWorker->requestInterruption();
+    delete ui;
+}
+
+void UIDemo08::setSearchEndpoints(const SearchEndpoints &searchEndpoints)
+{
+    endpoints = searchEndpoints;
+}
+
+SearchEndpoints UIDemo08::searchEndpoints() const
+{
+    return endpoints;
+}
+
+void UIDemo08::initForm()
+{
+    setProperty("form", true);
+    setProperty("canMove", true);
+    setWindowFlags(Qt::FramelessWindowHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint);
+
+    ui->labIco->setPixmap(QPixmap(kWindowIcon));
+
+    IconHelper *icons = IconHelper::instance();
+    icons->setButtonGlyph(ui->btnMenu_Min, QChar(kGlyphMinus), kTitleGlyphSize);
+    icons->setButtonGlyph(ui->btnMenu_Max, QChar(kGlyphPlus), kTitleGlyphSize);
+    icons->setButtonGlyph(ui->btnMenu_Close, QChar(kGlyphCross), kTitleGlyphSize);
+
+    ui->widgetTitle->setProperty("form", QStringLiteral("title"));
+    ui->widgetTop->setProperty("nav", QStringLiteral("top"));
+
+    ui->labTitle->setText(tr("Quillane工具    "));
+    ui->labTitle->setFont(QFont(kTitleFont, kTitlePointSize));
+    setWindowTitle(ui->labTitle->text());
+
+    const QList<QToolButton *> topButtons = ui->widgetTop->findChildren<QToolButton *>();
+    for (QToolButton *button : topButtons) {
+        button->setIconSize(QSize(kTopIconSize, kTopIconSize));
+        button->setMinimumWidth(kTopMinimumWidth);
+        button->setCheckable(true);
+        connect(button, &QToolButton::clicked, this, &UIDemo08::buttonClick);
+    }
+    ui->btnMain->click();
+
+    ui->widgetLeftMain->setProperty("flag", kSideLeft);
+    ui->widgetLeftConfig->setProperty("flag", kSideLeft);
+    ui->page1->setStyleSheet(kLeftButtonHeight.arg(kMainBarButtonHeight));
+    ui->page2->setStyleSheet(kLeftButtonHeight.arg(kConfigBarButtonHeight));
+}
+
+void UIDemo08::buttonClick()
+{
+    auto *clicked = qobject_cast<QToolButton *>(sender());
+    if (!clicked)
+        return;
+
+    const QList<QToolButton *> topButtons = ui->widgetTop->findChildren<QToolButton *>();
+    for (QToolButton *button : topButtons)
+        button->setChecked(button == clicked);
+
+    const QString name = clicked->text();
+    if (name == kTopMain) {
+        ui->stackedWidget->setCurrentIndex(MainPage);
+    } else if (name == kTopConfig) {
+        ui->stackedWidget->setCurrentIndex(ConfigPage);
+    } else if (name == kTopNewFeature || name == kTopData) {
+        ui->stackedWidget->setCurrentIndex(PlaceholderPage);
+    } else if (name == kTopHelp) {
+        ui->stackedWidget->setCurrentIndex(HelpPage);
+    } else if (name == kTopExit) {
+        // Ends at once, also with a query running: no static destructors
+        // racing the worker threads, only the pending output is written.
+        std::fflush(nullptr);
+        ::_exit(0);
+    }
+}
+
+void UIDemo08::initLeftMain()
+{
+    mainNavIcons << kGlyphSearch << kGlyphList;
+    mainNavButtons << ui->tbtnMain1 << ui->tbtnMain2;
+    for (QToolButton *button : qAsConst(mainNavButtons)) {
+        button->setCheckable(true);
+        button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        connect(button, &QToolButton::clicked, this, &UIDemo08::leftMainClick);
+    }
+    IconHelper::instance()->styleNavigationBar(ui->widgetLeftMain, mainNavButtons, mainNavIcons, 15, 35, 25,
+                                               kSideLeft, 2, kBorderColour, kIdleBackground,
+                                               kActiveBackground, kIdleText, kActiveText);
+    ui->tbtnMain1->click();
+}
+
+void UIDemo08::initLeftConfig()
+{
+    configNavIcons << kGlyphFont;
+    configNavButtons << ui->tbtnConfig1;
+    IconHelper::instance()->styleNavigationBar(ui->widgetLeftConfig, configNavButtons, configNavIcons, 10, 20,
+                                               15, kSideLeft, 5, kBorderColour, kIdleBackground,
+                                               kActiveBackground, kIdleText, kActiveText);
+    ui->tbtnConfig1->click();
+}
+
+void UIDemo08::leftMainClick()
+{
+    auto *clicked = qobject_cast<QToolButton *>(sender());
+    IconHelper *icons = IconHelper::instance();
+    for (QToolButton *button : qAsConst(mainNavButtons)) {
+        const bool active = button == clicked;
+        button->setChecked(active);
+        button->setIcon(QIcon(icons->stateGlyph(button, !active)));
+    }
+    if (!clicked)
+        return;
+
+    const QString name = clicked->text();
+    if (name == kLeftInclusion) {
+        ui->tabWidget->clear();
+        ui->tabWidget->addTab(ui->slcxTab, tr("当前位置：百度收录查询"));
+    } else if (name == kLeftRanking) {
+        ui->tabWidget->clear();
+        ui->tabWidget->addTab(ui->pmcxTab, tr("当前位置：百度排名查询"));
+    }
+}
+
+void UIDemo08::leftConfigClick()
+{
+    auto *clicked = qobject_cast<QToolButton *>(sender());
+    IconHelper *icons = IconHelper::instance();
+    for (QToolButton *button : qAsConst(configNavButtons)) {
+        const bool active = button == clicked;
+        button->setChecked(active);
+        button->setIcon(QIcon(icons->stateGlyph(button, !active)));
+    }
+    if (clicked)
+        ui->lab2->setText(clicked->text());
+}
+
+void UIDemo08::onButtonClicked(QAbstractButton *button)
+{
+    const QString name = button->objectName();
+    ui->tabWidget->clear();
+    if (name == QLatin1String("sjRbtn")) {
+        deviceMode = kMobileMode;
+        ui->tabWidget->addTab(ui->slcxTab, tr("当前位置：百度收录查询-->>移动端收录查询"));
+    } else if (name == QLatin1String("pcRbtn")) {
+        deviceMode = kDesktopMode;
+        ui->tabWidget->addTab(ui->slcxTab, tr("当前位置：百度收录查询-->>电脑端收录查询"));
+    } else if (name == QLatin1String("pcRbtn_2")) {
+        deviceMode = kDesktopMode;
+        ui->tabWidget->addTab(ui->pmcxTab, tr("当前位置：百度排名查询-->>电脑端排名查询"));
+    } else {
+        deviceMode = kMobileMode;
+        ui->tabWidget->addTab(ui->pmcxTab, tr("当前位置：百度排名查询-->>移动端排名查询"));
+    }
+}
+
+void UIDemo08::on_btnMenu_Min_clicked()
+{
+    showMinimized();
+}
+
+void UIDemo08::on_btnMenu_Max_clicked()
+{
+    if (m_maximized) {
+        setGeometry(m_normalGeometry);
+    } else {
+        m_normalGeometry = geometry();
+        setGeometry(QGuiApplication::primaryScreen()->availableGeometry());
+    }
+    // No dragging while the window fills the work area.
+    setProperty("canMove", m_maximized);
+    m_maximized = !m_maximized;
+}
+
+void UIDemo08::on_btnMenu_Close_clicked()
+{
+    close();
+}
