@@ -1,0 +1,73 @@
+#pragma once
+
+#include "cliarguments.h"
+#include "rankingrun.h"
+#include "searchendpoints.h"
+
+#include <QElapsedTimer>
+#include <QFutureWatcher>
+#include <QList>
+#include <QObject>
+#include <QStringList>
+#include <QVector>
+
+class ProgressReporter;
+class ResultOutput;
+class SlcxThread;
+
+// Runs one command-line batch with the window's workers: SlcxThread for
+// inclusion, RankingRun for ranking. Ranking results arrive in any order, so
+// each result waits until every earlier line's result has been written.
+class BatchDriver : public QObject
+{
+    Q_OBJECT
+
+public:
+    BatchDriver(const CliOptions &options, const QStringList &lines, const SearchEndpoints &endpoints,
+                ResultOutput *output, ProgressReporter *progress, QObject *parent = nullptr);
+    ~BatchDriver() override;
+
+    void start();
+    // As the window's stop button: inclusion finishes the line in progress,
+    // ranking aborts the transfers in flight. finished() follows.
+    void stop();
+
+    bool wasStopped() const { return m_stopped; }
+    // Some line's status or position is "异常".
+    bool sawFailure() const { return m_failure; }
+    int received() const { return m_received; }
+    int hits() const { return m_hits; }
+    // The rows written, in input order.
+    QList<QStringList> rows() const { return m_rows; }
+
+signals:
+    void finished();
+
+private:
+    void acceptResult(int index, const QString &result);
+    void writeReadyRows(bool skipGaps);
+    void collectStoredRankingResults();
+    void finishRun();
+
+    const CliOptions m_options;
+    const QStringList m_lines;
+    const SearchEndpoints m_endpoints;
+    const int m_columns;
+    ResultOutput *m_output;
+    ProgressReporter *m_progress;
+
+    SlcxThread *m_thread = nullptr;
+    RankingRun m_run;
+    QFutureWatcher<QString> m_watcher;
+
+    QVector<QString> m_pending; // results waiting for an earlier line, by index
+    QVector<bool> m_arrived;
+    int m_nextToWrite = 0;
+    QList<QStringList> m_rows;
+    int m_received = 0;
+    int m_hits = 0;
+    bool m_failure = false;
+    bool m_stopped = false;
+    bool m_finished = false;
+    QElapsedTimer m_clock;
+};

@@ -1,0 +1,141 @@
+#include "cliarguments.h"
+
+namespace {
+const QString kCommandInclusion = QStringLiteral("inclusion");
+const QString kCommandRanking = QStringLiteral("ranking");
+const QString kOptionDevice = QStringLiteral("--device");
+const QString kOptionReport = QStringLiteral("--report");
+const QString kOptionCsv = QStringLiteral("--csv");
+const QString kOptionHelp = QStringLiteral("--help");
+const QString kOptionHelpShort = QStringLiteral("-h");
+const QString kEndOfOptions = QStringLiteral("--");
+const QString kStandardInput = QStringLiteral("-");
+const QString kDevicePc = QStringLiteral("pc");
+const QString kDeviceMobile = QStringLiteral("mobile");
+const QString kModeDesktop = QStringLiteral("dnd");
+const QString kModeMobile = QStringLiteral("sjd");
+
+bool hasReportExtension(const QString &path)
+{
+    return path.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive)
+        || path.endsWith(QLatin1String(".xls"), Qt::CaseInsensitive);
+}
+} // namespace
+
+bool CliArguments::setError(const QString &message)
+{
+    m_outcome = Outcome::UsageError;
+    m_error = message;
+    return false;
+}
+
+CliArguments CliArguments::parse(const QStringList &arguments)
+{
+    CliArguments parsed;
+    CliOptions &options = parsed.m_options;
+    options.deviceMode = kModeDesktop;
+    QStringList positional;
+    bool optionsEnded = false;
+
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        if (optionsEnded || argument == kStandardInput || !argument.startsWith(QLatin1Char('-'))) {
+            positional.append(argument);
+            continue;
+        }
+        if (argument == kEndOfOptions) {
+            optionsEnded = true;
+            continue;
+        }
+        if (argument == kOptionHelp || argument == kOptionHelpShort) {
+            parsed.m_outcome = Outcome::Help;
+            return parsed;
+        }
+        if (argument == kOptionCsv) {
+            options.format = OutputFormat::Csv;
+            continue;
+        }
+
+        // "--name value" or "--name=value"
+        const int equals = argument.indexOf(QLatin1Char('='));
+        const QString name = equals < 0 ? argument : argument.left(equals);
+        if (name != kOptionDevice && name != kOptionReport) {
+            parsed.setError(QStringLiteral("unknown option '%1'").arg(argument));
+            return parsed;
+        }
+        QString value;
+        if (equals >= 0) {
+            value = argument.mid(equals + 1);
+        } else if (i + 1 < arguments.size()) {
+            value = arguments.at(++i);
+        } else {
+            parsed.setError(QStringLiteral("option '%1' needs a value").arg(name));
+            return parsed;
+        }
+
+        if (name == kOptionDevice) {
+            if (value == kDevicePc) {
+                options.deviceMode = kModeDesktop;
+            } else if (value == kDeviceMobile) {
+                options.deviceMode = kModeMobile;
+            } else {
+                parsed.setError(QStringLiteral("unknown device '%1' (use pc or mobile)").arg(value));
+                return parsed;
+            }
+        } else {
+            if (!hasReportExtension(value)) {
+                parsed.setError(QStringLiteral("report file '%1' must end in .xlsx or .xls").arg(value));
+                return parsed;
+            }
+            options.reportPath = value;
+        }
+    }
+
+    if (positional.isEmpty()) {
+        parsed.setError(QStringLiteral("missing command (inclusion or ranking)"));
+        return parsed;
+    }
+    const QString command = positional.takeFirst();
+    if (command == kCommandInclusion) {
+        options.kind = QueryKind::Inclusion;
+    } else if (command == kCommandRanking) {
+        options.kind = QueryKind::Ranking;
+    } else {
+        parsed.setError(QStringLiteral("unknown command '%1' (use inclusion or ranking)").arg(command));
+        return parsed;
+    }
+    if (positional.size() > 1) {
+        parsed.setError(QStringLiteral("more than one input file ('%1', '%2')").arg(positional.at(0), positional.at(1)));
+        return parsed;
+    }
+    if (!positional.isEmpty() && positional.first() != kStandardInput)
+        options.inputPath = positional.first();
+    return parsed;
+}
+
+QString CliArguments::usageText()
+{
+    return QStringLiteral(
+        "Usage: quillane-cli inclusion|ranking [--device pc|mobile] [--csv] [--report FILE.xlsx|FILE.xls] [FILE]\n"
+        "\n"
+        "Checks in one batch whether page addresses are in Baidu's index (inclusion,\n"
+        "one address per line) or where an address ranks for a keyword (ranking,\n"
+        "one keyword followed by the address per line). Lines come from FILE, or\n"
+        "from standard input without FILE or with \"-\"; lines without \"http\",\n"
+        "empty lines and repeated lines are dropped.\n"
+        "\n"
+        "Options:\n"
+        "  --device pc|mobile  Baidu's desktop (pc, the default) or mobile result pages\n"
+        "  --csv               write CSV (UTF-8 with byte-order mark) instead of\n"
+        "                      tab-separated text\n"
+        "  --report FILE       also write the spreadsheet report (.xlsx or .xls)\n"
+        "  -h, --help          show this text\n"
+        "\n"
+        "Results go to standard output in input order, one line each, after a line\n"
+        "of column headings. Progress, dropped lines and the totals go to standard\n"
+        "error. Ctrl-C stops the run and prints what was finished.\n"
+        "\n"
+        "Exit status: 0 every line got a verdict; 3 some line's status or position\n"
+        "is \"异常\"; 2 usage error; 1 the report could not be written; 130 stopped\n"
+        "by Ctrl-C.\n");
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "querylines.h"
+
+#include <QString>
+#include <QStringList>
+
+enum class OutputFormat
+{
+    Tsv,
+    Csv
+};
+
+// What one invocation asks for, after its arguments were checked.
+struct CliOptions
+{
+    QueryKind kind = QueryKind::Inclusion;
+    QString deviceMode;  // "dnd" (desktop) or "sjd" (mobile), as the window passes it
+    QString inputPath;   // empty: standard input
+    QString reportPath;  // empty: no report
+    OutputFormat format = OutputFormat::Tsv;
+};
+
+// Parses the command line (without the program name). Checks only what the
+// arguments themselves say; files are opened later.
+class CliArguments
+{
+public:
+    enum class Outcome
+    {
+        Run,
+        Help,
+        UsageError
+    };
+
+    static CliArguments parse(const QStringList &arguments);
+
+    Outcome outcome() const { return m_outcome; }
+    const CliOptions &options() const { return m_options; }
+    // One line naming the problem, for UsageError.
+    QString error() const { return m_error; }
+
+    static QString usageText();
+
+private:
+    bool setError(const QString &message);
+
+    Outcome m_outcome = Outcome::Run;
+    CliOptions m_options;
+    QString m_error;
+};

@@ -1,0 +1,105 @@
+#include "progressreporter.h"
+
+#include <QIODevice>
+
+namespace {
+const QLatin1String kClearLine("\r\x1b[K"); // carriage return, erase to end of line
+const int kSteps = 20;                      // plain lines at every 5 %
+const qint64 kPlainHeartbeatMs = 10000;
+const qint64 kTerminalRedrawMs = 100;
+
+QString duration(qint64 ms)
+{
+    const qint64 seconds = ms / 1000;
+    const qint64 hours = seconds / 3600;
+    const QString minutesSeconds = QStringLiteral("%1:%2")
+                                       .arg((seconds / 60) % 60, 2, 10, QLatin1Char('0'))
+                                       .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    return hours > 0 ? QString::number(hours) + QLatin1Char(':') + minutesSeconds : minutesSeconds;
+}
+} // namespace
+
+ProgressReporter::ProgressReporter(QIODevice *device, bool terminal, int total)
+    : m_device(device)
+    , m_terminal(terminal)
+    , m_total(total)
+{
+}
+
+QString ProgressReporter::progressText(int done, int hits, qint64 elapsedMs) const
+{
+    const double percent = m_total > 0 ? done * 100.0 / m_total : 100.0;
+    const QString left = done > 0 ? duration(elapsedMs * (m_total - done) / done) : QStringLiteral("--:--");
+    return QStringLiteral("进度 %1/%2 (%3%)  已收录 %4  用时 %5  剩余 %6")
+        .arg(done)
+        .arg(m_total)
+        .arg(percent, 0, 'f', 1)
+        .arg(hits)
+        .arg(duration(elapsedMs), left);
+}
+
+QString ProgressReporter::totalsText(int total, int received, int hits)
+{
+    const int rate = received > 0 ? hits * 100 / received : 0;
+    return QStringLiteral("总输入：%1条 共收录：%2条 未收录：%3条 收录率：%4%")
+        .arg(total)
+        .arg(hits)
+        .arg(received - hits)
+        .arg(rate);
+}
+
+void ProgressReporter::write(const QString &text)
+{
+    m_device->write(text.toUtf8());
+}
+
+void ProgressReporter::update(int done, int hits, qint64 elapsedMs)
+{
+    m_done = done;
+    m_hits = hits;
+    const bool last = done >= m_total;
+    if (m_terminal) {
+        if (!last && m_lineShown && elapsedMs - m_lastDrawMs < kTerminalRedrawMs)
+            return;
+        m_lastDrawMs = elapsedMs;
+        m_line = progressText(done, hits, elapsedMs);
+        write(kClearLine + m_line);
+        m_lineShown = true;
+        return;
+    }
+    const int step = m_total > 0 ? int(qint64(done) * kSteps / m_total) : kSteps;
+    if (step <= m_lastStep && elapsedMs - m_lastDrawMs < kPlainHeartbeatMs)
+        return;
+    m_lastStep = qMax(step, m_lastStep);
+    m_lastDrawMs = elapsedMs;
+    write(progressText(done, hits, elapsedMs) + QLatin1Char('\n'));
+}
+
+void ProgressReporter::message(const QString &text)
+{
+    hideLine();
+    write(text + QLatin1Char('\n'));
+    showLine();
+}
+
+void ProgressReporter::hideLine()
+{
+    if (m_terminal && m_lineShown)
+        write(kClearLine);
+}
+
+void ProgressReporter::showLine()
+{
+    if (m_terminal && m_lineShown)
+        write(QLatin1Char('\r') + m_line);
+}
+
+void ProgressReporter::finish(int received, int hits, qint64 elapsedMs)
+{
+    if (m_terminal) {
+        m_line = progressText(m_done, m_hits, elapsedMs);
+        write(kClearLine + m_line + QLatin1Char('\n'));
+        m_lineShown = false;
+    }
+    write(totalsText(m_total, received, hits) + QLatin1Char('\n'));
+}

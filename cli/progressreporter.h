@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+class QIODevice;
+
+// Progress and totals on standard error. On a terminal one line is redrawn in
+// place; otherwise plain lines are written, one per 5 % step (and at least
+// every ten seconds while results arrive), so a log of a long run stays short.
+class ProgressReporter
+{
+public:
+    ProgressReporter(QIODevice *device, bool terminal, int total);
+
+    // After each result received; elapsed is the run's time so far.
+    void update(int done, int hits, qint64 elapsedMs);
+    // A message line of its own, not overwritten by the progress line.
+    void message(const QString &text);
+    // Around writes to standard output, which may share the terminal.
+    void hideLine();
+    void showLine();
+    // The last progress state and the totals as the window shows them.
+    void finish(int received, int hits, qint64 elapsedMs);
+
+    QString progressText(int done, int hits, qint64 elapsedMs) const;
+    // "总输入：N条 共收录：H条 未收录：M条 收录率：R%", counted over the results received.
+    static QString totalsText(int total, int received, int hits);
+
+private:
+    void write(const QString &text);
+
+    QIODevice *m_device;
+    const bool m_terminal;
+    const int m_total;
+    QString m_line;         // the progress line currently shown (terminal)
+    bool m_lineShown = false;
+    qint64 m_lastDrawMs = 0;
+    int m_lastStep = 0;     // 5 % steps already written (plain)
+    int m_done = 0;
+    int m_hits = 0;
+};

@@ -1,0 +1,149 @@
+#include "runcli.h"
+
+#include "batchdriver.h"
+#include "cliarguments.h"
+#include "interruptwatcher.h"
+#include "progressreporter.h"
+#include "queryinput.h"
+#include "reportwriter.h"
+#include "resultoutput.h"
+
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+const int kExitOk = 0;
+const int kExitReportFailed = 1;
+const int kExitUsage = 2;
+const int kExitFailedLines = 3;
+const int kExitInterrupted = 130; // 128 + SIGINT, as shells report it
+
+const QLatin1String kMessagePrefix("quillane-cli: ");
+
+void printError(const CliStreams &streams, const QString &message)
+{
+    streams.err->write((kMessagePrefix + message + QLatin1Char('\n')).toUtf8());
+}
+
+ReportKind reportKindOf(QueryKind kind)
+{
+    return kind == QueryKind::Ranking ? ReportKind::Ranking : ReportKind::Inclusion;
+}
+
+// A report that cannot be written should fail before a long run, not after it.
+QString reportPathProblem(const QString &path)
+{
+    const QFileInfo report(path);
+    const QFileInfo directory(report.absolutePath());
+    if (!directory.isDir())
+        return QStringLiteral("cannot write report '%1': directory '%2' does not exist")
+            .arg(path, QDir::toNativeSeparators(directory.filePath()));
+    if (!directory.isWritable())
+        return QStringLiteral("cannot write report '%1': directory '%2' is not writable")
+            .arg(path, QDir::toNativeSeparators(directory.filePath()));
+    if (report.isDir())
+        return QStringLiteral("cannot write report '%1': it is a directory").arg(path);
+    return QString();
+}
+
+bool readInput(const CliOptions &options, const CliStreams &streams, QByteArray *bytes)
+{
+    if (options.inputPath.isEmpty()) {
+        *bytes = streams.in->readAll();
+        return true;
+    }
+    QFile file(options.inputPath);
+    if (!file.open(QIODevice::ReadOnly)) {
+        printError(streams, QStringLiteral("cannot read '%1': %2").arg(options.inputPath, file.errorString()));
+        return false;
+    }
+    *bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        printError(streams, QStringLiteral("cannot read '%1': %2").arg(options.inputPath, file.errorString()));
+        return false;
+    }
+    return true;
+}
+
+QString droppedText(const QueryInput::Dropped &dropped)
+{
+    return QStringLiteral("已忽略 %1 行：空行 %2，重复 %3，不含 http %4")
+        .arg(dropped.total())
+        .arg(dropped.empty)
+        .arg(dropped.duplicate)
+        .arg(dropped.withoutHttp);
+}
+} // namespace
+
+int runCli(const QStringList &arguments, const SearchEndpoints &endpoints, const CliStreams &streams)
+{
+    const CliArguments parsed = CliArguments::parse(arguments);
+    if (parsed.outcome() == CliArguments::Outcome::Help) {
+        streams.out->write(CliArguments::usageText().toUtf8());
+        return kExitOk;
+    }
+    if (parsed.outcome() == CliArguments::Outcome::UsageError) {
+        printError(streams, parsed.error() + QStringLiteral(" (see --help)"));
+        return kExitUsage;
+    }
+    const CliOptions &options = parsed.options();
+    if (!options.reportPath.isEmpty()) {
+        const QString problem = reportPathProblem(options.reportPath);
+        if (!problem.isEmpty()) {
+            printError(streams, problem);
+            return kExitUsage;
+        }
+    }
+
+    QByteArray bytes;
+    if (!readInput(options, streams, &bytes))
+        return kExitUsage;
+    const QueryInput input = QueryInput::fromBytes(bytes, options.kind);
+    const QStringList lines = input.lines();
+
+    ProgressReporter progress(streams.err, streams.errIsTerminal, lines.size());
+    if (input.decodedAsGb18030())
+        progress.message(QStringLiteral("输入不是 UTF-8，已按 GB18030 读取"));
+    if (input.dropped().total() > 0)
+        progress.message(droppedText(input.dropped()));
+
+    const ReportKind kind = reportKindOf(options.kind);
+    const QStringList headings = reportHeadings(kind);
+    ResultOutput output(streams.out, options.format);
+    output.writeHeader(headings);
+
+    InterruptWatcher interrupts;
+    BatchDriver driver(options, lines, endpoints, &output, &progress);
+    QObject::connect(&interrupts, &InterruptWatcher::interrupted, &driver, [&] {
+        progress.message(options.kind == QueryKind::Inclusion ? QStringLiteral("正在停止：等待当前一行完成……")
+                                                              : QStringLiteral("正在停止……"));
+        driver.stop();
+    });
+    QEventLoop loop;
+    QObject::connect(&driver, &BatchDriver::finished, &loop, &QEventLoop::quit);
+    driver.start();
+    loop.exec();
+
+    bool reportFailed = false;
+    if (!options.reportPath.isEmpty()) {
+        ReportTable table;
+        table.title = reportTitle(kind);
+        table.headings = headings;
+        table.columnPixelWidths = initialColumnWidths(kind);
+        table.rows = driver.rows();
+        const ReportWriteResult written = writeReport(options.reportPath, table);
+        if (!written.ok) {
+            printError(streams,
+                       QStringLiteral("cannot write report '%1': %2").arg(options.reportPath, written.errorMessage));
+            reportFailed = true;
+        }
+    }
+
+    if (driver.wasStopped())
+        return kExitInterrupted;
+    if (reportFailed)
+        return kExitReportFailed;
+    return driver.sawFailure() ? kExitFailedLines : kExitOk;
+}
