@@ -100,4 +100,9 @@ private:
     // Frame: the window is maximised by geometry, never by the window system.
     bool m_maximized = false;
     QRect m_normalGeometry;
+
+    // Run control: results received in the current run of each page, the
+    // base of the not-included count and the rate.
+    int inclusionResultsReceived = 0;
+    int rankingResultsReceived = 0;
 };

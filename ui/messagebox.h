@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+// The application's message boxes: no parent, the application icon, the
+// title "Quillane工具", grey large text and Chinese button labels. Tests
+// pre-answer them through the answerer seam instead of showing them.
+class QuillaneMessageBox
+{
+public:
+    // Receives the unwrapped text; true stands for "确 定".
+    using Answerer = std::function<bool(const QString &text)>;
+
+    // An OK/Cancel question; true when the user chose "确 定".
+    static bool ask(const QString &text);
+    // A notice with "确 定" only.
+    static void inform(const QString &text);
+
+    // The box ask() and inform() show, built but not shown.
+    static std::unique_ptr<QMessageBox> create(const QString &text, QMessageBox::StandardButtons buttons);
+
+    // While an answerer is set, no box is shown: it answers instead and the
+    // texts asked are recorded. An empty answerer shows real boxes again.
+    static void setAnswererForTesting(Answerer answerer);
+    static QStringList takeAskedTextsForTesting();
+
+private:
+    static bool answer(const QString &text, QMessageBox::StandardButtons buttons);
+};
