@@ -12,6 +12,7 @@
 class QAbstractButton;
 class QButtonGroup;
 class QToolButton;
+class QUrl;
 class SlcxThread;
 
 namespace Ui {
@@ -35,6 +36,8 @@ public:
     // Test seam, not reachable from the window: where the checks send their requests.
     void setSearchEndpoints(const SearchEndpoints &endpoints);
     SearchEndpoints searchEndpoints() const;
+    // Test seam: where the home page's advertisement panel navigates; set before building a window.
+    static void setAdvertisementAddressForTesting(const QUrl &address);
 
     QString currentDeviceMode() const { return deviceMode; }
 
