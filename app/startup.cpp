@@ -1,0 +1,73 @@
+#include "startup.h"
+
+#include "appinit.h"
+#include "uidemo08.h"
+
+#include <QApplication>
+#include <QByteArray>
+#include <QFont>
+#include <QStringList>
+#include <QTextCodec>
+
+#include <unistd.h>
+
+namespace {
+
+const char kChromiumFlags[] = "QTWEBENGINE_CHROMIUM_FLAGS";
+const QByteArray kNoSandbox = QByteArrayLiteral("--no-sandbox");
+
+const char kLocaleCodec[] = "UTF-8";
+const QString kDefaultFamily = QStringLiteral("Microsoft Yahei");
+constexpr int kDefaultPointSize = 9;
+
+// The window and its style sheet name Windows fonts; these are the nearest
+// faces a Debian desktop has (fonts-noto-cjk first, WenQuanYi if installed).
+const QString kYaheiLatin = QStringLiteral("Microsoft Yahei");
+const QString kYaheiChinese = QStringLiteral("微软雅黑");
+const QString kSongTi = QStringLiteral("宋体");
+const QStringList kSansFaces = {QStringLiteral("Noto Sans CJK SC"), QStringLiteral("WenQuanYi Micro Hei"),
+                                QStringLiteral("WenQuanYi Zen Hei")};
+const QStringList kSerifFaces = {QStringLiteral("Noto Serif CJK SC"), QStringLiteral("Noto Sans CJK SC"),
+                                 QStringLiteral("WenQuanYi Zen Hei")};
+
+void mapWindowsFonts()
+{
+    QFont::insertSubstitutions(kYaheiLatin, kSansFaces);
+    QFont::insertSubstitutions(kYaheiChinese, kSansFaces);
+    QFont::insertSubstitutions(kSongTi, kSerifFaces);
+}
+
+} // namespace
+
+namespace Startup {
+
+void prepareProcess()
+{
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    if (::geteuid() == 0) {
+        QByteArray flags = qgetenv(kChromiumFlags);
+        if (!flags.split(' ').contains(kNoSandbox)) {
+            if (!flags.isEmpty())
+                flags += ' ';
+            flags += kNoSandbox;
+            qputenv(kChromiumFlags, flags);
+        }
+    }
+}
+
+UIDemo08 *openMainWindow()
+{
+    // A missing codec resets the locale codec to the system default.
+    QTextCodec::setCodecForLocale(QTextCodec::codecForName(kLocaleCodec));
+
+    mapWindowsFonts();
+    QApplication::setFont(QFont(kDefaultFamily, kDefaultPointSize));
+
+    AppInit::instance()->install();
+
+    auto *window = new UIDemo08;
+    window->show();
+    return window;
+}
+
+} // namespace Startup
