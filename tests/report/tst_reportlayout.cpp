@@ -1,0 +1,166 @@
+#include "reportwriter.h"
+
+#include <QtTest>
+
+// Writes reports in both formats and has independent readers (openpyxl for
+// .xlsx, xlrd for .xls) check every point of the sheet layout.
+class TestReportLayout : public QObject
+{
+    Q_OBJECT
+
+private:
+    const QString m_python = QStringLiteral("/usr/bin/python3");
+
+    static QStringList emptyRow(int cells)
+    {
+        QStringList row;
+        for (int i = 0; i < cells; ++i)
+            row.append(QString());
+        return row;
+    }
+
+    static QJsonArray jsonStrings(const QStringList &texts)
+    {
+        return QJsonArray::fromStringList(texts);
+    }
+
+    // Runs the reader script on a written report; an empty result means it matched.
+    QString readerProblems(const QString &reportPath, const ReportTable &table, const QList<int> &widths)
+    {
+        QJsonObject want;
+        want.insert(QStringLiteral("title"), table.title);
+        want.insert(QStringLiteral("headings"), jsonStrings(table.headings));
+        QJsonArray widthArray;
+        for (int width : widths)
+            widthArray.append(width);
+        want.insert(QStringLiteral("widths"), widthArray);
+        QJsonArray rows;
+        for (const QStringList &row : table.rows)
+            rows.append(jsonStrings(row));
+        want.insert(QStringLiteral("rows"), rows);
+
+        QFile expected(reportPath + QStringLiteral(".json"));
+        if (!expected.open(QIODevice::WriteOnly) || expected.write(QJsonDocument(want).toJson()) < 0)
+            return QStringLiteral("cannot write the expectations");
+        expected.close();
+
+        QProcess reader;
+        reader.start(m_python, {QFINDTESTDATA("checkreport.py"), reportPath, expected.fileName()});
+        if (!reader.waitForFinished(120000))
+            return QStringLiteral("reader did not finish");
+        if (reader.exitStatus() != QProcess::NormalExit || reader.exitCode() != 0)
+            return QString::fromUtf8(reader.readAllStandardError());
+        return QString();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        if (!QFileInfo::exists(m_python))
+            QSKIP("no /usr/bin/python3 to read the reports with");
+    }
+
+    void layoutSurvivesTheReader_data()
+    {
+        QTest::addColumn<QString>("suffix");
+        QTest::addColumn<ReportTable>("table");
+        QTest::addColumn<QList<int>>("widths");
+
+        ReportTable emptyInclusion{reportTitle(ReportKind::Inclusion), reportHeadings(ReportKind::Inclusion),
+                                   initialColumnWidths(ReportKind::Inclusion), {}};
+
+        ReportTable oneInclusion = emptyInclusion;
+        oneInclusion.rows = {{QStringLiteral("百度一下，你就知道"), QStringLiteral("https://www.example.com/a?b=1&c=2"),
+                              QStringLiteral("已收录"), QStringLiteral("2026-12-01")}};
+
+        // Enough Chinese text that the string table runs over several records.
+        ReportTable manyRanking{reportTitle(ReportKind::Ranking), reportHeadings(ReportKind::Ranking),
+                                initialColumnWidths(ReportKind::Ranking), {}};
+        for (int i = 0; i < 400; ++i)
+            manyRanking.rows.append({QStringLiteral("关键词挖掘%1号").arg(i),
+                                     QStringLiteral("http://例子.中国/页面/%1.html").arg(i),
+                                     i % 3 ? QStringLiteral("已收录") : QStringLiteral("未收录"),
+                                     i % 3 ? QString::number(i % 31) : QStringLiteral("--"),
+                                     i % 5 ? QStringLiteral("2026年12月%1日").arg(i % 28 + 1) : QString()});
+        manyRanking.rows.append(emptyRow(5)); // the table's spare empty row
+
+        // Texts that must stay text, and texts longer than one record.
+        ReportTable awkward{QStringLiteral("=HYPERLINK(\"http://x\")"), reportHeadings(ReportKind::Ranking),
+                            initialColumnWidths(ReportKind::Ranking), {}};
+        awkward.rows = {{QStringLiteral("=1+1"), QStringLiteral("+86"), QStringLiteral("-5"), QStringLiteral("@sum"),
+                         QStringLiteral("007")},
+                        {QStringLiteral("1e5"), QStringLiteral("3.14"), QStringLiteral("TRUE"),
+                         QStringLiteral("2026-12-08"), QStringLiteral("  padded  ")},
+                        {QString(9000, QChar(0x6536)), QString(20000, QLatin1Char('x')),
+                         QStringLiteral("café ü"), QStringLiteral("line\nbreak\ttab"), QStringLiteral("😀 emoji")},
+                        {QStringLiteral("short row")}};
+
+        ReportTable threeColumns{QStringLiteral("三列"), {QStringLiteral("甲"), QStringLiteral("乙"), QString()},
+                                 {100, 205, 5}, {{QStringLiteral("a"), QString(), QStringLiteral("c")}}};
+
+        ReportTable oneColumn{QStringLiteral("one column"), {QStringLiteral("only")}, {61}, {{QStringLiteral("v")}}};
+
+        const QStringList suffixes{QStringLiteral("xlsx"), QStringLiteral("xls")};
+        for (const QString &suffix : suffixes) {
+            const QByteArray tag = suffix.toLatin1();
+            QTest::newRow(QByteArray(tag + " empty inclusion").constData()) << suffix << emptyInclusion << QList<int>{45, 61, 10, 16};
+            QTest::newRow(QByteArray(tag + " one inclusion row").constData()) << suffix << oneInclusion << QList<int>{45, 61, 10, 16};
+            QTest::newRow(QByteArray(tag + " many ranking rows").constData()) << suffix << manyRanking << QList<int>{44, 58, 10, 6, 14};
+            QTest::newRow(QByteArray(tag + " texts stay text").constData()) << suffix << awkward << QList<int>{44, 58, 10, 6, 14};
+            QTest::newRow(QByteArray(tag + " three columns").constData()) << suffix << threeColumns << QList<int>{16, 34, 0};
+            QTest::newRow(QByteArray(tag + " one column").constData()) << suffix << oneColumn << QList<int>{10};
+        }
+    }
+
+    void layoutSurvivesTheReader()
+    {
+        QFETCH(QString, suffix);
+        QFETCH(ReportTable, table);
+        QFETCH(QList<int>, widths);
+
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString path = dir.filePath(QStringLiteral("报表.") + suffix);
+        const ReportWriteResult result = writeReport(path, table);
+        QVERIFY2(result.ok, qPrintable(result.errorMessage));
+        const QString problems = readerProblems(path, table, widths);
+        QVERIFY2(problems.isEmpty(), qPrintable(problems));
+    }
+
+    void libreOfficeOpensBothFormats()
+    {
+        const QString office = QStandardPaths::findExecutable(QStringLiteral("libreoffice"));
+        if (office.isEmpty())
+            QSKIP("LibreOffice is not installed");
+
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        ReportTable table{reportTitle(ReportKind::Ranking), reportHeadings(ReportKind::Ranking),
+                          initialColumnWidths(ReportKind::Ranking),
+                          {{QStringLiteral("关键词"), QStringLiteral("http://a.cn/"), QStringLiteral("已收录"),
+                            QStringLiteral("3"), QStringLiteral("2026-12-08")},
+                           emptyRow(5)}};
+        const QStringList reports{dir.filePath(QStringLiteral("report.xlsx")), dir.filePath(QStringLiteral("report97.xls"))};
+        for (const QString &report : reports)
+            QVERIFY(writeReport(report, table).ok);
+
+        QProcess convert;
+        convert.start(office, QStringList{QStringLiteral("-env:UserInstallation=")
+                                              + QUrl::fromLocalFile(dir.filePath(QStringLiteral("profile"))).toString(),
+                                          QStringLiteral("--headless"), QStringLiteral("--convert-to"),
+                                          QStringLiteral("pdf"), QStringLiteral("--outdir"), dir.path()}
+                                  + reports);
+        QVERIFY(convert.waitForFinished(240000));
+        QCOMPARE(convert.exitCode(), 0);
+        for (const QString &pdf : {QStringLiteral("report.pdf"), QStringLiteral("report97.pdf")}) {
+            const QFileInfo info(dir.filePath(pdf));
+            QVERIFY2(info.exists() && info.size() > 0,
+                     qPrintable(pdf + QLatin1Char(' ') + QString::fromLocal8Bit(convert.readAllStandardError())));
+        }
+    }
+};
+
+Q_DECLARE_METATYPE(ReportTable)
+
+QTEST_GUILESS_MAIN(TestReportLayout)
+#include "tst_reportlayout.moc"
