@@ -96,7 +96,10 @@ def minus(shape, *holes):
     return lambda x, y: shape(x, y) and not any(h(x, y) for h in holes)
 
 
-def gear(cx, cy, r_body, r_teeth, teeth, hole):
+def gear(cx, cy, r_body, r_teeth, teeth, hole, tooth_half):
+    """A wheel with parallel-sided teeth."""
+    pitch = 2 * math.pi / teeth
+
     def inside(x, y):
         d = math.hypot(x - cx, y - cy)
         if d < hole:
@@ -105,8 +108,9 @@ def gear(cx, cy, r_body, r_teeth, teeth, hole):
             return True
         if d > r_teeth:
             return False
-        a = math.atan2(y - cy, x - cx) * teeth / (2 * math.pi)
-        return (a - math.floor(a)) < 0.45
+        a = math.atan2(y - cy, x - cx)
+        offset = a - pitch * round(a / pitch)
+        return abs(d * math.sin(offset)) <= tooth_half and abs(offset) < pitch / 2
     return inside
 
 
@@ -195,7 +199,7 @@ NAVIGATION = {
     # search: magnifier
     'main_main': union(ring(112, 112, 58, 40), stroke(154, 154, 196, 196, 15)),
     # keyword mining: gear
-    'main_config': gear(128, 128, 58, 78, 8, 26),
+    'main_config': gear(128, 128, 60, 82, 8, 26, 13),
     # wide ranking: rising bars on a base line
     'main_data': union(rounded(58, 136, 92, 196, 6), rounded(111, 100, 145, 196, 6),
                        rounded(164, 62, 198, 196, 6)),
