@@ -29,9 +29,9 @@ const QString kSideLeft = QStringLiteral("border-width:0px 0px 0px %1px;padding:
 const QString kRuleIdleBeside = QStringLiteral(
     "QWidget[flag=\"%1\"] QAbstractButton{border-style:solid;border-radius:0px;%2border-color:%3;"
     "color:%4;background:%5;}");
-const QString kRuleIdle = QStringLiteral(
-    "QWidget[flag=\"%1\"] QAbstractButton{border-style:none;border-radius:0px;padding:5px;"
-    "color:%2;background:%3;}");
+const QString kRuleIdle =
+    QStringLiteral("QWidget[flag=\"%1\"] QAbstractButton{border-style:none;border-radius:0px;padding:5px;"
+                   "color:%2;background:%3;}");
 const QString kRuleActive = QStringLiteral(
     "QWidget[flag=\"%1\"] QAbstractButton:hover,QWidget[flag=\"%1\"] QAbstractButton:pressed,"
     "QWidget[flag=\"%1\"] QAbstractButton:checked{border-style:solid;%2border-color:%3;color:%4;"
@@ -39,15 +39,15 @@ const QString kRuleActive = QStringLiteral(
 const QString kRuleContainer = QStringLiteral("QWidget#%1{background:%2;}");
 const QString kRuleToolBorder = QStringLiteral("QWidget>QToolButton{border-width:0px;}");
 const QString kRuleToolIdle = QStringLiteral("QWidget>QToolButton{background-color:%1;color:%2;}");
-const QString kRuleToolActive = QStringLiteral(
-    "QWidget>QToolButton:hover,QWidget>QToolButton:pressed,QWidget>QToolButton:checked{"
-    "background-color:%1;color:%2;}");
+const QString kRuleToolActive =
+    QStringLiteral("QWidget>QToolButton:hover,QWidget>QToolButton:pressed,QWidget>QToolButton:checked{"
+                   "background-color:%1;color:%2;}");
 
 const QString kFrameToolBorder = QStringLiteral("QFrame>QToolButton{border-style:none;border-width:0px;}");
 const QString kFrameToolIdle = QStringLiteral("QFrame>QToolButton{background-color:%1;color:%2;}");
-const QString kFrameToolActive = QStringLiteral(
-    "QFrame>QToolButton:hover,QFrame>QToolButton:pressed,QFrame>QToolButton:checked{"
-    "background-color:%1;color:%2;}");
+const QString kFrameToolActive =
+    QStringLiteral("QFrame>QToolButton:hover,QFrame>QToolButton:pressed,QFrame>QToolButton:checked{"
+                   "background-color:%1;color:%2;}");
 
 bool usableLists(const QList<QToolButton *> &buttons, const QList<int> &glyphs)
 {
@@ -78,8 +78,7 @@ IconHelper *IconHelper::instance()
     return helper;
 }
 
-IconHelper::IconHelper(QObject *parent)
-    : QObject(parent)
+IconHelper::IconHelper(QObject *parent) : QObject(parent)
 {
     const int fontId = QFontDatabase::addApplicationFont(kFontResource);
     const QStringList families = QFontDatabase::applicationFontFamilies(fontId);
@@ -103,8 +102,7 @@ void IconHelper::setLabelGlyph(QLabel *label, QChar glyph, int pixelSize)
     label->setText(glyph);
 }
 
-QPixmap IconHelper::renderGlyph(const QString &color, QChar glyph, int pixelSize, int width,
-                                int height)
+QPixmap IconHelper::renderGlyph(const QString &color, QChar glyph, int pixelSize, int width, int height)
 {
     QPixmap pixmap(width, height);
     pixmap.fill(Qt::transparent);
@@ -146,11 +144,10 @@ QString IconHelper::sideFragment(const QString &side, int borderWidth)
 }
 
 void IconHelper::styleNavigationBar(QWidget *container, const QList<QToolButton *> &buttons,
-                                    const QList<int> &glyphs, int pixelSize, int iconWidth,
-                                    int iconHeight, const QString &side, int borderWidth,
-                                    const QString &borderColor, const QString &idleBackground,
-                                    const QString &activeBackground, const QString &idleTextColor,
-                                    const QString &activeTextColor)
+                                    const QList<int> &glyphs, int pixelSize, int iconWidth, int iconHeight,
+                                    const QString &side, int borderWidth, const QString &borderColor,
+                                    const QString &idleBackground, const QString &activeBackground,
+                                    const QString &idleTextColor, const QString &activeTextColor)
 {
     if (!usableLists(buttons, glyphs))
         return;
@@ -173,33 +170,30 @@ void IconHelper::styleNavigationBar(QWidget *container, const QList<QToolButton 
 
 void IconHelper::styleNavigationButtons(QWidget *container, const QString &side, int borderWidth,
                                         const QString &borderColor, const QString &idleBackground,
-                                        const QString &activeBackground,
-                                        const QString &idleTextColor,
+                                        const QString &activeBackground, const QString &idleTextColor,
                                         const QString &activeTextColor)
 {
     const QString fragment = sideFragment(side, borderWidth);
-    container->setStyleSheet(
-        kRuleIdle.arg(side, idleTextColor, idleBackground)
-        % kRuleActive.arg(side, fragment, borderColor, activeTextColor, activeBackground));
+    container->setStyleSheet(kRuleIdle.arg(side, idleTextColor, idleBackground) %
+                             kRuleActive.arg(side, fragment, borderColor, activeTextColor, activeBackground));
 }
 
 void IconHelper::styleFrameButtons(QFrame *frame, const QList<QToolButton *> &buttons,
-                                   const QList<int> &glyphs, int pixelSize, int iconWidth,
-                                   int iconHeight, const QString &idleBackground,
-                                   const QString &activeBackground, const QString &idleTextColor,
-                                   const QString &activeTextColor)
+                                   const QList<int> &glyphs, int pixelSize, int iconWidth, int iconHeight,
+                                   const QString &idleBackground, const QString &activeBackground,
+                                   const QString &idleTextColor, const QString &activeTextColor)
 {
     if (!usableLists(buttons, glyphs))
         return;
 
-    frame->setStyleSheet(kFrameToolBorder % kFrameToolIdle.arg(idleBackground, idleTextColor)
-                         % kFrameToolActive.arg(activeBackground, activeTextColor));
+    frame->setStyleSheet(kFrameToolBorder % kFrameToolIdle.arg(idleBackground, idleTextColor) %
+                         kFrameToolActive.arg(activeBackground, activeTextColor));
     registerButtons(buttons, glyphs, pixelSize, iconWidth, iconHeight, idleTextColor, activeTextColor);
 }
 
-void IconHelper::registerButtons(const QList<QToolButton *> &buttons, const QList<int> &glyphs,
-                                 int pixelSize, int iconWidth, int iconHeight,
-                                 const QString &idleTextColor, const QString &activeTextColor)
+void IconHelper::registerButtons(const QList<QToolButton *> &buttons, const QList<int> &glyphs, int pixelSize,
+                                 int iconWidth, int iconHeight, const QString &idleTextColor,
+                                 const QString &activeTextColor)
 {
     for (int i = 0; i < buttons.size(); ++i) {
         QToolButton *button = buttons.at(i);

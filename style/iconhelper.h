@@ -29,19 +29,19 @@ public:
     // The picture of the button's first registration; empty if it was never styled.
     QPixmap stateGlyph(const QToolButton *button, bool idle) const;
 
-    void styleNavigationBar(QWidget *container, const QList<QToolButton *> &buttons,
-                            const QList<int> &glyphs, int pixelSize, int iconWidth, int iconHeight,
-                            const QString &side, int borderWidth, const QString &borderColor,
-                            const QString &idleBackground, const QString &activeBackground,
-                            const QString &idleTextColor, const QString &activeTextColor);
+    void styleNavigationBar(QWidget *container, const QList<QToolButton *> &buttons, const QList<int> &glyphs,
+                            int pixelSize, int iconWidth, int iconHeight, const QString &side,
+                            int borderWidth, const QString &borderColor, const QString &idleBackground,
+                            const QString &activeBackground, const QString &idleTextColor,
+                            const QString &activeTextColor);
     void styleNavigationButtons(QWidget *container, const QString &side, int borderWidth,
                                 const QString &borderColor, const QString &idleBackground,
                                 const QString &activeBackground, const QString &idleTextColor,
                                 const QString &activeTextColor);
-    void styleFrameButtons(QFrame *frame, const QList<QToolButton *> &buttons,
-                           const QList<int> &glyphs, int pixelSize, int iconWidth, int iconHeight,
-                           const QString &idleBackground, const QString &activeBackground,
-                           const QString &idleTextColor, const QString &activeTextColor);
+    void styleFrameButtons(QFrame *frame, const QList<QToolButton *> &buttons, const QList<int> &glyphs,
+                           int pixelSize, int iconWidth, int iconHeight, const QString &idleBackground,
+                           const QString &activeBackground, const QString &idleTextColor,
+                           const QString &activeTextColor);
 
     // Border width and padding for the accent side ("top", "right", "bottom",
     // "left"); empty for any other text.
@@ -55,9 +55,9 @@ protected:
 private:
     explicit IconHelper(QObject *parent);
 
-    void registerButtons(const QList<QToolButton *> &buttons, const QList<int> &glyphs,
-                         int pixelSize, int iconWidth, int iconHeight,
-                         const QString &idleTextColor, const QString &activeTextColor);
+    void registerButtons(const QList<QToolButton *> &buttons, const QList<int> &glyphs, int pixelSize,
+                         int iconWidth, int iconHeight, const QString &idleTextColor,
+                         const QString &activeTextColor);
 
     QFont m_glyphFont;
     QList<QToolButton *> m_styledButtons;

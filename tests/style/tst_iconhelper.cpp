@@ -120,12 +120,12 @@ void TestIconHelper::navigationStyleSheet_data()
     QTest::addColumn<int>("style");
     QTest::addColumn<QString>("sheet");
 
-    const QString tail = QStringLiteral(
-        "QWidget#widgetLeftMain{background:#bbd7f7;}"
-        "QWidget>QToolButton{border-width:0px;}"
-        "QWidget>QToolButton{background-color:#bbd7f7;color:#54626F;}"
-        "QWidget>QToolButton:hover,QWidget>QToolButton:pressed,QWidget>QToolButton:checked{"
-        "background-color:#accdf2;color:#FDFDFD;}");
+    const QString tail =
+        QStringLiteral("QWidget#widgetLeftMain{background:#bbd7f7;}"
+                       "QWidget>QToolButton{border-width:0px;}"
+                       "QWidget>QToolButton{background-color:#bbd7f7;color:#54626F;}"
+                       "QWidget>QToolButton:hover,QWidget>QToolButton:pressed,QWidget>QToolButton:checked{"
+                       "background-color:#accdf2;color:#FDFDFD;}");
 
     QTest::newRow("left 2, text under icon")
         << QStringLiteral("left") << int(Qt::ToolButtonTextUnderIcon)
@@ -135,7 +135,8 @@ void TestIconHelper::navigationStyleSheet_data()
                "QWidget[flag=\"left\"] QAbstractButton:hover,QWidget[flag=\"left\"] QAbstractButton:pressed,"
                "QWidget[flag=\"left\"] QAbstractButton:checked{border-style:solid;"
                "border-width:0px 0px 0px 2px;padding:4px 4px 4px 2px;border-color:#cccccc;color:#FDFDFD;"
-               "background:#accdf2;}") + tail;
+               "background:#accdf2;}") +
+               tail;
     // Beside the icon the idle rule carries the side border, coloured like the background.
     QTest::newRow("left 2, text beside icon")
         << QStringLiteral("left") << int(Qt::ToolButtonTextBesideIcon)
@@ -146,7 +147,8 @@ void TestIconHelper::navigationStyleSheet_data()
                "QWidget[flag=\"left\"] QAbstractButton:hover,QWidget[flag=\"left\"] QAbstractButton:pressed,"
                "QWidget[flag=\"left\"] QAbstractButton:checked{border-style:solid;"
                "border-width:0px 0px 0px 2px;padding:4px 4px 4px 2px;border-color:#cccccc;color:#FDFDFD;"
-               "background:#accdf2;}") + tail;
+               "background:#accdf2;}") +
+               tail;
     QTest::newRow("capitalised side has no border width")
         << QStringLiteral("Left") << int(Qt::ToolButtonTextUnderIcon)
         << QStringLiteral(
@@ -154,7 +156,8 @@ void TestIconHelper::navigationStyleSheet_data()
                "color:#54626F;background:#bbd7f7;}"
                "QWidget[flag=\"Left\"] QAbstractButton:hover,QWidget[flag=\"Left\"] QAbstractButton:pressed,"
                "QWidget[flag=\"Left\"] QAbstractButton:checked{border-style:solid;border-color:#cccccc;"
-               "color:#FDFDFD;background:#accdf2;}") + tail;
+               "color:#FDFDFD;background:#accdf2;}") +
+               tail;
 }
 
 void TestIconHelper::navigationStyleSheet()
@@ -165,9 +168,9 @@ void TestIconHelper::navigationStyleSheet()
 
     NavigationBar bar(2, Qt::ToolButtonStyle(style));
     bar.container->setStyleSheet(QStringLiteral("QWidget{color:red;}"));
-    IconHelper::instance()->styleNavigationBar(bar.container, bar.buttons, {0xF002, 0xF03A}, 15, 35, 25,
-                                               side, 2, kBorder, kIdleBackground, kActiveBackground,
-                                               kIdleText, kActiveText);
+    IconHelper::instance()->styleNavigationBar(bar.container, bar.buttons, {0xF002, 0xF03A}, 15, 35, 25, side,
+                                               2, kBorder, kIdleBackground, kActiveBackground, kIdleText,
+                                               kActiveText);
     QCOMPARE(bar.container->styleSheet(), sheet);
     for (QToolButton *button : qAsConst(bar.buttons))
         QCOMPARE(button->iconSize(), QSize(35, 25));
@@ -227,8 +230,8 @@ void TestIconHelper::renderedGlyphIsCentredOnTransparent()
     QFETCH(int, pixelSize);
     QFETCH(QSize, size);
 
-    const QImage image = plain(IconHelper::instance()->renderGlyph(kIdleText, QChar(glyph), pixelSize,
-                                                                   size.width(), size.height()));
+    const QImage image = plain(
+        IconHelper::instance()->renderGlyph(kIdleText, QChar(glyph), pixelSize, size.width(), size.height()));
     QCOMPARE(image.size(), size);
 
     QRect ink;
@@ -244,7 +247,8 @@ void TestIconHelper::renderedGlyphIsCentredOnTransparent()
         }
     }
     QVERIFY(!ink.isEmpty());
-    QVERIFY2(ink.width() <= pixelSize + 2 && ink.height() <= pixelSize + 2, qPrintable(QString::number(ink.width())));
+    QVERIFY2(ink.width() <= pixelSize + 2 && ink.height() <= pixelSize + 2,
+             qPrintable(QString::number(ink.width())));
     // Centred: the untouched margins on opposite sides differ by at most a pixel or two.
     QVERIFY(qAbs(ink.left() - (size.width() - 1 - ink.right())) <= 2);
     QVERIFY(qAbs(ink.top() - (size.height() - 1 - ink.bottom())) <= 2);
@@ -321,8 +325,8 @@ void TestIconHelper::otherButtonClassesAreLeftAlone()
     const QIcon own(helper->renderGlyph(QStringLiteral("#000000"), QChar(0xF067), 12, 16, 16));
     QPushButton pushButton;
     QToolButton unregistered;
-    for (QAbstractButton *button : {static_cast<QAbstractButton *>(&pushButton),
-                                    static_cast<QAbstractButton *>(&unregistered)}) {
+    for (QAbstractButton *button :
+         {static_cast<QAbstractButton *>(&pushButton), static_cast<QAbstractButton *>(&unregistered)}) {
         button->setIcon(own);
         button->installEventFilter(helper);
         const qint64 before = button->icon().cacheKey();

@@ -39,26 +39,26 @@ void TestResources::pictureSizes_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<QSize>("size");
 
-    const QStringList navigation = {
-        QStringLiteral("main"), QStringLiteral("config"), QStringLiteral("data"),
-        QStringLiteral("help"), QStringLiteral("exit"), QStringLiteral("about"),
-        QStringLiteral("company"), QStringLiteral("person")};
+    const QStringList navigation = {QStringLiteral("main"),    QStringLiteral("config"),
+                                    QStringLiteral("data"),    QStringLiteral("help"),
+                                    QStringLiteral("exit"),    QStringLiteral("about"),
+                                    QStringLiteral("company"), QStringLiteral("person")};
     for (const QString &name : navigation) {
         const QString path = QStringLiteral(":/images/main_") + name + QStringLiteral(".png");
         QTest::newRow(qPrintable(path)) << path << QSize(256, 256);
     }
 
     const QStringList radios = {
-        QStringLiteral("radiobutton_uncheck"), QStringLiteral("radiobutton_check"),
-        QStringLiteral("radiobutton_unchecked"), QStringLiteral("radiobutton_checked"),
+        QStringLiteral("radiobutton_uncheck"),           QStringLiteral("radiobutton_check"),
+        QStringLiteral("radiobutton_unchecked"),         QStringLiteral("radiobutton_checked"),
         QStringLiteral("radiobutton_unchecked_disable"), QStringLiteral("radiobutton_checked_disable")};
     const QStringList checks = {
-        QStringLiteral("checkbox_unchecked"), QStringLiteral("checkbox_checked"),
-        QStringLiteral("checkbox_parcial"), QStringLiteral("checkbox_unchecked_disable"),
+        QStringLiteral("checkbox_unchecked"),       QStringLiteral("checkbox_checked"),
+        QStringLiteral("checkbox_parcial"),         QStringLiteral("checkbox_unchecked_disable"),
         QStringLiteral("checkbox_checked_disable"), QStringLiteral("checkbox_parcial_disable")};
-    const QStringList arrows = {
-        QStringLiteral("add_top"), QStringLiteral("add_bottom"), QStringLiteral("add_left"),
-        QStringLiteral("add_right"), QStringLiteral("branch_open"), QStringLiteral("branch_close")};
+    const QStringList arrows = {QStringLiteral("add_top"),     QStringLiteral("add_bottom"),
+                                QStringLiteral("add_left"),    QStringLiteral("add_right"),
+                                QStringLiteral("branch_open"), QStringLiteral("branch_close")};
     const QStringList calendar = {QStringLiteral("calendar_prevmonth"), QStringLiteral("calendar_nextmonth")};
 
     const auto addBlue = [](const QStringList &names, QSize size) {
