@@ -200,6 +200,10 @@ LoopbackBaidu::LoopbackBaidu() : m_state(std::make_unique<State>())
     state->httpsPort = state->https.bind_to_any_port("127.0.0.1");
     state->httpThread = std::thread([state] { state->http.listen_after_bind(); });
     state->httpsThread = std::thread([state] { state->https.listen_after_bind(); });
+    // httplib's stop() does nothing until the accept loop runs; a fixture
+    // stopped at once (a test that makes no request) would never be joined.
+    while (!state->http.is_running() || !state->https.is_running())
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 LoopbackBaidu::~LoopbackBaidu()

@@ -1,0 +1,332 @@
+#include "desktoprankingcheck.h"
+#include "loopbackbaidu.h"
+#include "rankingpages.h"
+#include "resultstrings.h"
+
+#include <QtTest>
+
+#include <QMap>
+
+using testsupport::DesktopHeading;
+using testsupport::LoopbackBaidu;
+using testsupport::Reply;
+using testsupport::Request;
+
+namespace {
+
+const QByteArray kSiteTitle = "Example Shop Home";
+const QByteArray kNearTitle = "Example Shop Page";                                    // distance 4
+const QByteArray kFarTitle = "A completely unrelated heading about something else"; // dropped
+
+// Plays Baidu for one desktop ranking line. Heading links are written as
+//   "r:/p"  a redirect link resolving once to http://<loopback>/p
+//   "rs:/p" a redirect link resolving once to https://<loopback>/p
+//   "r2:/p" a redirect link that redirects twice
+//   "=/p"   a plain href to http://<loopback>/p (no redirect link)
+//   ""      an anchor without href
+class DesktopScene
+{
+public:
+    QByteArray sitePage = testsupport::desktopRankingSitePage(kSiteTitle, "2021年3月4日");
+    Reply keywordReply;
+
+    explicit DesktopScene(LoopbackBaidu &baidu) : m_baidu(baidu)
+    {
+        baidu.setHandler([this](const Request &request) { return answer(request); });
+    }
+
+    QByteArray link(const QByteArray &spec)
+    {
+        if (spec.isEmpty())
+            return QByteArray();
+        if (spec.startsWith('='))
+            return m_baidu.httpUrl(spec.mid(1));
+        const int colon = spec.indexOf(':');
+        const QByteArray kind = spec.left(colon);
+        const QByteArray path = spec.mid(colon + 1);
+        const QByteArray id = "id" + QByteArray::number(m_targets.size());
+        if (kind == "r")
+            m_targets.insert(id, m_baidu.httpUrl(path));
+        else if (kind == "rs")
+            m_targets.insert(id, m_baidu.httpsUrl(path));
+        else
+            m_targets.insert(id, m_baidu.httpUrl("/hop" + path));
+        return m_baidu.httpUrl("/link?url=" + id);
+    }
+
+    void setHeadings(const QList<QPair<QByteArray, QByteArray>> &headings)
+    {
+        QList<DesktopHeading> built;
+        for (const auto &heading : headings)
+            built.append({heading.first, link(heading.second)});
+        keywordReply = Reply::page(testsupport::desktopKeywordPage(built));
+    }
+
+    int count(const QByteArray &path) const
+    {
+        int n = 0;
+        for (const Request &request : m_baidu.requests())
+            n += request.path.compare(path, Qt::CaseInsensitive) == 0 ? 1 : 0;
+        return n;
+    }
+
+private:
+    // The query key in any letter case, as an upper-cased redirect link sends it.
+    static QByteArray linkId(const Request &request)
+    {
+        for (const auto &param : request.params) {
+            if (param.first.compare("url", Qt::CaseInsensitive) == 0)
+                return param.second;
+        }
+        return QByteArray();
+    }
+
+    Reply answer(const Request &request)
+    {
+        const QByteArray path = request.path.toLower();
+        if (path == "/s")
+            return request.param("rn").isEmpty() ? Reply::page(sitePage) : keywordReply;
+        if (path == "/link")
+            return Reply::redirect(m_targets.value(linkId(request)));
+        if (path.startsWith("/hop"))
+            return Reply::redirect(m_baidu.httpUrl(path.mid(4)));
+        return Reply::page("<html>target</html>");
+    }
+
+    LoopbackBaidu &m_baidu;
+    QMap<QByteArray, QByteArray> m_targets;
+};
+
+using HeadingList = QList<QPair<QByteArray, QByteArray>>;
+
+HeadingList filled(int count, const QMap<int, QPair<QByteArray, QByteArray>> &special)
+{
+    HeadingList headings;
+    for (int i = 0; i < count; ++i)
+        headings.append(special.value(i, {kNearTitle, "r:/other" + QByteArray::number(i)}));
+    return headings;
+}
+
+} // namespace
+
+// The desktop ranking check against a loopback Baidu: which heading decides
+// the position, how many requests a line costs, and how failures read.
+class TestDesktopRanking : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void splitsLines_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("keyword");
+        QTest::addColumn<QString>("address");
+        QTest::newRow("blank between") << QStringLiteral("  seo 工具  http://a.com/x ") << QStringLiteral("seo 工具")
+                                       << QStringLiteral("http://a.com/x");
+        QTest::newRow("no blank") << QStringLiteral("seohttp://a.com/x") << QStringLiteral("seo")
+                                  << QStringLiteral("http://a.com/x");
+        QTest::newRow("second http ends the address")
+            << QStringLiteral("kw http://a.com/?u=http://b.com") << QStringLiteral("kw")
+            << QStringLiteral("http://a.com/?u=");
+        QTest::newRow("keyword cut at its own http")
+            << QStringLiteral("http协议 http://a.com") << QString() << QStringLiteral("http协议");
+        QTest::newRow("other letter case only") << QStringLiteral("kw HTTP://A.com") << QStringLiteral("kw")
+                                                << QStringLiteral("HTTP://A.com");
+    }
+
+    void splitsLines()
+    {
+        QFETCH(QString, line);
+        const RankingLine parts = splitRankingLine(line);
+        QTEST(parts.keyword, "keyword");
+        QTEST(parts.address, "address");
+    }
+
+    void measuresDistanceInBytes_data()
+    {
+        QTest::addColumn<QString>("a");
+        QTest::addColumn<QString>("b");
+        QTest::addColumn<int>("distance");
+        QTest::newRow("both empty") << QString() << QString() << 0;
+        QTest::newRow("empty against text") << QString() << QStringLiteral("abc") << 3;
+        QTest::newRow("text against empty") << QStringLiteral("abcd") << QString() << 4;
+        QTest::newRow("kitten sitting") << QStringLiteral("kitten") << QStringLiteral("sitting") << 3;
+        QTest::newRow("one Chinese character is three bytes") << QStringLiteral("中") << QStringLiteral("文") << 3;
+        QTest::newRow("insert Chinese character") << QStringLiteral("站点") << QStringLiteral("站点页") << 3;
+        QTest::newRow("equal") << QStringLiteral("首页") << QStringLiteral("首页") << 0;
+    }
+
+    void measuresDistanceInBytes()
+    {
+        QFETCH(QString, a);
+        QFETCH(QString, b);
+        QFETCH(int, distance);
+        QCOMPARE(titleDistance(a.toUtf8(), b.toUtf8()), distance);
+        QCOMPARE(titleDistance(b.toUtf8(), a.toUtf8()), distance);
+    }
+
+    void resolvesRedirectLinks_data()
+    {
+        QTest::addColumn<QByteArray>("link");
+        QTest::addColumn<QString>("expected"); // "@/p" stands for http://<loopback>/p
+        QTest::addColumn<int>("requests");
+        QTest::newRow("one redirect") << QByteArray("r:/a") << QStringLiteral("@/a") << 2;
+        QTest::newRow("two redirects fail") << QByteArray("r2:/a") << ResultText::kFailed << 2;
+        QTest::newRow("not a redirect link") << QByteArray("=/a") << QStringLiteral("@/a") << 0;
+        QTest::newRow("prefix in another letter case") << QByteArray("R:/a") << QStringLiteral("@/a") << 2;
+    }
+
+    void resolvesRedirectLinks()
+    {
+        QFETCH(QByteArray, link);
+        QFETCH(QString, expected);
+        QFETCH(int, requests);
+        LoopbackBaidu baidu;
+        DesktopScene scene(baidu);
+        QByteArray built = scene.link(link.toLower());
+        if (link.startsWith('R')) {
+            const int id = built.indexOf("id");
+            built = built.left(id).toUpper() + built.mid(id);
+        }
+        expected.replace(QStringLiteral("@"), QString::fromUtf8(baidu.httpUrl(QByteArray())));
+        QCOMPARE(resolveLink(QString::fromUtf8(built), baidu.endpoints()), expected);
+        QCOMPARE(baidu.requestCount(), requests);
+    }
+
+    void decidesPosition_data()
+    {
+        QTest::addColumn<HeadingList>("headings");
+        QTest::addColumn<QByteArray>("address"); // path on the loopback HTTP server
+        QTest::addColumn<QString>("position");
+        QTest::addColumn<int>("linkRequests");
+
+        const QPair<QByteArray, QByteArray> match{kNearTitle, "r:/a"};
+        QTest::newRow("address at headings 3 and 7") << filled(10, {{2, match}, {6, match}}) << QByteArray("/a")
+                                                     << QStringLiteral("7") << 10;
+        QTest::newRow("title equal at index 4")
+            << filled(10, {{4, {kSiteTitle, "r:/b"}}}) << QByteArray("/a") << QStringLiteral("5") << 10;
+        QTest::newRow("address at 9 beats title at 5")
+            << filled(10, {{4, {kSiteTitle, "r:/b"}}, {8, match}}) << QByteArray("/a") << QStringLiteral("9") << 10;
+        QTest::newRow("title with em tags and ellipsis equals")
+            << filled(3, {{1, {"Example <em>Shop</em> Home...", "r:/b"}}}) << QByteArray("/a") << QStringLiteral("2")
+            << 3;
+        QTest::newRow("distance 20 is kept") << filled(3, {{1, {kSiteTitle + QByteArray(20, 'x'), "r:/a"}}})
+                                             << QByteArray("/a") << QStringLiteral("2") << 3;
+        QTest::newRow("distance 21 is dropped unrequested")
+            << filled(3, {{1, {kSiteTitle + QByteArray(21, 'x'), "r:/a"}}}) << QByteArray("/a")
+            << QStringLiteral("30+") << 2;
+        QTest::newRow("far headings cost no request")
+            << HeadingList{{kFarTitle, "r:/a"}, {kFarTitle, "r:/a"}} << QByteArray("/a") << QStringLiteral("30+") << 0;
+        QTest::newRow("address typed with slash, resolved without")
+            << filled(3, {{1, match}}) << QByteArray("/a/") << QStringLiteral("30+") << 3;
+        QTest::newRow("both with slash") << filled(3, {{1, {kNearTitle, "r:/a/"}}}) << QByteArray("/a/")
+                                         << QStringLiteral("2") << 3;
+        QTest::newRow("resolved with slash, typed without")
+            << filled(3, {{1, {kNearTitle, "r:/a/"}}}) << QByteArray("/a") << QStringLiteral("30+") << 3;
+        QTest::newRow("https resolved never matches")
+            << filled(3, {{1, {kNearTitle, "rs:/a"}}}) << QByteArray("/a") << QStringLiteral("30+") << 3;
+        QTest::newRow("heading without href, match after it")
+            << filled(6, {{1, {kNearTitle, ""}}, {4, match}}) << QByteArray("/a") << QStringLiteral("5") << 5;
+        QTest::newRow("two redirects fail and do not match")
+            << filled(3, {{1, {kNearTitle, "r2:/a"}}}) << QByteArray("/a") << QStringLiteral("30+") << 3;
+        QTest::newRow("plain href matches without a request")
+            << filled(3, {{2, {kNearTitle, "=/a"}}}) << QByteArray("/a") << QStringLiteral("3") << 2;
+        QTest::newRow("no headings") << HeadingList{} << QByteArray("/a") << QStringLiteral("30+") << 0;
+    }
+
+    void decidesPosition()
+    {
+        QFETCH(HeadingList, headings);
+        QFETCH(QByteArray, address);
+        LoopbackBaidu baidu;
+        DesktopScene scene(baidu);
+        scene.setHeadings(headings);
+        const QString line = QStringLiteral("示例 关键词 ") + QString::fromUtf8(baidu.httpUrl(address));
+
+        const QStringList fields = splitResult(rankDesktop(line, baidu.endpoints()));
+        QCOMPARE(fields.size(), 5);
+        QCOMPARE(fields.at(2), ResultText::kIncluded);
+        QTEST(fields.at(3), "position");
+        QCOMPARE(fields.at(4), QStringLiteral("2021年3月4日"));
+        // The site query and the keyword search, then one request per resolved link.
+        QCOMPARE(scene.count("/s"), 2);
+        QTEST(scene.count("/link"), "linkRequests");
+    }
+
+    void sendsEncodedRequests()
+    {
+        LoopbackBaidu baidu;
+        DesktopScene scene(baidu);
+        scene.setHeadings({});
+        const QString address = QString::fromUtf8(baidu.httpUrl("/a?b=1&c=2"));
+        rankDesktop(QStringLiteral("seo 工具&more ") + address, baidu.endpoints());
+
+        const QList<Request> log = baidu.requests();
+        QCOMPARE(log.size(), 2);
+        QCOMPARE(log.at(0).scheme, QByteArray("https"));
+        QCOMPARE(QString::fromUtf8(log.at(0).param("wd")), address);
+        QCOMPARE(log.at(0).header("Accept"), QByteArray("*/*"));
+        QCOMPARE(QString::fromUtf8(log.at(1).param("wd")), QStringLiteral("seo 工具&more"));
+        QCOMPARE(log.at(1).param("rn"), QByteArray("30"));
+        QVERIFY2(log.at(1).target.endsWith("&rn=30"), log.at(1).target.constData());
+    }
+
+    void reportsOutcomes_data()
+    {
+        QTest::addColumn<int>("site");    // 0 included, 1 not included, 2 robot check, 3 HTTP 500, 4 dropped
+        QTest::addColumn<int>("keyword"); // the same codes for the keyword page; 0 is a page with no match
+        QTest::addColumn<QString>("expected"); // "@" stands for the address
+        QTest::addColumn<int>("requests");
+        QTest::newRow("not included") << 1 << 0 << QStringLiteral("kw0Oo@0Oo未收录0Oo--0Oo") << 1;
+        QTest::newRow("robot check on site query") << 2 << 0 << QStringLiteral("kw0Oo@0Oo异常0Oo0Oo") << 1;
+        QTest::newRow("server error on site query") << 3 << 0 << QStringLiteral("kw0Oo@0Oo异常0Oo0Oo") << 1;
+        QTest::newRow("connection dropped on site query") << 4 << 0 << QStringLiteral("kw0Oo@0Oo异常0Oo0Oo") << 1;
+        QTest::newRow("no match") << 0 << 0 << QStringLiteral("kw0Oo@0Oo已收录0Oo30+0Oo20210304") << 2;
+        QTest::newRow("robot check on keyword search")
+            << 0 << 2 << QStringLiteral("kw0Oo@0Oo已收录0Oo异常0Oo20210304") << 2;
+        QTest::newRow("server error on keyword search")
+            << 0 << 3 << QStringLiteral("kw0Oo@0Oo已收录0Oo异常0Oo20210304") << 2;
+    }
+
+    void reportsOutcomes()
+    {
+        QFETCH(int, site);
+        QFETCH(int, keyword);
+        QFETCH(QString, expected);
+        const auto reply = [](int code, const QByteArray &page) {
+            switch (code) {
+            case 1:
+                return Reply::page(testsupport::desktopRankingNotFoundPage());
+            case 2:
+                return Reply::page(testsupport::robotCheckPage());
+            case 3:
+                return Reply::withStatus(500, page);
+            case 4:
+                return Reply::dropped();
+            default:
+                return Reply::page(page);
+            }
+        };
+        const QByteArray sitePage = testsupport::desktopRankingSitePage(kSiteTitle, "2021-03-04");
+        const QByteArray keywordPage = testsupport::desktopKeywordPage({{kFarTitle, "http://x/y"}});
+        LoopbackBaidu baidu;
+        baidu.setHandler([&](const Request &request) {
+            return request.param("rn").isEmpty() ? reply(site, sitePage) : reply(keyword, keywordPage);
+        });
+        const QString address = QString::fromUtf8(baidu.httpUrl("/a"));
+        expected.replace(QStringLiteral("@"), address);
+        QCOMPARE(rankDesktop(QStringLiteral("kw ") + address, baidu.endpoints()), expected);
+        QTEST(baidu.requestCount(), "requests");
+    }
+
+    void unrankableAddressMakesNoRequest()
+    {
+        LoopbackBaidu baidu;
+        QCOMPARE(rankDesktop(QStringLiteral("kw HTTP://A.com"), baidu.endpoints()),
+                 QStringLiteral("kw0OoHTTP://A.com0Oo异常0Oo0Oo"));
+        QCOMPARE(baidu.requestCount(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDesktopRanking)
+#include "tst_desktopranking.moc"
