@@ -61,14 +61,17 @@ int main(int argc, char **argv)
 
 int writeOne(const QString &name)
 {
-    ReportTable table{reportTitle(ReportKind::Ranking), reportHeadings(ReportKind::Ranking),
-                      initialColumnWidths(ReportKind::Ranking), {}};
+    ReportTable table{reportTitle(ReportKind::Ranking),
+                      reportHeadings(ReportKind::Ranking),
+                      initialColumnWidths(ReportKind::Ranking),
+                      {}};
     for (int i = 0; i < kRows; ++i)
-        table.rows.append({QStringLiteral("关键词挖掘工具第%1个词").arg(i),
-                           QStringLiteral("https://www.example%1.com/news/2026/12/%2.html").arg(i % 97).arg(i),
-                           i % 4 ? QStringLiteral("已收录") : QStringLiteral("未收录"),
-                           i % 4 ? QString::number(i % 31) : QStringLiteral("--"),
-                           i % 4 ? QStringLiteral("2026年12月%1日").arg(i % 28 + 1) : QStringLiteral("无快照")});
+        table.rows.append(
+            {QStringLiteral("关键词挖掘工具第%1个词").arg(i),
+             QStringLiteral("https://www.example%1.com/news/2026/12/%2.html").arg(i % 97).arg(i),
+             i % 4 ? QStringLiteral("已收录") : QStringLiteral("未收录"),
+             i % 4 ? QString::number(i % 31) : QStringLiteral("--"),
+             i % 4 ? QStringLiteral("2026年12月%1日").arg(i % 28 + 1) : QStringLiteral("无快照")});
     table.rows.append(QStringList{QString(), QString(), QString(), QString(), QString()});
 
     QTemporaryDir dir;
@@ -85,8 +88,8 @@ int writeOne(const QString &name)
         std::printf("%-12s failed: %s\n", qPrintable(name), qPrintable(result.errorMessage));
         return 1;
     }
-    std::printf("%-12s %6.3f s  file %7.1f KiB  peak memory +%ld KiB over %ld KiB%s\n", qPrintable(name), seconds,
-                QFileInfo(dir.filePath(name)).size() / 1024.0, peak - before, before,
+    std::printf("%-12s %6.3f s  file %7.1f KiB  peak memory +%ld KiB over %ld KiB%s\n", qPrintable(name),
+                seconds, QFileInfo(dir.filePath(name)).size() / 1024.0, peak - before, before,
                 peakReset ? "" : " (peak not reset: whole process)");
     return 0;
 }

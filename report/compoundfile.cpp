@@ -1,7 +1,7 @@
 #include "compoundfile.h"
 
-#include <QtEndian>
 #include <QVector>
+#include <QtEndian>
 
 namespace {
 constexpr int kSectorSize = 512;
@@ -75,9 +75,10 @@ QByteArray CompoundFile::withSingleStream(const QString &streamName, const QByte
     for (;;) {
         const int total = streamSectors + directorySectors + fatSectors + difatSectors;
         const int neededFat = (total + kEntriesPerSector - 1) / kEntriesPerSector;
-        const int neededDifat = neededFat > kHeaderFatSlots
-                                    ? (neededFat - kHeaderFatSlots + kEntriesPerSector - 2) / (kEntriesPerSector - 1)
-                                    : 0;
+        const int neededDifat =
+            neededFat > kHeaderFatSlots
+                ? (neededFat - kHeaderFatSlots + kEntriesPerSector - 2) / (kEntriesPerSector - 1)
+                : 0;
         if (neededFat == fatSectors && neededDifat == difatSectors)
             break;
         fatSectors = qMax(fatSectors, neededFat);
@@ -115,7 +116,8 @@ QByteArray CompoundFile::withSingleStream(const QString &streamName, const QByte
             const int fatIndex = kHeaderFatSlots + d * (kEntriesPerSector - 1) + slot;
             put32(file, at + 4 * slot, fatIndex < fatSectors ? fatStart + quint32(fatIndex) : kFreeSector);
         }
-        put32(file, at + 4 * (kEntriesPerSector - 1), d + 1 < difatSectors ? difatStart + quint32(d + 1) : kEndOfChain);
+        put32(file, at + 4 * (kEntriesPerSector - 1),
+              d + 1 < difatSectors ? difatStart + quint32(d + 1) : kEndOfChain);
     }
 
     // FAT.
@@ -133,7 +135,8 @@ QByteArray CompoundFile::withSingleStream(const QString &streamName, const QByte
     // Directory: the root storage with the one stream as its only child.
     const int directory = sectorOffset(directoryStart);
     putEntry(file, directory, kRootName, kTypeRoot, 1, kEndOfChain, 0);
-    putEntry(file, directory + kDirectoryEntrySize, streamName, kTypeStream, kNoStream, 0, quint32(streamSize));
+    putEntry(file, directory + kDirectoryEntrySize, streamName, kTypeStream, kNoStream, 0,
+             quint32(streamSize));
     putUnusedEntry(file, directory + 2 * kDirectoryEntrySize);
     putUnusedEntry(file, directory + 3 * kDirectoryEntrySize);
 

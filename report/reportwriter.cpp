@@ -38,15 +38,15 @@ ReportWriteResult refused(const QString &reason)
 
 QString reportTitle(ReportKind kind)
 {
-    return kTitleProduct % (kind == ReportKind::Ranking ? kTitleRanking : kTitleInclusion) % kTitleContact
-           % kContactNumber;
+    return kTitleProduct % (kind == ReportKind::Ranking ? kTitleRanking : kTitleInclusion) % kTitleContact %
+           kContactNumber;
 }
 
 QStringList reportHeadings(ReportKind kind)
 {
     if (kind == ReportKind::Ranking)
-        return {QStringLiteral("关键词"), QStringLiteral("网址"), QStringLiteral("收录"), QStringLiteral("排名"),
-                QStringLiteral("快照")};
+        return {QStringLiteral("关键词"), QStringLiteral("网址"), QStringLiteral("收录"),
+                QStringLiteral("排名"), QStringLiteral("快照")};
     return {QStringLiteral("标题"), QStringLiteral("网址"), QStringLiteral("收录"), QStringLiteral("快照")};
 }
 
@@ -72,8 +72,8 @@ ReportWriteResult writeReport(const QString &path, const ReportTable &table)
     const int maxRows = xlsx ? kXlsxMaxRows : kXlsMaxRows;
     const int maxColumns = xlsx ? kXlsxMaxColumns : kXlsMaxColumns;
     if (sheetRows > maxRows || table.headings.size() > maxColumns)
-        return refused(kTooLarge.arg(QLatin1Char('.') + suffix).arg(maxRows).arg(maxColumns)
-                       + (xlsx ? QString() : kTryXlsx));
+        return refused(kTooLarge.arg(QLatin1Char('.') + suffix).arg(maxRows).arg(maxColumns) +
+                       (xlsx ? QString() : kTryXlsx));
 
     if (xlsx)
         return XlsxReportWriter(table).write(path);

@@ -78,15 +78,15 @@ constexpr quint8 kAlignCentre = 2;
 constexpr quint8 kWrap = 0x08;
 constexpr quint8 kVerticalCentre = 1 << 4;
 constexpr quint8 kVerticalBottom = 2 << 4;
-constexpr quint16 kStyleXfFlags = 0xFFF5;   // locked, style XF, no parent
-constexpr quint16 kCellXfFlags = 0x0001;    // locked, parent style XF 0
-constexpr quint8 kAllAttributesOwn = 0xFC;  // number, font, alignment, border, fill, protection
+constexpr quint16 kStyleXfFlags = 0xFFF5;  // locked, style XF, no parent
+constexpr quint16 kCellXfFlags = 0x0001;   // locked, parent style XF 0
+constexpr quint8 kAllAttributesOwn = 0xFC; // number, font, alignment, border, fill, protection
 constexpr quint8 kStyleAttributesUsed = 0xF4;
 constexpr quint8 kLineThin = 1;
 constexpr quint8 kFillSolid = 1;
 
 constexpr quint16 kRowCustomHeight = 0x0140; // fUnsynced plus the bit that is always set
-constexpr quint16 kWindow2Flags = 0x06B6;    // grid, headers, zeros, default colours, outline, selected, shown
+constexpr quint16 kWindow2Flags = 0x06B6; // grid, headers, zeros, default colours, outline, selected, shown
 constexpr int kRowsPerBlock = 32;
 constexpr quint16 kColumnHidden = 0x0001;
 
@@ -187,8 +187,8 @@ void writeXf(BiffBuffer &out, const XfSpec &xf)
     quint32 lines = 0;
     quint32 colours = 0;
     if (xf.grid) {
-        lines = kLineThin | (kLineThin << 4) | (kLineThin << 8) | (kLineThin << 12) | (quint32(kBlackIndex) << 16)
-                | (quint32(kBlackIndex) << 23);
+        lines = kLineThin | (kLineThin << 4) | (kLineThin << 8) | (kLineThin << 12) |
+                (quint32(kBlackIndex) << 16) | (quint32(kBlackIndex) << 23);
         colours = kBlackIndex | (quint32(kBlackIndex) << 7);
     }
     if (xf.fill)
@@ -327,10 +327,7 @@ quint16 storedColumnWidth(int characters)
 }
 } // namespace
 
-XlsReportWriter::XlsReportWriter(const ReportTable &table)
-    : m_table(table)
-{
-}
+XlsReportWriter::XlsReportWriter(const ReportTable &table) : m_table(table) {}
 
 ReportWriteResult XlsReportWriter::write(const QString &path) const
 {
@@ -366,8 +363,8 @@ QByteArray XlsReportWriter::workbookStream() const
     for (int blockStart = 0; blockStart < sheetRows; blockStart += kRowsPerBlock) {
         const int blockEnd = qMin(blockStart + kRowsPerBlock, sheetRows);
         for (int row = blockStart; row < blockEnd; ++row)
-            sheet.record(Record::kRow, {quint16(row), 0, quint16(columns), row == 0 ? titleTwips : tableTwips, 0, 0,
-                                        kRowCustomHeight, kDefaultCellXf});
+            sheet.record(Record::kRow, {quint16(row), 0, quint16(columns), row == 0 ? titleTwips : tableTwips,
+                                        0, 0, kRowCustomHeight, kDefaultCellXf});
         for (int row = blockStart; row < blockEnd; ++row) {
             if (row == 0) {
                 writeCell(sheet, strings, 0, 0, kTitleXf, m_table.title);
@@ -442,8 +439,8 @@ QByteArray XlsReportWriter::workbookStream() const
     for (int i = 0; i < 56; ++i) {
         quint32 rgb = kDefaultPalette[i];
         if (i + kPaletteFirstIndex == kHeadingFillIndex)
-            rgb = (quint32(ReportLayout::kHeadingFillRed) << 16) | (quint32(ReportLayout::kHeadingFillGreen) << 8)
-                  | ReportLayout::kHeadingFillBlue;
+            rgb = (quint32(ReportLayout::kHeadingFillRed) << 16) |
+                  (quint32(ReportLayout::kHeadingFillGreen) << 8) | ReportLayout::kHeadingFillBlue;
         globals.u8(quint8(rgb >> 16));
         globals.u8(quint8(rgb >> 8));
         globals.u8(quint8(rgb));

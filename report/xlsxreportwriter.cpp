@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryFile>
 
 #include <xlsxwriter.h>
@@ -14,9 +15,9 @@ const QString kScratchTemplate = QStringLiteral("quillane-report-XXXXXX.xlsx");
 const QString kScratchFailed = QStringLiteral("无法创建临时文件：%1");
 const QString kLibraryFailed = QStringLiteral("生成 .xlsx 失败：%1");
 
-constexpr lxw_color_t kHeadingFill = (lxw_color_t(ReportLayout::kHeadingFillRed) << 16)
-                                     | (lxw_color_t(ReportLayout::kHeadingFillGreen) << 8)
-                                     | lxw_color_t(ReportLayout::kHeadingFillBlue);
+constexpr lxw_color_t kHeadingFill = (lxw_color_t(ReportLayout::kHeadingFillRed) << 16) |
+                                     (lxw_color_t(ReportLayout::kHeadingFillGreen) << 8) |
+                                     lxw_color_t(ReportLayout::kHeadingFillBlue);
 
 // Frees the workbook on every path; workbook_close also writes the file.
 struct WorkbookHandle
@@ -35,6 +36,17 @@ struct WorkbookHandle
     }
 };
 
+// Excel reads "_xHHHH_" in a text as an escaped character; a literal one keeps
+// its underscore by escaping it as "_x005F_".
+QString withLiteralEscapesKept(const QString &text)
+{
+    static const QRegularExpression escapeLike(QStringLiteral("_(?=x[0-9A-Fa-f]{4}_)"));
+    if (!text.contains(QLatin1String("_x")))
+        return text;
+    QString kept = text;
+    return kept.replace(escapeLike, QStringLiteral("_x005F_"));
+}
+
 void setGrid(lxw_format *format)
 {
     format_set_border(format, LXW_BORDER_THIN);
@@ -44,15 +56,12 @@ void setGrid(lxw_format *format)
 // Writes one text cell; empty texts become blank cells that keep the format.
 lxw_error writeText(lxw_worksheet *sheet, int row, int column, const QString &text, lxw_format *format)
 {
-    const QByteArray utf8 = ReportLayout::storedCellText(text).toUtf8();
+    const QByteArray utf8 = withLiteralEscapesKept(ReportLayout::storedCellText(text)).toUtf8();
     return worksheet_write_string(sheet, lxw_row_t(row), lxw_col_t(column), utf8.constData(), format);
 }
 } // namespace
 
-XlsxReportWriter::XlsxReportWriter(const ReportTable &table)
-    : m_table(table)
-{
-}
+XlsxReportWriter::XlsxReportWriter(const ReportTable &table) : m_table(table) {}
 
 ReportWriteResult XlsxReportWriter::write(const QString &path) const
 {
@@ -67,7 +76,8 @@ ReportWriteResult XlsxReportWriter::write(const QString &path) const
     WorkbookHandle handle;
     handle.workbook = workbook_new(QFile::encodeName(scratch.fileName()).constData());
     if (!handle.workbook) {
-        failed.errorMessage = cannotWriteMessage(path, kLibraryFailed.arg(QString::fromLocal8Bit(lxw_strerror(LXW_ERROR_MEMORY_MALLOC_FAILED))));
+        failed.errorMessage = cannotWriteMessage(
+            path, kLibraryFailed.arg(QString::fromLocal8Bit(lxw_strerror(LXW_ERROR_MEMORY_MALLOC_FAILED))));
         return failed;
     }
     lxw_workbook *workbook = handle.workbook;
@@ -98,7 +108,7 @@ ReportWriteResult XlsxReportWriter::write(const QString &path) const
             error = step;
     };
 
-    const QByteArray titleText = ReportLayout::storedCellText(m_table.title).toUtf8();
+    const QByteArray titleText = withLiteralEscapesKept(ReportLayout::storedCellText(m_table.title)).toUtf8();
     keep(worksheet_set_row(sheet, 0, ReportLayout::kTitleRowPoints, nullptr));
     if (columns > 1)
         keep(worksheet_merge_range(sheet, 0, 0, 0, lxw_col_t(columns - 1), titleText.constData(), title));
@@ -110,7 +120,8 @@ ReportWriteResult XlsxReportWriter::write(const QString &path) const
             const int width = ReportLayout::columnWidthCharacters(m_table.columnPixelWidths.at(column));
             lxw_row_col_options hidden = {};
             hidden.hidden = width == 0; // Excel shows a zero width as a hidden column
-            keep(worksheet_set_column_opt(sheet, lxw_col_t(column), lxw_col_t(column), width, nullptr, &hidden));
+            keep(worksheet_set_column_opt(sheet, lxw_col_t(column), lxw_col_t(column), width, nullptr,
+                                          &hidden));
         }
         keep(writeText(sheet, 1, column, m_table.headings.at(column), heading));
     }
@@ -120,12 +131,14 @@ ReportWriteResult XlsxReportWriter::write(const QString &path) const
         const QStringList &cells = m_table.rows.at(row);
         keep(worksheet_set_row(sheet, lxw_row_t(row + 2), ReportLayout::kTableRowPoints, nullptr));
         for (int column = 0; column < columns; ++column)
-            keep(writeText(sheet, row + 2, column, column < cells.size() ? cells.at(column) : QString(), data));
+            keep(writeText(sheet, row + 2, column, column < cells.size() ? cells.at(column) : QString(),
+                           data));
     }
 
     keep(handle.close());
     if (error != LXW_NO_ERROR) {
-        failed.errorMessage = cannotWriteMessage(path, kLibraryFailed.arg(QString::fromLocal8Bit(lxw_strerror(error))));
+        failed.errorMessage =
+            cannotWriteMessage(path, kLibraryFailed.arg(QString::fromLocal8Bit(lxw_strerror(error))));
         return failed;
     }
 

@@ -49,8 +49,9 @@ private slots:
 
         const QString output = dir.filePath(QStringLiteral("stream.bin"));
         QProcess reader;
-        reader.start(QStringLiteral("/usr/bin/python3"),
-                     {QFINDTESTDATA("readcompound.py"), container.fileName(), QStringLiteral("Workbook"), output});
+        reader.start(
+            QStringLiteral("/usr/bin/python3"),
+            {QFINDTESTDATA("readcompound.py"), container.fileName(), QStringLiteral("Workbook"), output});
         QVERIFY(reader.waitForFinished(120000));
         QVERIFY2(reader.exitCode() == 0, reader.readAllStandardError().constData());
 

@@ -11,7 +11,8 @@ class TestReportFailures : public QObject
 private:
     static ReportTable smallTable()
     {
-        return {reportTitle(ReportKind::Inclusion), reportHeadings(ReportKind::Inclusion),
+        return {reportTitle(ReportKind::Inclusion),
+                reportHeadings(ReportKind::Inclusion),
                 initialColumnWidths(ReportKind::Inclusion),
                 {{QStringLiteral("标题"), QStringLiteral("http://a.cn/"), QStringLiteral("已收录"),
                   QStringLiteral("2026-12-08")}}};
@@ -65,8 +66,10 @@ private slots:
 
         const ReportWriteResult result = writeReport(path, smallTable());
         QVERIFY(!result.ok);
-        QVERIFY2(result.errorMessage.contains(QStringLiteral("无法写入文件")), qPrintable(result.errorMessage));
-        QVERIFY2(result.errorMessage.contains(QDir::toNativeSeparators(path)), qPrintable(result.errorMessage));
+        QVERIFY2(result.errorMessage.contains(QStringLiteral("无法写入文件")),
+                 qPrintable(result.errorMessage));
+        QVERIFY2(result.errorMessage.contains(QDir::toNativeSeparators(path)),
+                 qPrintable(result.errorMessage));
         QCOMPARE(QFileInfo(path).isFile(), false);
         QCOMPARE(entries(dir.path()), before);
         if (makeFolderAtTarget)
@@ -88,9 +91,11 @@ private slots:
         const QString small = dir.filePath(QStringLiteral("small"));
         QVERIFY(QDir().mkpath(small));
         QProcess mount;
-        mount.start(QStringLiteral("mount"), {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
-                                              QStringLiteral("size=64k"), QStringLiteral("tmpfs"), small});
-        if (!mount.waitForFinished(10000) || mount.exitStatus() != QProcess::NormalExit || mount.exitCode() != 0)
+        mount.start(QStringLiteral("mount"),
+                    {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                     QStringLiteral("size=64k"), QStringLiteral("tmpfs"), small});
+        if (!mount.waitForFinished(10000) || mount.exitStatus() != QProcess::NormalExit ||
+            mount.exitCode() != 0)
             QSKIP("cannot mount a small file system here");
         auto unmount = qScopeGuard([&small] { QProcess::execute(QStringLiteral("umount"), {small}); });
 
@@ -103,11 +108,13 @@ private slots:
 
         ReportTable big = smallTable();
         for (int i = 0; i < 3000; ++i)
-            big.rows.append({QStringLiteral("第%1行的标题").arg(i), QStringLiteral("http://a.cn/%1").arg(i * 7919),
-                             QStringLiteral("已收录"), QString::number(i)});
+            big.rows.append({QStringLiteral("第%1行的标题").arg(i),
+                             QStringLiteral("http://a.cn/%1").arg(i * 7919), QStringLiteral("已收录"),
+                             QString::number(i)});
         const ReportWriteResult result = writeReport(path, big);
         QVERIFY(!result.ok);
-        QVERIFY2(result.errorMessage.contains(QStringLiteral("无法写入文件")), qPrintable(result.errorMessage));
+        QVERIFY2(result.errorMessage.contains(QStringLiteral("无法写入文件")),
+                 qPrintable(result.errorMessage));
         QFile kept(path);
         QVERIFY(kept.open(QIODevice::ReadOnly));
         QCOMPARE(kept.readAll(), oldReport);

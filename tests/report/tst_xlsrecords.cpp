@@ -41,10 +41,14 @@ private slots:
     void streamFollowsTheRecordRules_data()
     {
         QTest::addColumn<ReportTable>("table");
-        QTest::newRow("empty") << ReportTable{reportTitle(ReportKind::Ranking), reportHeadings(ReportKind::Ranking),
-                                              initialColumnWidths(ReportKind::Ranking), {}};
-        ReportTable longTexts{reportTitle(ReportKind::Inclusion), reportHeadings(ReportKind::Inclusion),
-                              initialColumnWidths(ReportKind::Inclusion), {}};
+        QTest::newRow("empty") << ReportTable{reportTitle(ReportKind::Ranking),
+                                              reportHeadings(ReportKind::Ranking),
+                                              initialColumnWidths(ReportKind::Ranking),
+                                              {}};
+        ReportTable longTexts{reportTitle(ReportKind::Inclusion),
+                              reportHeadings(ReportKind::Inclusion),
+                              initialColumnWidths(ReportKind::Inclusion),
+                              {}};
         // Lengths chosen so that strings end on and around record boundaries.
         for (int i = 0; i < 60; ++i)
             longTexts.rows.append({QString(4000 + 37 * i, QChar(0x7F51)), QString(8219 + i, QLatin1Char('a')),
