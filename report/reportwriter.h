@@ -33,6 +33,8 @@ struct ReportWriteResult
     QString errorMessage; // why the file could not be written
 };
 
-// Writes the report as .xlsx or .xls, chosen by the path's extension (any
-// other extension is refused). On failure nothing is left at path.
+// Writes the report as .xlsx or .xls, chosen by the path's extension in any
+// letter case (any other extension is refused). An existing file is replaced
+// only once the new one is complete: on failure the path holds what it held
+// before, and errorMessage says why (in Chinese, for the message box).
 ReportWriteResult writeReport(const QString &path, const ReportTable &table);
