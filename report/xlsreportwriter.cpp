@@ -106,9 +106,8 @@ public:
     }
     void end()
     {
-        const int length = bytes.size() - m_lengthAt - 2;
-        Q_ASSERT(length <= kMaxRecordData);
-        qToLittleEndian(quint16(length), bytes.data() + m_lengthAt);
+        Q_ASSERT(recordLength() <= kMaxRecordData);
+        qToLittleEndian(quint16(recordLength()), bytes.data() + m_lengthAt);
     }
     int recordLength() const { return bytes.size() - m_lengthAt - 2; }
     void u8(quint8 value) { bytes.append(char(value)); }
@@ -125,7 +124,6 @@ public:
         bytes.append(raw, 4);
     }
     void patch32(int at, quint32 value) { qToLittleEndian(value, bytes.data() + at); }
-    void zeros(int count) { bytes.append(count, '\0'); }
     void characters(const QString &text, int from, int count, bool wide)
     {
         for (int i = from; i < from + count; ++i) {
@@ -399,6 +397,7 @@ QByteArray XlsReportWriter::workbookStream() const
     BiffBuffer globals;
     writeBof(globals, kBofGlobals);
     globals.record(Record::kCodepage, {kCodepageUtf16});
+    // Window position and size, scroll bars and sheet tabs shown, first sheet active and selected.
     globals.record(Record::kWindow1, {0, 0, 0x3A5C, 0x23BE, 0x0038, 0, 0, 1, 0x0258});
     globals.record(Record::kDateMode, {0});
 
