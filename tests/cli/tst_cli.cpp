@@ -1,0 +1,448 @@
+#include "inclusionpages.h"
+#include "loopbackbaidu.h"
+#include "progressreporter.h"
+#include "queryinput.h"
+#include "rankingpages.h"
+
+#include <QBuffer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTextCodec>
+#include <QtTest>
+
+#include <csignal>
+
+using testsupport::LoopbackBaidu;
+using testsupport::Reply;
+using testsupport::Request;
+
+namespace {
+
+const QByteArray kAlpha = "http://www.alpha.cn/a.html"; // included, on desktop and mobile
+const QByteArray kBeta = "http://www.beta.cn/b";        // not included
+const QByteArray kGamma = "http://www.gamma.cn/c";      // included; title and date need quoting
+const QByteArray kBroken = "http://www.broken.cn/";     // the site query fails
+const QByteArray kSlowKeyword = "慢";                    // its keyword pages answer late
+const QByteArray kBrokenKeyword = "坏";                  // its keyword pages fail
+
+const QByteArray kInclusionHeader = "标题\t网址\t收录\t快照\n";
+const QByteArray kRankingHeader = "关键词\t网址\t收录\t排名\t快照\n";
+
+// Baidu as the checks see it: site queries by address, keyword pages by keyword.
+Reply playBaidu(const Request &request)
+{
+    const bool https = request.scheme == "https";
+    if (https && !request.param("wd").isEmpty() && request.param("rn").isEmpty()) {
+        const QByteArray address = request.param("wd");
+        if (address == kBroken)
+            return Reply::dropped();
+        if (address == kAlpha)
+            return Reply::page(testsupport::desktopRankingSitePage("Alpha 首页", "2024年5月1日"));
+        return Reply::page(testsupport::desktopRankingNotFoundPage());
+    }
+    if (request.param("rn") == "30") {
+        const QByteArray keyword = request.param("wd");
+        if (keyword == kBrokenKeyword)
+            return Reply::dropped();
+        const QByteArray page = testsupport::desktopKeywordPage(
+            {{"别的站点", "http://www.other.cn/"}, {"Alpha 的另一页", kAlpha}});
+        return keyword == kSlowKeyword ? Reply::delayed(page, 1500) : Reply::page(page);
+    }
+    if (https && !request.param("word").isEmpty()) {
+        const QByteArray address = request.param("word");
+        if (address == kAlpha)
+            return Reply::page(testsupport::mobileRankingSitePage("http://m.alpha.cn/a.html", "3天前"));
+        if (address == kGamma)
+            return Reply::page(testsupport::mobilePage(testsupport::mobileFirstResult("http://m.gamma.cn/c")
+                                                       + testsupport::mobileTitleSpan("Say \"hi\", all")
+                                                       + testsupport::mobileDateSpan("3天前\n更新")));
+        return Reply::page(testsupport::mobileRankingNotFoundPage());
+    }
+    if (!https && !request.param("word").isEmpty())
+        return Reply::page(testsupport::mobileKeywordPage({"http://www.other.cn/", kAlpha}));
+    return Reply::withStatus(404, QByteArray());
+}
+
+struct CliOutcome
+{
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+QStringList endpointArguments(const LoopbackBaidu &baidu)
+{
+    return {QStringLiteral("--endpoints-for-testing"), QString::fromLatin1("https://" + baidu.httpsAuthority()),
+            QString::fromLatin1("http://" + baidu.httpAuthority())};
+}
+
+void startCli(QProcess &process, const LoopbackBaidu &baidu, const QStringList &arguments)
+{
+    process.setProgram(QStringLiteral(QUILLANE_CLI_UNDER_TEST));
+    process.setArguments(endpointArguments(baidu) + arguments);
+    process.start();
+}
+
+CliOutcome runCli(const LoopbackBaidu &baidu, const QStringList &arguments, const QByteArray &input = QByteArray())
+{
+    QProcess process;
+    startCli(process, baidu, arguments);
+    CliOutcome outcome;
+    if (!process.waitForStarted(10000))
+        return outcome;
+    process.write(input);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(60000)) {
+        process.kill();
+        process.waitForFinished();
+        return outcome;
+    }
+    outcome.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    outcome.out = process.readAllStandardOutput();
+    outcome.err = process.readAllStandardError();
+    return outcome;
+}
+
+// The totals line on standard error (a sanitizer may add lines after it).
+QString totalsLine(const QByteArray &err)
+{
+    const QList<QByteArray> lines = err.split('\n');
+    for (auto line = lines.crbegin(); line != lines.crend(); ++line) {
+        if (line->startsWith("总输入："))
+            return QString::fromUtf8(*line);
+    }
+    return QString();
+}
+
+} // namespace
+
+// The command run as a child process against loopback Baidu servers.
+class TestCli : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void runsBatches_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<bool>("fromFile");
+        QTest::addColumn<QByteArray>("expectedOut");
+        QTest::addColumn<QString>("expectedTotals");
+        QTest::addColumn<QString>("expectedNote");
+        QTest::addColumn<int>("expectedExit");
+
+        const QByteArray alphaDesktop = "Alpha 首页\t" + kAlpha + "\t已收录\t2024年5月1日\n";
+        const QByteArray alphaMobile = "示例\t" + kAlpha + "\t已收录\t3天前\n";
+        const QByteArray betaNotIncluded = "\t" + kBeta + "\t未收录\t\n";
+        const QString halfIncluded = QStringLiteral("总输入：2条 共收录：1条 未收录：1条 收录率：50%");
+
+        QTest::newRow("inclusion pc from stdin")
+            << QStringList{QStringLiteral("inclusion")} << QByteArray(kAlpha + "\n" + kBeta + "\n") << false
+            << QByteArray(kInclusionHeader + alphaDesktop + betaNotIncluded) << halfIncluded << QString() << 0;
+        QTest::newRow("inclusion mobile from a CRLF file, dropped lines counted")
+            << QStringList{QStringLiteral("inclusion"), QStringLiteral("--device"), QStringLiteral("mobile")}
+            << QByteArray(kAlpha + "\r\nno address\r\n\r\n" + kAlpha + "\r\n" + kBeta + "\r\n") << true
+            << QByteArray(kInclusionHeader + alphaMobile + betaNotIncluded) << halfIncluded
+            << QStringLiteral("已忽略 3 行：空行 1，重复 1，不含 http 1") << 0;
+        QTest::newRow("ranking pc from '-', https: rewritten")
+            << QStringList{QStringLiteral("ranking"), QStringLiteral("-")}
+            << QByteArray("词 https://www.alpha.cn/a.html\n词 " + kBeta) << false
+            << QByteArray(kRankingHeader + "词\t" + kAlpha + "\t已收录\t2\t2024年5月1日\n词\t" + kBeta
+                          + "\t未收录\t--\t\n")
+            << halfIncluded << QString() << 0;
+        QTest::newRow("ranking mobile from a file")
+            << QStringList{QStringLiteral("ranking"), QStringLiteral("--device=mobile")}
+            << QByteArray("词 " + kAlpha + "\n") << true
+            << QByteArray(kRankingHeader + "词\t" + kAlpha + "\t已收录\t2\t3天前\n")
+            << QStringLiteral("总输入：1条 共收录：1条 未收录：0条 收录率：100%") << QString() << 0;
+        QTest::newRow("ranking keeps input order when the first line finishes last")
+            << QStringList{QStringLiteral("ranking")} << QByteArray(kSlowKeyword + " " + kAlpha + "\n快 " + kAlpha)
+            << false
+            << QByteArray(kRankingHeader + kSlowKeyword + "\t" + kAlpha + "\t已收录\t2\t2024年5月1日\n快\t" + kAlpha
+                          + "\t已收录\t2\t2024年5月1日\n")
+            << QStringLiteral("总输入：2条 共收录：2条 未收录：0条 收录率：100%") << QString() << 0;
+        QTest::newRow("failed site query exits 3")
+            << QStringList{QStringLiteral("inclusion")} << QByteArray(kBroken + "\n" + kAlpha) << false
+            << QByteArray(kInclusionHeader + "\t" + kBroken + "\t异常\t\n" + alphaDesktop) << halfIncluded
+            << QString() << 3;
+        QTest::newRow("failed keyword search exits 3")
+            << QStringList{QStringLiteral("ranking"), QStringLiteral("--device"), QStringLiteral("pc")}
+            << QByteArray(kBrokenKeyword + " " + kAlpha) << false
+            << QByteArray(kRankingHeader + kBrokenKeyword + "\t" + kAlpha + "\t已收录\t异常\t2024年5月1日\n")
+            << QStringLiteral("总输入：1条 共收录：1条 未收录：0条 收录率：100%") << QString() << 3;
+        QTest::newRow("csv quotes commas, quotes and line breaks")
+            << QStringList{QStringLiteral("inclusion"), QStringLiteral("--device"), QStringLiteral("mobile"),
+                           QStringLiteral("--csv")}
+            << QByteArray(kGamma + "\n" + kBeta) << false
+            << QByteArray("\xEF\xBB\xBF标题,网址,收录,快照\r\n\"Say \"\"hi\"\", all\"," + kGamma
+                          + ",已收录,\"3天前\n更新\"\r\n," + kBeta + ",未收录,\r\n")
+            << halfIncluded << QString() << 0;
+        QTest::newRow("tsv keeps one line per result")
+            << QStringList{QStringLiteral("inclusion"), QStringLiteral("--device"), QStringLiteral("mobile")}
+            << QByteArray(kGamma) << false
+            << QByteArray(kInclusionHeader + "Say \"hi\", all\t" + kGamma + "\t已收录\t3天前 更新\n")
+            << QStringLiteral("总输入：1条 共收录：1条 未收录：0条 收录率：100%") << QString() << 0;
+        QTest::newRow("no line to check")
+            << QStringList{QStringLiteral("inclusion")} << QByteArray("no address\n") << false
+            << kInclusionHeader << QStringLiteral("总输入：0条 共收录：0条 未收录：0条 收录率：0%")
+            << QStringLiteral("已忽略 1 行：空行 0，重复 0，不含 http 1") << 0;
+    }
+
+    void runsBatches()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, input);
+        QFETCH(bool, fromFile);
+        QFETCH(QByteArray, expectedOut);
+        QFETCH(QString, expectedTotals);
+        QFETCH(QString, expectedNote);
+        QFETCH(int, expectedExit);
+
+        LoopbackBaidu baidu;
+        baidu.setHandler(playBaidu);
+        QTemporaryDir dir;
+        if (fromFile) {
+            QFile file(dir.filePath(QStringLiteral("地址.txt")));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(input);
+            file.close();
+            arguments.append(file.fileName());
+            input.clear();
+        }
+        const CliOutcome outcome = runCli(baidu, arguments, input);
+        if (totalsLine(outcome.err) != expectedTotals)
+            qWarning("standard error:\n%s", outcome.err.constData());
+        QCOMPARE(outcome.out, expectedOut);
+        QCOMPARE(totalsLine(outcome.err), expectedTotals);
+        if (!expectedNote.isEmpty())
+            QVERIFY2(outcome.err.contains(expectedNote.toUtf8()), outcome.err.constData());
+        QCOMPARE(outcome.exitCode, expectedExit);
+    }
+
+    void writesReport_data()
+    {
+        QTest::addColumn<QString>("fileName");
+        QTest::newRow("xlsx read back with openpyxl") << QStringLiteral("收录.xlsx");
+        QTest::newRow("xls read back with xlrd") << QStringLiteral("收录.XLS");
+    }
+
+    void writesReport()
+    {
+        QFETCH(QString, fileName);
+        LoopbackBaidu baidu;
+        baidu.setHandler(playBaidu);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(fileName);
+        const CliOutcome outcome = runCli(baidu, {QStringLiteral("inclusion"), QStringLiteral("--report"), path},
+                                          kAlpha + "\n" + kBeta + "\n");
+        QCOMPARE(outcome.exitCode, 0);
+
+        const QString reader = QStringLiteral(
+            "import sys, json\n"
+            "p = sys.argv[1]\n"
+            "if p.lower().endswith('.xlsx'):\n"
+            "    import openpyxl\n"
+            "    ws = openpyxl.load_workbook(p).worksheets[0]\n"
+            "    cell = lambda r, c: ws.cell(row=r, column=c).value\n"
+            "else:\n"
+            "    import xlrd\n"
+            "    ws = xlrd.open_workbook(p).sheet_by_index(0)\n"
+            "    cell = lambda r, c: ws.cell_value(r - 1, c - 1)\n"
+            "print(json.dumps([cell(1, 1), [cell(2, c) for c in range(1, 5)], cell(3, 1), cell(4, 3)],"
+            " ensure_ascii=False))\n");
+        QProcess python;
+        python.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), reader, path});
+        QVERIFY(python.waitForFinished(60000));
+        QCOMPARE(python.exitCode(), 0);
+        const QJsonArray cells = QJsonDocument::fromJson(python.readAllStandardOutput()).array();
+        QVERIFY(cells.at(0).toString().startsWith(QStringLiteral("Quillane工具-收录查询报表")));
+        QCOMPARE(cells.at(1).toArray().toVariantList(),
+                 (QVariantList{QStringLiteral("标题"), QStringLiteral("网址"), QStringLiteral("收录"),
+                               QStringLiteral("快照")}));
+        QCOMPARE(cells.at(2).toString(), QStringLiteral("Alpha 首页"));
+        QCOMPARE(cells.at(3).toString(), QStringLiteral("未收录"));
+    }
+
+    void refusesUsageErrors_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("named");
+
+        const QString inclusion = QStringLiteral("inclusion");
+        QTest::newRow("unknown option") << QStringList{inclusion, QStringLiteral("--fast")}
+                                        << QStringLiteral("'--fast'");
+        QTest::newRow("unreadable file") << QStringList{inclusion, QStringLiteral("/nonexistent/urls.txt")}
+                                         << QStringLiteral("'/nonexistent/urls.txt'");
+        QTest::newRow("directory as input") << QStringList{inclusion, QStringLiteral("/tmp")}
+                                            << QStringLiteral("'/tmp'");
+        QTest::newRow("report with another extension")
+            << QStringList{QStringLiteral("ranking"), QStringLiteral("--report"), QStringLiteral("out.csv")}
+            << QStringLiteral("'out.csv'");
+        QTest::newRow("report in a missing directory")
+            << QStringList{inclusion, QStringLiteral("--report=/nonexistent/r.xlsx")}
+            << QStringLiteral("'/nonexistent'");
+        QTest::newRow("unknown device") << QStringList{inclusion, QStringLiteral("--device"), QStringLiteral("tablet")}
+                                        << QStringLiteral("'tablet'");
+        QTest::newRow("option without its value") << QStringList{inclusion, QStringLiteral("--device")}
+                                                  << QStringLiteral("'--device'");
+        QTest::newRow("unknown command") << QStringList{QStringLiteral("rank")} << QStringLiteral("'rank'");
+        QTest::newRow("missing command") << QStringList{} << QStringLiteral("missing command");
+        QTest::newRow("two input files") << QStringList{inclusion, QStringLiteral("a.txt"), QStringLiteral("b.txt")}
+                                         << QStringLiteral("'b.txt'");
+    }
+
+    void refusesUsageErrors()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, named);
+        LoopbackBaidu baidu;
+        baidu.setHandler(playBaidu);
+        const CliOutcome outcome = runCli(baidu, arguments, kAlpha);
+        QCOMPARE(outcome.exitCode, 2);
+        QCOMPARE(outcome.out, QByteArray());
+        QCOMPARE(outcome.err.count('\n'), 1);
+        QVERIFY2(outcome.err.contains(named.toUtf8()), outcome.err.constData());
+        QCOMPARE(baidu.requestCount(), 0);
+    }
+
+    // The shipped command: no widget libraries, no way to change hosts.
+    void shippedCommandKeepsBaiduHosts()
+    {
+        QProcess readelf;
+        readelf.start(QStringLiteral("readelf"), {QStringLiteral("-d"), QStringLiteral(QUILLANE_CLI_SHIPPED)});
+        QVERIFY(readelf.waitForFinished(30000));
+        const QByteArray dynamic = readelf.readAllStandardOutput();
+        QVERIFY(dynamic.contains("libQt5Core"));
+        QVERIFY(!dynamic.contains("libQt5Gui"));
+        QVERIFY(!dynamic.contains("libQt5Widgets"));
+
+        QProcess help;
+        help.start(QStringLiteral(QUILLANE_CLI_SHIPPED), {QStringLiteral("--help")});
+        QVERIFY(help.waitForFinished(30000));
+        QCOMPARE(help.exitCode(), 0);
+        const QByteArray usage = help.readAllStandardOutput();
+        QVERIFY(usage.startsWith("Usage: quillane-cli"));
+        QVERIFY(!usage.contains("endpoints"));
+
+        QProcess seam;
+        seam.start(QStringLiteral(QUILLANE_CLI_SHIPPED),
+                   {QStringLiteral("--endpoints-for-testing"), QStringLiteral("https://127.0.0.1:1"),
+                    QStringLiteral("http://127.0.0.1:2"), QStringLiteral("inclusion")});
+        seam.closeWriteChannel();
+        QVERIFY(seam.waitForFinished(30000));
+        QCOMPARE(seam.exitCode(), 2);
+        QVERIFY(seam.readAllStandardError().contains("unknown option '--endpoints-for-testing'"));
+    }
+
+    void ctrlCAbortsRankingTransfers()
+    {
+        LoopbackBaidu baidu;
+        baidu.setHandler([](const Request &) { return Reply::silent(); });
+        QProcess process;
+        startCli(process, baidu, {QStringLiteral("ranking")});
+        QVERIFY(process.waitForStarted(10000));
+        process.write("词 " + kAlpha + "\n词 " + kBeta + "\n词 " + kGamma + "\n");
+        process.closeWriteChannel();
+        QTRY_VERIFY_WITH_TIMEOUT(baidu.requestCount() >= 1, 20000);
+
+        QElapsedTimer clock;
+        clock.start();
+        ::kill(pid_t(process.processId()), SIGINT);
+        QVERIFY(process.waitForFinished(5000));
+        qInfo("ranking run stopped %lld ms after Ctrl-C", clock.elapsed());
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 130);
+        QCOMPARE(process.readAllStandardOutput(), kRankingHeader);
+        QCOMPARE(totalsLine(process.readAllStandardError()),
+                 QStringLiteral("总输入：3条 共收录：0条 未收录：0条 收录率：0%"));
+    }
+
+    void ctrlCFinishesInclusionLineInProgress()
+    {
+        LoopbackBaidu baidu;
+        baidu.setHandler([](const Request &) {
+            return Reply::delayed(testsupport::desktopRankingNotFoundPage(), 600);
+        });
+        QProcess process;
+        startCli(process, baidu, {QStringLiteral("inclusion")});
+        QVERIFY(process.waitForStarted(10000));
+        QByteArray input;
+        for (int i = 0; i < 6; ++i)
+            input += "http://www.site" + QByteArray::number(i) + ".cn/\n";
+        process.write(input);
+        process.closeWriteChannel();
+        QTRY_VERIFY_WITH_TIMEOUT(baidu.requestCount() >= 1, 20000);
+
+        ::kill(pid_t(process.processId()), SIGINT);
+        QVERIFY(process.waitForFinished(10000));
+        QCOMPARE(process.exitCode(), 130);
+        const QList<QByteArray> lines = process.readAllStandardOutput().split('\n');
+        const int rows = lines.size() - 2; // header, and the empty piece after the last line end
+        QVERIFY2(rows >= 1 && rows < 6, QByteArray::number(rows).constData());
+        QCOMPARE(rows, baidu.requestCount()); // every line started was finished and printed
+        QVERIFY(lines.at(1).startsWith("\thttp://www.site0.cn/\t未收录"));
+    }
+
+    // Input decoding and the count of dropped lines, in process.
+    void readsInput_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<int>("dropped");
+        QTest::addColumn<bool>("gb18030");
+
+        QTest::newRow("byte-order mark removed") << QByteArray("\xEF\xBB\xBF" "http://a.cn/\r\n")
+                                                 << QStringList{QStringLiteral("http://a.cn/")} << 0 << false;
+        QTest::newRow("only a trailing carriage return is removed")
+            << QByteArray("http://a.cn/\r\r\nhttp://b.cn/ \r") << QStringList{QStringLiteral("http://a.cn/\r"),
+                                                                           QStringLiteral("http://b.cn/ ")}
+            << 0 << false;
+        QTest::newRow("CRLF duplicates of LF lines are duplicates")
+            << QByteArray("http://a.cn/\r\nhttp://a.cn/\n\n") << QStringList{QStringLiteral("http://a.cn/")} << 2
+            << false;
+        QTest::newRow("Windows Chinese code page")
+            << QTextCodec::codecForName("GB18030")->fromUnicode(QStringLiteral("关键词 http://a.cn/"))
+            << QStringList{QStringLiteral("关键词 http://a.cn/")} << 0 << true;
+        QTest::newRow("empty input") << QByteArray() << QStringList() << 0 << false;
+    }
+
+    void readsInput()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, lines);
+        QFETCH(int, dropped);
+        QFETCH(bool, gb18030);
+        const QueryInput input = QueryInput::fromBytes(bytes, QueryKind::Ranking);
+        QCOMPARE(input.lines(), lines);
+        QCOMPARE(input.dropped().total(), dropped);
+        QCOMPARE(input.decodedAsGb18030(), gb18030);
+    }
+
+    void progressStaysShortInLogs()
+    {
+        QBuffer log;
+        log.open(QIODevice::WriteOnly);
+        ProgressReporter plain(&log, false, 10000);
+        for (int done = 1; done <= 10000; ++done)
+            plain.update(done, done / 2, done * 5); // 50 s in all: no ten-second heartbeat falls between steps
+        const int lines = log.data().count('\n');
+        QVERIFY2(lines >= 20 && lines <= 25, QByteArray::number(lines).constData());
+        QVERIFY(log.data().endsWith("进度 10000/10000 (100.0%)  已收录 5000  用时 00:50  剩余 00:00\n"));
+
+        QBuffer terminal;
+        terminal.open(QIODevice::WriteOnly);
+        ProgressReporter inPlace(&terminal, true, 3);
+        inPlace.update(1, 1, 0);
+        inPlace.update(2, 1, 5000);
+        QVERIFY(!terminal.data().contains('\n'));
+        QVERIFY(terminal.data().contains("\r\x1b[K进度 2/3 (66.7%)  已收录 1  用时 00:05  剩余 00:02"));
+        inPlace.finish(2, 1, 5000);
+        QVERIFY(terminal.data().endsWith("\n总输入：3条 共收录：1条 未收录：1条 收录率：50%\n"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"
