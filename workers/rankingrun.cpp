@@ -34,6 +34,14 @@ RankingRun RankingRun::start(const QStringList &lines, const QString &deviceMode
 {
     RankingRun run;
     run.m_abort = std::make_shared<std::atomic<bool>>(false);
+    if (lines.isEmpty()) {
+        // Finished without ever starting: a watcher then reports only the end,
+        // no progress range that would turn the bar into a busy indicator.
+        QFutureInterface<QString> finished;
+        finished.reportFinished();
+        run.m_future = finished.future();
+        return run;
+    }
     run.m_future = QtConcurrent::mapped(lines, RankLine{deviceMode == kDesktopMode, endpoints, run.m_abort});
     return run;
 }

@@ -1,0 +1,254 @@
+#include "loopbackbaidu.h"
+#include "rankingpages.h"
+#include "rankingrun.h"
+#include "resultstrings.h"
+
+#include <QtTest>
+
+#include <QThreadPool>
+
+#include <algorithm>
+
+using testsupport::LoopbackBaidu;
+using testsupport::Reply;
+using testsupport::Request;
+
+namespace {
+
+// Site queries for addresses with these words are held back.
+const QByteArray kSlow = "slow";
+const QByteArray kSilent = "silent";
+constexpr int kSlowMs = 500;
+
+// Every line is a not-included address: one request per line, and the
+// answer's wait is chosen by the address.
+void playNotIncluded(LoopbackBaidu &baidu)
+{
+    baidu.setHandler([](const Request &request) {
+        const bool desktop = !request.param("wd").isEmpty();
+        const QByteArray address = desktop ? request.param("wd") : request.param("word");
+        const QByteArray page = desktop ? testsupport::desktopRankingNotFoundPage()
+                                        : testsupport::mobileRankingNotFoundPage();
+        if (address.contains(kSilent))
+            return Reply::silent();
+        return Reply::delayed(page, address.contains(kSlow) ? kSlowMs : 0);
+    });
+}
+
+QStringList linesFor(const QStringList &hosts)
+{
+    QStringList lines;
+    for (int i = 0; i < hosts.size(); ++i)
+        lines.append(QStringLiteral("kw%1 http://%2.example.com/").arg(i).arg(hosts.at(i)));
+    return lines;
+}
+
+QString notIncluded(const QString &line)
+{
+    const int cut = line.indexOf(QStringLiteral("http"));
+    return rankingResult(line.left(cut).trimmed(), line.mid(cut), ResultText::kNotIncluded,
+                         ResultText::kPositionNotSearched, QString());
+}
+
+} // namespace
+
+// Stands in for the window and its progress bar: the slots a run is wired to.
+class RunFollower : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit RunFollower(QFutureWatcher<QString> *watcher) : m_watcher(watcher) {}
+
+    QList<int> reported;
+    QStringList results;
+    QList<QPair<int, int>> ranges;
+    QList<int> values;
+    int closes = 0;
+
+public slots:
+    void pmthreadClose() { ++closes; }
+    void pmreceiveResult(int index)
+    {
+        reported.append(index);
+        results.append(m_watcher->future().resultAt(index));
+    }
+    void setRange(int minimum, int maximum) { ranges.append({minimum, maximum}); }
+    void setValue(int value) { values.append(value); }
+
+private:
+    QFutureWatcher<QString> *m_watcher;
+};
+
+// The ranking run as the window follows it: reports by index, progress,
+// the end, and stopping without waiting for silent servers.
+class TestRankingRun : public QObject
+{
+    Q_OBJECT
+
+    static int poolSize() { return QThreadPool::globalInstance()->maxThreadCount(); }
+
+private slots:
+    void reportsEveryLineOnce_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<int>("count");
+        QTest::newRow("desktop, one line") << QStringLiteral("dnd") << 1;
+        QTest::newRow("mobile, one line") << QStringLiteral("sjd") << 1;
+        QTest::newRow("desktop, twelve lines") << QStringLiteral("dnd") << 12;
+        QTest::newRow("any other mode is mobile, twelve lines") << QStringLiteral("xyz") << 12;
+        QTest::newRow("no lines") << QStringLiteral("dnd") << 0;
+    }
+
+    void reportsEveryLineOnce()
+    {
+        QFETCH(QString, mode);
+        QFETCH(int, count);
+        LoopbackBaidu baidu;
+        playNotIncluded(baidu);
+        QStringList hosts;
+        for (int i = 0; i < count; ++i)
+            hosts.append(QStringLiteral("site%1").arg(i));
+        const QStringList lines = linesFor(hosts);
+
+        QFutureWatcher<QString> watcher;
+        RunFollower follower(&watcher);
+        QVERIFY(connectRankingWatcher(&watcher, &follower, &follower));
+        QStringList order;
+        connect(&watcher, &QFutureWatcherBase::resultReadyAt, this, [&order] { order.append(QStringLiteral("ready")); });
+        connect(&watcher, &QFutureWatcherBase::finished, this, [&order] { order.append(QStringLiteral("finished")); });
+        RankingRun run = RankingRun::start(lines, mode, baidu.endpoints());
+        watcher.setFuture(run.future());
+
+        QTRY_COMPARE(follower.closes, 1);
+        QTRY_COMPARE(follower.reported.size(), count);
+        QCoreApplication::processEvents();
+        QCOMPARE(follower.reported.size(), count);
+        QCOMPARE(follower.closes, 1);
+
+        QList<int> sorted = follower.reported;
+        std::sort(sorted.begin(), sorted.end());
+        for (int i = 0; i < count; ++i) {
+            QCOMPARE(sorted.at(i), i);
+            QCOMPARE(run.future().resultAt(i), notIncluded(lines.at(i)));
+        }
+        QCOMPARE(order.count(QStringLiteral("ready")), count);
+        QCOMPARE(order.last(), QStringLiteral("finished"));
+
+        if (count == 0) {
+            QVERIFY(follower.ranges.isEmpty());
+            QVERIFY(follower.values.isEmpty());
+        } else {
+            QCOMPARE(follower.ranges, (QList<QPair<int, int>>{{0, count}}));
+            QVERIFY(std::is_sorted(follower.values.begin(), follower.values.end()));
+            QCOMPARE(follower.values.last(), count);
+        }
+
+        // The device mode picks the check: "wd" is the desktop query key, "word" the mobile one.
+        const QList<Request> log = baidu.requests();
+        QCOMPARE(log.size(), count);
+        for (const Request &request : log)
+            QCOMPARE(request.param("wd").isEmpty(), mode != QLatin1String("dnd"));
+    }
+
+    void reportsOutOfOrder()
+    {
+        if (poolSize() < 2)
+            QSKIP("needs two pool threads");
+        LoopbackBaidu baidu;
+        playNotIncluded(baidu);
+        QFutureWatcher<QString> watcher;
+        RunFollower follower(&watcher);
+        QVERIFY(connectRankingWatcher(&watcher, &follower, &follower));
+        RankingRun run = RankingRun::start(linesFor({QString::fromLatin1(kSlow), QStringLiteral("fast")}),
+                                           QStringLiteral("dnd"), baidu.endpoints());
+        watcher.setFuture(run.future());
+        QTRY_COMPARE(follower.reported.size(), 2);
+        QCOMPARE(follower.reported, (QList<int>{1, 0}));
+    }
+
+    void cancelAbortsTransfersAndStopsReports_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::newRow("desktop") << QStringLiteral("dnd");
+        QTest::newRow("mobile") << QStringLiteral("sjd");
+    }
+
+    void cancelAbortsTransfersAndStopsReports()
+    {
+        QFETCH(QString, mode);
+        LoopbackBaidu baidu;
+        playNotIncluded(baidu);
+        QStringList hosts;
+        for (int i = 0; i < 6; ++i)
+            hosts.append(QString::fromLatin1(kSilent) + QString::number(i));
+        QFutureWatcher<QString> watcher;
+        RunFollower follower(&watcher);
+        QVERIFY(connectRankingWatcher(&watcher, &follower, &follower));
+        RankingRun run = RankingRun::start(linesFor(hosts), mode, baidu.endpoints());
+        watcher.setFuture(run.future());
+        const int inFlight = qMin(6, poolSize());
+        QTRY_COMPARE(baidu.requestCount(), inFlight);
+
+        QElapsedTimer timer;
+        timer.start();
+        run.cancelAndWait();
+        // Well under the 30 s transfer time-out: the lines returned because
+        // their transfers were aborted, while the server still holds them.
+        QVERIFY2(timer.elapsed() < 15000, qPrintable(QString::number(timer.elapsed())));
+        QVERIFY(run.future().isCanceled());
+
+        QTRY_COMPARE(follower.closes, 1);
+        QCoreApplication::processEvents();
+        QVERIFY(follower.reported.isEmpty());
+        QCOMPARE(baidu.requestCount(), inFlight);
+    }
+
+    void cancelAfterFinishIsHarmless()
+    {
+        LoopbackBaidu baidu;
+        playNotIncluded(baidu);
+        RankingRun().cancelAndWait();
+
+        QFutureWatcher<QString> watcher;
+        RunFollower follower(&watcher);
+        QVERIFY(connectRankingWatcher(&watcher, &follower, &follower));
+        const QStringList lines = linesFor({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
+        RankingRun run = RankingRun::start(lines, QStringLiteral("dnd"), baidu.endpoints());
+        watcher.setFuture(run.future());
+        QTRY_COMPARE(follower.closes, 1);
+        QTRY_COMPARE(follower.reported.size(), 3);
+
+        run.cancelAndWait();
+        run.cancel();
+        QCoreApplication::processEvents();
+        QVERIFY(!run.future().isCanceled());
+        QCOMPARE(follower.closes, 1);
+        QCOMPARE(follower.reported.size(), 3);
+        for (int i = 0; i < lines.size(); ++i)
+            QCOMPARE(run.future().resultAt(i), notIncluded(lines.at(i)));
+    }
+
+    void cancelLeavesOtherRunsAlone()
+    {
+        if (poolSize() < 2)
+            QSKIP("needs two pool threads");
+        LoopbackBaidu baidu;
+        playNotIncluded(baidu);
+        const QStringList slowLine = linesFor({QString::fromLatin1(kSlow)});
+        RankingRun other = RankingRun::start(slowLine, QStringLiteral("dnd"), baidu.endpoints());
+        RankingRun cancelled =
+            RankingRun::start(linesFor({QString::fromLatin1(kSilent)}), QStringLiteral("dnd"), baidu.endpoints());
+        // Both transfers are in flight; the slow one is answered only after the cancel.
+        QTRY_COMPARE(baidu.requestCount(), 2);
+        cancelled.cancelAndWait();
+        QVERIFY(!other.future().isFinished());
+
+        other.future().waitForFinished();
+        QVERIFY(!other.future().isCanceled());
+        QCOMPARE(other.future().resultAt(0), notIncluded(slowLine.at(0)));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRankingRun)
+#include "tst_rankingrun.moc"
