@@ -1,9 +1,17 @@
 #include "startup.h"
+#include "systemtrayicon.h"
 #include "uidemo08.h"
 
 #include <QApplication>
+#include <QIcon>
 
 #include <memory>
+
+namespace {
+const QString kTrayTitle = QStringLiteral("Quillane工具");
+const QString kTrayMessage = QStringLiteral("百度收录与排名查询已在托盘运行");
+const QString kTrayIcon = QStringLiteral(":/images/quillane.ico");
+}
 
 int main(int argc, char *argv[])
 {
@@ -11,7 +19,8 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     const std::unique_ptr<UIDemo08> window(Startup::openMainWindow());
 
-    // The tray icon for the shown window is created here, before the event loop.
+    // Owned by the window; created once it is shown so that it stays hidden itself.
+    new SystemTrayIcon({kTrayTitle, kTrayMessage}, QIcon(kTrayIcon), window.get());
 
     return app.exec();
 }
