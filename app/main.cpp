@@ -11,7 +11,7 @@ namespace {
 const QString kTrayTitle = QStringLiteral("Quillane工具");
 const QString kTrayMessage = QStringLiteral("百度收录与排名查询已在托盘运行");
 const QString kTrayIcon = QStringLiteral(":/images/quillane.ico");
-}
+} // namespace
 
 int main(int argc, char *argv[])
 {

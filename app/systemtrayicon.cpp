@@ -10,13 +10,10 @@ namespace {
 const QString kChineseCatalogue = QStringLiteral(":/cn.qm");
 const QString kEnglishCatalogue = QStringLiteral(":/en.qm");
 const int kBalloonMilliseconds = 10000;
-}
+} // namespace
 
 SystemTrayIcon::SystemTrayIcon(const QStringList &messages, const QIcon &icon, QWidget *targetWindow)
-    : QWidget(targetWindow)
-    , m_targetWindow(targetWindow)
-    , m_messages(messages)
-    , m_icon(icon)
+    : QWidget(targetWindow), m_targetWindow(targetWindow), m_messages(messages), m_icon(icon)
 {
     createActions();
     createMenus();

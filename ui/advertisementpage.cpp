@@ -7,8 +7,7 @@ namespace {
 const QString kPlaceholderFile = QStringLiteral(":/pages/adplaceholder.html");
 }
 
-AdvertisementPage::AdvertisementPage(QObject *parent)
-    : QWebEnginePage(parent)
+AdvertisementPage::AdvertisementPage(QObject *parent) : QWebEnginePage(parent)
 {
     settings()->setAttribute(QWebEngineSettings::ShowScrollBars, false);
     settings()->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
@@ -34,9 +33,7 @@ void AdvertisementPage::onLoadFinished(bool ok)
     setHtml(QString::fromUtf8(placeholder.readAll()));
 }
 
-void AdvertisementPage::javaScriptAlert(const QUrl &, const QString &)
-{
-}
+void AdvertisementPage::javaScriptAlert(const QUrl &, const QString &) {}
 
 bool AdvertisementPage::javaScriptConfirm(const QUrl &, const QString &)
 {

@@ -1,6 +1,6 @@
 // The help page and the home page with its advertisement panel.
-#include "uidemo08.h"
 #include "ui_uidemo08.h"
+#include "uidemo08.h"
 
 #include "advertisementpage.h"
 

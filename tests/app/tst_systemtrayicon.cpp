@@ -19,8 +19,8 @@ struct MenuTexts
 };
 
 const MenuTexts kChineseTexts = {QStringLiteral("还 原(&R)"), QStringLiteral("最小化(&M)"),
-                                 QStringLiteral("退出(&Q)"), QStringLiteral("简体中文(&C)"),
-                                 QStringLiteral("英语(&E)"), QStringLiteral("语言设置")};
+                                 QStringLiteral("退出(&Q)"),  QStringLiteral("简体中文(&C)"),
+                                 QStringLiteral("英语(&E)"),  QStringLiteral("语言设置")};
 const MenuTexts kEnglishTexts = {QStringLiteral("Restore(&R)"), QStringLiteral("Min(&M)"),
                                  QStringLiteral("Exit(&Q)"),    QStringLiteral("China(&C)"),
                                  QStringLiteral("English(&E)"), QStringLiteral("Language")};
@@ -42,7 +42,7 @@ struct TrayFixture
     QWidget window;
     SystemTrayIcon *tray = nullptr;
 };
-}
+} // namespace
 
 Q_DECLARE_METATYPE(MenuTexts)
 
@@ -74,7 +74,8 @@ bool TstSystemTrayIcon::startTrayHost()
     if (!m_trayHost) {
         m_trayHost = std::make_unique<QProcess>();
         m_trayHost->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_trayHost->start(QStringLiteral("trayer"), {QStringLiteral("--SetDockType"), QStringLiteral("true")});
+        m_trayHost->start(QStringLiteral("trayer"),
+                          {QStringLiteral("--SetDockType"), QStringLiteral("true")});
         if (!m_trayHost->waitForStarted(5000))
             return false;
     }
@@ -140,8 +141,9 @@ void TstSystemTrayIcon::languageSwitchRetranslatesMenu_data()
     QTest::newRow("english") << QStringList{QStringLiteral("englishAction")} << kEnglishTexts;
     QTest::newRow("english then chinese")
         << QStringList{QStringLiteral("englishAction"), QStringLiteral("chineseAction")} << kChineseTexts;
-    QTest::newRow("english twice")
-        << QStringList{QStringLiteral("englishAction"), QStringLiteral("englishAction")} << kEnglishTexts;
+    QTest::newRow("english twice") << QStringList{QStringLiteral("englishAction"),
+                                                  QStringLiteral("englishAction")}
+                                   << kEnglishTexts;
     QTest::newRow("chinese, english, chinese")
         << QStringList{QStringLiteral("chineseAction"), QStringLiteral("englishAction"),
                        QStringLiteral("chineseAction")}
