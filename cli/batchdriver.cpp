@@ -89,8 +89,8 @@ void BatchDriver::acceptResult(int index, const QString &result)
         ++m_hits;
     m_progress->hideLine();
     writeReadyRows(false);
-    m_progress->showLine();
     m_progress->update(m_received, m_hits, m_clock.elapsed());
+    m_progress->showLine();
 }
 
 void BatchDriver::writeReadyRows(bool skipGaps)

@@ -19,9 +19,10 @@ QString duration(qint64 ms)
 }
 } // namespace
 
-ProgressReporter::ProgressReporter(QIODevice *device, bool terminal, int total)
+ProgressReporter::ProgressReporter(QIODevice *device, bool terminal, int total, bool outputOnTerminal)
     : m_device(device)
     , m_terminal(terminal)
+    , m_outputOnTerminal(outputOnTerminal)
     , m_total(total)
 {
 }
@@ -59,10 +60,11 @@ void ProgressReporter::update(int done, int hits, qint64 elapsedMs)
     m_hits = hits;
     const bool last = done >= m_total;
     if (m_terminal) {
-        if (!last && m_lineShown && elapsedMs - m_lastDrawMs < kTerminalRedrawMs)
+        m_line = progressText(done, hits, elapsedMs);
+        // While hidden for output, showLine() draws the fresh text.
+        if (m_hidden || (!last && m_lineShown && elapsedMs - m_lastDrawMs < kTerminalRedrawMs))
             return;
         m_lastDrawMs = elapsedMs;
-        m_line = progressText(done, hits, elapsedMs);
         write(kClearLine + m_line);
         m_lineShown = true;
         return;
@@ -77,20 +79,36 @@ void ProgressReporter::update(int done, int hits, qint64 elapsedMs)
 
 void ProgressReporter::message(const QString &text)
 {
-    hideLine();
+    clearLine();
     write(text + QLatin1Char('\n'));
-    showLine();
+    redrawLine();
 }
 
 void ProgressReporter::hideLine()
 {
-    if (m_terminal && m_lineShown)
+    if (m_outputOnTerminal && m_terminal && m_lineShown) {
         write(kClearLine);
+        m_hidden = true;
+    }
 }
 
 void ProgressReporter::showLine()
 {
-    if (m_terminal && m_lineShown)
+    if (m_hidden) {
+        write(QLatin1Char('\r') + m_line);
+        m_hidden = false;
+    }
+}
+
+void ProgressReporter::clearLine()
+{
+    if (m_terminal && m_lineShown && !m_hidden)
+        write(kClearLine);
+}
+
+void ProgressReporter::redrawLine()
+{
+    if (m_terminal && m_lineShown && !m_hidden)
         write(QLatin1Char('\r') + m_line);
 }
 

@@ -11,13 +11,15 @@ class QIODevice;
 class ProgressReporter
 {
 public:
-    ProgressReporter(QIODevice *device, bool terminal, int total);
+    // outputOnTerminal: standard output shows on the same terminal, so result
+    // rows must not be written over the progress line.
+    ProgressReporter(QIODevice *device, bool terminal, int total, bool outputOnTerminal = false);
 
     // After each result received; elapsed is the run's time so far.
     void update(int done, int hits, qint64 elapsedMs);
     // A message line of its own, not overwritten by the progress line.
     void message(const QString &text);
-    // Around writes to standard output, which may share the terminal.
+    // Around writes to standard output.
     void hideLine();
     void showLine();
     // The last progress state and the totals as the window shows them.
@@ -29,12 +31,16 @@ public:
 
 private:
     void write(const QString &text);
+    void clearLine();
+    void redrawLine();
 
     QIODevice *m_device;
     const bool m_terminal;
+    const bool m_outputOnTerminal;
     const int m_total;
     QString m_line;         // the progress line currently shown (terminal)
     bool m_lineShown = false;
+    bool m_hidden = false;  // cleared while rows are written
     qint64 m_lastDrawMs = 0;
     int m_lastStep = 0;     // 5 % steps already written (plain)
     int m_done = 0;

@@ -13,6 +13,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <unistd.h>
+
 namespace {
 const int kExitOk = 0;
 const int kExitReportFailed = 1;
@@ -51,6 +53,8 @@ QString reportPathProblem(const QString &path)
 bool readInput(const CliOptions &options, const CliStreams &streams, QByteArray *bytes)
 {
     if (options.inputPath.isEmpty()) {
+        if (streams.inIsTerminal)
+            streams.err->write(QStringLiteral("请输入要查询的行，以 Ctrl-D 结束：\n").toUtf8());
         *bytes = streams.in->readAll();
         return true;
     }
@@ -103,7 +107,8 @@ int runCli(const QStringList &arguments, const SearchEndpoints &endpoints, const
     const QueryInput input = QueryInput::fromBytes(bytes, options.kind);
     const QStringList lines = input.lines();
 
-    ProgressReporter progress(streams.err, streams.errIsTerminal, lines.size());
+    ProgressReporter progress(streams.err, streams.errIsTerminal, lines.size(),
+                              streams.outIsTerminal && streams.errIsTerminal);
     if (input.decodedAsGb18030())
         progress.message(QStringLiteral("输入不是 UTF-8，已按 GB18030 读取"));
     if (input.dropped().total() > 0)
@@ -146,4 +151,23 @@ int runCli(const QStringList &arguments, const SearchEndpoints &endpoints, const
     if (reportFailed)
         return kExitReportFailed;
     return driver.sawFailure() ? kExitFailedLines : kExitOk;
+}
+
+int runCliOnStandardStreams(const QStringList &arguments, const SearchEndpoints &endpoints)
+{
+    QFile in;
+    QFile out;
+    QFile err;
+    // Unbuffered descriptors: each row and progress line leaves at once.
+    in.open(STDIN_FILENO, QIODevice::ReadOnly);
+    out.open(STDOUT_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered);
+    err.open(STDERR_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered);
+    CliStreams streams;
+    streams.in = &in;
+    streams.out = &out;
+    streams.err = &err;
+    streams.inIsTerminal = ::isatty(STDIN_FILENO) == 1;
+    streams.outIsTerminal = ::isatty(STDOUT_FILENO) == 1;
+    streams.errIsTerminal = ::isatty(STDERR_FILENO) == 1;
+    return runCli(arguments, endpoints, streams);
 }

@@ -1,11 +1,9 @@
 #include "runcli.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QTextCodec>
 
 #include <cstdio>
-#include <unistd.h>
 
 namespace {
 const QLatin1String kEndpointsOption("--endpoints-for-testing");
@@ -24,24 +22,11 @@ int main(int argc, char *argv[])
 {
     QTextCodec::setCodecForLocale(QTextCodec::codecForMib(106));
     QCoreApplication app(argc, argv);
-    QStringList arguments = app.arguments().mid(1);
+    const QStringList arguments = app.arguments().mid(1);
     if (arguments.size() < 3 || arguments.first() != kEndpointsOption) {
         std::fprintf(stderr, "usage: quillane-cli-under-test --endpoints-for-testing HTTPS HTTP ARGS...\n");
         return 64;
     }
     const SearchEndpoints endpoints = SearchEndpoints::at(authorityOf(arguments.at(1)), authorityOf(arguments.at(2)));
-    arguments = arguments.mid(3);
-
-    QFile in;
-    QFile out;
-    QFile err;
-    in.open(STDIN_FILENO, QIODevice::ReadOnly);
-    out.open(STDOUT_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered);
-    err.open(STDERR_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered);
-    CliStreams streams;
-    streams.in = &in;
-    streams.out = &out;
-    streams.err = &err;
-    streams.errIsTerminal = ::isatty(STDERR_FILENO) == 1;
-    return runCli(arguments, endpoints, streams);
+    return runCliOnStandardStreams(arguments.mid(3), endpoints);
 }
