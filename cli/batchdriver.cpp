@@ -18,17 +18,12 @@ ReportKind reportKindOf(QueryKind kind)
 }
 } // namespace
 
-BatchDriver::BatchDriver(const CliOptions &options, const QStringList &lines, const SearchEndpoints &endpoints,
-                         ResultOutput *output, ProgressReporter *progress, QObject *parent)
-    : QObject(parent)
-    , m_options(options)
-    , m_lines(lines)
-    , m_endpoints(endpoints)
-    , m_columns(reportHeadings(reportKindOf(options.kind)).size())
-    , m_output(output)
-    , m_progress(progress)
-    , m_pending(lines.size())
-    , m_arrived(lines.size(), false)
+BatchDriver::BatchDriver(const CliOptions &options, const QStringList &lines,
+                         const SearchEndpoints &endpoints, ResultOutput *output, ProgressReporter *progress,
+                         QObject *parent)
+    : QObject(parent), m_options(options), m_lines(lines), m_endpoints(endpoints),
+      m_columns(reportHeadings(reportKindOf(options.kind)).size()), m_output(output), m_progress(progress),
+      m_pending(lines.size()), m_arrived(lines.size(), false)
 {
 }
 
@@ -53,8 +48,8 @@ void BatchDriver::start()
     if (m_options.kind == QueryKind::Inclusion) {
         m_thread = new SlcxThread(m_lines, m_options.deviceMode, m_endpoints);
         connect(
-            m_thread, &SlcxThread::send, this, [this](const QString &result, int i) { acceptResult(i, result); },
-            Qt::QueuedConnection);
+            m_thread, &SlcxThread::send, this,
+            [this](const QString &result, int i) { acceptResult(i, result); }, Qt::QueuedConnection);
         connect(m_thread, &SlcxThread::threadEnd, this, &BatchDriver::finishRun, Qt::QueuedConnection);
         m_thread->start();
         return;
@@ -108,8 +103,8 @@ void BatchDriver::writeReadyRows(bool skipGaps)
         while (fields.size() < m_columns)
             fields.append(QString());
         m_pending[index].clear();
-        if (fields.at(kStatusField) == ResultText::kFailed
-            || (m_options.kind == QueryKind::Ranking && fields.at(kPositionField).contains(ResultText::kFailed)))
+        if (fields.at(kStatusField) == ResultText::kFailed ||
+            (m_options.kind == QueryKind::Ranking && fields.at(kPositionField).contains(ResultText::kFailed)))
             m_failure = true;
         m_output->writeRow(fields);
         m_rows.append(fields);

@@ -17,8 +17,8 @@ const QString kModeMobile = QStringLiteral("sjd");
 
 bool hasReportExtension(const QString &path)
 {
-    return path.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive)
-        || path.endsWith(QLatin1String(".xls"), Qt::CaseInsensitive);
+    return path.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive) ||
+           path.endsWith(QLatin1String(".xls"), Qt::CaseInsensitive);
 }
 } // namespace
 
@@ -105,7 +105,8 @@ CliArguments CliArguments::parse(const QStringList &arguments)
         return parsed;
     }
     if (positional.size() > 1) {
-        parsed.setError(QStringLiteral("more than one input file ('%1', '%2')").arg(positional.at(0), positional.at(1)));
+        parsed.setError(
+            QStringLiteral("more than one input file ('%1', '%2')").arg(positional.at(0), positional.at(1)));
         return parsed;
     }
     if (!positional.isEmpty() && positional.first() != kStandardInput)
@@ -115,27 +116,27 @@ CliArguments CliArguments::parse(const QStringList &arguments)
 
 QString CliArguments::usageText()
 {
-    return QStringLiteral(
-        "Usage: quillane-cli inclusion|ranking [--device pc|mobile] [--csv] [--report FILE.xlsx|FILE.xls] [FILE]\n"
-        "\n"
-        "Checks in one batch whether page addresses are in Baidu's index (inclusion,\n"
-        "one address per line) or where an address ranks for a keyword (ranking,\n"
-        "one keyword followed by the address per line). Lines come from FILE, or\n"
-        "from standard input without FILE or with \"-\"; lines without \"http\",\n"
-        "empty lines and repeated lines are dropped.\n"
-        "\n"
-        "Options:\n"
-        "  --device pc|mobile  Baidu's desktop (pc, the default) or mobile result pages\n"
-        "  --csv               write CSV (UTF-8 with byte-order mark) instead of\n"
-        "                      tab-separated text\n"
-        "  --report FILE       also write the spreadsheet report (.xlsx or .xls)\n"
-        "  -h, --help          show this text\n"
-        "\n"
-        "Results go to standard output in input order, one line each, after a line\n"
-        "of column headings. Progress, dropped lines and the totals go to standard\n"
-        "error. Ctrl-C stops the run and prints what was finished.\n"
-        "\n"
-        "Exit status: 0 every line got a verdict; 3 some line's status or position\n"
-        "is \"异常\"; 2 usage error; 1 the report could not be written; 130 stopped\n"
-        "by Ctrl-C.\n");
+    return QStringLiteral("Usage: quillane-cli inclusion|ranking [--device pc|mobile] [--csv] [--report "
+                          "FILE.xlsx|FILE.xls] [FILE]\n"
+                          "\n"
+                          "Checks in one batch whether page addresses are in Baidu's index (inclusion,\n"
+                          "one address per line) or where an address ranks for a keyword (ranking,\n"
+                          "one keyword followed by the address per line). Lines come from FILE, or\n"
+                          "from standard input without FILE or with \"-\"; lines without \"http\",\n"
+                          "empty lines and repeated lines are dropped.\n"
+                          "\n"
+                          "Options:\n"
+                          "  --device pc|mobile  Baidu's desktop (pc, the default) or mobile result pages\n"
+                          "  --csv               write CSV (UTF-8 with byte-order mark) instead of\n"
+                          "                      tab-separated text\n"
+                          "  --report FILE       also write the spreadsheet report (.xlsx or .xls)\n"
+                          "  -h, --help          show this text\n"
+                          "\n"
+                          "Results go to standard output in input order, one line each, after a line\n"
+                          "of column headings. Progress, dropped lines and the totals go to standard\n"
+                          "error. Ctrl-C stops the run and prints what was finished.\n"
+                          "\n"
+                          "Exit status: 0 every line got a verdict; 3 some line's status or position\n"
+                          "is \"异常\"; 2 usage error; 1 the report could not be written; 130 stopped\n"
+                          "by Ctrl-C.\n");
 }

@@ -23,8 +23,7 @@ void InterruptWatcher::handleSignal(int)
     errno = savedErrno;
 }
 
-InterruptWatcher::InterruptWatcher(QObject *parent)
-    : QObject(parent)
+InterruptWatcher::InterruptWatcher(QObject *parent) : QObject(parent)
 {
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0)

@@ -20,10 +20,7 @@ QString duration(qint64 ms)
 } // namespace
 
 ProgressReporter::ProgressReporter(QIODevice *device, bool terminal, int total, bool outputOnTerminal)
-    : m_device(device)
-    , m_terminal(terminal)
-    , m_outputOnTerminal(outputOnTerminal)
-    , m_total(total)
+    : m_device(device), m_terminal(terminal), m_outputOnTerminal(outputOnTerminal), m_total(total)
 {
 }
 

@@ -38,11 +38,11 @@ private:
     const bool m_terminal;
     const bool m_outputOnTerminal;
     const int m_total;
-    QString m_line;         // the progress line currently shown (terminal)
+    QString m_line; // the progress line currently shown (terminal)
     bool m_lineShown = false;
-    bool m_hidden = false;  // cleared while rows are written
+    bool m_hidden = false; // cleared while rows are written
     qint64 m_lastDrawMs = 0;
-    int m_lastStep = 0;     // 5 % steps already written (plain)
+    int m_lastStep = 0; // 5 % steps already written (plain)
     int m_done = 0;
     int m_hits = 0;
 };

@@ -24,8 +24,8 @@ QString tsvField(QString field)
 
 QString csvField(const QString &field)
 {
-    const bool needsQuotes = field.contains(kComma) || field.contains(kQuote) || field.contains(QLatin1Char('\r'))
-        || field.contains(QLatin1Char('\n'));
+    const bool needsQuotes = field.contains(kComma) || field.contains(kQuote) ||
+                             field.contains(QLatin1Char('\r')) || field.contains(QLatin1Char('\n'));
     if (!needsQuotes)
         return field;
     QString quoted = field;
@@ -34,11 +34,7 @@ QString csvField(const QString &field)
 }
 } // namespace
 
-ResultOutput::ResultOutput(QIODevice *device, OutputFormat format)
-    : m_device(device)
-    , m_format(format)
-{
-}
+ResultOutput::ResultOutput(QIODevice *device, OutputFormat format) : m_device(device), m_format(format) {}
 
 QByteArray ResultOutput::formatRow(const QStringList &fields, OutputFormat format)
 {

@@ -60,12 +60,14 @@ bool readInput(const CliOptions &options, const CliStreams &streams, QByteArray 
     }
     QFile file(options.inputPath);
     if (!file.open(QIODevice::ReadOnly)) {
-        printError(streams, QStringLiteral("cannot read '%1': %2").arg(options.inputPath, file.errorString()));
+        printError(streams,
+                   QStringLiteral("cannot read '%1': %2").arg(options.inputPath, file.errorString()));
         return false;
     }
     *bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
-        printError(streams, QStringLiteral("cannot read '%1': %2").arg(options.inputPath, file.errorString()));
+        printError(streams,
+                   QStringLiteral("cannot read '%1': %2").arg(options.inputPath, file.errorString()));
         return false;
     }
     return true;
@@ -140,8 +142,9 @@ int runCli(const QStringList &arguments, const SearchEndpoints &endpoints, const
         table.rows = driver.rows();
         const ReportWriteResult written = writeReport(options.reportPath, table);
         if (!written.ok) {
-            printError(streams,
-                       QStringLiteral("cannot write report '%1': %2").arg(options.reportPath, written.errorMessage));
+            printError(
+                streams,
+                QStringLiteral("cannot write report '%1': %2").arg(options.reportPath, written.errorMessage));
             reportFailed = true;
         }
     }

@@ -27,6 +27,7 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "usage: quillane-cli-under-test --endpoints-for-testing HTTPS HTTP ARGS...\n");
         return 64;
     }
-    const SearchEndpoints endpoints = SearchEndpoints::at(authorityOf(arguments.at(1)), authorityOf(arguments.at(2)));
+    const SearchEndpoints endpoints =
+        SearchEndpoints::at(authorityOf(arguments.at(1)), authorityOf(arguments.at(2)));
     return runCliOnStandardStreams(arguments.mid(3), endpoints);
 }

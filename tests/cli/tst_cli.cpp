@@ -24,8 +24,8 @@ const QByteArray kAlpha = "http://www.alpha.cn/a.html"; // included, on desktop 
 const QByteArray kBeta = "http://www.beta.cn/b";        // not included
 const QByteArray kGamma = "http://www.gamma.cn/c";      // included; title and date need quoting
 const QByteArray kBroken = "http://www.broken.cn/";     // the site query fails
-const QByteArray kSlowKeyword = "慢";                    // its keyword pages answer late
-const QByteArray kBrokenKeyword = "坏";                  // its keyword pages fail
+const QByteArray kSlowKeyword = "慢";                   // its keyword pages answer late
+const QByteArray kBrokenKeyword = "坏";                 // its keyword pages fail
 
 const QByteArray kInclusionHeader = "标题\t网址\t收录\t快照\n";
 const QByteArray kRankingHeader = "关键词\t网址\t收录\t排名\t快照\n";
@@ -55,9 +55,9 @@ Reply playBaidu(const Request &request)
         if (address == kAlpha)
             return Reply::page(testsupport::mobileRankingSitePage("http://m.alpha.cn/a.html", "3天前"));
         if (address == kGamma)
-            return Reply::page(testsupport::mobilePage(testsupport::mobileFirstResult("http://m.gamma.cn/c")
-                                                       + testsupport::mobileTitleSpan("Say \"hi\", all")
-                                                       + testsupport::mobileDateSpan("3天前\n更新")));
+            return Reply::page(testsupport::mobilePage(testsupport::mobileFirstResult("http://m.gamma.cn/c") +
+                                                       testsupport::mobileTitleSpan("Say \"hi\", all") +
+                                                       testsupport::mobileDateSpan("3天前\n更新")));
         return Reply::page(testsupport::mobileRankingNotFoundPage());
     }
     if (!https && !request.param("word").isEmpty())
@@ -74,7 +74,8 @@ struct CliOutcome
 
 QStringList endpointArguments(const LoopbackBaidu &baidu)
 {
-    return {QStringLiteral("--endpoints-for-testing"), QString::fromLatin1("https://" + baidu.httpsAuthority()),
+    return {QStringLiteral("--endpoints-for-testing"),
+            QString::fromLatin1("https://" + baidu.httpsAuthority()),
             QString::fromLatin1("http://" + baidu.httpAuthority())};
 }
 
@@ -85,7 +86,8 @@ void startCli(QProcess &process, const LoopbackBaidu &baidu, const QStringList &
     process.start();
 }
 
-CliOutcome runCli(const LoopbackBaidu &baidu, const QStringList &arguments, const QByteArray &input = QByteArray())
+CliOutcome runCli(const LoopbackBaidu &baidu, const QStringList &arguments,
+                  const QByteArray &input = QByteArray())
 {
     QProcess process;
     startCli(process, baidu, arguments);
@@ -141,7 +143,8 @@ private slots:
 
         QTest::newRow("inclusion pc from stdin")
             << QStringList{QStringLiteral("inclusion")} << QByteArray(kAlpha + "\n" + kBeta + "\n") << false
-            << QByteArray(kInclusionHeader + alphaDesktop + betaNotIncluded) << halfIncluded << QString() << 0;
+            << QByteArray(kInclusionHeader + alphaDesktop + betaNotIncluded) << halfIncluded << QString()
+            << 0;
         QTest::newRow("inclusion mobile from a CRLF file, dropped lines counted")
             << QStringList{QStringLiteral("inclusion"), QStringLiteral("--device"), QStringLiteral("mobile")}
             << QByteArray(kAlpha + "\r\nno address\r\n\r\n" + kAlpha + "\r\n" + kBeta + "\r\n") << true
@@ -150,8 +153,8 @@ private slots:
         QTest::newRow("ranking pc from '-', https: rewritten")
             << QStringList{QStringLiteral("ranking"), QStringLiteral("-")}
             << QByteArray("词 https://www.alpha.cn/a.html\n词 " + kBeta) << false
-            << QByteArray(kRankingHeader + "词\t" + kAlpha + "\t已收录\t2\t2024年5月1日\n词\t" + kBeta
-                          + "\t未收录\t--\t\n")
+            << QByteArray(kRankingHeader + "词\t" + kAlpha + "\t已收录\t2\t2024年5月1日\n词\t" + kBeta +
+                          "\t未收录\t--\t\n")
             << halfIncluded << QString() << 0;
         QTest::newRow("ranking mobile from a file")
             << QStringList{QStringLiteral("ranking"), QStringLiteral("--device=mobile")}
@@ -159,10 +162,10 @@ private slots:
             << QByteArray(kRankingHeader + "词\t" + kAlpha + "\t已收录\t2\t3天前\n")
             << QStringLiteral("总输入：1条 共收录：1条 未收录：0条 收录率：100%") << QString() << 0;
         QTest::newRow("ranking keeps input order when the first line finishes last")
-            << QStringList{QStringLiteral("ranking")} << QByteArray(kSlowKeyword + " " + kAlpha + "\n快 " + kAlpha)
-            << false
-            << QByteArray(kRankingHeader + kSlowKeyword + "\t" + kAlpha + "\t已收录\t2\t2024年5月1日\n快\t" + kAlpha
-                          + "\t已收录\t2\t2024年5月1日\n")
+            << QStringList{QStringLiteral("ranking")}
+            << QByteArray(kSlowKeyword + " " + kAlpha + "\n快 " + kAlpha) << false
+            << QByteArray(kRankingHeader + kSlowKeyword + "\t" + kAlpha + "\t已收录\t2\t2024年5月1日\n快\t" +
+                          kAlpha + "\t已收录\t2\t2024年5月1日\n")
             << QStringLiteral("总输入：2条 共收录：2条 未收录：0条 收录率：100%") << QString() << 0;
         QTest::newRow("failed site query exits 3")
             << QStringList{QStringLiteral("inclusion")} << QByteArray(kBroken + "\n" + kAlpha) << false
@@ -177,8 +180,8 @@ private slots:
             << QStringList{QStringLiteral("inclusion"), QStringLiteral("--device"), QStringLiteral("mobile"),
                            QStringLiteral("--csv")}
             << QByteArray(kGamma + "\n" + kBeta) << false
-            << QByteArray("\xEF\xBB\xBF标题,网址,收录,快照\r\n\"Say \"\"hi\"\", all\"," + kGamma
-                          + ",已收录,\"3天前\n更新\"\r\n," + kBeta + ",未收录,\r\n")
+            << QByteArray("\xEF\xBB\xBF标题,网址,收录,快照\r\n\"Say \"\"hi\"\", all\"," + kGamma +
+                          ",已收录,\"3天前\n更新\"\r\n," + kBeta + ",未收录,\r\n")
             << halfIncluded << QString() << 0;
         QTest::newRow("tsv keeps one line per result")
             << QStringList{QStringLiteral("inclusion"), QStringLiteral("--device"), QStringLiteral("mobile")}
@@ -236,8 +239,9 @@ private slots:
         baidu.setHandler(playBaidu);
         QTemporaryDir dir;
         const QString path = dir.filePath(fileName);
-        const CliOutcome outcome = runCli(baidu, {QStringLiteral("inclusion"), QStringLiteral("--report"), path},
-                                          kAlpha + "\n" + kBeta + "\n");
+        const CliOutcome outcome =
+            runCli(baidu, {QStringLiteral("inclusion"), QStringLiteral("--report"), path},
+                   kAlpha + "\n" + kBeta + "\n");
         QCOMPARE(outcome.exitCode, 0);
 
         const QString reader = QStringLiteral(
@@ -272,26 +276,28 @@ private slots:
         QTest::addColumn<QString>("named");
 
         const QString inclusion = QStringLiteral("inclusion");
-        QTest::newRow("unknown option") << QStringList{inclusion, QStringLiteral("--fast")}
-                                        << QStringLiteral("'--fast'");
+        QTest::newRow("unknown option")
+            << QStringList{inclusion, QStringLiteral("--fast")} << QStringLiteral("'--fast'");
         QTest::newRow("unreadable file") << QStringList{inclusion, QStringLiteral("/nonexistent/urls.txt")}
                                          << QStringLiteral("'/nonexistent/urls.txt'");
-        QTest::newRow("directory as input") << QStringList{inclusion, QStringLiteral("/tmp")}
-                                            << QStringLiteral("'/tmp'");
+        QTest::newRow("directory as input")
+            << QStringList{inclusion, QStringLiteral("/tmp")} << QStringLiteral("'/tmp'");
         QTest::newRow("report with another extension")
             << QStringList{QStringLiteral("ranking"), QStringLiteral("--report"), QStringLiteral("out.csv")}
             << QStringLiteral("'out.csv'");
         QTest::newRow("report in a missing directory")
             << QStringList{inclusion, QStringLiteral("--report=/nonexistent/r.xlsx")}
             << QStringLiteral("'/nonexistent'");
-        QTest::newRow("unknown device") << QStringList{inclusion, QStringLiteral("--device"), QStringLiteral("tablet")}
-                                        << QStringLiteral("'tablet'");
-        QTest::newRow("option without its value") << QStringList{inclusion, QStringLiteral("--device")}
-                                                  << QStringLiteral("'--device'");
+        QTest::newRow("unknown device")
+            << QStringList{inclusion, QStringLiteral("--device"), QStringLiteral("tablet")}
+            << QStringLiteral("'tablet'");
+        QTest::newRow("option without its value")
+            << QStringList{inclusion, QStringLiteral("--device")} << QStringLiteral("'--device'");
         QTest::newRow("unknown command") << QStringList{QStringLiteral("rank")} << QStringLiteral("'rank'");
         QTest::newRow("missing command") << QStringList{} << QStringLiteral("missing command");
-        QTest::newRow("two input files") << QStringList{inclusion, QStringLiteral("a.txt"), QStringLiteral("b.txt")}
-                                         << QStringLiteral("'b.txt'");
+        QTest::newRow("two input files")
+            << QStringList{inclusion, QStringLiteral("a.txt"), QStringLiteral("b.txt")}
+            << QStringLiteral("'b.txt'");
     }
 
     void refusesUsageErrors()
@@ -312,7 +318,8 @@ private slots:
     void shippedCommandKeepsBaiduHosts()
     {
         QProcess readelf;
-        readelf.start(QStringLiteral("readelf"), {QStringLiteral("-d"), QStringLiteral(QUILLANE_CLI_SHIPPED)});
+        readelf.start(QStringLiteral("readelf"),
+                      {QStringLiteral("-d"), QStringLiteral(QUILLANE_CLI_SHIPPED)});
         QVERIFY(readelf.waitForFinished(30000));
         const QByteArray dynamic = readelf.readAllStandardOutput();
         QVERIFY(dynamic.contains("libQt5Core"));
@@ -360,12 +367,37 @@ private slots:
                  QStringLiteral("总输入：3条 共收录：0条 未收录：0条 收录率：0%"));
     }
 
+    void ctrlCKeepsRankingLinesAlreadyFinished()
+    {
+        if (QThread::idealThreadCount() < 2)
+            QSKIP("needs two pool threads so that line 1 can finish while line 0 hangs");
+        LoopbackBaidu baidu;
+        baidu.setHandler([](const Request &request) {
+            return request.param("wd") == kBeta ? Reply::silent() : playBaidu(request);
+        });
+        QProcess process;
+        startCli(process, baidu, {QStringLiteral("ranking")});
+        QVERIFY(process.waitForStarted(10000));
+        process.write("词 " + kBeta + "\n词 " + kAlpha + "\n");
+        process.closeWriteChannel();
+        QByteArray err;
+        QTRY_VERIFY_WITH_TIMEOUT((err += process.readAllStandardError()).contains("进度 1/2"), 20000);
+
+        ::kill(pid_t(process.processId()), SIGINT);
+        QVERIFY(process.waitForFinished(5000));
+        QCOMPARE(process.exitCode(), 130);
+        // Line 1 waited for line 0, which never finished; it is printed all the same.
+        QCOMPARE(process.readAllStandardOutput(),
+                 QByteArray(kRankingHeader + "词\t" + kAlpha + "\t已收录\t2\t2024年5月1日\n"));
+        QCOMPARE(totalsLine(err + process.readAllStandardError()),
+                 QStringLiteral("总输入：2条 共收录：1条 未收录：0条 收录率：100%"));
+    }
+
     void ctrlCFinishesInclusionLineInProgress()
     {
         LoopbackBaidu baidu;
-        baidu.setHandler([](const Request &) {
-            return Reply::delayed(testsupport::desktopRankingNotFoundPage(), 600);
-        });
+        baidu.setHandler(
+            [](const Request &) { return Reply::delayed(testsupport::desktopRankingNotFoundPage(), 600); });
         QProcess process;
         startCli(process, baidu, {QStringLiteral("inclusion")});
         QVERIFY(process.waitForStarted(10000));
@@ -394,15 +426,15 @@ private slots:
         QTest::addColumn<int>("dropped");
         QTest::addColumn<bool>("gb18030");
 
-        QTest::newRow("byte-order mark removed") << QByteArray("\xEF\xBB\xBF" "http://a.cn/\r\n")
+        QTest::newRow("byte-order mark removed") << QByteArray("\xEF\xBB\xBF"
+                                                               "http://a.cn/\r\n")
                                                  << QStringList{QStringLiteral("http://a.cn/")} << 0 << false;
         QTest::newRow("only a trailing carriage return is removed")
-            << QByteArray("http://a.cn/\r\r\nhttp://b.cn/ \r") << QStringList{QStringLiteral("http://a.cn/\r"),
-                                                                           QStringLiteral("http://b.cn/ ")}
-            << 0 << false;
+            << QByteArray("http://a.cn/\r\r\nhttp://b.cn/ \r")
+            << QStringList{QStringLiteral("http://a.cn/\r"), QStringLiteral("http://b.cn/ ")} << 0 << false;
         QTest::newRow("CRLF duplicates of LF lines are duplicates")
-            << QByteArray("http://a.cn/\r\nhttp://a.cn/\n\n") << QStringList{QStringLiteral("http://a.cn/")} << 2
-            << false;
+            << QByteArray("http://a.cn/\r\nhttp://a.cn/\n\n") << QStringList{QStringLiteral("http://a.cn/")}
+            << 2 << false;
         QTest::newRow("Windows Chinese code page")
             << QTextCodec::codecForName("GB18030")->fromUnicode(QStringLiteral("关键词 http://a.cn/"))
             << QStringList{QStringLiteral("关键词 http://a.cn/")} << 0 << true;
@@ -427,7 +459,8 @@ private slots:
         log.open(QIODevice::WriteOnly);
         ProgressReporter plain(&log, false, 10000);
         for (int done = 1; done <= 10000; ++done)
-            plain.update(done, done / 2, done * 5); // 50 s in all: no ten-second heartbeat falls between steps
+            plain.update(done, done / 2,
+                         done * 5); // 50 s in all: no ten-second heartbeat falls between steps
         const int lines = log.data().count('\n');
         QVERIFY2(lines >= 20 && lines <= 25, QByteArray::number(lines).constData());
         QVERIFY(log.data().endsWith("进度 10000/10000 (100.0%)  已收录 5000  用时 00:50  剩余 00:00\n"));
