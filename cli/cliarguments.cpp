@@ -15,6 +15,15 @@ const QString kDeviceMobile = QStringLiteral("mobile");
 const QString kModeDesktop = QStringLiteral("dnd");
 const QString kModeMobile = QStringLiteral("sjd");
 
+// Usage errors, each one line naming the problem.
+const QString kUnknownOption = QStringLiteral("unknown option '%1'");
+const QString kMissingValue = QStringLiteral("option '%1' needs a value");
+const QString kUnknownDevice = QStringLiteral("unknown device '%1' (use pc or mobile)");
+const QString kBadReportName = QStringLiteral("report file '%1' must end in .xlsx or .xls");
+const QString kMissingCommand = QStringLiteral("missing command (inclusion or ranking)");
+const QString kUnknownCommand = QStringLiteral("unknown command '%1' (use inclusion or ranking)");
+const QString kTwoInputs = QStringLiteral("more than one input file ('%1', '%2')");
+
 bool hasReportExtension(const QString &path)
 {
     return path.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive) ||
@@ -22,11 +31,10 @@ bool hasReportExtension(const QString &path)
 }
 } // namespace
 
-bool CliArguments::setError(const QString &message)
+void CliArguments::setError(const QString &message)
 {
     m_outcome = Outcome::UsageError;
     m_error = message;
-    return false;
 }
 
 CliArguments CliArguments::parse(const QStringList &arguments)
@@ -60,7 +68,7 @@ CliArguments CliArguments::parse(const QStringList &arguments)
         const int equals = argument.indexOf(QLatin1Char('='));
         const QString name = equals < 0 ? argument : argument.left(equals);
         if (name != kOptionDevice && name != kOptionReport) {
-            parsed.setError(QStringLiteral("unknown option '%1'").arg(argument));
+            parsed.setError(kUnknownOption.arg(argument));
             return parsed;
         }
         QString value;
@@ -69,7 +77,7 @@ CliArguments CliArguments::parse(const QStringList &arguments)
         } else if (i + 1 < arguments.size()) {
             value = arguments.at(++i);
         } else {
-            parsed.setError(QStringLiteral("option '%1' needs a value").arg(name));
+            parsed.setError(kMissingValue.arg(name));
             return parsed;
         }
 
@@ -79,12 +87,12 @@ CliArguments CliArguments::parse(const QStringList &arguments)
             } else if (value == kDeviceMobile) {
                 options.deviceMode = kModeMobile;
             } else {
-                parsed.setError(QStringLiteral("unknown device '%1' (use pc or mobile)").arg(value));
+                parsed.setError(kUnknownDevice.arg(value));
                 return parsed;
             }
         } else {
             if (!hasReportExtension(value)) {
-                parsed.setError(QStringLiteral("report file '%1' must end in .xlsx or .xls").arg(value));
+                parsed.setError(kBadReportName.arg(value));
                 return parsed;
             }
             options.reportPath = value;
@@ -92,7 +100,7 @@ CliArguments CliArguments::parse(const QStringList &arguments)
     }
 
     if (positional.isEmpty()) {
-        parsed.setError(QStringLiteral("missing command (inclusion or ranking)"));
+        parsed.setError(kMissingCommand);
         return parsed;
     }
     const QString command = positional.takeFirst();
@@ -101,12 +109,11 @@ CliArguments CliArguments::parse(const QStringList &arguments)
     } else if (command == kCommandRanking) {
         options.kind = QueryKind::Ranking;
     } else {
-        parsed.setError(QStringLiteral("unknown command '%1' (use inclusion or ranking)").arg(command));
+        parsed.setError(kUnknownCommand.arg(command));
         return parsed;
     }
     if (positional.size() > 1) {
-        parsed.setError(
-            QStringLiteral("more than one input file ('%1', '%2')").arg(positional.at(0), positional.at(1)));
+        parsed.setError(kTwoInputs.arg(positional.at(0), positional.at(1)));
         return parsed;
     }
     if (!positional.isEmpty() && positional.first() != kStandardInput)

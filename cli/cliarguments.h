@@ -43,7 +43,7 @@ public:
     static QString usageText();
 
 private:
-    bool setError(const QString &message);
+    void setError(const QString &message);
 
     Outcome m_outcome = Outcome::Run;
     CliOptions m_options;

@@ -7,6 +7,10 @@ const QLatin1String kClearLine("\r\x1b[K"); // carriage return, erase to end of 
 const int kSteps = 20;                      // plain lines at every 5 %
 const qint64 kPlainHeartbeatMs = 10000;
 const qint64 kTerminalRedrawMs = 100;
+const QString kProgress = QStringLiteral("进度 %1/%2 (%3%)  已收录 %4  用时 %5  剩余 %6");
+const QString kUnknownTimeLeft = QStringLiteral("--:--");
+// The window's totals labels, joined; each "条 " ends in a blank.
+const QString kTotals = QStringLiteral("总输入：%1条 共收录：%2条 未收录：%3条 收录率：%4%");
 
 QString duration(qint64 ms)
 {
@@ -27,23 +31,14 @@ ProgressReporter::ProgressReporter(QIODevice *device, bool terminal, int total, 
 QString ProgressReporter::progressText(int done, int hits, qint64 elapsedMs) const
 {
     const double percent = m_total > 0 ? done * 100.0 / m_total : 100.0;
-    const QString left = done > 0 ? duration(elapsedMs * (m_total - done) / done) : QStringLiteral("--:--");
-    return QStringLiteral("进度 %1/%2 (%3%)  已收录 %4  用时 %5  剩余 %6")
-        .arg(done)
-        .arg(m_total)
-        .arg(percent, 0, 'f', 1)
-        .arg(hits)
-        .arg(duration(elapsedMs), left);
+    const QString left = done > 0 ? duration(elapsedMs * (m_total - done) / done) : kUnknownTimeLeft;
+    return kProgress.arg(done).arg(m_total).arg(percent, 0, 'f', 1).arg(hits).arg(duration(elapsedMs), left);
 }
 
 QString ProgressReporter::totalsText(int total, int received, int hits)
 {
     const int rate = received > 0 ? hits * 100 / received : 0;
-    return QStringLiteral("总输入：%1条 共收录：%2条 未收录：%3条 收录率：%4%")
-        .arg(total)
-        .arg(hits)
-        .arg(received - hits)
-        .arg(rate);
+    return kTotals.arg(total).arg(hits).arg(received - hits).arg(rate);
 }
 
 void ProgressReporter::write(const QString &text)

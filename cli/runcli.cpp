@@ -23,6 +23,17 @@ const int kExitFailedLines = 3;
 const int kExitInterrupted = 130; // 128 + SIGINT, as shells report it
 
 const QLatin1String kMessagePrefix("quillane-cli: ");
+const QString kSeeHelp = QStringLiteral(" (see --help)");
+const QString kNoSuchDirectory = QStringLiteral("cannot write report '%1': directory '%2' does not exist");
+const QString kDirectoryReadOnly = QStringLiteral("cannot write report '%1': directory '%2' is not writable");
+const QString kReportIsDirectory = QStringLiteral("cannot write report '%1': it is a directory");
+const QString kReportFailed = QStringLiteral("cannot write report '%1': %2");
+const QString kCannotRead = QStringLiteral("cannot read '%1': %2");
+const QString kTypeLines = QStringLiteral("请输入要查询的行，以 Ctrl-D 结束：\n");
+const QString kReadAsGb18030 = QStringLiteral("输入不是 UTF-8，已按 GB18030 读取");
+const QString kDroppedLines = QStringLiteral("已忽略 %1 行：空行 %2，重复 %3，不含 http %4");
+const QString kStoppingInclusion = QStringLiteral("正在停止：等待当前一行完成……");
+const QString kStoppingRanking = QStringLiteral("正在停止……");
 
 void printError(const CliStreams &streams, const QString &message)
 {
@@ -40,13 +51,11 @@ QString reportPathProblem(const QString &path)
     const QFileInfo report(path);
     const QFileInfo directory(report.absolutePath());
     if (!directory.isDir())
-        return QStringLiteral("cannot write report '%1': directory '%2' does not exist")
-            .arg(path, QDir::toNativeSeparators(directory.filePath()));
+        return kNoSuchDirectory.arg(path, QDir::toNativeSeparators(directory.filePath()));
     if (!directory.isWritable())
-        return QStringLiteral("cannot write report '%1': directory '%2' is not writable")
-            .arg(path, QDir::toNativeSeparators(directory.filePath()));
+        return kDirectoryReadOnly.arg(path, QDir::toNativeSeparators(directory.filePath()));
     if (report.isDir())
-        return QStringLiteral("cannot write report '%1': it is a directory").arg(path);
+        return kReportIsDirectory.arg(path);
     return QString();
 }
 
@@ -54,20 +63,18 @@ bool readInput(const CliOptions &options, const CliStreams &streams, QByteArray 
 {
     if (options.inputPath.isEmpty()) {
         if (streams.inIsTerminal)
-            streams.err->write(QStringLiteral("请输入要查询的行，以 Ctrl-D 结束：\n").toUtf8());
+            streams.err->write(kTypeLines.toUtf8());
         *bytes = streams.in->readAll();
         return true;
     }
     QFile file(options.inputPath);
     if (!file.open(QIODevice::ReadOnly)) {
-        printError(streams,
-                   QStringLiteral("cannot read '%1': %2").arg(options.inputPath, file.errorString()));
+        printError(streams, kCannotRead.arg(options.inputPath, file.errorString()));
         return false;
     }
     *bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
-        printError(streams,
-                   QStringLiteral("cannot read '%1': %2").arg(options.inputPath, file.errorString()));
+        printError(streams, kCannotRead.arg(options.inputPath, file.errorString()));
         return false;
     }
     return true;
@@ -75,8 +82,7 @@ bool readInput(const CliOptions &options, const CliStreams &streams, QByteArray 
 
 QString droppedText(const QueryInput::Dropped &dropped)
 {
-    return QStringLiteral("已忽略 %1 行：空行 %2，重复 %3，不含 http %4")
-        .arg(dropped.total())
+    return kDroppedLines.arg(dropped.total())
         .arg(dropped.empty)
         .arg(dropped.duplicate)
         .arg(dropped.withoutHttp);
@@ -91,7 +97,7 @@ int runCli(const QStringList &arguments, const SearchEndpoints &endpoints, const
         return kExitOk;
     }
     if (parsed.outcome() == CliArguments::Outcome::UsageError) {
-        printError(streams, parsed.error() + QStringLiteral(" (see --help)"));
+        printError(streams, parsed.error() + kSeeHelp);
         return kExitUsage;
     }
     const CliOptions &options = parsed.options();
@@ -112,7 +118,7 @@ int runCli(const QStringList &arguments, const SearchEndpoints &endpoints, const
     ProgressReporter progress(streams.err, streams.errIsTerminal, lines.size(),
                               streams.outIsTerminal && streams.errIsTerminal);
     if (input.decodedAsGb18030())
-        progress.message(QStringLiteral("输入不是 UTF-8，已按 GB18030 读取"));
+        progress.message(kReadAsGb18030);
     if (input.dropped().total() > 0)
         progress.message(droppedText(input.dropped()));
 
@@ -124,8 +130,7 @@ int runCli(const QStringList &arguments, const SearchEndpoints &endpoints, const
     InterruptWatcher interrupts;
     BatchDriver driver(options, lines, endpoints, &output, &progress);
     QObject::connect(&interrupts, &InterruptWatcher::interrupted, &driver, [&] {
-        progress.message(options.kind == QueryKind::Inclusion ? QStringLiteral("正在停止：等待当前一行完成……")
-                                                              : QStringLiteral("正在停止……"));
+        progress.message(options.kind == QueryKind::Inclusion ? kStoppingInclusion : kStoppingRanking);
         driver.stop();
     });
     QEventLoop loop;
@@ -142,9 +147,7 @@ int runCli(const QStringList &arguments, const SearchEndpoints &endpoints, const
         table.rows = driver.rows();
         const ReportWriteResult written = writeReport(options.reportPath, table);
         if (!written.ok) {
-            printError(
-                streams,
-                QStringLiteral("cannot write report '%1': %2").arg(options.reportPath, written.errorMessage));
+            printError(streams, kReportFailed.arg(options.reportPath, written.errorMessage));
             reportFailed = true;
         }
     }
