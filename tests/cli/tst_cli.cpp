@@ -291,13 +291,8 @@ private slots:
         QTest::newRow("unknown device")
             << QStringList{inclusion, QStringLiteral("--device"), QStringLiteral("tablet")}
             << QStringLiteral("'tablet'");
-        QTest::newRow("option without its value")
-            << QStringList{inclusion, QStringLiteral("--device")} << QStringLiteral("'--device'");
         QTest::newRow("unknown command") << QStringList{QStringLiteral("rank")} << QStringLiteral("'rank'");
         QTest::newRow("missing command") << QStringList{} << QStringLiteral("missing command");
-        QTest::newRow("two input files")
-            << QStringList{inclusion, QStringLiteral("a.txt"), QStringLiteral("b.txt")}
-            << QStringLiteral("'b.txt'");
     }
 
     void refusesUsageErrors()
@@ -432,9 +427,6 @@ private slots:
         QTest::newRow("only a trailing carriage return is removed")
             << QByteArray("http://a.cn/\r\r\nhttp://b.cn/ \r")
             << QStringList{QStringLiteral("http://a.cn/\r"), QStringLiteral("http://b.cn/ ")} << 0 << false;
-        QTest::newRow("CRLF duplicates of LF lines are duplicates")
-            << QByteArray("http://a.cn/\r\nhttp://a.cn/\n\n") << QStringList{QStringLiteral("http://a.cn/")}
-            << 2 << false;
         QTest::newRow("Windows Chinese code page")
             << QTextCodec::codecForName("GB18030")->fromUnicode(QStringLiteral("关键词 http://a.cn/"))
             << QStringList{QStringLiteral("关键词 http://a.cn/")} << 0 << true;
