@@ -1,6 +1,6 @@
 // Exporting a result table as a spreadsheet report.
-#include "uidemo08.h"
 #include "ui_uidemo08.h"
+#include "uidemo08.h"
 
 #include "messagebox.h"
 #include "reportwriter.h"
@@ -56,7 +56,8 @@ ReportTable gatherReport(const QTableWidget *table, ReportKind kind)
 // A typed name without a report suffix would otherwise be refused by the writer.
 QString withReportSuffix(const QString &path)
 {
-    if (path.endsWith(kDefaultSuffix, Qt::CaseInsensitive) || path.endsWith(kOtherSuffix, Qt::CaseInsensitive))
+    if (path.endsWith(kDefaultSuffix, Qt::CaseInsensitive) ||
+        path.endsWith(kOtherSuffix, Qt::CaseInsensitive))
         return path;
     return path + kDefaultSuffix;
 }
@@ -70,10 +71,9 @@ void UIDemo08::on_daochuBtn_clicked()
     const ReportKind kind = ranking ? ReportKind::Ranking : ReportKind::Inclusion;
     QTableWidget *table = ranking ? ui->resultList_2 : ui->resultList;
 
-    const QString chosen =
-        SaveFileDialog::getSaveFileName(table, tr(kSaveCaption),
-                                        QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation),
-                                        tr(kSaveFilter));
+    const QString chosen = SaveFileDialog::getSaveFileName(
+        table, tr(kSaveCaption), QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation),
+        tr(kSaveFilter));
     if (chosen.isEmpty())
         return;
     const QString path = QFileInfo(withReportSuffix(chosen)).absoluteFilePath();
