@@ -3,6 +3,7 @@
 #include "ui_uidemo08.h"
 
 #include "iconhelper.h"
+#include "resultrowheader.h"
 #include "slcxthread.h"
 #include "stylesheet.h"
 
@@ -68,6 +69,7 @@ constexpr int kGlyphFont = 0xF031;
 
 void setUpResultTable(QTableWidget *table, const QList<int> &widths, const QStringList &headers)
 {
+    table->setVerticalHeader(new ResultRowHeader(table));
     table->setRowCount(1);
     table->setColumnCount(widths.size());
     for (int column = 0; column < widths.size(); ++column)

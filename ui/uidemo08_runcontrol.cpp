@@ -37,6 +37,9 @@ const QString kRankingStopButton = QStringLiteral("stopBtn_2");
 const int kInclusionColumns = 4;
 const int kRankingColumns = 5;
 
+// Bound on waiting for an ended inclusion worker's thread to return.
+const unsigned long kWorkerEndWaitMs = 1000;
+
 // The widgets of one query page; the ranking page's twins carry "_2".
 struct QueryPage
 {
@@ -189,7 +192,11 @@ void UIDemo08::receiveResult(QString theResult, int i)
         changeSate();
     }
     table->scrollToBottom();
+    // setValue() alone would paint the bar at once; the new format repaints it
+    // anyway, so one deferred paint does for both.
+    ui->progressBar->setUpdatesEnabled(false);
     ui->progressBar->setValue(i + 1);
+    ui->progressBar->setUpdatesEnabled(true);
     ui->progressBar->setFormat(progressText(ui->progressBar));
 }
 
@@ -236,12 +243,12 @@ void UIDemo08::threadClose()
     showFinished(inclusionPage(ui));
     changeSate();
 
-    // The worker has left its loop; it goes once its thread has really ended.
+    // threadEnd() is the last thing the worker does, so its thread ends at once.
     if (SlcxThread *worker = std::exchange(inclusionWorker, nullptr)) {
         worker->quit();
         connect(worker, &QThread::finished, worker, &QObject::deleteLater);
-        if (worker->isFinished())
-            worker->deleteLater();
+        if (worker->wait(kWorkerEndWaitMs))
+            delete worker;
     }
 }
 
