@@ -131,12 +131,17 @@ private:
         widget<QPlainTextEdit>(QStringLiteral("urlsList"), ranking)
             ->setPlainText(lines.join(QLatin1Char('\n')));
         QTest::mouseClick(button("slcxBtn", ranking), Qt::LeftButton);
-        // Ranking results may still be queued when the run reports its end.
+        // Ranking results may still be queued, in any order, when the run reports its end.
         return QTest::qWaitFor(
             [&] {
                 QTableWidget *results = table(ranking);
-                return button("daochuBtn", ranking)->isEnabled() && results->rowCount() == count + 1 &&
-                       (count == 0 || results->item(count - 1, 1));
+                if (!button("daochuBtn", ranking)->isEnabled() || results->rowCount() != count + 1)
+                    return false;
+                for (int row = 0; row < count; ++row) {
+                    if (!results->item(row, 1))
+                        return false;
+                }
+                return true;
             },
             30000);
     }
