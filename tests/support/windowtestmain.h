@@ -1,18 +1,24 @@
 #pragma once
 
 #include "startup.h"
+#include "uidemo08.h"
 
 #include <QApplication>
+#include <QUrl>
 #include <QtTest>
 
 // main() of the tests that build the real window: the process is prepared as
 // start-up prepares it (embedded browser settings) before the QApplication.
+// The advertisement panel points at a closed loopback port unless a test
+// serves its own page, so that no window test ever leaves the machine.
 #define QUILLANE_WINDOW_TEST_MAIN(TestObject)                                                                \
     int main(int argc, char *argv[])                                                                       \
     {                                                                                                      \
         Startup::prepareProcess();                                                                         \
         QApplication app(argc, argv);                                                                      \
         app.setAttribute(Qt::AA_Use96Dpi, true);                                                           \
+        UIDemo08::setAdvertisementAddressForTesting(                                                       \
+            QUrl(QStringLiteral("http://127.0.0.1:9/pcads/ad.html")));                                     \
         TestObject test;                                                                                   \
         QTEST_SET_MAIN_SOURCE_PATH                                                                         \
         return QTest::qExec(&test, argc, argv);                                                            \
