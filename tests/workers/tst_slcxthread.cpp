@@ -1,0 +1,189 @@
+#include "inclusionpages.h"
+#include "loopbackbaidu.h"
+#include "rawcaptureserver.h"
+#include "slcxthread.h"
+
+#include <QtTest>
+
+using namespace testsupport;
+
+namespace {
+constexpr int kBatchTimeoutMs = 60000;
+const QString kEnd = QStringLiteral("end");
+
+// Receives the worker's signals the way the window does: queued, on this thread.
+class BatchRecorder : public QObject
+{
+public:
+    explicit BatchRecorder(SlcxThread *worker)
+    {
+        connect(
+            worker, &SlcxThread::send, this,
+            [this](const QString &result, int i) { events << QString::number(i) + QLatin1Char(':') + result; },
+            Qt::QueuedConnection);
+        connect(
+            worker, &SlcxThread::threadEnd, this,
+            [this] {
+                events << kEnd;
+                ended = true;
+            },
+            Qt::QueuedConnection);
+    }
+
+    QStringList events;
+    bool ended = false;
+};
+
+QStringList addresses(int count)
+{
+    QStringList lines;
+    for (int i = 0; i < count; ++i)
+        lines << QStringLiteral("http://www.example.com/p%1.html").arg(i);
+    return lines;
+}
+
+// Desktop answer: the page's own address as title, or "not found" for addresses containing "missing".
+Reply desktopAnswer(const Request &request)
+{
+    const QByteArray asked = request.param("wd");
+    if (asked.contains("missing"))
+        return Reply::page(desktopPage("没有找到该URL"));
+    return Reply::page(desktopPage(desktopHeading(asked)));
+}
+
+SearchEndpoints closedEndpoints()
+{
+    const QByteArray closed = QByteArray("127.0.0.1:") + QByteArray::number(closedLoopbackPort());
+    return SearchEndpoints::at(closed, closed);
+}
+} // namespace
+
+// The inclusion worker: order, interruption, mode choice and the end signal.
+class TestSlcxThread : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void resultsArriveInLineOrderThenEnd()
+    {
+        LoopbackBaidu baidu;
+        baidu.setHandler(desktopAnswer);
+        const QStringList lines{QStringLiteral("http://a.com/1"), QStringLiteral("http://a.com/missing"),
+                                QStringLiteral("http://a.com/3 x")};
+        SlcxThread worker(lines, QStringLiteral("dnd"), baidu.endpoints());
+        BatchRecorder recorder(&worker);
+        worker.start();
+        QTRY_VERIFY_WITH_TIMEOUT(recorder.ended, kBatchTimeoutMs);
+        QVERIFY(worker.wait(kBatchTimeoutMs));
+        const QStringList expected{
+            QStringLiteral("0:http://a.com/10Oohttp://a.com/10Oo已收录0Oo无快照"),
+            QStringLiteral("1:0Oohttp://a.com/missing0Oo未收录0Oo"),
+            QStringLiteral("2:http://a.com/3 x0Oohttp://a.com/3 x0Oo已收录0Oo无快照"),
+            kEnd,
+        };
+        QCOMPARE(recorder.events, expected);
+        const QList<Request> log = baidu.requests();
+        QCOMPARE(log.size(), 3);
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(log.at(i).param("wd"), lines.at(i).toUtf8());
+    }
+
+    // The line in progress still finishes and is sent; no later line starts.
+    void interruptionDuringLineThreeOfTen()
+    {
+        const QStringList lines = addresses(10);
+        LoopbackBaidu baidu;
+        SlcxThread worker(lines, QStringLiteral("dnd"), baidu.endpoints());
+        baidu.setHandler([&](const Request &request) {
+            if (request.param("wd") == lines.at(3).toUtf8())
+                worker.requestInterruption();
+            return desktopAnswer(request);
+        });
+        BatchRecorder recorder(&worker);
+        worker.start();
+        QTRY_VERIFY_WITH_TIMEOUT(recorder.ended, kBatchTimeoutMs);
+        QVERIFY(worker.wait(kBatchTimeoutMs));
+        QCOMPARE(recorder.events.size(), 5);
+        for (int i = 0; i < 4; ++i)
+            QVERIFY2(recorder.events.at(i).startsWith(QString::number(i) + QLatin1Char(':') + lines.at(i)),
+                     qPrintable(recorder.events.at(i)));
+        QCOMPARE(recorder.events.last(), kEnd);
+        QCOMPARE(baidu.requestCount(), 4);
+    }
+
+    void requestBeforeStartDoesNotCount()
+    {
+        LoopbackBaidu baidu;
+        baidu.setHandler(desktopAnswer);
+        SlcxThread worker(addresses(2), QStringLiteral("dnd"), baidu.endpoints());
+        worker.requestInterruption();
+        BatchRecorder recorder(&worker);
+        worker.start();
+        QTRY_VERIFY_WITH_TIMEOUT(recorder.ended, kBatchTimeoutMs);
+        QVERIFY(worker.wait(kBatchTimeoutMs));
+        QCOMPARE(recorder.events.size(), 3);
+    }
+
+    void emptyListOnlyEnds()
+    {
+        SlcxThread worker(QStringList(), QStringLiteral("sjd"), closedEndpoints());
+        BatchRecorder recorder(&worker);
+        worker.start();
+        QTRY_VERIFY_WITH_TIMEOUT(recorder.ended, kBatchTimeoutMs);
+        QVERIFY(worker.wait(kBatchTimeoutMs));
+        QCOMPARE(recorder.events, QStringList{kEnd});
+    }
+
+    void modeSelectsTheCheck_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QByteArray>("queryKey");
+        QTest::newRow("sjd") << QStringLiteral("sjd") << QByteArray("word");
+        QTest::newRow("dnd") << QStringLiteral("dnd") << QByteArray("wd");
+        QTest::newRow("empty") << QString() << QByteArray("wd");
+        QTest::newRow("upper case") << QStringLiteral("SJD") << QByteArray("wd");
+        QTest::newRow("with a blank") << QStringLiteral("sjd ") << QByteArray("wd");
+    }
+
+    void modeSelectsTheCheck()
+    {
+        QFETCH(QString, mode);
+        QFETCH(QByteArray, queryKey);
+        LoopbackBaidu baidu;
+        baidu.setHandler([](const Request &) { return Reply::page(mobilePage("<p>none</p>")); });
+        const QStringList lines = addresses(2);
+        SlcxThread worker(lines, mode, baidu.endpoints());
+        BatchRecorder recorder(&worker);
+        worker.start();
+        QTRY_VERIFY_WITH_TIMEOUT(recorder.ended, kBatchTimeoutMs);
+        QVERIFY(worker.wait(kBatchTimeoutMs));
+        const QList<Request> log = baidu.requests();
+        QCOMPARE(log.size(), 2);
+        for (int i = 0; i < log.size(); ++i) {
+            QCOMPARE(log.at(i).param(queryKey), lines.at(i).toUtf8());
+            QCOMPARE(log.at(i).header("User-Agent").contains("Android"), queryKey == "word");
+        }
+        // Desktop reads a page without markers as included; mobile needs a first result.
+        const QString status = queryKey == "word" ? QStringLiteral("未收录") : QStringLiteral("已收录");
+        QVERIFY2(recorder.events.at(0).contains(QStringLiteral("0Oo") + status + QStringLiteral("0Oo")),
+                 qPrintable(recorder.events.at(0)));
+    }
+
+    void everyFetchFailing()
+    {
+        const QStringList lines = addresses(3);
+        SlcxThread worker(lines, QStringLiteral("dnd"), closedEndpoints());
+        BatchRecorder recorder(&worker);
+        worker.start();
+        QTRY_VERIFY_WITH_TIMEOUT(recorder.ended, kBatchTimeoutMs);
+        QVERIFY(worker.wait(kBatchTimeoutMs));
+        QStringList expected;
+        for (int i = 0; i < lines.size(); ++i)
+            expected << QString::number(i) + QStringLiteral(":0Oo") + lines.at(i) + QStringLiteral("0Oo异常0Oo");
+        expected << kEnd;
+        QCOMPARE(recorder.events, expected);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSlcxThread)
+#include "tst_slcxthread.moc"
