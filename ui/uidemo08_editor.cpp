@@ -38,6 +38,27 @@ QString numberLines(int first, int last, bool leadingBreak)
     return text;
 }
 
+// Puts the gutter's cursor on the number of the editor's current screen line,
+// which scrolls that number into view.
+void followCursor(const QPlainTextEdit *editor, QPlainTextEdit *gutter)
+{
+    const QTextCursor editorCursor = editor->textCursor();
+    const QTextBlock block = editorCursor.block();
+    int line = block.firstLineNumber();
+    if (const QTextLayout *layout = block.layout()) {
+        const QTextLine textLine = layout->lineForTextPosition(editorCursor.positionInBlock());
+        if (textLine.isValid())
+            line += textLine.lineNumber();
+    }
+
+    const QTextBlock number = gutter->document()->findBlockByNumber(line);
+    if (!number.isValid())
+        return;
+    QTextCursor gutterCursor(gutter->document());
+    gutterCursor.setPosition(number.position());
+    gutter->setTextCursor(gutterCursor);
+}
+
 } // namespace
 
 void UIDemo08::showHanghao()
@@ -52,19 +73,20 @@ void UIDemo08::showHanghao()
     const int wanted = editor->document()->lineCount();
     QTextDocument *numbers = gutter->document();
     const int shown = gutterLineCount(numbers);
-    if (wanted == shown)
-        return;
-
-    QTextCursor cursor(numbers);
-    if (wanted > shown) {
-        cursor.movePosition(QTextCursor::End);
-        cursor.insertText(numberLines(shown + 1, wanted, shown > 0));
-    } else {
-        const QTextBlock lastKept = numbers->findBlockByNumber(wanted - 1);
-        cursor.setPosition(lastKept.position() + lastKept.length() - 1);
-        cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
-        cursor.removeSelectedText();
+    if (wanted != shown) {
+        QTextCursor cursor(numbers);
+        if (wanted > shown) {
+            cursor.movePosition(QTextCursor::End);
+            cursor.insertText(numberLines(shown + 1, wanted, shown > 0));
+        } else {
+            const QTextBlock lastKept = numbers->findBlockByNumber(wanted - 1);
+            cursor.setPosition(lastKept.position() + lastKept.length() - 1);
+            cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+            cursor.removeSelectedText();
+        }
     }
+    // The editor may report its new cursor line before its new text.
+    followCursor(editor, gutter);
 }
 
 void UIDemo08::textAreaChanged()
@@ -88,24 +110,7 @@ void UIDemo08::textAreaChanged()
 void UIDemo08::getCurrentHanghao()
 {
     const bool inclusion = sender() && sender()->objectName() == kInclusionEditor;
-    QPlainTextEdit *gutter = inclusion ? ui->hangHao : ui->hangHao_2;
-    QPlainTextEdit *editor = inclusion ? ui->urlsList : ui->urlsList_2;
-
-    const QTextCursor editorCursor = editor->textCursor();
-    const QTextBlock block = editorCursor.block();
-    int line = block.firstLineNumber();
-    if (const QTextLayout *layout = block.layout()) {
-        const QTextLine textLine = layout->lineForTextPosition(editorCursor.positionInBlock());
-        if (textLine.isValid())
-            line += textLine.lineNumber();
-    }
-
-    const QTextBlock number = gutter->document()->findBlockByNumber(line);
-    if (!number.isValid())
-        return;
-    QTextCursor gutterCursor(gutter->document());
-    gutterCursor.setPosition(number.position());
-    gutter->setTextCursor(gutterCursor);
+    followCursor(inclusion ? ui->urlsList : ui->urlsList_2, inclusion ? ui->hangHao : ui->hangHao_2);
 }
 
 void UIDemo08::on_clearBtn_clicked()
