@@ -73,8 +73,9 @@ void setUpResultTable(QTableWidget *table, const QList<int> &widths, const QStri
     table->setVerticalHeader(new ResultRowHeader(table));
     table->setRowCount(1);
     table->setColumnCount(widths.size());
-    // The style sheet's header padding would otherwise widen the narrow columns.
-    table->horizontalHeader()->setMinimumSectionSize(*std::min_element(widths.cbegin(), widths.cend()));
+    // The style sheet's header padding would otherwise widen the narrowest columns.
+    QHeaderView *header = table->horizontalHeader();
+    header->setMinimumSectionSize(qMin(header->minimumSectionSize(), *std::min_element(widths.cbegin(), widths.cend())));
     for (int column = 0; column < widths.size(); ++column)
         table->setColumnWidth(column, widths.at(column));
     table->setHorizontalHeaderLabels(headers);
