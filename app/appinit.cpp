@@ -22,10 +22,7 @@ QMutex &instanceMutex()
 
 } // namespace
 
-AppInit::AppInit()
-    : QObject(nullptr)
-{
-}
+AppInit::AppInit() : QObject(nullptr) {}
 
 AppInit *AppInit::instance()
 {

@@ -25,10 +25,7 @@ const char kOnceFlag[] = "--once";
 class FirstShowWatcher : public QObject
 {
 public:
-    explicit FirstShowWatcher(const QElapsedTimer &sinceMain)
-        : m_sinceMain(sinceMain)
-    {
-    }
+    explicit FirstShowWatcher(const QElapsedTimer &sinceMain) : m_sinceMain(sinceMain) {}
     double shownMs = -1;
     double paintedMs = -1;
 

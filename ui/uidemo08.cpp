@@ -41,7 +41,13 @@ const QString kTopExit = QStringLiteral("用户退出");
 constexpr int kTopIconSize = 32;
 constexpr int kTopMinimumWidth = 85;
 
-enum StackedPage { MainPage = 0, ConfigPage = 1, PlaceholderPage = 2, HelpPage = 3 };
+enum StackedPage
+{
+    MainPage = 0,
+    ConfigPage = 1,
+    PlaceholderPage = 2,
+    HelpPage = 3
+};
 
 // Left navigation texts.
 const QString kLeftInclusion = QStringLiteral("百度收录查询");
@@ -75,7 +81,8 @@ void setUpResultTable(QTableWidget *table, const QList<int> &widths, const QStri
     table->setColumnCount(widths.size());
     // The style sheet's header padding would otherwise widen the narrowest columns.
     QHeaderView *header = table->horizontalHeader();
-    header->setMinimumSectionSize(qMin(header->minimumSectionSize(), *std::min_element(widths.cbegin(), widths.cend())));
+    header->setMinimumSectionSize(
+        qMin(header->minimumSectionSize(), *std::min_element(widths.cbegin(), widths.cend())));
     for (int column = 0; column < widths.size(); ++column)
         table->setColumnWidth(column, widths.at(column));
     table->setHorizontalHeaderLabels(headers);
@@ -85,10 +92,7 @@ void setUpResultTable(QTableWidget *table, const QList<int> &widths, const QStri
 
 } // namespace
 
-UIDemo08::UIDemo08(QWidget *parent)
-    : QWidget(parent)
-    , ui(new Ui::UIDemo08)
-    , deviceMode(kDesktopMode)
+UIDemo08::UIDemo08(QWidget *parent) : QWidget(parent), ui(new Ui::UIDemo08), deviceMode(kDesktopMode)
 {
     ui->setupUi(this);
 
@@ -112,10 +116,11 @@ UIDemo08::UIDemo08(QWidget *parent)
     inclusionDeviceGroup->addButton(ui->pcRbtn);
     inclusionDeviceGroup->addButton(ui->sjRbtn);
 
-    for (QWidget *widget : {static_cast<QWidget *>(ui->progressBar_2), static_cast<QWidget *>(ui->daochuBtn_2),
-                            static_cast<QWidget *>(ui->fanhuiBtn_2), static_cast<QWidget *>(ui->stopBtn_2),
-                            static_cast<QWidget *>(ui->tShuru_2), static_cast<QWidget *>(ui->tShoulu_2),
-                            static_cast<QWidget *>(ui->twuShoulu_2), static_cast<QWidget *>(ui->tShoululv_2)})
+    for (QWidget *widget :
+         {static_cast<QWidget *>(ui->progressBar_2), static_cast<QWidget *>(ui->daochuBtn_2),
+          static_cast<QWidget *>(ui->fanhuiBtn_2), static_cast<QWidget *>(ui->stopBtn_2),
+          static_cast<QWidget *>(ui->tShuru_2), static_cast<QWidget *>(ui->tShoulu_2),
+          static_cast<QWidget *>(ui->twuShoulu_2), static_cast<QWidget *>(ui->tShoululv_2)})
         widget->hide();
     ui->pcRbtn_2->setChecked(true);
     rankingDeviceGroup->setExclusive(true);
@@ -125,8 +130,7 @@ UIDemo08::UIDemo08(QWidget *parent)
     ui->tabWidget->clear();
     ui->tabWidget->addTab(ui->homeTab, tr("当前位置：首页"));
 
-    setUpResultTable(ui->resultList, {270, 370, 60, 100},
-                     {tr("标题"), tr("网址"), tr("收录"), tr("快照")});
+    setUpResultTable(ui->resultList, {270, 370, 60, 100}, {tr("标题"), tr("网址"), tr("收录"), tr("快照")});
     connect(ui->urlsList, &QPlainTextEdit::textChanged, this, &UIDemo08::showHanghao);
     connect(ui->hangHao->document(), &QTextDocument::contentsChanged, this, &UIDemo08::textAreaChanged);
     connect(ui->urlsList, &QPlainTextEdit::cursorPositionChanged, this, &UIDemo08::getCurrentHanghao);

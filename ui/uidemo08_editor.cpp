@@ -1,6 +1,6 @@
 // The query pages' input editors and their line-number gutters.
-#include "uidemo08.h"
 #include "ui_uidemo08.h"
+#include "uidemo08.h"
 
 #include <QFontMetricsF>
 #include <QPlainTextEdit>

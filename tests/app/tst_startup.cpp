@@ -109,7 +109,8 @@ void TstStartup::windowsFontsMapToCjkFaces()
     QVERIFY2(isCjkFamily(used), qPrintable(used));
 
     // The widgets that name these fonts render with those faces too.
-    const QString title = QFontInfo(m_window->findChild<QLabel *>(QStringLiteral("labTitle"))->font()).family();
+    const QString title =
+        QFontInfo(m_window->findChild<QLabel *>(QStringLiteral("labTitle"))->font()).family();
     QVERIFY2(isCjkFamily(title), qPrintable(title));
 }
 

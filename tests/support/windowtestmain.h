@@ -12,14 +12,14 @@
 // The advertisement panel points at a closed loopback port unless a test
 // serves its own page, so that no window test ever leaves the machine.
 #define QUILLANE_WINDOW_TEST_MAIN(TestObject)                                                                \
-    int main(int argc, char *argv[])                                                                       \
-    {                                                                                                      \
-        Startup::prepareProcess();                                                                         \
-        QApplication app(argc, argv);                                                                      \
-        app.setAttribute(Qt::AA_Use96Dpi, true);                                                           \
-        UIDemo08::setAdvertisementAddressForTesting(                                                       \
-            QUrl(QStringLiteral("http://127.0.0.1:9/pcads/ad.html")));                                     \
-        TestObject test;                                                                                   \
-        QTEST_SET_MAIN_SOURCE_PATH                                                                         \
-        return QTest::qExec(&test, argc, argv);                                                            \
+    int main(int argc, char *argv[])                                                                         \
+    {                                                                                                        \
+        Startup::prepareProcess();                                                                           \
+        QApplication app(argc, argv);                                                                        \
+        app.setAttribute(Qt::AA_Use96Dpi, true);                                                             \
+        UIDemo08::setAdvertisementAddressForTesting(                                                         \
+            QUrl(QStringLiteral("http://127.0.0.1:9/pcads/ad.html")));                                       \
+        TestObject test;                                                                                     \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                           \
+        return QTest::qExec(&test, argc, argv);                                                              \
     }

@@ -69,16 +69,18 @@ private slots:
 private:
     QPlainTextEdit *editor(bool ranking = false) const
     {
-        return m_window->findChild<QPlainTextEdit *>(ranking ? QStringLiteral("urlsList_2") : QStringLiteral("urlsList"));
+        return m_window->findChild<QPlainTextEdit *>(ranking ? QStringLiteral("urlsList_2")
+                                                             : QStringLiteral("urlsList"));
     }
     QPlainTextEdit *gutter(bool ranking = false) const
     {
-        return m_window->findChild<QPlainTextEdit *>(ranking ? QStringLiteral("hangHao_2") : QStringLiteral("hangHao"));
+        return m_window->findChild<QPlainTextEdit *>(ranking ? QStringLiteral("hangHao_2")
+                                                             : QStringLiteral("hangHao"));
     }
     void openPage(bool ranking)
     {
         QTest::mouseClick(m_window->findChild<QToolButton *>(ranking ? QStringLiteral("tbtnMain2")
-                                                                    : QStringLiteral("tbtnMain1")),
+                                                                     : QStringLiteral("tbtnMain1")),
                           Qt::LeftButton);
     }
 
@@ -119,7 +121,8 @@ void TstInputEditor::gutterNumbersEveryLine_data()
     QTest::addColumn<bool>("ranking");
     QTest::newRow("three lines") << QStringList{linesOf(3)} << false;
     QTest::newRow("trailing line break") << QStringList{linesOf(2) + QLatin1Char('\n')} << false;
-    QTest::newRow("grow, shrink, grow") << QStringList{linesOf(20), linesOf(5), linesOf(12), linesOf(1)} << false;
+    QTest::newRow("grow, shrink, grow")
+        << QStringList{linesOf(20), linesOf(5), linesOf(12), linesOf(1)} << false;
     QTest::newRow("to empty and back") << QStringList{linesOf(7), QString(), linesOf(4)} << false;
     QTest::newRow("ranking page") << QStringList{linesOf(15), linesOf(9)} << true;
     QTest::newRow("ten thousand") << QStringList{linesOf(10000), linesOf(9999)} << false;
@@ -164,9 +167,10 @@ void TstInputEditor::widthFollowsWidestNumber()
     QCOMPARE(gutter()->document()->blockCount(), 10);
     const int twoDigits = gutter()->width();
     const QFontMetricsF metrics(gutter()->font());
-    QCOMPARE(twoDigits - oneDigit,
-             int(metrics.horizontalAdvance(QStringLiteral("10")) + 2 * gutter()->document()->documentMargin() + 13)
-                 - int(metrics.horizontalAdvance(QStringLiteral("9")) + 2 * gutter()->document()->documentMargin() + 13));
+    QCOMPARE(twoDigits - oneDigit, int(metrics.horizontalAdvance(QStringLiteral("10")) +
+                                       2 * gutter()->document()->documentMargin() + 13) -
+                                       int(metrics.horizontalAdvance(QStringLiteral("9")) +
+                                           2 * gutter()->document()->documentMargin() + 13));
     QVERIFY(twoDigits > oneDigit);
     // The widest number fits on one line: nothing in the gutter wraps.
     QTRY_COMPARE(gutter()->document()->lineCount(), 10);

@@ -11,6 +11,7 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -32,8 +33,8 @@ const QString kRankingLabel = QStringLiteral("当前位置：百度排名查询"
 
 bool sameImage(const QPixmap &a, const QPixmap &b)
 {
-    return !a.isNull() && a.toImage().convertToFormat(QImage::Format_ARGB32)
-                              == b.toImage().convertToFormat(QImage::Format_ARGB32);
+    return !a.isNull() && a.toImage().convertToFormat(QImage::Format_ARGB32) ==
+                              b.toImage().convertToFormat(QImage::Format_ARGB32);
 }
 
 } // namespace
@@ -61,8 +62,7 @@ private slots:
     void styleSheetAndPaletteInForce();
 
 private:
-    template<typename T>
-    T *child(const char *name) const
+    template <typename T> T *child(const char *name) const
     {
         T *found = m_window->findChild<T *>(QLatin1String(name));
         if (!found)
@@ -136,8 +136,13 @@ void TstUIDemo08::resultTablesAreReady()
         QList<int> widths;
         QStringList headers;
     } tables[] = {
-        {"resultList", {270, 370, 60, 100}, {QStringLiteral("标题"), QStringLiteral("网址"), QStringLiteral("收录"), QStringLiteral("快照")}},
-        {"resultList_2", {265, 350, 60, 40, 85}, {QStringLiteral("关键词"), QStringLiteral("网址"), QStringLiteral("收录"), QStringLiteral("排名"), QStringLiteral("快照")}},
+        {"resultList",
+         {270, 370, 60, 100},
+         {QStringLiteral("标题"), QStringLiteral("网址"), QStringLiteral("收录"), QStringLiteral("快照")}},
+        {"resultList_2",
+         {265, 350, 60, 40, 85},
+         {QStringLiteral("关键词"), QStringLiteral("网址"), QStringLiteral("收录"), QStringLiteral("排名"),
+          QStringLiteral("快照")}},
     };
     for (const auto &expected : tables) {
         auto *table = child<QTableWidget>(expected.name);
@@ -195,8 +200,10 @@ void TstUIDemo08::topNavigationIconsAreCompiledIn()
     {
         const char *button;
         const char *picture;
-    } icons[] = {{"btnMain", ":/images/main_main.png"}, {"btnConfig", ":/images/main_config.png"},
-                 {"btnData", ":/images/main_data.png"}, {"btnHelp", ":/images/main_help.png"},
+    } icons[] = {{"btnMain", ":/images/main_main.png"},
+                 {"btnConfig", ":/images/main_config.png"},
+                 {"btnData", ":/images/main_data.png"},
+                 {"btnHelp", ":/images/main_help.png"},
                  {"btnExit", ":/images/main_exit.png"}};
     for (const auto &expected : icons) {
         auto *button = child<QToolButton>(expected.button);
@@ -247,12 +254,12 @@ void TstUIDemo08::deviceMode_data()
     QTest::addColumn<QString>("mode");
     QTest::addColumn<QString>("tab");
     QTest::addColumn<QString>("label");
-    QTest::newRow("inclusion mobile") << QStringLiteral("tbtnMain1") << QStringLiteral("sjRbtn")
-                                      << QStringLiteral("sjd") << QStringLiteral("slcxTab")
-                                      << QStringLiteral("当前位置：百度收录查询-->>移动端收录查询");
-    QTest::newRow("inclusion desktop") << QStringLiteral("tbtnMain1") << QStringLiteral("pcRbtn")
-                                       << QStringLiteral("dnd") << QStringLiteral("slcxTab")
-                                       << QStringLiteral("当前位置：百度收录查询-->>电脑端收录查询");
+    QTest::newRow("inclusion mobile")
+        << QStringLiteral("tbtnMain1") << QStringLiteral("sjRbtn") << QStringLiteral("sjd")
+        << QStringLiteral("slcxTab") << QStringLiteral("当前位置：百度收录查询-->>移动端收录查询");
+    QTest::newRow("inclusion desktop")
+        << QStringLiteral("tbtnMain1") << QStringLiteral("pcRbtn") << QStringLiteral("dnd")
+        << QStringLiteral("slcxTab") << QStringLiteral("当前位置：百度收录查询-->>电脑端收录查询");
     QTest::newRow("ranking mobile") << QStringLiteral("tbtnMain2") << QStringLiteral("sjRbtn_2")
                                     << QStringLiteral("sjd") << QStringLiteral("pmcxTab")
                                     << QStringLiteral("当前位置：百度排名查询-->>移动端排名查询");
@@ -272,8 +279,9 @@ void TstUIDemo08::deviceMode()
     QTest::mouseClick(m_window->findChild<QToolButton *>(page), Qt::LeftButton);
     // Leave the mode opposite to the expected one first, on the same page.
     const bool ranking = radio.endsWith(QLatin1String("_2"));
-    const QString opposite = (mode == QLatin1String("dnd") ? QStringLiteral("sjRbtn") : QStringLiteral("pcRbtn"))
-                             + (ranking ? QStringLiteral("_2") : QString());
+    const QString opposite =
+        (mode == QLatin1String("dnd") ? QStringLiteral("sjRbtn") : QStringLiteral("pcRbtn")) +
+        (ranking ? QStringLiteral("_2") : QString());
     auto *oppositeButton = m_window->findChild<QRadioButton *>(opposite);
     QTest::mouseClick(oppositeButton, Qt::LeftButton, {}, oppositeButton->rect().center());
     QVERIFY(m_window->currentDeviceMode() != mode);
@@ -321,6 +329,19 @@ void TstUIDemo08::maximiseAndRestore()
     QVERIFY(!m_window->isMaximized());
     // The query page keeps its fixed size in the larger window.
     QCOMPARE(child<QWidget>("layoutWidget")->size(), QSize(830, 580));
+    // Dragging the title does nothing while the window fills the work area.
+    auto *title = child<QLabel>("labTitle");
+    const QPoint grab = title->mapToGlobal(title->rect().center());
+    QMouseEvent press(QEvent::MouseButtonPress, title->rect().center(), grab, Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(title, &press);
+    QMouseEvent drag(QEvent::MouseMove, title->rect().center() + QPoint(50, 40), grab + QPoint(50, 40),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(title, &drag);
+    QMouseEvent release(QEvent::MouseButtonRelease, title->rect().center() + QPoint(50, 40),
+                        grab + QPoint(50, 40), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(title, &release);
+    QCOMPARE(m_window->geometry(), workArea);
 
     QTest::mouseClick(maximise, Qt::LeftButton);
     QTRY_COMPARE(m_window->geometry(), normal);
@@ -344,11 +365,14 @@ void TstUIDemo08::styleSheetAndPaletteInForce()
     QCOMPARE(QApplication::palette().color(QPalette::Button), QColor(QStringLiteral("#c8def9")));
 
     // The form's and the navigation's own sheets sit on their widgets.
-    QVERIFY(child<QWidget>("tabWidget")->styleSheet().startsWith(QLatin1String("QTabBar::tab{ height: 26px;")));
-    QCOMPARE(child<QWidget>("page1")->styleSheet(),
-             QStringLiteral("QWidget[flag=\"left\"] QAbstractButton{min-height:%1px;max-height:%1px;}").arg(60));
-    QCOMPARE(child<QWidget>("page2")->styleSheet(),
-             QStringLiteral("QWidget[flag=\"left\"] QAbstractButton{min-height:%1px;max-height:%1px;}").arg(20));
+    QVERIFY(
+        child<QWidget>("tabWidget")->styleSheet().startsWith(QLatin1String("QTabBar::tab{ height: 26px;")));
+    QCOMPARE(
+        child<QWidget>("page1")->styleSheet(),
+        QStringLiteral("QWidget[flag=\"left\"] QAbstractButton{min-height:%1px;max-height:%1px;}").arg(60));
+    QCOMPARE(
+        child<QWidget>("page2")->styleSheet(),
+        QStringLiteral("QWidget[flag=\"left\"] QAbstractButton{min-height:%1px;max-height:%1px;}").arg(20));
     // 60 pixels of content on the query page's bar, 20 on the configuration page's.
     QVERIFY(child<QToolButton>("tbtnMain1")->height() >= 60);
     QCOMPARE(child<QToolButton>("tbtnMain2")->height(), child<QToolButton>("tbtnMain1")->height());
