@@ -25,7 +25,8 @@ QuillaneMessageBox::Answerer testAnswerer;
 QStringList askedTexts;
 } // namespace
 
-std::unique_ptr<QMessageBox> QuillaneMessageBox::create(const QString &text, QMessageBox::StandardButtons buttons)
+std::unique_ptr<QMessageBox> QuillaneMessageBox::create(const QString &text,
+                                                        QMessageBox::StandardButtons buttons)
 {
     auto box = std::make_unique<QMessageBox>();
     box->setWindowIcon(QIcon(kIconPath));

@@ -14,9 +14,7 @@ int digits(int number)
 }
 } // namespace
 
-ResultRowHeader::ResultRowHeader(QWidget *parent) : QHeaderView(Qt::Vertical, parent)
-{
-}
+ResultRowHeader::ResultRowHeader(QWidget *parent) : QHeaderView(Qt::Vertical, parent) {}
 
 QSize ResultRowHeader::sizeHint() const
 {

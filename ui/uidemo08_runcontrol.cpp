@@ -1,5 +1,5 @@
-#include "uidemo08.h"
 #include "ui_uidemo08.h"
+#include "uidemo08.h"
 
 #include "messagebox.h"
 #include "querylines.h"
@@ -57,17 +57,18 @@ struct QueryPage
 
 QueryPage inclusionPage(Ui::UIDemo08 *ui)
 {
-    return QueryPage{{ui->slcxBtn, ui->clearBtn, ui->hangHao, ui->urlsList, ui->tiShi, ui->pcRbtn, ui->sjRbtn},
-                     {ui->tShuru, ui->tShoulu, ui->twuShoulu, ui->tShoululv, ui->resultList, ui->progressBar,
-                      ui->daochuBtn, ui->fanhuiBtn, ui->stopBtn},
-                     {ui->tShoulu, ui->twuShoulu, ui->tShoululv},
-                     ui->urlsList,
-                     ui->resultList,
-                     ui->progressBar,
-                     ui->tShuru,
-                     ui->stopBtn,
-                     ui->fanhuiBtn,
-                     ui->daochuBtn};
+    return QueryPage{
+        {ui->slcxBtn, ui->clearBtn, ui->hangHao, ui->urlsList, ui->tiShi, ui->pcRbtn, ui->sjRbtn},
+        {ui->tShuru, ui->tShoulu, ui->twuShoulu, ui->tShoululv, ui->resultList, ui->progressBar,
+         ui->daochuBtn, ui->fanhuiBtn, ui->stopBtn},
+        {ui->tShoulu, ui->twuShoulu, ui->tShoululv},
+        ui->urlsList,
+        ui->resultList,
+        ui->progressBar,
+        ui->tShuru,
+        ui->stopBtn,
+        ui->fanhuiBtn,
+        ui->daochuBtn};
 }
 
 QueryPage rankingPage(Ui::UIDemo08 *ui)
