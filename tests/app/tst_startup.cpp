@@ -66,6 +66,7 @@ private slots:
     void windowIsShownAndScreenshotWritten();
     void dragByBackgroundNotByButton_data();
     void dragByBackgroundNotByButton();
+    void exitEntryEndsProcess_data();
     void exitEntryEndsProcess();
 
 private:
@@ -185,11 +186,19 @@ void TstStartup::dragByBackgroundNotByButton()
     QTRY_COMPARE(m_window->pos(), moves ? QPoint(160, 125) : QPoint(100, 80));
 }
 
+void TstStartup::exitEntryEndsProcess_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("idle") << QStringList();
+    QTest::newRow("both queries running") << QStringList{QStringLiteral("--queries-running")};
+}
+
 void TstStartup::exitEntryEndsProcess()
 {
+    QFETCH(QStringList, arguments);
     QProcess probe;
     probe.setProcessChannelMode(QProcess::MergedChannels);
-    probe.start(QStringLiteral(QUILLANE_EXIT_PROBE), {});
+    probe.start(QStringLiteral(QUILLANE_EXIT_PROBE), arguments);
     QVERIFY2(probe.waitForFinished(60000), "the probe did not end");
     const QByteArray output = probe.readAll();
     QVERIFY2(output.contains("clicking"), output.constData());
