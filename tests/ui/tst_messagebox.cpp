@@ -4,16 +4,6 @@
 
 #include <QAbstractButton>
 
-namespace {
-// The tests need no OpenGL. Without it no GLX is loaded, whose buffer kept
-// for the process's life LeakSanitizer's fast unwinder cannot attribute to it.
-void runWithoutGlx()
-{
-    qputenv("QT_XCB_GL_INTEGRATION", "none");
-}
-Q_CONSTRUCTOR_FUNCTION(runWithoutGlx)
-} // namespace
-
 // The boxes every question and notice of the window goes through.
 class TestMessageBox : public QObject
 {

@@ -245,14 +245,6 @@ QStringList totalsText(int hits, int received)
             QStringLiteral("收录率：%1%").arg(received ? hits * 100 / received : 0)};
 }
 
-// The tests need no OpenGL. Without it no GLX is loaded, whose buffer kept
-// for the process's life LeakSanitizer's fast unwinder cannot attribute to it.
-void runWithoutGlx()
-{
-    qputenv("QT_XCB_GL_INTEGRATION", "none");
-}
-Q_CONSTRUCTOR_FUNCTION(runWithoutGlx)
-
 } // namespace
 
 class TestRunControl : public QObject
