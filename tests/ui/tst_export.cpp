@@ -304,7 +304,7 @@ private slots:
         QTest::addColumn<bool>("ranking");
         QTest::addColumn<QList<int>>("pixels");
         QTest::addColumn<QList<int>>("widths");
-        QTest::newRow("inclusion") << false << QList<int>{301, 47, 66, 99} << QList<int>{50, 7, 11, 16};
+        QTest::newRow("inclusion") << false << QList<int>{301, 147, 66, 99} << QList<int>{50, 24, 11, 16};
         QTest::newRow("ranking") << true << QList<int>{120, 366, 61, 41, 90} << QList<int>{20, 61, 10, 6, 15};
     }
     void takesTheOnScreenWidths()
