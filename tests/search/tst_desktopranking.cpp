@@ -35,15 +35,15 @@ public:
         baidu.setHandler([this](const Request &request) { return answer(request); });
     }
 
-    QByteArray link(const QByteArray &spec)
+    QByteArray link(const QByteArray &form)
     {
-        if (spec.isEmpty())
+        if (form.isEmpty())
             return QByteArray();
-        if (spec.startsWith('='))
-            return m_baidu.httpUrl(spec.mid(1));
-        const int colon = spec.indexOf(':');
-        const QByteArray kind = spec.left(colon);
-        const QByteArray path = spec.mid(colon + 1);
+        if (form.startsWith('='))
+            return m_baidu.httpUrl(form.mid(1));
+        const int colon = form.indexOf(':');
+        const QByteArray kind = form.left(colon);
+        const QByteArray path = form.mid(colon + 1);
         const QByteArray id = "id" + QByteArray::number(m_targets.size());
         if (kind == "r")
             m_targets.insert(id, m_baidu.httpUrl(path));
