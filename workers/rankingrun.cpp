@@ -51,8 +51,10 @@ void RankingRun::cancel()
     // A finished run keeps its results; only a running one is stopped.
     if (!m_abort || m_future.isFinished())
         return;
-    m_abort->store(true);
+    // Cancel first: a line whose transfer the flag cuts short returns "异常",
+    // and that result must find the future already refusing results.
     m_future.cancel();
+    m_abort->store(true);
 }
 
 void RankingRun::cancelAndWait()
