@@ -39,7 +39,9 @@ QString snapshotFrom(const QString &text)
 
 QString titleFrom(const QString &text)
 {
-    static const QRegularExpression title(kTitlePattern);
+    // One object per call: pool threads run this at once, and Qt only promises
+    // reentrancy, not sharing one instance between threads.
+    const QRegularExpression title(kTitlePattern);
     const QRegularExpressionMatch match = title.match(text, 0);
     if (!match.hasMatch())
         return ResultText::kNoTitle;
