@@ -38,6 +38,44 @@ QString numberLines(int first, int last, bool leadingBreak)
     return text;
 }
 
+// Width of the widest of the numbers 1..last, as text of the given digits.
+// Digits need not be equally wide, so the last number is not always the
+// widest: the widest one keeps a leading part of last, has a smaller digit
+// after it and the widest digit everywhere behind, or is last itself, or is
+// the widest number one digit shorter.
+qreal widestNumberWidth(const QFontMetricsF &metrics, const QString &last)
+{
+    qreal widest = metrics.horizontalAdvance(last);
+    if (last.isEmpty())
+        return widest;
+
+    auto widerDigit = [&metrics](QChar from, QChar to) {
+        QChar best = from;
+        for (QChar digit = from; digit <= to; digit = QChar(digit.unicode() + 1)) {
+            if (metrics.horizontalAdvance(digit) > metrics.horizontalAdvance(best))
+                best = digit;
+        }
+        return best;
+    };
+    const QChar widestDigit = widerDigit(QLatin1Char('0'), QLatin1Char('9'));
+    const int digits = last.size();
+    if (digits > 1) {
+        const QString shorter = widerDigit(QLatin1Char('1'), QLatin1Char('9')) +
+                                QString(digits - 2, widestDigit);
+        widest = qMax(widest, metrics.horizontalAdvance(shorter));
+    }
+    for (int place = 0; place < digits; ++place) {
+        const QChar lowest = QLatin1Char(place == 0 ? '1' : '0');
+        if (last.at(place) <= lowest)
+            continue;
+        const QString candidate = last.left(place) +
+                                  widerDigit(lowest, QChar(last.at(place).unicode() - 1)) +
+                                  QString(digits - place - 1, widestDigit);
+        widest = qMax(widest, metrics.horizontalAdvance(candidate));
+    }
+    return widest;
+}
+
 // Puts the gutter's cursor on the number of the editor's current screen line,
 // which scrolls that number into view.
 void followCursor(const QPlainTextEdit *editor, QPlainTextEdit *gutter)
@@ -98,10 +136,10 @@ void UIDemo08::textAreaChanged()
     if (!gutter)
         return;
 
-    // The widest number is the last one; the document needs it plus its margins.
+    // The gutter holds 1..n, n in its last line; the document needs the widest plus its margins.
     const QFontMetricsF metrics(numbers->defaultFont());
     const qreal contentWidth =
-        metrics.horizontalAdvance(numbers->lastBlock().text()) + 2 * numbers->documentMargin();
+        widestNumberWidth(metrics, numbers->lastBlock().text()) + 2 * numbers->documentMargin();
     const int width = static_cast<int>(contentWidth + kGutterExtraWidth);
     if (width != gutter->width())
         gutter->setFixedWidth(width);

@@ -60,6 +60,8 @@ private slots:
     void gutterNumbersEveryLine();
     void pasteNumbersThreeLines();
     void widthFollowsWidestNumber();
+    void widthFitsWidestNumber_data();
+    void widthFitsWidestNumber();
     void wrappedLineGetsTwoNumbers();
     void gutterFollowsCursor();
     void eachPageMovesItsOwnGutter();
@@ -179,6 +181,34 @@ void TstInputEditor::widthFollowsWidestNumber()
     QTest::keyClick(editor(), Qt::Key_Backspace);
     QCOMPARE(gutter()->toPlainText(), numbersUpTo(9));
     QCOMPARE(gutter()->width(), oneDigit);
+}
+
+void TstInputEditor::widthFitsWidestNumber_data()
+{
+    // Successive line counts. Digits differ in width, so the last number is
+    // often narrower than an earlier one (11 after 10, 61 after 60).
+    QTest::addColumn<QList<int>>("counts");
+    QTest::newRow("11 lines") << QList<int>{11};
+    QTest::newRow("61 lines") << QList<int>{61};
+    QTest::newRow("111 lines") << QList<int>{111};
+    QTest::newRow("1000 lines") << QList<int>{1000};
+    QTest::newRow("130 then 21 lines") << QList<int>{130, 21};
+}
+
+void TstInputEditor::widthFitsWidestNumber()
+{
+    QFETCH(QList<int>, counts);
+    for (int count : qAsConst(counts)) {
+        editor()->setPlainText(linesOf(count));
+        const QTextDocument *numbers = gutter()->document();
+        const QFontMetricsF metrics(numbers->defaultFont());
+        qreal widest = 0;
+        for (int number = 1; number <= count; ++number)
+            widest = qMax(widest, metrics.horizontalAdvance(QString::number(number)));
+        const int expected = int(widest + 2 * numbers->documentMargin() + 13);
+        QCOMPARE(gutter()->width(), expected);
+        QCOMPARE(gutter()->maximumWidth(), expected);
+    }
 }
 
 void TstInputEditor::wrappedLineGetsTwoNumbers()
