@@ -145,7 +145,7 @@ void showInput(const QueryPage &page)
 void UIDemo08::showResult()
 {
     const QObject *origin = sender();
-    const bool ranking = origin && origin->objectName() != kInclusionStartButton;
+    const bool ranking = !origin || origin->objectName() != kInclusionStartButton;
     const QueryPage page = ranking ? rankingPage(ui) : inclusionPage(ui);
 
     setAllVisible(page.inputView, false);

@@ -549,6 +549,23 @@ private slots:
         QCOMPARE(baidu.requestCount(), 0);
     }
 
+    // Only the button named "slcxBtn" starts the inclusion page; any other caller starts the ranking page.
+    void startWithoutTheInclusionButtonRunsTheRankingPage()
+    {
+        PlayedBaidu baidu(parseLines(QStringLiteral("N N")));
+        m_window->setSearchEndpoints(baidu.endpoints());
+        Page inclusion(*m_window, false);
+        Page ranking(*m_window, true);
+        ranking.open(false);
+        ranking.get<QPlainTextEdit>("urlsList")->setPlainText(editorText(2, true));
+        QVERIFY(QMetaObject::invokeMethod(m_window.get(), "showResult"));
+        QCOMPARE(ranking.text("tShuru"), QStringLiteral("总输入：2条 "));
+        QTRY_VERIFY(ranking.finished());
+        QCOMPARE(ranking.row(1), expectedRow({QLatin1Char('N'), 1}, 1, true, false));
+        QVERIFY(!inclusion.get<QPlainTextEdit>("urlsList")->isHidden());
+        QVERIFY(inclusion.table()->isHidden());
+    }
+
     void staysResponsiveDuringALongRun()
     {
         const int lineCount = 500;
