@@ -16,6 +16,8 @@ private slots:
     void paletteFromLeadingRule();
     void missingSheetKeepsDefaultLook();
     void blueSheetParsesAndStylesWidgets();
+    void navigationHasBottomBorder_data();
+    void navigationHasBottomBorder();
 
 private:
     static QString sheetText(const QString &path);
@@ -96,6 +98,29 @@ void TestStyleSheet::blueSheetParsesAndStylesWidgets()
 
     QTRY_VERIFY(button->font().bold());
     QCOMPARE(button->palette().color(QPalette::ButtonText), QColor(Qt::white));
+}
+
+void TestStyleSheet::navigationHasBottomBorder_data()
+{
+    QTest::addColumn<QByteArray>("property");
+    QTest::addColumn<QString>("value");
+    QTest::newRow("title bar") << QByteArray("form") << QStringLiteral("title");
+    QTest::newRow("left navigation") << QByteArray("nav") << QStringLiteral("left");
+}
+
+void TestStyleSheet::navigationHasBottomBorder()
+{
+    QFETCH(QByteArray, property);
+    QFETCH(QString, value);
+    loadStyleSheet(QStringLiteral("blue.css"));
+
+    QWidget bar;
+    bar.setProperty(property.constData(), value);
+    bar.resize(120, 40);
+    bar.ensurePolished();
+    const QImage image = bar.grab().toImage();
+    QCOMPARE(QColor(image.pixel(60, 39)), QColor(QStringLiteral("#7cb4fc")));
+    QVERIFY(QColor(image.pixel(60, 37)) != QColor(QStringLiteral("#7cb4fc")));
 }
 
 QTEST_MAIN(TestStyleSheet)
