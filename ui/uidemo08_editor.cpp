@@ -60,16 +60,15 @@ qreal widestNumberWidth(const QFontMetricsF &metrics, const QString &last)
     const QChar widestDigit = widerDigit(QLatin1Char('0'), QLatin1Char('9'));
     const int digits = last.size();
     if (digits > 1) {
-        const QString shorter = widerDigit(QLatin1Char('1'), QLatin1Char('9')) +
-                                QString(digits - 2, widestDigit);
+        const QString shorter =
+            widerDigit(QLatin1Char('1'), QLatin1Char('9')) + QString(digits - 2, widestDigit);
         widest = qMax(widest, metrics.horizontalAdvance(shorter));
     }
     for (int place = 0; place < digits; ++place) {
         const QChar lowest = QLatin1Char(place == 0 ? '1' : '0');
         if (last.at(place) <= lowest)
             continue;
-        const QString candidate = last.left(place) +
-                                  widerDigit(lowest, QChar(last.at(place).unicode() - 1)) +
+        const QString candidate = last.left(place) + widerDigit(lowest, QChar(last.at(place).unicode() - 1)) +
                                   QString(digits - place - 1, widestDigit);
         widest = qMax(widest, metrics.horizontalAdvance(candidate));
     }
