@@ -13,7 +13,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <openssl/crypto.h>
 #include <unistd.h>
 
 namespace {
@@ -162,13 +161,6 @@ int runCli(const QStringList &arguments, const SearchEndpoints &endpoints, const
 
 int runCliOnStandardStreams(const QStringList &arguments, const SearchEndpoints &endpoints)
 {
-    // Pool threads free OpenSSL's per-thread state as they exit, which can be
-    // after main() has returned (Qt's threads are detached). OpenSSL's exit-time
-    // cleanup would free the locks they still take, and the command would crash
-    // on its way out with a wrong status; its state is left to the process's end.
-    // Must come before the first transfer initialises OpenSSL.
-    OPENSSL_init_crypto(OPENSSL_INIT_NO_ATEXIT, nullptr);
-
     QFile in;
     QFile out;
     QFile err;

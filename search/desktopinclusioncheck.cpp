@@ -67,10 +67,11 @@ DesktopSiteVerdict judgeDesktopSitePage(const QByteArray &body)
     return verdict;
 }
 
-QString desktopInclusionCheck(const QString &address, const SearchEndpoints &endpoints)
+QString desktopInclusionCheck(const QString &address, const SearchEndpoints &endpoints,
+                              const std::atomic<bool> *abortFlag)
 {
     const FetchResult page =
-        fetchPage(requestAddress(endpoints.desktopSearch, address), FetchProfile::InclusionDesktop);
+        fetchPage(requestAddress(endpoints.desktopSearch, address), FetchProfile::InclusionDesktop, abortFlag);
     if (isUnusableSearchPage(page))
         return inclusionResult(QString(), address, ResultText::kFailed, QString());
     const DesktopSiteVerdict verdict = judgeDesktopSitePage(page.body);

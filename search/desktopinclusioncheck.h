@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <atomic>
+
 // What Baidu's desktop answer page for the address itself says: status
 // "已收录"/"未收录", and for an included page its title and snapshot date.
 struct DesktopSiteVerdict
@@ -20,4 +22,6 @@ DesktopSiteVerdict judgeDesktopSitePage(const QByteArray &body);
 
 // Asks Baidu's desktop search for the address itself and returns the
 // inclusion result string: title, address, status, snapshot.
-QString desktopInclusionCheck(const QString &address, const SearchEndpoints &endpoints = SearchEndpoints());
+// An abort flag, when given, abandons the fetch once it turns true (the line then reads "异常").
+QString desktopInclusionCheck(const QString &address, const SearchEndpoints &endpoints = SearchEndpoints(),
+                              const std::atomic<bool> *abortFlag = nullptr);

@@ -89,10 +89,11 @@ MobileSiteVerdict judgeMobileSitePage(const QByteArray &body, const QString &add
     return verdict;
 }
 
-QString mobileInclusionCheck(const QString &address, const SearchEndpoints &endpoints)
+QString mobileInclusionCheck(const QString &address, const SearchEndpoints &endpoints,
+                             const std::atomic<bool> *abortFlag)
 {
     const FetchResult page =
-        fetchPage(requestAddress(endpoints.mobileSearch, address), FetchProfile::InclusionMobile);
+        fetchPage(requestAddress(endpoints.mobileSearch, address), FetchProfile::InclusionMobile, abortFlag);
     if (isUnusableSearchPage(page))
         return inclusionResult(QString(), address, ResultText::kFailed, QString());
     const MobileSiteVerdict verdict = judgeMobileSitePage(page.body, address);

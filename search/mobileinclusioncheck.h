@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <atomic>
+
 // What Baidu's mobile answer page for the address says: status "已收录",
 // "未收录" or empty (a first result is announced but its address is missing),
 // and for an included page its title and snapshot text.
@@ -21,4 +23,6 @@ MobileSiteVerdict judgeMobileSitePage(const QByteArray &body, const QString &add
 
 // Asks Baidu's mobile search for the address and compares the first result's
 // address with it; returns the inclusion result string.
-QString mobileInclusionCheck(const QString &address, const SearchEndpoints &endpoints = SearchEndpoints());
+// An abort flag, when given, abandons the fetch once it turns true (the line then reads "异常").
+QString mobileInclusionCheck(const QString &address, const SearchEndpoints &endpoints = SearchEndpoints(),
+                             const std::atomic<bool> *abortFlag = nullptr);

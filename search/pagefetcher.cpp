@@ -1,6 +1,7 @@
 #include "pagefetcher.h"
 
 #include <curl/curl.h>
+#include <openssl/crypto.h>
 
 #include <mutex>
 #include <new>
@@ -18,7 +19,14 @@ constexpr char kRobotCheckTitle[] = "百度安全验证";
 void initialiseCurlOnce()
 {
     static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_ALL); });
+    std::call_once(once, [] {
+        // Pool threads free OpenSSL's per-thread state as they exit, which can be
+        // after main() has returned (Qt's pool threads are detached). OpenSSL's
+        // exit-time cleanup would free the locks they still take and crash the
+        // process on its way out; its state is left to the end of the process.
+        OPENSSL_init_crypto(OPENSSL_INIT_NO_ATEXIT, nullptr);
+        curl_global_init(CURL_GLOBAL_ALL);
+    });
 }
 
 int abortOnFlag(void *flag, curl_off_t, curl_off_t, curl_off_t, curl_off_t)

@@ -31,6 +31,9 @@ const QString kStyleSheetName = QStringLiteral("blue.css");
 const QString kTitleFont = QStringLiteral("Microsoft Yahei");
 constexpr int kTitlePointSize = 19;
 
+// Bounds the wait for an aborted inclusion worker when the window goes.
+constexpr unsigned long kWorkerTeardownWaitMs = 2000;
+
 // Top navigation: the button texts decide the page.
 const QString kTopMain = QStringLiteral("查收录排名");
 const QString kTopConfig = QStringLiteral("关键词挖掘");
@@ -158,8 +161,13 @@ UIDemo08::~UIDemo08()
 {
     // Ranking lines still running would report into a window that is gone.
     rankingRun.cancelAndWait();
-    if (inclusionWorker)
-        inclusionWorker->requestInterruption();
+    // A worker still running would outlive the window and use Qt while the
+    // process tears down: cut its fetch short and let it end first.
+    if (inclusionWorker) {
+        inclusionWorker->abortCurrentLine();
+        if (inclusionWorker->wait(kWorkerTeardownWaitMs))
+            delete inclusionWorker;
+    }
     delete ui;
 }
 

@@ -12,6 +12,12 @@ SlcxThread::SlcxThread(const QStringList &lines, const QString &mode, const Sear
 {
 }
 
+void SlcxThread::abortCurrentLine()
+{
+    requestInterruption();
+    m_abort = true;
+}
+
 void SlcxThread::run()
 {
     const auto check = m_mode == kMobileMode ? mobileInclusionCheck : desktopInclusionCheck;
@@ -19,7 +25,7 @@ void SlcxThread::run()
         if (isInterruptionRequested())
             break;
         const QString line = m_lines.at(i);
-        emit send(check(line, m_endpoints), i);
+        emit send(check(line, m_endpoints, &m_abort), i);
     }
     emit threadEnd();
 }

@@ -6,10 +6,14 @@
 #include <QStringList>
 #include <QThread>
 
+#include <atomic>
+
 // Runs one batch of inclusion checks on its own thread, in line order:
 // mode "sjd" uses the mobile check, anything else the desktop check. Emits
 // send(result, i) per line and threadEnd() once, after the last line or
 // after an interruption request (seen between lines). One object per batch.
+// abortCurrentLine() also cuts the fetch in progress short; it is for tearing
+// down, when nobody waits for that line's result any more.
 class SlcxThread : public QThread
 {
     Q_OBJECT
@@ -17,6 +21,8 @@ class SlcxThread : public QThread
 public:
     SlcxThread(const QStringList &lines, const QString &mode,
                const SearchEndpoints &endpoints = SearchEndpoints());
+
+    void abortCurrentLine();
 
 signals:
     void send(QString result, int i);
@@ -29,4 +35,5 @@ private:
     const QStringList m_lines;
     const QString m_mode;
     const SearchEndpoints m_endpoints;
+    std::atomic<bool> m_abort{false};
 };

@@ -528,6 +528,24 @@ private slots:
         baidu.stop();
     }
 
+    // Closing the window mid-run (the tray's quit) must not leave the inclusion
+    // worker running into the process's teardown; the leak check sees a worker left behind.
+    void closingTheWindowMidRunEndsTheWorker()
+    {
+        LoopbackBaidu baidu;
+        baidu.setHandler([](const Request &) { return Reply::silent(); });
+        m_window->setSearchEndpoints(baidu.endpoints());
+        Page page(*m_window, false);
+        page.open(false);
+        page.start(editorText(3, false));
+        QTRY_COMPARE(baidu.requestCount(), 1);
+        QElapsedTimer clock;
+        clock.start();
+        m_window.reset();
+        QVERIFY2(clock.elapsed() < 5000, "the window waited for the stalled transfer");
+        QCOMPARE(baidu.requestCount(), 1);
+    }
+
     void emptyRunGoesStraightToFinished_data()
     {
         QTest::addColumn<bool>("ranking");

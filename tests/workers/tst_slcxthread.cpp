@@ -111,6 +111,26 @@ private slots:
         QCOMPARE(baidu.requestCount(), 4);
     }
 
+    // Tearing down: the fetch in progress on a silent server is cut short, the
+    // batch ends without starting another line, and the thread can be joined.
+    void abortCutsTheLineInProgressShort()
+    {
+        LoopbackBaidu baidu;
+        baidu.setHandler([](const Request &) { return Reply::silent(); });
+        SlcxThread worker(addresses(3), QStringLiteral("dnd"), baidu.endpoints());
+        BatchRecorder recorder(&worker);
+        worker.start();
+        QTRY_COMPARE_WITH_TIMEOUT(baidu.requestCount(), 1, kBatchTimeoutMs);
+        worker.abortCurrentLine();
+        // Far below the 30 s a silent server would otherwise hold the line.
+        QVERIFY(worker.wait(10000));
+        QTRY_VERIFY_WITH_TIMEOUT(recorder.ended, kBatchTimeoutMs);
+        QCOMPARE(recorder.events.size(), 2);
+        QVERIFY2(recorder.events.first().startsWith(QStringLiteral("0:0Oo")), qPrintable(recorder.events.first()));
+        QVERIFY(recorder.events.first().contains(QStringLiteral("0Oo异常0Oo")));
+        QCOMPARE(baidu.requestCount(), 1);
+    }
+
     void requestBeforeStartDoesNotCount()
     {
         LoopbackBaidu baidu;
