@@ -2,6 +2,8 @@
 
 #include <QtTest>
 
+Q_DECLARE_METATYPE(ReportTable)
+
 // Writes reports in both formats and has independent readers (openpyxl for
 // .xlsx, xlrd for .xls) check every point of the sheet layout.
 class TestReportLayout : public QObject
@@ -198,7 +200,6 @@ private slots:
     }
 };
 
-Q_DECLARE_METATYPE(ReportTable)
 
 QTEST_GUILESS_MAIN(TestReportLayout)
 #include "tst_reportlayout.moc"

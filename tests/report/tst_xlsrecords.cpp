@@ -2,6 +2,8 @@
 
 #include <QtTest>
 
+Q_DECLARE_METATYPE(ReportTable)
+
 // Record-level rules of the .xls stream that lenient readers let pass but
 // Excel enforces: record size limit, substream framing, the sheet offset in
 // BOUNDSHEET and the string-table index of EXTSST.
@@ -107,7 +109,6 @@ private slots:
     }
 };
 
-Q_DECLARE_METATYPE(ReportTable)
 
 QTEST_GUILESS_MAIN(TestXlsRecords)
 #include "tst_xlsrecords.moc"
