@@ -87,6 +87,23 @@ bool isRankableAddress(const QString &address)
     return address.startsWith(kHttp, Qt::CaseSensitive);
 }
 
+bool fetchSiteAnswer(const RankingLine &parts, const QByteArray &prefix, const FetchProfile &profile,
+                     const std::atomic<bool> *abortFlag, QByteArray *body)
+{
+    if (!isRankableAddress(parts.address))
+        return false;
+    FetchResult site = fetchPage(requestAddress(prefix, parts.address), profile, abortFlag);
+    if (isUnusableSearchPage(site))
+        return false;
+    *body = std::move(site.body);
+    return true;
+}
+
+QString rankingFailure(const RankingLine &parts)
+{
+    return rankingResult(parts.keyword, parts.address, ResultText::kFailed, QString(), QString());
+}
+
 int titleDistance(const QByteArray &a, const QByteArray &b)
 {
     if (a.isEmpty())
@@ -171,17 +188,10 @@ QString searchDesktopRank(const QString &keyword, const QString &title, const QS
 QString rankDesktop(const QString &line, const SearchEndpoints &endpoints, const std::atomic<bool> *abortFlag)
 {
     const RankingLine parts = splitRankingLine(line);
-    const auto failed = [&parts] {
-        return rankingResult(parts.keyword, parts.address, ResultText::kFailed, QString(), QString());
-    };
-    if (!isRankableAddress(parts.address))
-        return failed();
-
-    const FetchResult site =
-        fetchPage(requestAddress(endpoints.desktopSearch, parts.address), FetchProfile::RankingDesktop, abortFlag);
-    if (isUnusableSearchPage(site))
-        return failed();
-    const DesktopSiteVerdict verdict = judgeDesktopSitePage(site.body);
+    QByteArray site;
+    if (!fetchSiteAnswer(parts, endpoints.desktopSearch, FetchProfile::RankingDesktop, abortFlag, &site))
+        return rankingFailure(parts);
+    const DesktopSiteVerdict verdict = judgeDesktopSitePage(site);
     const QString position =
         searchDesktopRank(parts.keyword, verdict.title, parts.address, verdict.status, endpoints, abortFlag);
     return rankingResult(parts.keyword, parts.address, verdict.status, position, verdict.snapshot);

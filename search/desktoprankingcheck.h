@@ -1,5 +1,6 @@
 #pragma once
 
+#include "pagefetcher.h"
 #include "searchendpoints.h"
 
 #include <QByteArray>
@@ -21,6 +22,16 @@ RankingLine splitRankingLine(const QString &line);
 
 // Whether the checks search for this address: it starts with "http" as written.
 bool isRankableAddress(const QString &address);
+
+// The site query both ranking checks start with: the answer page for the
+// line's address, fetched with prefix and profile. False when the address
+// cannot be ranked or the answer is no result page; the line then reads as
+// rankingFailure(parts).
+bool fetchSiteAnswer(const RankingLine &parts, const QByteArray &prefix, const FetchProfile &profile,
+                     const std::atomic<bool> *abortFlag, QByteArray *body);
+
+// The ranking result of a line whose site query failed: status "异常", no position.
+QString rankingFailure(const RankingLine &parts);
 
 // Byte-wise Levenshtein distance.
 int titleDistance(const QByteArray &a, const QByteArray &b);

@@ -71,17 +71,10 @@ QString searchMobilePage(const QString &keyword, const QString &address, const Q
 QString rankMobile(const QString &line, const SearchEndpoints &endpoints, const std::atomic<bool> *abortFlag)
 {
     const RankingLine parts = splitRankingLine(line);
-    const auto failed = [&parts] {
-        return rankingResult(parts.keyword, parts.address, ResultText::kFailed, QString(), QString());
-    };
-    if (!isRankableAddress(parts.address))
-        return failed();
-
-    const FetchResult site =
-        fetchPage(requestAddress(endpoints.mobileSearch, parts.address), FetchProfile::RankingMobile, abortFlag);
-    if (isUnusableSearchPage(site))
-        return failed();
-    const MobileSiteVerdict verdict = judgeMobileSitePage(site.body, parts.address);
+    QByteArray site;
+    if (!fetchSiteAnswer(parts, endpoints.mobileSearch, FetchProfile::RankingMobile, abortFlag, &site))
+        return rankingFailure(parts);
+    const MobileSiteVerdict verdict = judgeMobileSitePage(site, parts.address);
     const auto pagePosition = [&](int page) {
         return searchMobilePage(parts.keyword, parts.address, verdict.status, page, endpoints, abortFlag);
     };

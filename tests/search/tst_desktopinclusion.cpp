@@ -1,7 +1,6 @@
 #include "desktopinclusioncheck.h"
 #include "inclusionpages.h"
 #include "loopbackbaidu.h"
-#include "rawcaptureserver.h"
 #include "resultstrings.h"
 
 #include <QtTest>
@@ -14,11 +13,6 @@ const QString kNotIncluded = QStringLiteral("未收录");
 const QString kNoTitle = QStringLiteral("无标题");
 const QString kNoSnapshot = QStringLiteral("无快照");
 const QString kAddress = QStringLiteral("https://www.example.com/page.html");
-
-QString failed(const QString &address)
-{
-    return QStringLiteral("0Oo") + address + QStringLiteral("0Oo异常0Oo");
-}
 } // namespace
 
 // The desktop inclusion check: its markers and patterns on built pages, and
@@ -135,47 +129,6 @@ private slots:
         baidu.setHandler([](const Request &) { return Reply::page(desktopPage("没有找到该URL")); });
         QCOMPARE(desktopInclusionCheck(kAddress, baidu.endpoints()), QStringLiteral("0Oo") + kAddress +
                                                                           QStringLiteral("0Oo未收录0Oo"));
-    }
-
-    // Anything that is no answer page must not be read as a verdict.
-    void unusablePagesFail_data()
-    {
-        QTest::addColumn<int>("kind");
-        QTest::newRow("connection refused") << 0;
-        QTest::newRow("dropped connection") << 1;
-        QTest::newRow("404 with a not-found marker") << 2;
-        QTest::newRow("500") << 3;
-        QTest::newRow("redirect to verification") << 4;
-        QTest::newRow("empty body") << 5;
-        QTest::newRow("real robot check page") << 6;
-    }
-
-    void unusablePagesFail()
-    {
-        QFETCH(int, kind);
-        if (kind == 0) {
-            const QByteArray closed = QByteArray("127.0.0.1:") + QByteArray::number(closedLoopbackPort());
-            QCOMPARE(desktopInclusionCheck(kAddress, SearchEndpoints::at(closed, closed)), failed(kAddress));
-            return;
-        }
-        LoopbackBaidu baidu;
-        baidu.setHandler([&](const Request &) {
-            switch (kind) {
-            case 1:
-                return Reply::dropped();
-            case 2:
-                return Reply::withStatus(404, desktopPage("没有找到该URL"));
-            case 3:
-                return Reply::withStatus(500, desktopPage("<p>error</p>"));
-            case 4:
-                return Reply::redirect("https://wappass.baidu.com/static/captcha/tuxing.html");
-            case 5:
-                return Reply::page(QByteArray());
-            default:
-                return Reply::page(readTestData("real-pages/captcha_2022_DogInNoSense_agt1.html"));
-            }
-        });
-        QCOMPARE(desktopInclusionCheck(kAddress, baidu.endpoints()), failed(kAddress));
     }
 };
 

@@ -1,7 +1,6 @@
 #include "inclusionpages.h"
 #include "loopbackbaidu.h"
 #include "mobileinclusioncheck.h"
-#include "rawcaptureserver.h"
 
 #include <QtTest>
 
@@ -14,11 +13,6 @@ const QString kNoTitle = QStringLiteral("无法获取标题");
 const QString kNoSnapshot = QStringLiteral("无快照");
 const QString kAddress = QStringLiteral("https://www.example.com/a/page.html");
 const QByteArray kSameFirst = "http://m.example.com/a/page.html";
-
-QString failed(const QString &address)
-{
-    return QStringLiteral("0Oo") + address + QStringLiteral("0Oo异常0Oo");
-}
 } // namespace
 
 // The mobile inclusion check: markers, the first-address comparison and the
@@ -130,44 +124,6 @@ private slots:
         QCOMPARE(log.first().param("word"), address.toUtf8());
         QCOMPARE(log.first().header("Accept"), QByteArray("*"));
         QVERIFY(log.first().header("User-Agent").contains("(KHTML, like Gecko)Version/4.0 MQQBrowser/4.4"));
-    }
-
-    // Anything that is no answer page must not be read as "未收录".
-    void unusablePagesFail_data()
-    {
-        QTest::addColumn<int>("kind");
-        QTest::newRow("connection refused") << 0;
-        QTest::newRow("time-out-like drop") << 1;
-        QTest::newRow("404") << 2;
-        QTest::newRow("302 to verification") << 3;
-        QTest::newRow("empty body") << 4;
-        QTest::newRow("real robot check page") << 5;
-    }
-
-    void unusablePagesFail()
-    {
-        QFETCH(int, kind);
-        if (kind == 0) {
-            const QByteArray closed = QByteArray("127.0.0.1:") + QByteArray::number(closedLoopbackPort());
-            QCOMPARE(mobileInclusionCheck(kAddress, SearchEndpoints::at(closed, closed)), failed(kAddress));
-            return;
-        }
-        LoopbackBaidu baidu;
-        baidu.setHandler([&](const Request &) {
-            switch (kind) {
-            case 1:
-                return Reply::dropped();
-            case 2:
-                return Reply::withStatus(404, mobilePage("抱歉，没有找到"));
-            case 3:
-                return Reply::redirect("https://wappass.baidu.com/static/captcha/tuxing.html");
-            case 4:
-                return Reply::page(QByteArray());
-            default:
-                return Reply::page(readTestData("real-pages/captcha_2022_DogInNoSense_agt1.html"));
-            }
-        });
-        QCOMPARE(mobileInclusionCheck(kAddress, baidu.endpoints()), failed(kAddress));
     }
 };
 
