@@ -2,6 +2,7 @@
 // items, scroll, totals and progress text, fed straight to the result slots
 // for a 10,000-line run. Prints the cost per result by thousand, so growth
 // with the table's size shows. Goal: under 0.2 ms per result, flat.
+#include "checkresult.h"
 #include "loopbackbaidu.h"
 #include "resultstrings.h"
 #include "uidemo08.h"
@@ -31,23 +32,27 @@ const double kGoalMs = 0.2;
 // The ranking bar follows the pool, which reports progress at most 25 times a second.
 const int kRankingProgressEvery = 50;
 
-QString inclusionLine(int i)
+InclusionResult inclusionLine(int i)
 {
     const QString address = QStringLiteral("http://www.example%1.com/page/%1.html").arg(i);
     if (i % 3 == 0)
-        return inclusionResult(QString(), address, ResultText::kNotIncluded, QString());
-    return inclusionResult(QStringLiteral("示例页面标题 %1 - 示例网站").arg(i), address,
-                           ResultText::kIncluded, QStringLiteral("2021年3月%1日").arg(i % 28 + 1));
+        return {QString(), address, ResultText::kNotIncluded, QString(), QString()};
+    return {QStringLiteral("示例页面标题 %1 - 示例网站").arg(i), address, ResultText::kIncluded,
+            QStringLiteral("2021年3月%1日").arg(i % 28 + 1), QString()};
 }
 
-QString rankingLine(int i)
+RankingResult rankingLine(int i)
 {
     const QString address = QStringLiteral("http://www.example%1.com/page/%1.html").arg(i);
     if (i % 3 == 0)
-        return rankingResult(QStringLiteral("关键词%1").arg(i), address, ResultText::kNotIncluded,
-                             ResultText::kPositionNotSearched, QString());
-    return rankingResult(QStringLiteral("关键词%1").arg(i), address, ResultText::kIncluded,
-                         QString::number(i % 30 + 1), QStringLiteral("2021年3月%1日").arg(i % 28 + 1));
+        return {QStringLiteral("关键词%1").arg(i), address,   ResultText::kNotIncluded,
+                ResultText::kPositionNotSearched,  QString(), QString()};
+    return {QStringLiteral("关键词%1").arg(i),
+            address,
+            ResultText::kIncluded,
+            QString::number(i % 30 + 1),
+            QStringLiteral("2021年3月%1日").arg(i % 28 + 1),
+            QString()};
 }
 
 // Feeds kLines results; repaint says whether the event loop (and so the
@@ -105,14 +110,14 @@ void benchInclusion(bool repaint)
     bar->show();
     QCoreApplication::processEvents();
 
-    QStringList results;
+    QList<InclusionResult> results;
     for (int i = 0; i < kLines; ++i)
         results << inclusionLine(i);
     measure(
         "inclusion",
         [&](int i) {
             QMetaObject::invokeMethod(&window, "receiveResult", Qt::DirectConnection,
-                                      Q_ARG(QString, results.at(i)), Q_ARG(int, i));
+                                      Q_ARG(InclusionResult, results.at(i)), Q_ARG(int, i));
         },
         repaint);
 }
@@ -127,13 +132,13 @@ void benchRanking(bool repaint)
     QTest::mouseClick(child<QPushButton>(window, "slcxBtn_2"), Qt::LeftButton);
     QCoreApplication::processEvents();
     auto *watcher =
-        dynamic_cast<QFutureWatcher<QString> *>(window.findChildren<QFutureWatcherBase *>().value(0));
+        dynamic_cast<QFutureWatcher<RankingResult> *>(window.findChildren<QFutureWatcherBase *>().value(0));
     if (!watcher)
         qFatal("no ranking watcher");
     // The bench, not the watcher, hands the results to the window.
     QObject::disconnect(watcher, nullptr, nullptr, nullptr);
 
-    QFutureInterface<QString> run;
+    QFutureInterface<RankingResult> run;
     run.reportStarted();
     for (int i = 0; i < kLines; ++i)
         run.reportResult(rankingLine(i), i);

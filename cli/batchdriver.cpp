@@ -1,29 +1,17 @@
 #include "batchdriver.h"
 
 #include "progressreporter.h"
-#include "reportwriter.h"
 #include "resultoutput.h"
-#include "resultstrings.h"
 #include "slcxthread.h"
 
 #include <QTimer>
 
-namespace {
-const int kStatusField = 2;
-const int kPositionField = 3;
+#include <utility>
 
-ReportKind reportKindOf(QueryKind kind)
-{
-    return kind == QueryKind::Ranking ? ReportKind::Ranking : ReportKind::Inclusion;
-}
-} // namespace
-
-BatchDriver::BatchDriver(const CliOptions &options, const QStringList &lines,
-                         const SearchEndpoints &endpoints, ResultOutput *output, ProgressReporter *progress,
-                         QObject *parent)
-    : QObject(parent), m_options(options), m_lines(lines), m_endpoints(endpoints),
-      m_columns(reportHeadings(reportKindOf(options.kind)).size()), m_output(output), m_progress(progress),
-      m_pending(lines.size()), m_arrived(lines.size(), false)
+BatchDriver::BatchDriver(const CliOptions &options, const QStringList &lines, const SearchContext &context,
+                         ResultOutput *output, ProgressReporter *progress, QObject *parent)
+    : QObject(parent), m_options(options), m_lines(lines), m_context(context), m_output(output),
+      m_progress(progress), m_pending(lines.size()), m_arrived(lines.size(), false)
 {
 }
 
@@ -46,18 +34,23 @@ void BatchDriver::start()
         return;
     }
     if (m_options.kind == QueryKind::Inclusion) {
-        m_thread = new SlcxThread(m_lines, m_options.deviceMode, m_endpoints);
+        m_thread = new SlcxThread(m_lines, m_options.deviceMode, m_context);
         connect(
             m_thread, &SlcxThread::send, this,
-            [this](const QString &result, int i) { acceptResult(i, result); }, Qt::QueuedConnection);
+            [this](const InclusionResult &result, int i) {
+                acceptResult(i, result.cells(), result.isIncluded(), result.isFailed());
+            },
+            Qt::QueuedConnection);
         connect(m_thread, &SlcxThread::threadEnd, this, &BatchDriver::finishRun, Qt::QueuedConnection);
         m_thread->start();
         return;
     }
-    connect(&m_watcher, &QFutureWatcher<QString>::resultReadyAt, this,
-            [this](int index) { acceptResult(index, m_watcher.resultAt(index)); });
-    connect(&m_watcher, &QFutureWatcher<QString>::finished, this, &BatchDriver::finishRun);
-    m_run = RankingRun::start(m_lines, m_options.deviceMode, m_endpoints);
+    connect(&m_watcher, &QFutureWatcher<RankingResult>::resultReadyAt, this, [this](int index) {
+        const RankingResult result = m_watcher.resultAt(index);
+        acceptResult(index, result.cells(), result.isIncluded(), result.isFailed());
+    });
+    connect(&m_watcher, &QFutureWatcher<RankingResult>::finished, this, &BatchDriver::finishRun);
+    m_run = RankingRun::start(m_lines, m_options.deviceMode, m_context);
     m_watcher.setFuture(m_run.future());
 }
 
@@ -72,16 +65,17 @@ void BatchDriver::stop()
         m_run.cancel();
 }
 
-void BatchDriver::acceptResult(int index, const QString &result)
+void BatchDriver::acceptResult(int index, const QStringList &cells, bool included, bool failed)
 {
     if (index < 0 || index >= m_lines.size() || m_arrived.at(index) || m_finished)
         return;
     m_arrived[index] = true;
-    m_pending[index] = result;
+    m_pending[index] = cells;
     ++m_received;
-    const QStringList fields = splitResult(result);
-    if (isIncludedResult(fields))
+    if (included)
         ++m_hits;
+    if (failed)
+        m_failure = true;
     m_progress->hideLine();
     writeReadyRows(false);
     m_progress->update(m_received, m_hits, m_clock.elapsed());
@@ -98,16 +92,9 @@ void BatchDriver::writeReadyRows(bool skipGaps)
             ++m_nextToWrite;
             continue;
         }
-        // The window fills exactly its columns from the first pieces and ignores the rest.
-        QStringList fields = splitResult(m_pending.at(index)).mid(0, m_columns);
-        while (fields.size() < m_columns)
-            fields.append(QString());
-        m_pending[index].clear();
-        if (fields.at(kStatusField) == ResultText::kFailed ||
-            (m_options.kind == QueryKind::Ranking && fields.at(kPositionField).contains(ResultText::kFailed)))
-            m_failure = true;
-        m_output->writeRow(fields);
-        m_rows.append(fields);
+        const QStringList cells = std::exchange(m_pending[index], QStringList());
+        m_output->writeRow(cells);
+        m_rows.append(cells);
         ++m_nextToWrite;
     }
 }
@@ -116,10 +103,12 @@ void BatchDriver::writeReadyRows(bool skipGaps)
 // before it are finished lines and belong in the output.
 void BatchDriver::collectStoredRankingResults()
 {
-    const QFuture<QString> future = m_run.future();
+    const QFuture<RankingResult> future = m_run.future();
     for (int i = 0; i < m_lines.size(); ++i) {
-        if (!m_arrived.at(i) && future.isResultReadyAt(i))
-            acceptResult(i, future.resultAt(i));
+        if (!m_arrived.at(i) && future.isResultReadyAt(i)) {
+            const RankingResult result = future.resultAt(i);
+            acceptResult(i, result.cells(), result.isIncluded(), result.isFailed());
+        }
     }
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "checkresult.h"
 #include "cliarguments.h"
 #include "rankingrun.h"
-#include "searchendpoints.h"
+#include "searchcontext.h"
 
 #include <QElapsedTimer>
 #include <QFutureWatcher>
@@ -23,7 +24,7 @@ class BatchDriver : public QObject
     Q_OBJECT
 
 public:
-    BatchDriver(const CliOptions &options, const QStringList &lines, const SearchEndpoints &endpoints,
+    BatchDriver(const CliOptions &options, const QStringList &lines, const SearchContext &context,
                 ResultOutput *output, ProgressReporter *progress, QObject *parent = nullptr);
     ~BatchDriver() override;
 
@@ -44,23 +45,23 @@ signals:
     void finished();
 
 private:
-    void acceptResult(int index, const QString &result);
+    // The cells of line index's row; failed: the line got no verdict.
+    void acceptResult(int index, const QStringList &cells, bool included, bool failed);
     void writeReadyRows(bool skipGaps);
     void collectStoredRankingResults();
     void finishRun();
 
     const CliOptions m_options;
     const QStringList m_lines;
-    const SearchEndpoints m_endpoints;
-    const int m_columns;
+    const SearchContext m_context;
     ResultOutput *m_output;
     ProgressReporter *m_progress;
 
     SlcxThread *m_thread = nullptr;
     RankingRun m_run;
-    QFutureWatcher<QString> m_watcher;
+    QFutureWatcher<RankingResult> m_watcher;
 
-    QVector<QString> m_pending; // results waiting for an earlier line, by index
+    QVector<QStringList> m_pending; // rows waiting for an earlier line, by index
     QVector<bool> m_arrived;
     int m_nextToWrite = 0;
     QList<QStringList> m_rows;

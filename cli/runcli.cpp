@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -29,11 +30,23 @@ const QString kDirectoryReadOnly = QStringLiteral("cannot write report '%1': dir
 const QString kReportIsDirectory = QStringLiteral("cannot write report '%1': it is a directory");
 const QString kReportFailed = QStringLiteral("cannot write report '%1': %2");
 const QString kCannotRead = QStringLiteral("cannot read '%1': %2");
+const QString kNoInput = QStringLiteral("no input: standard input is closed");
 const QString kTypeLines = QStringLiteral("请输入要查询的行，以 Ctrl-D 结束：\n");
 const QString kReadAsGb18030 = QStringLiteral("输入不是 UTF-8，已按 GB18030 读取");
 const QString kDroppedLines = QStringLiteral("已忽略 %1 行：空行 %2，重复 %3，不含 http %4");
 const QString kStoppingInclusion = QStringLiteral("正在停止：等待当前一行完成……");
 const QString kStoppingRanking = QStringLiteral("正在停止……");
+
+// Taken before main(): with standard input closed, the next file the process
+// opens would become descriptor 0 and be read as the input. /dev/null takes
+// the place instead, and the run says there is no input.
+bool fillClosedStandardInput()
+{
+    if (::fcntl(STDIN_FILENO, F_GETFD) != -1)
+        return false;
+    return ::open("/dev/null", O_RDONLY) == STDIN_FILENO;
+}
+const bool kStandardInputWasClosed = fillClosedStandardInput();
 
 void printError(const CliStreams &streams, const QString &message)
 {
@@ -62,6 +75,10 @@ QString reportPathProblem(const QString &path)
 bool readInput(const CliOptions &options, const CliStreams &streams, QByteArray *bytes)
 {
     if (options.inputPath.isEmpty()) {
+        if (!streams.in || !streams.in->isOpen()) {
+            printError(streams, kNoInput);
+            return false;
+        }
         if (streams.inIsTerminal)
             streams.err->write(kTypeLines.toUtf8());
         *bytes = streams.in->readAll();
@@ -165,7 +182,8 @@ int runCliOnStandardStreams(const QStringList &arguments, const SearchEndpoints 
     QFile out;
     QFile err;
     // Unbuffered descriptors: each row and progress line leaves at once.
-    in.open(STDIN_FILENO, QIODevice::ReadOnly);
+    if (!kStandardInputWasClosed)
+        in.open(STDIN_FILENO, QIODevice::ReadOnly);
     out.open(STDOUT_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered);
     err.open(STDERR_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered);
     CliStreams streams;

@@ -67,13 +67,13 @@ DesktopSiteVerdict judgeDesktopSitePage(const QByteArray &body)
     return verdict;
 }
 
-QString desktopInclusionCheck(const QString &address, const SearchEndpoints &endpoints,
-                              const std::atomic<bool> *abortFlag)
+InclusionResult desktopInclusionCheck(const QString &address, const SearchContext &context,
+                                      const std::atomic<bool> *abortFlag)
 {
-    const FetchResult page =
-        fetchPage(requestAddress(endpoints.desktopSearch, address), FetchProfile::InclusionDesktop, abortFlag);
+    const FetchResult page = fetchPage(requestAddress(context.endpoints.desktopSearch, address),
+                                       FetchProfile::InclusionDesktop, abortFlag);
     if (isUnusableSearchPage(page))
-        return inclusionResult(QString(), address, ResultText::kFailed, QString());
+        return InclusionResult::failed(address, unusablePageReason(page));
     const DesktopSiteVerdict verdict = judgeDesktopSitePage(page.body);
-    return inclusionResult(verdict.title, address, verdict.status, verdict.snapshot);
+    return {verdict.title, address, verdict.status, verdict.snapshot, QString()};
 }

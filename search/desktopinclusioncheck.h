@@ -1,6 +1,7 @@
 #pragma once
 
-#include "searchendpoints.h"
+#include "checkresult.h"
+#include "searchcontext.h"
 
 #include <QByteArray>
 #include <QString>
@@ -20,8 +21,7 @@ struct DesktopSiteVerdict
 // by the inclusion check and the desktop ranking check's site query.
 DesktopSiteVerdict judgeDesktopSitePage(const QByteArray &body);
 
-// Asks Baidu's desktop search for the address itself and returns the
-// inclusion result string: title, address, status, snapshot.
+// Asks Baidu's desktop search for the address itself: title, address, status, snapshot.
 // An abort flag, when given, abandons the fetch once it turns true (the line then reads "异常").
-QString desktopInclusionCheck(const QString &address, const SearchEndpoints &endpoints = SearchEndpoints(),
-                              const std::atomic<bool> *abortFlag = nullptr);
+InclusionResult desktopInclusionCheck(const QString &address, const SearchContext &context = SearchContext(),
+                                      const std::atomic<bool> *abortFlag = nullptr);

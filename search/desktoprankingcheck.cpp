@@ -14,6 +14,7 @@
 namespace {
 
 const QString kHttp = QStringLiteral("http");
+const QString kNotRankable = QStringLiteral("网址须以 http 开头");
 const QString kHttpScheme = QStringLiteral("http://");
 // Thirty results on one page.
 const QByteArray kThirtyResults = QByteArrayLiteral("&rn=30");
@@ -88,20 +89,24 @@ bool isRankableAddress(const QString &address)
 }
 
 bool fetchSiteAnswer(const RankingLine &parts, const QByteArray &prefix, const FetchProfile &profile,
-                     const std::atomic<bool> *abortFlag, QByteArray *body)
+                     const std::atomic<bool> *abortFlag, QByteArray *body, QString *failure)
 {
-    if (!isRankableAddress(parts.address))
+    if (!isRankableAddress(parts.address)) {
+        *failure = kNotRankable;
         return false;
+    }
     FetchResult site = fetchPage(requestAddress(prefix, parts.address), profile, abortFlag);
-    if (isUnusableSearchPage(site))
+    if (isUnusableSearchPage(site)) {
+        *failure = unusablePageReason(site);
         return false;
+    }
     *body = std::move(site.body);
     return true;
 }
 
-QString rankingFailure(const RankingLine &parts)
+RankingResult rankingFailure(const RankingLine &parts, const QString &why)
 {
-    return rankingResult(parts.keyword, parts.address, ResultText::kFailed, QString(), QString());
+    return RankingResult::failed(parts.keyword, parts.address, why);
 }
 
 int titleDistance(const QByteArray &a, const QByteArray &b)
@@ -185,14 +190,17 @@ QString searchDesktopRank(const QString &keyword, const QString &title, const QS
     return position.isEmpty() ? ResultText::kPositionBeyond : position;
 }
 
-QString rankDesktop(const QString &line, const SearchEndpoints &endpoints, const std::atomic<bool> *abortFlag)
+RankingResult rankDesktop(const QString &line, const SearchContext &context,
+                          const std::atomic<bool> *abortFlag)
 {
     const RankingLine parts = splitRankingLine(line);
     QByteArray site;
-    if (!fetchSiteAnswer(parts, endpoints.desktopSearch, FetchProfile::RankingDesktop, abortFlag, &site))
-        return rankingFailure(parts);
+    QString failure;
+    if (!fetchSiteAnswer(parts, context.endpoints.desktopSearch, FetchProfile::RankingDesktop, abortFlag,
+                         &site, &failure))
+        return rankingFailure(parts, failure);
     const DesktopSiteVerdict verdict = judgeDesktopSitePage(site);
-    const QString position =
-        searchDesktopRank(parts.keyword, verdict.title, parts.address, verdict.status, endpoints, abortFlag);
-    return rankingResult(parts.keyword, parts.address, verdict.status, position, verdict.snapshot);
+    const QString position = searchDesktopRank(parts.keyword, verdict.title, parts.address, verdict.status,
+                                               context.endpoints, abortFlag);
+    return {parts.keyword, parts.address, verdict.status, position, verdict.snapshot, QString()};
 }

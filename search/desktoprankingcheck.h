@@ -1,7 +1,8 @@
 #pragma once
 
+#include "checkresult.h"
 #include "pagefetcher.h"
-#include "searchendpoints.h"
+#include "searchcontext.h"
 
 #include <QByteArray>
 #include <QString>
@@ -25,13 +26,13 @@ bool isRankableAddress(const QString &address);
 
 // The site query both ranking checks start with: the answer page for the
 // line's address, fetched with prefix and profile. False when the address
-// cannot be ranked or the answer is no result page; the line then reads as
-// rankingFailure(parts).
+// cannot be ranked or the answer is no result page; failure then says why and
+// the line reads as rankingFailure(parts, failure).
 bool fetchSiteAnswer(const RankingLine &parts, const QByteArray &prefix, const FetchProfile &profile,
-                     const std::atomic<bool> *abortFlag, QByteArray *body);
+                     const std::atomic<bool> *abortFlag, QByteArray *body, QString *failure);
 
 // The ranking result of a line whose site query failed: status "异常", no position.
-QString rankingFailure(const RankingLine &parts);
+RankingResult rankingFailure(const RankingLine &parts, const QString &why);
 
 // Byte-wise Levenshtein distance.
 int titleDistance(const QByteArray &a, const QByteArray &b);
@@ -46,6 +47,6 @@ QString searchDesktopRank(const QString &keyword, const QString &title, const QS
                           const QString &status, const SearchEndpoints &endpoints = SearchEndpoints(),
                           const std::atomic<bool> *abortFlag = nullptr);
 
-// One ranking line against Baidu's desktop results; the ranking result string.
-QString rankDesktop(const QString &line, const SearchEndpoints &endpoints = SearchEndpoints(),
-                    const std::atomic<bool> *abortFlag = nullptr);
+// One ranking line against Baidu's desktop results.
+RankingResult rankDesktop(const QString &line, const SearchContext &context = SearchContext(),
+                          const std::atomic<bool> *abortFlag = nullptr);

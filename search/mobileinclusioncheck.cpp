@@ -89,13 +89,13 @@ MobileSiteVerdict judgeMobileSitePage(const QByteArray &body, const QString &add
     return verdict;
 }
 
-QString mobileInclusionCheck(const QString &address, const SearchEndpoints &endpoints,
-                             const std::atomic<bool> *abortFlag)
+InclusionResult mobileInclusionCheck(const QString &address, const SearchContext &context,
+                                     const std::atomic<bool> *abortFlag)
 {
-    const FetchResult page =
-        fetchPage(requestAddress(endpoints.mobileSearch, address), FetchProfile::InclusionMobile, abortFlag);
+    const FetchResult page = fetchPage(requestAddress(context.endpoints.mobileSearch, address),
+                                       FetchProfile::InclusionMobile, abortFlag);
     if (isUnusableSearchPage(page))
-        return inclusionResult(QString(), address, ResultText::kFailed, QString());
+        return InclusionResult::failed(address, unusablePageReason(page));
     const MobileSiteVerdict verdict = judgeMobileSitePage(page.body, address);
-    return inclusionResult(verdict.title, address, verdict.status, verdict.snapshot);
+    return {verdict.title, address, verdict.status, verdict.snapshot, QString()};
 }

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "searchendpoints.h"
+#include "checkresult.h"
+#include "searchcontext.h"
 
 #include <QByteArray>
 #include <QString>
@@ -22,7 +23,7 @@ struct MobileSiteVerdict
 MobileSiteVerdict judgeMobileSitePage(const QByteArray &body, const QString &address);
 
 // Asks Baidu's mobile search for the address and compares the first result's
-// address with it; returns the inclusion result string.
+// address with it.
 // An abort flag, when given, abandons the fetch once it turns true (the line then reads "异常").
-QString mobileInclusionCheck(const QString &address, const SearchEndpoints &endpoints = SearchEndpoints(),
-                             const std::atomic<bool> *abortFlag = nullptr);
+InclusionResult mobileInclusionCheck(const QString &address, const SearchContext &context = SearchContext(),
+                                     const std::atomic<bool> *abortFlag = nullptr);

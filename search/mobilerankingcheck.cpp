@@ -68,12 +68,16 @@ QString searchMobilePage(const QString &keyword, const QString &address, const Q
     return position.isEmpty() ? ResultText::kPositionBeyond : position;
 }
 
-QString rankMobile(const QString &line, const SearchEndpoints &endpoints, const std::atomic<bool> *abortFlag)
+RankingResult rankMobile(const QString &line, const SearchContext &context,
+                         const std::atomic<bool> *abortFlag)
 {
+    const SearchEndpoints &endpoints = context.endpoints;
     const RankingLine parts = splitRankingLine(line);
     QByteArray site;
-    if (!fetchSiteAnswer(parts, endpoints.mobileSearch, FetchProfile::RankingMobile, abortFlag, &site))
-        return rankingFailure(parts);
+    QString failure;
+    if (!fetchSiteAnswer(parts, endpoints.mobileSearch, FetchProfile::RankingMobile, abortFlag, &site,
+                         &failure))
+        return rankingFailure(parts, failure);
     const MobileSiteVerdict verdict = judgeMobileSitePage(site, parts.address);
     const auto pagePosition = [&](int page) {
         return searchMobilePage(parts.keyword, parts.address, verdict.status, page, endpoints, abortFlag);
@@ -102,5 +106,5 @@ QString rankMobile(const QString &line, const SearchEndpoints &endpoints, const 
                 position = kPageThreePrefix % third;
         }
     }
-    return rankingResult(parts.keyword, parts.address, verdict.status, position, verdict.snapshot);
+    return {parts.keyword, parts.address, verdict.status, position, verdict.snapshot, QString()};
 }

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "searchendpoints.h"
+#include "checkresult.h"
+#include "searchcontext.h"
 
 #include <QString>
 
@@ -12,5 +13,5 @@ QString searchMobilePage(const QString &keyword, const QString &address, const Q
                          const std::atomic<bool> *abortFlag = nullptr);
 
 // One ranking line against up to three pages of Baidu's mobile results.
-QString rankMobile(const QString &line, const SearchEndpoints &endpoints = SearchEndpoints(),
-                   const std::atomic<bool> *abortFlag = nullptr);
+RankingResult rankMobile(const QString &line, const SearchContext &context = SearchContext(),
+                         const std::atomic<bool> *abortFlag = nullptr);

@@ -139,16 +139,42 @@ FetchResult fetchPage(const QByteArray &address, const FetchProfile &profile,
     return result;
 }
 
+namespace {
+// Why a page is unusable, as the diagnostics say it.
+const QString kReasonTransfer = QStringLiteral("请求失败或超时");
+const QString kReasonStatus = QStringLiteral("HTTP 状态 %1");
+const QString kReasonEmpty = QStringLiteral("空白页面");
+const QString kReasonRobotCheck = QStringLiteral("百度安全验证");
+
+bool isRobotCheck(const QByteArray &body)
+{
+    const int open = body.indexOf(kTitleOpen);
+    if (open < 0)
+        return false;
+    const int start = open + int(sizeof(kTitleOpen)) - 1;
+    const int close = body.indexOf(kTitleClose, start);
+    if (close < 0)
+        return false;
+    return body.mid(start, close - start).trimmed() == kRobotCheckTitle;
+}
+} // namespace
+
 bool isUnusableSearchPage(const FetchResult &result)
 {
     if (!result.ok || result.httpStatus < 200 || result.httpStatus > 299 || result.body.isEmpty())
         return true;
-    const int open = result.body.indexOf(kTitleOpen);
-    if (open < 0)
-        return false;
-    const int start = open + int(sizeof(kTitleOpen)) - 1;
-    const int close = result.body.indexOf(kTitleClose, start);
-    if (close < 0)
-        return false;
-    return result.body.mid(start, close - start).trimmed() == kRobotCheckTitle;
+    return isRobotCheck(result.body);
+}
+
+QString unusablePageReason(const FetchResult &result)
+{
+    if (!result.ok)
+        return kReasonTransfer;
+    if (result.httpStatus < 200 || result.httpStatus > 299)
+        return kReasonStatus.arg(result.httpStatus);
+    if (result.body.isEmpty())
+        return kReasonEmpty;
+    if (isRobotCheck(result.body))
+        return kReasonRobotCheck;
+    return QString();
 }

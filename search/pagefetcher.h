@@ -78,3 +78,6 @@ std::size_t writeBody(char *data, std::size_t size, std::size_t count, void *buf
 // status outside 200-299, an empty body or Baidu's robot check ("百度安全验证").
 // The checks treat such a page as a failed fetch.
 bool isUnusableSearchPage(const FetchResult &result);
+
+// Why isUnusableSearchPage holds for the page, in a few Chinese words.
+QString unusablePageReason(const FetchResult &result);

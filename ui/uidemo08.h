@@ -1,7 +1,8 @@
 #pragma once
 
-#include "searchendpoints.h"
+#include "checkresult.h"
 #include "rankingrun.h"
+#include "searchendpoints.h"
 
 #include <QFutureWatcher>
 #include <QList>
@@ -73,7 +74,7 @@ private slots:
     void on_stopBtn_clicked();
     void on_fanhuiBtn_clicked();
     void on_daochuBtn_clicked();
-    void receiveResult(QString theResult, int i);
+    void receiveResult(InclusionResult theResult, int i);
     void pmreceiveResult(int i);
     void threadClose();
     void pmthreadClose();
@@ -94,7 +95,7 @@ private:
     QString deviceMode;
     QButtonGroup *inclusionDeviceGroup = nullptr;
     QButtonGroup *rankingDeviceGroup = nullptr;
-    QFutureWatcher<QString> *rankingWatcher = nullptr;
+    QFutureWatcher<RankingResult> *rankingWatcher = nullptr;
 
     // The latest ranking run; cancelling it also aborts its transfers in flight.
     RankingRun rankingRun;

@@ -4,7 +4,6 @@
 #include "messagebox.h"
 #include "querylines.h"
 #include "rankingrun.h"
-#include "resultstrings.h"
 #include "slcxthread.h"
 
 #include <QFuture>
@@ -33,9 +32,6 @@ const QString kInclusionStartButton = QStringLiteral("slcxBtn");
 const QString kInclusionBackButton = QStringLiteral("fanhuiBtn");
 // ...except the stop button, where every other sender is the inclusion page.
 const QString kRankingStopButton = QStringLiteral("stopBtn_2");
-
-const int kInclusionColumns = 4;
-const int kRankingColumns = 5;
 
 // Bound on waiting for an ended inclusion worker's thread to return.
 const unsigned long kWorkerEndWaitMs = 1000;
@@ -116,10 +112,10 @@ void showTotals(const QueryPage &page, int hits, int received)
     page.totals.at(2)->setText(translated(kInclusionRate).arg(received > 0 ? hits * 100 / received : 0));
 }
 
-void fillRow(QTableWidget *table, int row, const QStringList &fields, int columns)
+void fillRow(QTableWidget *table, int row, const QStringList &cells)
 {
-    for (int column = 0; column < columns; ++column)
-        table->setItem(row, column, new QTableWidgetItem(fields.value(column)));
+    for (int column = 0; column < cells.size(); ++column)
+        table->setItem(row, column, new QTableWidgetItem(cells.at(column)));
 }
 
 void showFinished(const QueryPage &page)
@@ -169,24 +165,23 @@ void UIDemo08::showResult()
     }
 
     rankingResultsReceived = 0;
-    rankingWatcher = new QFutureWatcher<QString>(this);
+    rankingWatcher = new QFutureWatcher<RankingResult>(this);
     connect(this, &UIDemo08::pmcxCancel, this, &UIDemo08::pmthreadClose);
     connectRankingWatcher(rankingWatcher, this, ui->progressBar_2);
     rankingRun = RankingRun::start(lines, deviceMode, endpoints);
     rankingWatcher->setFuture(rankingRun.future());
 }
 
-void UIDemo08::receiveResult(QString theResult, int i)
+void UIDemo08::receiveResult(InclusionResult theResult, int i)
 {
-    const QStringList fields = splitResult(theResult);
     QTableWidget *table = ui->resultList;
     table->insertRow(table->rowCount());
     if (table->rowCount() <= i)
         table->setRowCount(i + 1);
-    fillRow(table, i, fields, kInclusionColumns);
+    fillRow(table, i, theResult.cells());
 
     ++inclusionResultsReceived;
-    if (isIncludedResult(fields)) {
+    if (theResult.isIncluded()) {
         ++inclusionHits;
         emit sendTotalShoulu(inclusionHits);
     } else {
@@ -207,18 +202,18 @@ void UIDemo08::pmreceiveResult(int i)
     const QObject *origin = sender();
     if (!rankingWatcher || (origin && origin != rankingWatcher))
         return;
-    const QFuture<QString> future = rankingWatcher->future();
+    const QFuture<RankingResult> future = rankingWatcher->future();
     if (i < 0 || !future.isResultReadyAt(i))
         return;
-    const QStringList fields = splitResult(future.resultAt(i));
+    const RankingResult result = future.resultAt(i);
 
     // Lines finish in any order: grow so that row i exists with the spare row below it.
     QTableWidget *table = ui->resultList_2;
     table->setRowCount(qMax(table->rowCount(), i + 2));
-    fillRow(table, i, fields, kRankingColumns);
+    fillRow(table, i, result.cells());
 
     ++rankingResultsReceived;
-    if (isIncludedResult(fields)) {
+    if (result.isIncluded()) {
         ++rankingHits;
         emit pmsendTotalShoulu(rankingHits);
     } else {

@@ -14,15 +14,15 @@ const QString kDesktopMode = QStringLiteral("dnd");
 // endpoints and the run's own abort flag.
 struct RankLine
 {
-    using result_type = QString;
+    using result_type = RankingResult;
 
     bool desktop;
-    SearchEndpoints endpoints;
+    SearchContext context;
     std::shared_ptr<std::atomic<bool>> abort;
 
-    QString operator()(const QString &line) const
+    RankingResult operator()(const QString &line) const
     {
-        return desktop ? rankDesktop(line, endpoints, abort.get()) : rankMobile(line, endpoints, abort.get());
+        return desktop ? rankDesktop(line, context, abort.get()) : rankMobile(line, context, abort.get());
     }
 };
 
@@ -30,19 +30,20 @@ struct RankLine
 
 RankingRun::RankingRun() = default;
 
-RankingRun RankingRun::start(const QStringList &lines, const QString &deviceMode, const SearchEndpoints &endpoints)
+RankingRun RankingRun::start(const QStringList &lines, const QString &deviceMode,
+                             const SearchContext &context)
 {
     RankingRun run;
     run.m_abort = std::make_shared<std::atomic<bool>>(false);
     if (lines.isEmpty()) {
         // Finished without ever starting: a watcher then reports only the end,
         // no progress range that would turn the bar into a busy indicator.
-        QFutureInterface<QString> finished;
+        QFutureInterface<RankingResult> finished;
         finished.reportFinished();
         run.m_future = finished.future();
         return run;
     }
-    run.m_future = QtConcurrent::mapped(lines, RankLine{deviceMode == kDesktopMode, endpoints, run.m_abort});
+    run.m_future = QtConcurrent::mapped(lines, RankLine{deviceMode == kDesktopMode, context, run.m_abort});
     return run;
 }
 
@@ -63,7 +64,7 @@ void RankingRun::cancelAndWait()
     m_future.waitForFinished();
 }
 
-bool connectRankingWatcher(QFutureWatcher<QString> *watcher, QObject *window, QObject *progressBar)
+bool connectRankingWatcher(QFutureWatcher<RankingResult> *watcher, QObject *window, QObject *progressBar)
 {
     bool connected = true;
     connected &= bool(QObject::connect(watcher, SIGNAL(finished()), window, SLOT(pmthreadClose())));

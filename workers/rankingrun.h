@@ -1,6 +1,7 @@
 #pragma once
 
-#include "searchendpoints.h"
+#include "checkresult.h"
+#include "searchcontext.h"
 
 #include <QFuture>
 #include <QFutureWatcher>
@@ -25,9 +26,9 @@ public:
     RankingRun();
 
     static RankingRun start(const QStringList &lines, const QString &deviceMode,
-                            const SearchEndpoints &endpoints = SearchEndpoints());
+                            const SearchContext &context = SearchContext());
 
-    QFuture<QString> future() const { return m_future; }
+    QFuture<RankingResult> future() const { return m_future; }
 
     // No further line starts, and transfers in flight for this run (only) are
     // aborted, so the lines in progress return at once; their results are dropped.
@@ -37,7 +38,7 @@ public:
     void cancelAndWait();
 
 private:
-    QFuture<QString> m_future;
+    QFuture<RankingResult> m_future;
     std::shared_ptr<std::atomic<bool>> m_abort;
 };
 
@@ -48,4 +49,4 @@ private:
 //   watcher progressValueChanged(int)     -> progressBar setValue(int)
 // Connected by signature, so any QObject with those slots can stand in for the
 // window or the bar. Call before setFuture. Returns false when a connection failed.
-bool connectRankingWatcher(QFutureWatcher<QString> *watcher, QObject *window, QObject *progressBar);
+bool connectRankingWatcher(QFutureWatcher<RankingResult> *watcher, QObject *window, QObject *progressBar);

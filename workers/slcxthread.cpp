@@ -7,9 +7,10 @@ namespace {
 const QString kMobileMode = QStringLiteral("sjd");
 }
 
-SlcxThread::SlcxThread(const QStringList &lines, const QString &mode, const SearchEndpoints &endpoints)
-    : QThread(nullptr), m_lines(lines), m_mode(mode), m_endpoints(endpoints)
+SlcxThread::SlcxThread(const QStringList &lines, const QString &mode, const SearchContext &context)
+    : QThread(nullptr), m_lines(lines), m_mode(mode), m_context(context)
 {
+    qRegisterMetaType<InclusionResult>();
 }
 
 void SlcxThread::abortCurrentLine()
@@ -25,7 +26,7 @@ void SlcxThread::run()
         if (isInterruptionRequested())
             break;
         const QString line = m_lines.at(i);
-        emit send(check(line, m_endpoints, &m_abort), i);
+        emit send(check(line, m_context, &m_abort), i);
     }
     emit threadEnd();
 }

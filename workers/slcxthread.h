@@ -1,6 +1,7 @@
 #pragma once
 
-#include "searchendpoints.h"
+#include "checkresult.h"
+#include "searchcontext.h"
 
 #include <QString>
 #include <QStringList>
@@ -12,6 +13,7 @@
 // mode "sjd" uses the mobile check, anything else the desktop check. Emits
 // send(result, i) per line and threadEnd() once, after the last line or
 // after an interruption request (seen between lines). One object per batch.
+// InclusionResult is registered for queued connections by the constructor.
 // abortCurrentLine() also cuts the fetch in progress short; it is for tearing
 // down, when nobody waits for that line's result any more.
 class SlcxThread : public QThread
@@ -19,13 +21,12 @@ class SlcxThread : public QThread
     Q_OBJECT
 
 public:
-    SlcxThread(const QStringList &lines, const QString &mode,
-               const SearchEndpoints &endpoints = SearchEndpoints());
+    SlcxThread(const QStringList &lines, const QString &mode, const SearchContext &context = SearchContext());
 
     void abortCurrentLine();
 
 signals:
-    void send(QString result, int i);
+    void send(InclusionResult result, int i);
     void threadEnd();
 
 protected:
@@ -34,6 +35,6 @@ protected:
 private:
     const QStringList m_lines;
     const QString m_mode;
-    const SearchEndpoints m_endpoints;
+    const SearchContext m_context;
     std::atomic<bool> m_abort{false};
 };

@@ -36,7 +36,7 @@ Reply playBaidu(const Request &request)
     const bool https = request.scheme == "https";
     if (https && !request.param("wd").isEmpty() && request.param("rn").isEmpty()) {
         const QByteArray address = request.param("wd");
-        if (address == kBroken)
+        if (address.startsWith(kBroken))
             return Reply::dropped();
         if (address == kAlpha)
             return Reply::page(testsupport::desktopRankingSitePage("Alpha 首页", "2024年5月1日"));
@@ -171,6 +171,11 @@ private slots:
             << QStringList{QStringLiteral("inclusion")} << QByteArray(kBroken + "\n" + kAlpha) << false
             << QByteArray(kInclusionHeader + "\t" + kBroken + "\t异常\t\n" + alphaDesktop) << halfIncluded
             << QString() << 3;
+        // "0Oo" once separated a result's fields.
+        QTest::newRow("failed line whose address holds 0Oo exits 3")
+            << QStringList{QStringLiteral("inclusion")} << QByteArray(kBroken + "0Oo/x\n" + kAlpha) << false
+            << QByteArray(kInclusionHeader + "\t" + kBroken + "0Oo/x\t异常\t\n" + alphaDesktop)
+            << halfIncluded << QString() << 3;
         QTest::newRow("failed keyword search exits 3")
             << QStringList{QStringLiteral("ranking"), QStringLiteral("--device"), QStringLiteral("pc")}
             << QByteArray(kBrokenKeyword + " " + kAlpha) << false
@@ -307,6 +312,17 @@ private slots:
         QCOMPARE(outcome.err.count('\n'), 1);
         QVERIFY2(outcome.err.contains(named.toUtf8()), outcome.err.constData());
         QCOMPARE(baidu.requestCount(), 0);
+    }
+
+    void closedStandardInputIsNoInput()
+    {
+        QProcess shell;
+        shell.start(QStringLiteral("/bin/sh"),
+                    {QStringLiteral("-c"), QStringLiteral("exec \"$0\" inclusion <&-"),
+                     QStringLiteral(QUILLANE_CLI_SHIPPED)});
+        QVERIFY(shell.waitForFinished(30000));
+        QCOMPARE(shell.exitCode(), 2);
+        QVERIFY2(shell.readAllStandardError().contains("no input"), "no message");
     }
 
     // The shipped command: no widget libraries, no way to change hosts.

@@ -1,6 +1,7 @@
 #include "desktopinclusioncheck.h"
 #include "inclusionpages.h"
 #include "loopbackbaidu.h"
+#include "resultcells.h"
 #include "resultstrings.h"
 
 #include <QtTest>
@@ -112,8 +113,8 @@ private slots:
         baidu.setHandler([](const Request &) {
             return Reply::page(desktopPage(desktopHeading("标题") + desktopDateSpan("2023年1月2日")));
         });
-        const QString result = desktopInclusionCheck(address, baidu.endpoints());
-        QCOMPARE(result, QStringLiteral("标题0Oo") + address + QStringLiteral("0Oo已收录0Oo2023年1月2日"));
+        QCOMPARE(cellsText(desktopInclusionCheck(address, baidu.endpoints())),
+                 QStringLiteral("标题|") + address + QStringLiteral("|已收录|2023年1月2日"));
         const QList<Request> log = baidu.requests();
         QCOMPARE(log.size(), 1);
         QCOMPARE(log.first().scheme, QByteArray("https"));
@@ -127,8 +128,8 @@ private slots:
     {
         LoopbackBaidu baidu;
         baidu.setHandler([](const Request &) { return Reply::page(desktopPage("没有找到该URL")); });
-        QCOMPARE(desktopInclusionCheck(kAddress, baidu.endpoints()), QStringLiteral("0Oo") + kAddress +
-                                                                          QStringLiteral("0Oo未收录0Oo"));
+        QCOMPARE(cellsText(desktopInclusionCheck(kAddress, baidu.endpoints())),
+                 QStringLiteral("|") + kAddress + QStringLiteral("|未收录|"));
     }
 };
 

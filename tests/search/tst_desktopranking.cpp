@@ -1,6 +1,7 @@
 #include "desktoprankingcheck.h"
 #include "loopbackbaidu.h"
 #include "rankingpages.h"
+#include "resultcells.h"
 #include "resultstrings.h"
 
 #include <QtTest>
@@ -243,7 +244,7 @@ private slots:
         scene.setHeadings(headings);
         const QString line = QStringLiteral("示例 关键词 ") + QString::fromUtf8(baidu.httpUrl(address));
 
-        const QStringList fields = splitResult(rankDesktop(line, baidu.endpoints()));
+        const QStringList fields = rankDesktop(line, baidu.endpoints()).cells();
         QCOMPARE(fields.size(), 5);
         QCOMPARE(fields.at(2), ResultText::kIncluded);
         QTEST(fields.at(3), "position");
@@ -277,15 +278,15 @@ private slots:
         QTest::addColumn<int>("keyword"); // the same codes for the keyword page; 0 is a page with no match
         QTest::addColumn<QString>("expected"); // "@" stands for the address
         QTest::addColumn<int>("requests");
-        QTest::newRow("not included") << 1 << 0 << QStringLiteral("kw0Oo@0Oo未收录0Oo--0Oo") << 1;
-        QTest::newRow("robot check on site query") << 2 << 0 << QStringLiteral("kw0Oo@0Oo异常0Oo0Oo") << 1;
-        QTest::newRow("server error on site query") << 3 << 0 << QStringLiteral("kw0Oo@0Oo异常0Oo0Oo") << 1;
-        QTest::newRow("connection dropped on site query") << 4 << 0 << QStringLiteral("kw0Oo@0Oo异常0Oo0Oo") << 1;
-        QTest::newRow("no match") << 0 << 0 << QStringLiteral("kw0Oo@0Oo已收录0Oo30+0Oo20210304") << 2;
+        QTest::newRow("not included") << 1 << 0 << QStringLiteral("kw|@|未收录|--|") << 1;
+        QTest::newRow("robot check on site query") << 2 << 0 << QStringLiteral("kw|@|异常||") << 1;
+        QTest::newRow("server error on site query") << 3 << 0 << QStringLiteral("kw|@|异常||") << 1;
+        QTest::newRow("connection dropped on site query") << 4 << 0 << QStringLiteral("kw|@|异常||") << 1;
+        QTest::newRow("no match") << 0 << 0 << QStringLiteral("kw|@|已收录|30+|20210304") << 2;
         QTest::newRow("robot check on keyword search")
-            << 0 << 2 << QStringLiteral("kw0Oo@0Oo已收录0Oo异常0Oo20210304") << 2;
+            << 0 << 2 << QStringLiteral("kw|@|已收录|异常|20210304") << 2;
         QTest::newRow("server error on keyword search")
-            << 0 << 3 << QStringLiteral("kw0Oo@0Oo已收录0Oo异常0Oo20210304") << 2;
+            << 0 << 3 << QStringLiteral("kw|@|已收录|异常|20210304") << 2;
     }
 
     void reportsOutcomes()
@@ -315,15 +316,16 @@ private slots:
         });
         const QString address = QString::fromUtf8(baidu.httpUrl("/a"));
         expected.replace(QStringLiteral("@"), address);
-        QCOMPARE(rankDesktop(QStringLiteral("kw ") + address, baidu.endpoints()), expected);
+        QCOMPARE(testsupport::cellsText(rankDesktop(QStringLiteral("kw ") + address, baidu.endpoints())),
+                 expected);
         QTEST(baidu.requestCount(), "requests");
     }
 
     void unrankableAddressMakesNoRequest()
     {
         LoopbackBaidu baidu;
-        QCOMPARE(rankDesktop(QStringLiteral("kw HTTP://A.com"), baidu.endpoints()),
-                 QStringLiteral("kw0OoHTTP://A.com0Oo异常0Oo0Oo"));
+        QCOMPARE(testsupport::cellsText(rankDesktop(QStringLiteral("kw HTTP://A.com"), baidu.endpoints())),
+                 QStringLiteral("kw|HTTP://A.com|异常||"));
         QCOMPARE(baidu.requestCount(), 0);
     }
 };

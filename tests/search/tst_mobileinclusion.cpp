@@ -1,6 +1,7 @@
 #include "inclusionpages.h"
 #include "loopbackbaidu.h"
 #include "mobileinclusioncheck.h"
+#include "resultcells.h"
 
 #include <QtTest>
 
@@ -113,8 +114,8 @@ private slots:
             return Reply::page(mobilePage(mobileFirstResult("http://m.example.com/a b?x=1&y=中#frag") +
                                           mobileTitleSpan("标题") + mobileDateSpan("2023-01-02")));
         });
-        QCOMPARE(mobileInclusionCheck(address, baidu.endpoints()),
-                 QStringLiteral("标题0Oo") + address + QStringLiteral("0Oo已收录0Oo2023-01-02"));
+        QCOMPARE(cellsText(mobileInclusionCheck(address, baidu.endpoints())),
+                 QStringLiteral("标题|") + address + QStringLiteral("|已收录|2023-01-02"));
         const QList<Request> log = baidu.requests();
         QCOMPARE(log.size(), 1);
         QCOMPARE(log.first().scheme, QByteArray("https"));

@@ -1,6 +1,7 @@
 #include "loopbackbaidu.h"
 #include "mobilerankingcheck.h"
 #include "rankingpages.h"
+#include "resultcells.h"
 #include "resultstrings.h"
 
 #include <QtTest>
@@ -119,7 +120,7 @@ private slots:
         });
 
         const QStringList fields =
-            splitResult(rankMobile(QStringLiteral("关键词 ") + QString::fromUtf8(address), baidu.endpoints()));
+            rankMobile(QStringLiteral("关键词 ") + QString::fromUtf8(address), baidu.endpoints()).cells();
         QCOMPARE(fields.size(), 5);
         QCOMPARE(fields.at(0), QStringLiteral("关键词"));
         QCOMPARE(fields.at(1), QString::fromUtf8(address));
@@ -175,8 +176,8 @@ private slots:
             return kind == 1 ? Reply::withStatus(503, "busy") : Reply::dropped();
         });
         const QString address = QString::fromUtf8(kAddress);
-        QCOMPARE(rankMobile(QStringLiteral("kw ") + address, baidu.endpoints()),
-                 QStringLiteral("kw0Oo") + address + QStringLiteral("0Oo异常0Oo0Oo"));
+        QCOMPARE(testsupport::cellsText(rankMobile(QStringLiteral("kw ") + address, baidu.endpoints())),
+                 QStringLiteral("kw|") + address + QStringLiteral("|异常||"));
         QCOMPARE(baidu.requestCount(), 1);
     }
 

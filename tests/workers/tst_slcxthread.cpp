@@ -1,6 +1,7 @@
 #include "inclusionpages.h"
 #include "loopbackbaidu.h"
 #include "rawcaptureserver.h"
+#include "resultcells.h"
 #include "slcxthread.h"
 
 #include <QtTest>
@@ -19,7 +20,9 @@ public:
     {
         connect(
             worker, &SlcxThread::send, this,
-            [this](const QString &result, int i) { events << QString::number(i) + QLatin1Char(':') + result; },
+            [this](const InclusionResult &result, int i) {
+                events << QString::number(i) + QLatin1Char(':') + cellsText(result);
+            },
             Qt::QueuedConnection);
         connect(
             worker, &SlcxThread::threadEnd, this,
@@ -76,9 +79,9 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(recorder.ended, kBatchTimeoutMs);
         QVERIFY(worker.wait(kBatchTimeoutMs));
         const QStringList expected{
-            QStringLiteral("0:http://a.com/10Oohttp://a.com/10Oo已收录0Oo无快照"),
-            QStringLiteral("1:0Oohttp://a.com/missing0Oo未收录0Oo"),
-            QStringLiteral("2:http://a.com/3 x0Oohttp://a.com/3 x0Oo已收录0Oo无快照"),
+            QStringLiteral("0:http://a.com/1|http://a.com/1|已收录|无快照"),
+            QStringLiteral("1:|http://a.com/missing|未收录|"),
+            QStringLiteral("2:http://a.com/3 x|http://a.com/3 x|已收录|无快照"),
             kEnd,
         };
         QCOMPARE(recorder.events, expected);
@@ -126,8 +129,9 @@ private slots:
         QVERIFY(worker.wait(10000));
         QTRY_VERIFY_WITH_TIMEOUT(recorder.ended, kBatchTimeoutMs);
         QCOMPARE(recorder.events.size(), 2);
-        QVERIFY2(recorder.events.first().startsWith(QStringLiteral("0:0Oo")), qPrintable(recorder.events.first()));
-        QVERIFY(recorder.events.first().contains(QStringLiteral("0Oo异常0Oo")));
+        QVERIFY2(recorder.events.first().startsWith(QStringLiteral("0:|")),
+                 qPrintable(recorder.events.first()));
+        QVERIFY(recorder.events.first().contains(QStringLiteral("|异常|")));
         QCOMPARE(baidu.requestCount(), 1);
     }
 
@@ -185,7 +189,7 @@ private slots:
         }
         // Desktop reads a page without markers as included; mobile needs a first result.
         const QString status = queryKey == "word" ? QStringLiteral("未收录") : QStringLiteral("已收录");
-        QVERIFY2(recorder.events.at(0).contains(QStringLiteral("0Oo") + status + QStringLiteral("0Oo")),
+        QVERIFY2(recorder.events.at(0).contains(QStringLiteral("|") + status + QStringLiteral("|")),
                  qPrintable(recorder.events.at(0)));
     }
 
@@ -199,7 +203,7 @@ private slots:
         QVERIFY(worker.wait(kBatchTimeoutMs));
         QStringList expected;
         for (int i = 0; i < lines.size(); ++i)
-            expected << QString::number(i) + QStringLiteral(":0Oo") + lines.at(i) + QStringLiteral("0Oo异常0Oo");
+            expected << QString::number(i) + QStringLiteral(":|") + lines.at(i) + QStringLiteral("|异常|");
         expected << kEnd;
         QCOMPARE(recorder.events, expected);
     }

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QMetaType>
+#include <QString>
+#include <QStringList>
+
+// One line's answer from an inclusion check, as it travels from the check
+// through the workers to the window, the command and the report. Texts are
+// the ones of resultstrings.h; nothing is joined or split on the way.
+struct InclusionResult
+{
+    QString title;    // the first result's title; empty unless included
+    QString address;  // the input line as the check received it
+    QString status;   // 已收录, 未收录, 异常, or empty (mobile: first result without address)
+    QString snapshot; // the first result's date; empty unless included
+    // Why the status is 异常, for diagnostics; never shown in a cell.
+    QString failure;
+
+    static InclusionResult failed(const QString &address, const QString &why);
+
+    bool isIncluded() const;
+    bool isFailed() const;
+    // The table row: 标题, 网址, 收录, 快照.
+    QStringList cells() const;
+};
+
+// One line's answer from a ranking check.
+struct RankingResult
+{
+    QString keyword;
+    QString address;
+    QString status;   // as InclusionResult::status
+    QString position; // "1".."30", "30+", "--", "异常", or empty when the status is 异常
+    QString snapshot;
+    QString failure; // why the status or the position is 异常
+
+    static RankingResult failed(const QString &keyword, const QString &address, const QString &why);
+
+    bool isIncluded() const;
+    // The status or the position is 异常: the line got no verdict.
+    bool isFailed() const;
+    // The table row: 关键词, 网址, 收录, 排名, 快照.
+    QStringList cells() const;
+};
+
+Q_DECLARE_METATYPE(InclusionResult)
+Q_DECLARE_METATYPE(RankingResult)
