@@ -1,0 +1,406 @@
+#include "historystore.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStandardPaths>
+#include <QVariant>
+
+#include <atomic>
+
+namespace {
+
+const QString kDriver = QStringLiteral("QSQLITE");
+const QString kFileName = QStringLiteral("history.sqlite");
+
+// SQLite's primary result codes, as Qt's driver reports them.
+const QString kBusy = QStringLiteral("5");
+const QString kLocked = QStringLiteral("6");
+const QString kCorrupt = QStringLiteral("11");
+const QString kFull = QStringLiteral("13");
+const QString kNotADatabase = QStringLiteral("26");
+
+const QString kLockedMessage = QStringLiteral("历史记录数据库正被另一个程序占用：%1");
+const QString kCorruptMessage = QStringLiteral("历史记录数据库已损坏：%1");
+const QString kNewerMessage = QStringLiteral("历史记录数据库由更新版本的 Quillane工具 写入（版本 %1）：%2");
+const QString kFullMessage = QStringLiteral("磁盘已满，历史记录无法写入：%1");
+const QString kOtherMessage = QStringLiteral("历史记录数据库出错（%1）：%2");
+const QString kNotOpenMessage = QStringLiteral("历史记录数据库无法打开：%1");
+
+// Version 1 kept runs and their lines; version 2 added the settings that
+// matter for a run's figures, a line's failure reason and the lookup of a
+// line's earlier results.
+const char *const kVersion1[] = {
+    "CREATE TABLE runs (id INTEGER PRIMARY KEY, tool TEXT NOT NULL, device TEXT NOT NULL,"
+    " started_at TEXT NOT NULL, ended_at TEXT, line_count INTEGER NOT NULL)",
+    "CREATE TABLE lines (run_id INTEGER NOT NULL REFERENCES runs(id) ON DELETE CASCADE,"
+    " line_index INTEGER NOT NULL, line_key TEXT NOT NULL, status TEXT NOT NULL, position TEXT NOT NULL,"
+    " cells TEXT NOT NULL, PRIMARY KEY (run_id, line_index))",
+};
+const char *const kVersion2[] = {
+    "ALTER TABLE runs ADD COLUMN interval_ms INTEGER NOT NULL DEFAULT 0",
+    "ALTER TABLE runs ADD COLUMN proxy_used INTEGER NOT NULL DEFAULT 0",
+    "ALTER TABLE lines ADD COLUMN failure TEXT NOT NULL DEFAULT ''",
+    "CREATE INDEX lines_by_key ON lines (line_key, run_id)",
+};
+
+// A whole number from 1 to the bound, as positions are written.
+const char kPositionUpTo[] =
+    "(l.position <> '' AND l.position NOT GLOB '*[^0-9]*' AND CAST(l.position AS INTEGER) BETWEEN 1 AND %1)";
+
+const QString kRunColumns = QStringLiteral(
+    "SELECT r.id, r.tool, r.device, r.started_at, r.ended_at, r.line_count, r.interval_ms, r.proxy_used,"
+    " COUNT(l.line_index), SUM(l.status = '已收录'), SUM(l.status = '未收录'),"
+    " SUM(l.status = '异常' OR l.position = '异常'), SUM(%1), SUM(%2)"
+    " FROM runs r LEFT JOIN lines l ON l.run_id = r.id");
+
+QString timeText(const QDateTime &time)
+{
+    return time.isValid() ? time.toUTC().toString(Qt::ISODateWithMs) : QString();
+}
+
+QDateTime timeFrom(const QVariant &value)
+{
+    QDateTime time = QDateTime::fromString(value.toString(), Qt::ISODateWithMs);
+    time.setTimeSpec(Qt::UTC);
+    return time;
+}
+
+// Qt binds a null QString as SQL NULL; the columns hold texts.
+QString notNull(const QString &text)
+{
+    return text.isNull() ? QString(QLatin1String("")) : text;
+}
+
+QString cellsText(const QStringList &cells)
+{
+    return QString::fromUtf8(QJsonDocument(QJsonArray::fromStringList(cells)).toJson(QJsonDocument::Compact));
+}
+
+QStringList cellsFrom(const QVariant &value)
+{
+    QStringList cells;
+    const QJsonArray array = QJsonDocument::fromJson(value.toString().toUtf8()).array();
+    for (const QJsonValue &cell : array)
+        cells.append(cell.toString());
+    return cells;
+}
+
+StoredRun runFrom(const QSqlQuery &query)
+{
+    StoredRun run;
+    run.id = query.value(0).toLongLong();
+    run.tool = query.value(1).toString();
+    run.device = query.value(2).toString();
+    run.startedAt = timeFrom(query.value(3));
+    if (!query.value(4).isNull())
+        run.endedAt = timeFrom(query.value(4));
+    run.lineCount = query.value(5).toInt();
+    run.intervalMs = query.value(6).toInt();
+    run.proxyUsed = query.value(7).toBool();
+    run.stored = query.value(8).toInt();
+    run.included = query.value(9).toInt();
+    run.notIncluded = query.value(10).toInt();
+    run.failed = query.value(11).toInt();
+    run.top10 = query.value(12).toInt();
+    run.top30 = query.value(13).toInt();
+    return run;
+}
+
+StoredLine lineFrom(const QSqlQuery &query)
+{
+    StoredLine line;
+    line.index = query.value(0).toInt();
+    line.key = query.value(1).toString();
+    line.status = query.value(2).toString();
+    line.position = query.value(3).toString();
+    line.failure = query.value(4).toString();
+    line.cells = cellsFrom(query.value(5));
+    return line;
+}
+
+QString runQuery(const QString &tail)
+{
+    return kRunColumns.arg(QString::fromLatin1(kPositionUpTo).arg(10),
+                           QString::fromLatin1(kPositionUpTo).arg(30)) +
+           tail;
+}
+
+} // namespace
+
+QString HistoryTool::displayName(const QString &tool)
+{
+    if (tool == kInclusion)
+        return QStringLiteral("收录");
+    if (tool == kRanking)
+        return QStringLiteral("排名");
+    if (tool == kSiteRanking)
+        return QStringLiteral("泛排名");
+    if (tool == kMining)
+        return QStringLiteral("挖掘");
+    return tool;
+}
+
+QString HistoryStore::defaultPath()
+{
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)).filePath(kFileName);
+}
+
+HistoryStore::HistoryStore(const QString &path) : m_path(path)
+{
+    static std::atomic<int> stores{0};
+    m_connection = QStringLiteral("quillane-history-%1").arg(++stores);
+    m_open = openDatabase() && migrate();
+}
+
+HistoryStore::~HistoryStore()
+{
+    {
+        QSqlDatabase database = QSqlDatabase::database(m_connection, false);
+        database.close();
+    }
+    QSqlDatabase::removeDatabase(m_connection);
+}
+
+bool HistoryStore::fail(const QString &what)
+{
+    m_error = what;
+    return false;
+}
+
+bool HistoryStore::openDatabase()
+{
+    QDir().mkpath(QFileInfo(m_path).absolutePath());
+    QSqlDatabase database = QSqlDatabase::addDatabase(kDriver, m_connection);
+    database.setDatabaseName(m_path);
+    database.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=3000"));
+    if (!database.open())
+        return fail(kNotOpenMessage.arg(database.lastError().text()));
+    return exec(QStringLiteral("PRAGMA journal_mode = WAL")) &&
+           exec(QStringLiteral("PRAGMA synchronous = NORMAL")) &&
+           exec(QStringLiteral("PRAGMA foreign_keys = ON"));
+}
+
+bool HistoryStore::exec(const QString &statement)
+{
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    return query.exec(statement) || failWith(query.lastError());
+}
+
+bool HistoryStore::failWith(const QSqlError &error)
+{
+    const QString code = error.nativeErrorCode();
+    const QString detail = QDir::toNativeSeparators(m_path);
+    if (code == kBusy || code == kLocked)
+        return fail(kLockedMessage.arg(detail));
+    if (code == kCorrupt || code == kNotADatabase)
+        return fail(kCorruptMessage.arg(detail));
+    if (code == kFull)
+        return fail(kFullMessage.arg(detail));
+    return fail(kOtherMessage.arg(error.text(), detail));
+}
+
+bool HistoryStore::migrate()
+{
+    QSqlQuery version(QSqlDatabase::database(m_connection, false));
+    if (!version.exec(QStringLiteral("PRAGMA user_version")) || !version.next())
+        return failWith(version.lastError());
+    const int found = version.value(0).toInt();
+    version.finish();
+    if (found > kSchemaVersion)
+        return fail(kNewerMessage.arg(found).arg(QDir::toNativeSeparators(m_path)));
+    if (found == kSchemaVersion)
+        return true;
+
+    QSqlDatabase database = QSqlDatabase::database(m_connection, false);
+    if (!database.transaction())
+        return failWith(database.lastError());
+    bool ok = true;
+    if (found < 1) {
+        for (const char *statement : kVersion1)
+            ok = ok && exec(QString::fromLatin1(statement));
+    }
+    for (const char *statement : kVersion2)
+        ok = ok && exec(QString::fromLatin1(statement));
+    ok = ok && exec(QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion));
+    if (!ok) {
+        database.rollback();
+        return false;
+    }
+    return database.commit() || failWith(database.lastError());
+}
+
+qint64 HistoryStore::beginRun(const StoredRun &run)
+{
+    if (!m_open)
+        return 0;
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    query.prepare(
+        QStringLiteral("INSERT INTO runs (tool, device, started_at, line_count, interval_ms, proxy_used)"
+                       " VALUES (?, ?, ?, ?, ?, ?)"));
+    query.addBindValue(run.tool);
+    query.addBindValue(run.device);
+    query.addBindValue(timeText(run.startedAt.isValid() ? run.startedAt : QDateTime::currentDateTimeUtc()));
+    query.addBindValue(run.lineCount);
+    query.addBindValue(run.intervalMs);
+    query.addBindValue(run.proxyUsed ? 1 : 0);
+    if (!query.exec()) {
+        failWith(query.lastError());
+        return 0;
+    }
+    return query.lastInsertId().toLongLong();
+}
+
+bool HistoryStore::addLines(qint64 runId, const QList<StoredLine> &lines)
+{
+    if (!m_open)
+        return false;
+    QSqlDatabase database = QSqlDatabase::database(m_connection, false);
+    if (!database.transaction())
+        return failWith(database.lastError());
+    QSqlQuery query(database);
+    query.prepare(QStringLiteral("INSERT OR REPLACE INTO lines"
+                                 " (run_id, line_index, line_key, status, position, failure, cells)"
+                                 " VALUES (?, ?, ?, ?, ?, ?, ?)"));
+    for (const StoredLine &line : lines) {
+        query.bindValue(0, runId);
+        query.bindValue(1, line.index);
+        query.bindValue(2, line.key);
+        query.bindValue(3, notNull(line.status));
+        query.bindValue(4, notNull(line.position));
+        query.bindValue(5, notNull(line.failure));
+        query.bindValue(6, cellsText(line.cells));
+        if (!query.exec()) {
+            const QSqlError error = query.lastError();
+            database.rollback();
+            return failWith(error);
+        }
+    }
+    if (database.commit())
+        return true;
+    const QSqlError error = database.lastError();
+    database.rollback();
+    return failWith(error);
+}
+
+bool HistoryStore::finishRun(qint64 runId, const QDateTime &endedAt)
+{
+    if (!m_open)
+        return false;
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    query.prepare(QStringLiteral("UPDATE runs SET ended_at = ? WHERE id = ?"));
+    query.addBindValue(timeText(endedAt));
+    query.addBindValue(runId);
+    return query.exec() || failWith(query.lastError());
+}
+
+bool HistoryStore::deleteRun(qint64 runId)
+{
+    if (!m_open)
+        return false;
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    query.prepare(QStringLiteral("DELETE FROM runs WHERE id = ?"));
+    query.addBindValue(runId);
+    return query.exec() || failWith(query.lastError());
+}
+
+QList<StoredRun> HistoryStore::runs()
+{
+    QList<StoredRun> found;
+    if (!m_open)
+        return found;
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    query.setForwardOnly(true);
+    if (!query.exec(runQuery(QStringLiteral(" GROUP BY r.id ORDER BY r.id DESC")))) {
+        failWith(query.lastError());
+        return found;
+    }
+    while (query.next())
+        found.append(runFrom(query));
+    return found;
+}
+
+std::optional<StoredRun> HistoryStore::run(qint64 runId)
+{
+    if (!m_open)
+        return std::nullopt;
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    query.prepare(runQuery(QStringLiteral(" WHERE r.id = ? GROUP BY r.id")));
+    query.addBindValue(runId);
+    if (!query.exec() || !query.next())
+        return std::nullopt;
+    return runFrom(query);
+}
+
+QList<StoredLine> HistoryStore::lines(qint64 runId)
+{
+    QList<StoredLine> found;
+    if (!m_open)
+        return found;
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    query.setForwardOnly(true);
+    query.prepare(QStringLiteral("SELECT line_index, line_key, status, position, failure, cells FROM lines"
+                                 " WHERE run_id = ? ORDER BY line_index"));
+    query.addBindValue(runId);
+    if (!query.exec()) {
+        failWith(query.lastError());
+        return found;
+    }
+    while (query.next())
+        found.append(lineFrom(query));
+    return found;
+}
+
+QHash<QString, StoredLine> HistoryStore::previousLines(qint64 runId)
+{
+    QHash<QString, StoredLine> found;
+    if (!m_open)
+        return found;
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    query.setForwardOnly(true);
+    // For every key of this run: its line in the newest earlier run of the same tool and device.
+    query.prepare(QStringLiteral("SELECT o.line_index, o.line_key, o.status, o.position, o.failure, o.cells"
+                                 " FROM runs cur JOIN lines l ON l.run_id = cur.id"
+                                 " JOIN lines o ON o.line_key = l.line_key AND o.run_id = ("
+                                 "   SELECT MAX(e.run_id) FROM lines e JOIN runs er ON er.id = e.run_id"
+                                 "   WHERE e.line_key = l.line_key AND e.run_id < cur.id AND er.tool = "
+                                 "cur.tool AND er.device = cur.device)"
+                                 " WHERE cur.id = ?"));
+    query.addBindValue(runId);
+    if (!query.exec()) {
+        failWith(query.lastError());
+        return found;
+    }
+    while (query.next()) {
+        const StoredLine line = lineFrom(query);
+        found.insert(line.key, line);
+    }
+    return found;
+}
+
+QList<PositionPoint> HistoryStore::positionHistory(const QString &tool, const QString &device,
+                                                   const QString &key)
+{
+    QList<PositionPoint> points;
+    if (!m_open)
+        return points;
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    query.setForwardOnly(true);
+    query.prepare(
+        QStringLiteral("SELECT r.id, r.started_at, l.position FROM lines l JOIN runs r ON r.id = l.run_id"
+                       " WHERE l.line_key = ? AND r.tool = ? AND r.device = ? ORDER BY r.id"));
+    query.addBindValue(key);
+    query.addBindValue(tool);
+    query.addBindValue(device);
+    if (!query.exec()) {
+        failWith(query.lastError());
+        return points;
+    }
+    while (query.next())
+        points.append({query.value(0).toLongLong(), timeFrom(query.value(1)), query.value(2).toString()});
+    return points;
+}

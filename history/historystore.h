@@ -1,0 +1,121 @@
+#pragma once
+
+#include <QDateTime>
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+class QSqlError;
+
+// The tools whose runs are kept, by the keys stored in the database.
+namespace HistoryTool {
+inline const QString kInclusion = QStringLiteral("inclusion");
+inline const QString kRanking = QStringLiteral("ranking");
+inline const QString kSiteRanking = QStringLiteral("site-ranking");
+inline const QString kMining = QStringLiteral("mining");
+
+// The Chinese name a list of runs shows: 收录, 排名, 泛排名, 挖掘.
+QString displayName(const QString &tool);
+} // namespace HistoryTool
+
+// One run as the store keeps it. The counts are read from its stored lines.
+struct StoredRun
+{
+    qint64 id = 0;
+    QString tool;   // a HistoryTool key
+    QString device; // "pc" or "mobile"; empty for tools without a device
+    QDateTime startedAt;
+    QDateTime endedAt; // invalid while the run goes on, or when it never ended
+    int lineCount = 0; // lines the run was started with
+    int intervalMs = 0;
+    bool proxyUsed = false;
+
+    int stored = 0; // lines with a result
+    int included = 0;
+    int notIncluded = 0;
+    int failed = 0; // status or position 异常
+    int top10 = 0;
+    int top30 = 0;
+};
+
+// One line's result as stored: the row's cells as the table shows them,
+// and the two fields that changes are read from.
+struct StoredLine
+{
+    int index = 0;
+    QString key; // what identifies the line across runs of one tool
+    QString status;
+    QString position;
+    QString failure;
+    QStringList cells;
+};
+
+// One place of a ranking line's position history.
+struct PositionPoint
+{
+    qint64 runId = 0;
+    QDateTime startedAt;
+    QString position;
+};
+
+// The run history: one SQLite file (WAL, so a window can read while a
+// command-line run writes), opened by the window and the command alike.
+// Runs are stored as they progress, a batch of lines per transaction, so a
+// crash or a stop keeps every line already added. Not thread-safe: one
+// store per thread.
+//
+// A store that cannot be opened (locked, corrupt, written by a newer
+// version, a full disk) says why in errorMessage(); every call then fails
+// and the run it serves goes on without history.
+class HistoryStore
+{
+public:
+    static constexpr int kSchemaVersion = 2;
+
+    // history.sqlite in the platform's data location (XDG_DATA_HOME, HOME).
+    static QString defaultPath();
+
+    explicit HistoryStore(const QString &path = defaultPath());
+    ~HistoryStore();
+    HistoryStore(const HistoryStore &) = delete;
+    HistoryStore &operator=(const HistoryStore &) = delete;
+
+    bool isOpen() const { return m_open; }
+    QString path() const { return m_path; }
+    // Why the last call failed, in Chinese for the window and the command.
+    QString errorMessage() const { return m_error; }
+
+    // Stores a new run (id, counts and end are ignored); its id, or 0.
+    qint64 beginRun(const StoredRun &run);
+    // Adds or replaces lines of a run in one transaction.
+    bool addLines(qint64 runId, const QList<StoredLine> &lines);
+    bool finishRun(qint64 runId, const QDateTime &endedAt);
+    bool deleteRun(qint64 runId);
+
+    // Newest first.
+    QList<StoredRun> runs();
+    std::optional<StoredRun> run(qint64 runId);
+    // In line order.
+    QList<StoredLine> lines(qint64 runId);
+    // For each key of the run's lines, its latest result in an earlier run of
+    // the same tool and device.
+    QHash<QString, StoredLine> previousLines(qint64 runId);
+    // A line's positions over all runs of a tool and device, oldest first.
+    QList<PositionPoint> positionHistory(const QString &tool, const QString &device, const QString &key);
+
+private:
+    bool openDatabase();
+    bool migrate();
+    bool fail(const QString &what);
+    // Says what went wrong, in the user's terms; always false.
+    bool failWith(const QSqlError &error);
+    bool exec(const QString &statement);
+
+    QString m_path;
+    QString m_connection;
+    QString m_error;
+    bool m_open = false;
+};

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "checkresult.h"
+#include "historystore.h"
+
+#include <QString>
+
+// A check's result as the history stores it; the key identifies the line
+// across runs of its tool (inclusion: the address; ranking: keyword and address).
+StoredLine storedLine(int index, const InclusionResult &result);
+StoredLine storedLine(int index, const RankingResult &result);
+
+// What changed for a line since its previous result of the same tool and
+// device: "↑3", "↓5", "新进前30", "跌出前30" (positions), "新收录", "掉收录"
+// (inclusion), or empty when nothing changed or a side is 异常 (unknown).
+QString describeChange(const QString &tool, const StoredLine &before, const StoredLine &now);
