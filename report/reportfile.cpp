@@ -94,10 +94,9 @@ bool ReportFile::open()
             return failWithSystemError(errno);
         m_fd = fd;
         m_temporaryPath = candidate;
-        // A replaced report keeps who may read it.
         struct stat old;
         if (::stat(QFile::encodeName(target.filePath()).constData(), &old) == 0 && S_ISREG(old.st_mode))
-            ::fchmod(m_fd, old.st_mode & 07777);
+            m_replacedMode = int(old.st_mode & 07777);
         return true;
     }
     return failWithSystemError(EEXIST);
@@ -155,6 +154,10 @@ bool ReportFile::commit()
 {
     if (m_fd < 0)
         return false;
+    // A replaced report keeps who may read it; set only now, as a read-only
+    // mode would stop a writer that opens the temporary file by name.
+    if (m_replacedMode >= 0)
+        ::fchmod(m_fd, mode_t(m_replacedMode));
     // A delayed write failure shows at fsync or close at the latest.
     const bool synced = ::fsync(m_fd) == 0;
     const int syncError = errno;

@@ -43,6 +43,7 @@ private:
     QString m_path;
     QString m_temporaryPath;
     int m_fd = -1;
+    int m_replacedMode = -1; // permission bits of the report replaced, if any
     QString m_errorMessage;
 };
 

@@ -212,18 +212,34 @@ private slots:
         QCOMPARE(entries(dir.path()), QStringList{name});
     }
 
+    // The new report takes the old one's place and keeps its permissions.
+    void existingFileIsOverwritten_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("xls") << QStringLiteral("r.xls");
+        QTest::newRow("xlsx") << QStringLiteral("r.xlsx");
+    }
+
     void existingFileIsOverwritten()
     {
+        QFETCH(QString, name);
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
-        const QString path = dir.filePath(QStringLiteral("r.xls"));
+        const QString path = dir.filePath(name);
         QVERIFY(writeReport(path, smallTable()).ok);
+        const auto readOnly = QFile::ReadOwner | QFile::ReadGroup;
+        QVERIFY(QFile::setPermissions(path, readOnly));
         ReportTable bigger = smallTable();
         bigger.rows.append(QStringList{QString(20000, QLatin1Char('y'))});
         const qint64 firstSize = QFileInfo(path).size();
         QVERIFY(writeReport(path, bigger).ok);
         QVERIFY(QFileInfo(path).size() > firstSize);
-        QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("r.xls")});
+        // The "User" flags say what the running user may do, not the file's mode.
+        const auto mode = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
+                          QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther |
+                          QFile::ExeOther;
+        QCOMPARE(QFile::permissions(path) & mode, readOnly);
+        QCOMPARE(entries(dir.path()), QStringList{name});
     }
 
     void tableOutsideTheFormatIsRefused_data()
