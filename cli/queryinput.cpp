@@ -1,32 +1,13 @@
 #include "queryinput.h"
 
-#include <QTextCodec>
-
-namespace {
-const QChar kByteOrderMark(0xFEFF);
-const char kFallbackCodec[] = "GB18030";
-
-// UTF-8 unless the bytes are not valid UTF-8; then Windows' Chinese code page,
-// in which such files are usually saved.
-QString decodeInput(const QByteArray &bytes, bool *fallback)
-{
-    QTextCodec::ConverterState state;
-    QString text = QTextCodec::codecForMib(106)->toUnicode(bytes.constData(), bytes.size(), &state);
-    *fallback = state.invalidChars > 0;
-    if (*fallback) {
-        if (QTextCodec *codec = QTextCodec::codecForName(kFallbackCodec))
-            text = codec->toUnicode(bytes);
-    }
-    if (text.startsWith(kByteOrderMark))
-        text.remove(0, 1);
-    return text;
-}
-} // namespace
+#include "inputtext.h"
 
 QueryInput QueryInput::fromBytes(const QByteArray &bytes, QueryKind kind)
 {
     QueryInput input;
-    const QString text = decodeInput(bytes, &input.m_decodedAsGb18030);
+    const InputText decoded = decodeInputText(bytes);
+    input.m_encoding = decoded.encoding;
+    const QString &text = decoded.text;
 
     QStringList rawLines;
     if (!text.isEmpty())

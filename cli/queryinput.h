@@ -26,11 +26,12 @@ public:
 
     QStringList lines() const { return m_lines; }
     Dropped dropped() const { return m_dropped; }
-    // The bytes were not UTF-8 and were read as GB18030 (Windows' Chinese code page).
-    bool decodedAsGb18030() const { return m_decodedAsGb18030; }
+    // The encoding the bytes were read in: "UTF-8", "GB18030" (Windows' Chinese
+    // code page), "UTF-16LE" or "UTF-16BE".
+    QString encoding() const { return m_encoding; }
 
 private:
     QStringList m_lines;
     Dropped m_dropped;
-    bool m_decodedAsGb18030 = false;
+    QString m_encoding;
 };

@@ -33,6 +33,9 @@ const QString kCannotRead = QStringLiteral("cannot read '%1': %2");
 const QString kNoInput = QStringLiteral("no input: standard input is closed");
 const QString kTypeLines = QStringLiteral("请输入要查询的行，以 Ctrl-D 结束：\n");
 const QString kReadAsGb18030 = QStringLiteral("输入不是 UTF-8，已按 GB18030 读取");
+const QString kReadAsUtf16 = QStringLiteral("输入为 UTF-16，已按 %1 读取");
+const QString kGb18030 = QStringLiteral("GB18030");
+const QLatin1String kUtf16("UTF-16");
 const QString kDroppedLines = QStringLiteral("已忽略 %1 行：空行 %2，重复 %3，不含 http %4");
 const QString kStoppingInclusion = QStringLiteral("正在停止：等待当前一行完成……");
 const QString kStoppingRanking = QStringLiteral("正在停止……");
@@ -134,8 +137,10 @@ int runCli(const QStringList &arguments, const SearchEndpoints &endpoints, const
 
     ProgressReporter progress(streams.err, streams.errIsTerminal, lines.size(),
                               streams.outIsTerminal && streams.errIsTerminal);
-    if (input.decodedAsGb18030())
+    if (input.encoding() == kGb18030)
         progress.message(kReadAsGb18030);
+    else if (input.encoding().startsWith(kUtf16))
+        progress.message(kReadAsUtf16.arg(input.encoding()));
     if (input.dropped().total() > 0)
         progress.message(droppedText(input.dropped()));
 

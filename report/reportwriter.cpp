@@ -1,5 +1,6 @@
 #include "reportwriter.h"
 
+#include "reportlayout.h"
 #include "xlsreportwriter.h"
 #include "xlsxreportwriter.h"
 
@@ -22,7 +23,7 @@ const QString kNoColumns = QStringLiteral("表格没有列，无法导出报表�
 const QString kTooLarge = QStringLiteral("表格超出 %1 文件的上限（最多 %2 行、%3 列）。");
 const QString kTryXlsx = QStringLiteral("请改存为 .xlsx。");
 
-// Sheet limits of the two formats (rows include the title and heading rows).
+// Sheet limits of the two formats (rows include the title, heading and totals rows).
 constexpr int kXlsMaxRows = 65536;
 constexpr int kXlsMaxColumns = 256;
 constexpr int kXlsxMaxRows = 1048576;
@@ -68,10 +69,10 @@ ReportWriteResult writeReport(const QString &path, const ReportTable &table)
     if (table.headings.isEmpty())
         return refused(kNoColumns);
 
-    const int sheetRows = table.rows.size() + 2;
+    const ReportLayout::SheetRows sheet = ReportLayout::sheetRows(table);
     const int maxRows = xlsx ? kXlsxMaxRows : kXlsMaxRows;
     const int maxColumns = xlsx ? kXlsxMaxColumns : kXlsMaxColumns;
-    if (sheetRows > maxRows || table.headings.size() > maxColumns)
+    if (sheet.count > maxRows || sheet.columns > maxColumns)
         return refused(kTooLarge.arg(QLatin1Char('.') + suffix).arg(maxRows).arg(maxColumns) +
                        (xlsx ? QString() : kTryXlsx));
 

@@ -4,14 +4,30 @@
 #include <QString>
 #include <QStringList>
 
+// One figure of a run's totals, e.g. {"共收录", "812"} or {"收录率", "81%"}.
+struct ReportTotal
+{
+    QString label;
+    QString value;
+};
+
 // A result table as the spreadsheet report shows it: a merged title row, a
-// grey bold heading row, one row per table row, a thin black grid.
+// grey bold heading row, one row per table row, a thin black grid. The
+// optional parts, left empty, leave that layout as it is: a subtitle becomes
+// a merged line under the title (the headings then move one row down);
+// chosen columns keep their whole numbers as numbers so that they sort in
+// Excel; totals follow the table after one blank row, a grey label cell and
+// its value beside it.
 struct ReportTable
 {
     QString title;
     QStringList headings;
     QList<int> columnPixelWidths; // on-screen width of each column
     QList<QStringList> rows;      // every cell as text
+    // Initialised here so that callers listing only the fields above stay warning-free.
+    QString subtitle{};          // e.g. check, device, date and time of the run
+    QList<int> numberColumns{};  // whole-number cells of these columns are numbers
+    QList<ReportTotal> totals{}; // whole-number values are numbers too
 };
 
 enum class ReportKind

@@ -8,6 +8,8 @@
 #include <QVector>
 #include <QtEndian>
 
+#include <cstring>
+
 namespace {
 const QString kStreamName = QStringLiteral("Workbook");
 const QString kSheetName = QStringLiteral("Sheet1");
@@ -33,6 +35,7 @@ constexpr quint16 kDimensions = 0x0200;
 constexpr quint16 kRow = 0x0208;
 constexpr quint16 kLabelSst = 0x00FD;
 constexpr quint16 kBlank = 0x0201;
+constexpr quint16 kNumber = 0x0203;
 constexpr quint16 kWindow2 = 0x023E;
 constexpr quint16 kMergedCells = 0x00E5;
 } // namespace Record
@@ -58,6 +61,7 @@ constexpr quint16 kDefaultCellXf = 15;
 constexpr quint16 kTitleXf = 16;
 constexpr quint16 kHeadingXf = 17;
 constexpr quint16 kDataXf = 18;
+constexpr quint16 kSubtitleXf = 19;
 
 // Palette: black is entry 8; entry 22 (normally 192,192,192) becomes the heading grey.
 constexpr quint16 kBlackIndex = 8;
@@ -122,6 +126,13 @@ public:
         char raw[4];
         qToLittleEndian(value, raw);
         bytes.append(raw, 4);
+    }
+    void f64(double value)
+    {
+        quint64 bits = 0;
+        std::memcpy(&bits, &value, sizeof bits);
+        u32(quint32(bits));
+        u32(quint32(bits >> 32));
     }
     void patch32(int at, quint32 value) { qToLittleEndian(value, bytes.data() + at); }
     void characters(const QString &text, int from, int count, bool wide)
@@ -283,9 +294,22 @@ private:
     quint32 m_references = 0;
 };
 
-// A text cell, or a blank one keeping the format when the text is empty.
-void writeCell(BiffBuffer &out, StringTable &strings, int row, int column, quint16 xf, const QString &text)
+// A text cell, or a blank one keeping the format when the text is empty, or
+// a number when asked for and the text is a whole number. Control characters
+// stay as they are: BIFF8 strings are counted, not terminated.
+void writeCell(BiffBuffer &out, StringTable &strings, int row, int column, quint16 xf, const QString &text,
+               bool numberWanted = false)
 {
+    double number = 0;
+    if (numberWanted && ReportLayout::wholeNumber(text, &number)) {
+        out.begin(Record::kNumber);
+        out.u16(quint16(row));
+        out.u16(quint16(column));
+        out.u16(xf);
+        out.f64(number);
+        out.end();
+        return;
+    }
     const QString stored = ReportLayout::storedCellText(text);
     if (stored.isEmpty()) {
         out.record(Record::kBlank, {quint16(row), quint16(column), xf});
@@ -334,9 +358,13 @@ ReportWriteResult XlsReportWriter::write(const QString &path) const
 
 QByteArray XlsReportWriter::workbookStream() const
 {
+    const ReportLayout::SheetRows at = ReportLayout::sheetRows(m_table);
     const int columns = m_table.headings.size();
-    const int rows = m_table.rows.size();
-    const int sheetRows = rows + 2;
+    QVector<bool> numbers(columns, false);
+    for (int column : m_table.numberColumns) {
+        if (column >= 0 && column < columns)
+            numbers[column] = true;
+    }
 
     // The sheet comes first so that the string table is known for the globals.
     StringTable strings;
@@ -350,32 +378,44 @@ QByteArray XlsReportWriter::workbookStream() const
     }
     sheet.begin(Record::kDimensions);
     sheet.u32(0);
-    sheet.u32(quint32(sheetRows));
+    sheet.u32(quint32(at.count));
     sheet.u16(0);
-    sheet.u16(quint16(columns));
+    sheet.u16(quint16(at.columns));
     sheet.u16(0);
     sheet.end();
 
+    // A line across every column; the cells after the first keep its format for the merge.
+    auto writeLine = [&](int row, quint16 xf, const QString &text) {
+        writeCell(sheet, strings, row, 0, xf, text);
+        for (int column = 1; column < columns; ++column)
+            sheet.record(Record::kBlank, {quint16(row), quint16(column), xf});
+    };
     const auto titleTwips = quint16(ReportLayout::kTitleRowPoints * kTwipsPerPoint);
     const auto tableTwips = quint16(ReportLayout::kTableRowPoints * kTwipsPerPoint);
-    for (int blockStart = 0; blockStart < sheetRows; blockStart += kRowsPerBlock) {
-        const int blockEnd = qMin(blockStart + kRowsPerBlock, sheetRows);
+    const int lastData = at.firstData + m_table.rows.size();
+    for (int blockStart = 0; blockStart < at.count; blockStart += kRowsPerBlock) {
+        const int blockEnd = qMin(blockStart + kRowsPerBlock, at.count);
         for (int row = blockStart; row < blockEnd; ++row)
-            sheet.record(Record::kRow, {quint16(row), 0, quint16(columns), row == 0 ? titleTwips : tableTwips,
-                                        0, 0, kRowCustomHeight, kDefaultCellXf});
+            sheet.record(Record::kRow,
+                         {quint16(row), 0, quint16(at.columns), row == 0 ? titleTwips : tableTwips, 0, 0,
+                          kRowCustomHeight, kDefaultCellXf});
         for (int row = blockStart; row < blockEnd; ++row) {
             if (row == 0) {
-                writeCell(sheet, strings, 0, 0, kTitleXf, m_table.title);
-                for (int column = 1; column < columns; ++column)
-                    sheet.record(Record::kBlank, {0, quint16(column), kTitleXf});
-            } else if (row == 1) {
+                writeLine(0, kTitleXf, m_table.title);
+            } else if (row == at.subtitle) {
+                writeLine(row, kSubtitleXf, m_table.subtitle);
+            } else if (row == at.headings) {
                 for (int column = 0; column < columns; ++column)
-                    writeCell(sheet, strings, 1, column, kHeadingXf, m_table.headings.at(column));
-            } else {
-                const QStringList &cells = m_table.rows.at(row - 2);
+                    writeCell(sheet, strings, row, column, kHeadingXf, m_table.headings.at(column));
+            } else if (row < lastData) {
+                const QStringList &cells = m_table.rows.at(row - at.firstData);
                 for (int column = 0; column < columns; ++column)
                     writeCell(sheet, strings, row, column, kDataXf,
-                              column < cells.size() ? cells.at(column) : QString());
+                              column < cells.size() ? cells.at(column) : QString(), numbers.at(column));
+            } else if (at.firstTotal >= 0 && row >= at.firstTotal) {
+                const ReportTotal &total = m_table.totals.at(row - at.firstTotal);
+                writeCell(sheet, strings, row, 0, kHeadingXf, total.label);
+                writeCell(sheet, strings, row, 1, kDataXf, total.value, true);
             }
         }
     }
@@ -390,7 +430,10 @@ QByteArray XlsReportWriter::workbookStream() const
     sheet.u16(0); // normal zoom: default
     sheet.u32(0);
     sheet.end();
-    if (columns > 1)
+    if (columns > 1 && at.subtitle >= 0)
+        sheet.record(Record::kMergedCells, {2, 0, 0, 0, quint16(columns - 1), quint16(at.subtitle),
+                                            quint16(at.subtitle), 0, quint16(columns - 1)});
+    else if (columns > 1)
         sheet.record(Record::kMergedCells, {1, 0, 0, 0, quint16(columns - 1)});
     sheet.record(Record::kEof, {});
 
@@ -430,6 +473,9 @@ QByteArray XlsReportWriter::workbookStream() const
     XfSpec data;
     data.grid = true;
     writeXf(globals, data);
+    XfSpec subtitle;
+    subtitle.alignment = kAlignCentre | kVerticalCentre;
+    writeXf(globals, subtitle);
 
     globals.record(Record::kStyle, {0x8000, 0xFF00}); // built-in "Normal" on XF 0, no outline level
 

@@ -2,17 +2,14 @@
 
 #include "reportfile.h"
 #include "reportlayout.h"
+#include "xlsxpackagecheck.h"
 
-#include <QDir>
 #include <QFile>
-#include <QRegularExpression>
-#include <QTemporaryFile>
+#include <QVector>
 
 #include <xlsxwriter.h>
 
 namespace {
-const QString kScratchTemplate = QStringLiteral("quillane-report-XXXXXX.xlsx");
-const QString kScratchFailed = QStringLiteral("无法创建临时文件：%1");
 const QString kLibraryFailed = QStringLiteral("生成 .xlsx 失败：%1");
 
 constexpr lxw_color_t kHeadingFill = (lxw_color_t(ReportLayout::kHeadingFillRed) << 16) |
@@ -36,15 +33,74 @@ struct WorkbookHandle
     }
 };
 
-// Excel reads "_xHHHH_" in a text as an escaped character; a literal one keeps
-// its underscore by escaping it as "_x005F_".
-QString withLiteralEscapesKept(const QString &text)
+bool isHexDigit(QChar c)
 {
-    static const QRegularExpression escapeLike(QStringLiteral("_(?=x[0-9A-Fa-f]{4}_)"));
-    if (!text.contains(QLatin1String("_x")))
-        return text;
-    QString kept = text;
-    return kept.replace(escapeLike, QStringLiteral("_x005F_"));
+    return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
+           (c >= QLatin1Char('A') && c <= QLatin1Char('F')) ||
+           (c >= QLatin1Char('a') && c <= QLatin1Char('f'));
+}
+
+// "_xHHHH_" starts at i.
+bool escapeAt(const QString &text, int i)
+{
+    if (i + 6 >= text.size() || text.at(i) != QLatin1Char('_') || text.at(i + 1) != QLatin1Char('x') ||
+        text.at(i + 6) != QLatin1Char('_'))
+        return false;
+    for (int k = i + 2; k < i + 6; ++k) {
+        if (!isHexDigit(text.at(k)))
+            return false;
+    }
+    return true;
+}
+
+// Control characters that XML cannot hold or that an XML reader would not
+// give back as they were (a carriage return becomes a line feed).
+bool needsEscape(QChar c)
+{
+    return c.unicode() < 0x20 && c != QLatin1Char('\t') && c != QLatin1Char('\n');
+}
+
+QString escaped(ushort unit)
+{
+    return QStringLiteral("_x") + QString::number(unit, 16).toUpper().rightJustified(4, QLatin1Char('0')) +
+           QLatin1Char('_');
+}
+
+// A cell text in the form Excel reads back: control characters (NUL, which
+// would also end libxlsxwriter's C string, included) as "_xHHHH_", and a
+// literal "_xHHHH_" kept by escaping its underscore as "_x005F_".
+// libxlsxwriter refuses a stored form longer than the cell limit, so a text
+// whose escapes outgrow it is cut there.
+QByteArray xlsxText(const QString &text)
+{
+    const QString stored = ReportLayout::storedCellText(text);
+    bool plain = true;
+    for (int i = 0; i < stored.size() && plain; ++i)
+        plain = !needsEscape(stored.at(i)) && !escapeAt(stored, i);
+    if (plain)
+        return stored.toUtf8();
+
+    QString out;
+    out.reserve(stored.size() + 64);
+    int characters = 0;
+    for (int i = 0; i < stored.size(); ++i) {
+        const QChar c = stored.at(i);
+        QString piece;
+        int length = 1;
+        if (needsEscape(c) || escapeAt(stored, i)) {
+            piece = escaped(needsEscape(c) ? c.unicode() : ushort('_'));
+            length = piece.size();
+        } else if (c.isHighSurrogate() && i + 1 < stored.size()) {
+            piece = stored.mid(i++, 2); // one character: stored texts hold no unpaired surrogate
+        } else {
+            piece = c;
+        }
+        if (characters + length > ReportLayout::kMaxCellTextLength)
+            break;
+        characters += length;
+        out += piece;
+    }
+    return out.toUtf8();
 }
 
 void setGrid(lxw_format *format)
@@ -53,11 +109,33 @@ void setGrid(lxw_format *format)
     format_set_border_color(format, LXW_COLOR_BLACK);
 }
 
-// Writes one text cell; empty texts become blank cells that keep the format.
-lxw_error writeText(lxw_worksheet *sheet, int row, int column, const QString &text, lxw_format *format)
+lxw_format *centred(lxw_workbook *workbook)
 {
-    const QByteArray utf8 = withLiteralEscapesKept(ReportLayout::storedCellText(text)).toUtf8();
-    return worksheet_write_string(sheet, lxw_row_t(row), lxw_col_t(column), utf8.constData(), format);
+    lxw_format *format = workbook_add_format(workbook);
+    format_set_align(format, LXW_ALIGN_CENTER);
+    format_set_align(format, LXW_ALIGN_VERTICAL_CENTER);
+    return format;
+}
+
+// One text cell (a blank one that keeps the format when empty), or a number
+// when asked for and the text is a whole number.
+lxw_error writeCell(lxw_worksheet *sheet, int row, int column, const QString &text, lxw_format *format,
+                    bool numberWanted = false)
+{
+    double number = 0;
+    if (numberWanted && ReportLayout::wholeNumber(text, &number))
+        return worksheet_write_number(sheet, lxw_row_t(row), lxw_col_t(column), number, format);
+    return worksheet_write_string(sheet, lxw_row_t(row), lxw_col_t(column), xlsxText(text).constData(),
+                                  format);
+}
+
+// A line across every column: merged, or a single cell when there is one column.
+lxw_error writeLine(lxw_worksheet *sheet, int row, int columns, const QString &text, lxw_format *format)
+{
+    if (columns > 1)
+        return worksheet_merge_range(sheet, lxw_row_t(row), 0, lxw_row_t(row), lxw_col_t(columns - 1),
+                                     xlsxText(text).constData(), format);
+    return writeCell(sheet, row, 0, text, format);
 }
 } // namespace
 
@@ -65,55 +143,64 @@ XlsxReportWriter::XlsxReportWriter(const ReportTable &table) : m_table(table) {}
 
 ReportWriteResult XlsxReportWriter::write(const QString &path) const
 {
-    ReportWriteResult failed;
-    QTemporaryFile scratch(QDir::temp().filePath(kScratchTemplate));
-    if (!scratch.open()) {
-        failed.errorMessage = cannotWriteMessage(path, kScratchFailed.arg(scratch.errorString()));
-        return failed;
+    ReportWriteResult result;
+    ReportFile file(path);
+    if (file.open()) {
+        QByteArray written;
+        const int error = writeWorkbook(file.temporaryPath());
+        if (error != LXW_NO_ERROR)
+            file.fail(kLibraryFailed.arg(QString::fromLocal8Bit(lxw_strerror(lxw_error(error)))));
+        else if (file.readBack(&written)) {
+            const QString problem = xlsxPackageProblem(written);
+            if (!problem.isEmpty())
+                file.fail(problem);
+            else
+                result.ok = file.commit();
+        }
     }
-    scratch.close();
+    if (!result.ok)
+        result.errorMessage = file.errorMessage();
+    return result;
+}
 
+int XlsxReportWriter::writeWorkbook(const QString &fileName) const
+{
     WorkbookHandle handle;
-    handle.workbook = workbook_new(QFile::encodeName(scratch.fileName()).constData());
-    if (!handle.workbook) {
-        failed.errorMessage = cannotWriteMessage(
-            path, kLibraryFailed.arg(QString::fromLocal8Bit(lxw_strerror(LXW_ERROR_MEMORY_MALLOC_FAILED))));
-        return failed;
-    }
+    handle.workbook = workbook_new(QFile::encodeName(fileName).constData());
+    if (!handle.workbook)
+        return LXW_ERROR_MEMORY_MALLOC_FAILED;
     lxw_workbook *workbook = handle.workbook;
     lxw_worksheet *sheet = workbook_add_worksheet(workbook, nullptr);
 
-    lxw_format *title = workbook_add_format(workbook);
+    lxw_format *title = centred(workbook);
     format_set_font_size(title, ReportLayout::kTitleFontPoints);
     format_set_text_wrap(title);
-    format_set_align(title, LXW_ALIGN_CENTER);
-    format_set_align(title, LXW_ALIGN_VERTICAL_CENTER);
 
-    lxw_format *heading = workbook_add_format(workbook);
+    lxw_format *subtitle = centred(workbook);
+
+    lxw_format *heading = centred(workbook);
     format_set_bold(heading);
     format_set_pattern(heading, LXW_PATTERN_SOLID);
     format_set_bg_color(heading, kHeadingFill);
-    format_set_align(heading, LXW_ALIGN_CENTER);
-    format_set_align(heading, LXW_ALIGN_VERTICAL_CENTER);
     setGrid(heading);
 
     lxw_format *data = workbook_add_format(workbook);
     setGrid(data);
 
+    const ReportLayout::SheetRows at = ReportLayout::sheetRows(m_table);
     const int columns = m_table.headings.size();
-    const int rows = m_table.rows.size();
     lxw_error error = LXW_NO_ERROR;
     auto keep = [&error](lxw_error step) {
         if (error == LXW_NO_ERROR)
             error = step;
     };
 
-    const QByteArray titleText = withLiteralEscapesKept(ReportLayout::storedCellText(m_table.title)).toUtf8();
     keep(worksheet_set_row(sheet, 0, ReportLayout::kTitleRowPoints, nullptr));
-    if (columns > 1)
-        keep(worksheet_merge_range(sheet, 0, 0, 0, lxw_col_t(columns - 1), titleText.constData(), title));
-    else
-        keep(writeText(sheet, 0, 0, m_table.title, title));
+    for (int row = 1; row < at.count; ++row)
+        keep(worksheet_set_row(sheet, lxw_row_t(row), ReportLayout::kTableRowPoints, nullptr));
+    keep(writeLine(sheet, 0, columns, m_table.title, title));
+    if (at.subtitle >= 0)
+        keep(writeLine(sheet, at.subtitle, columns, m_table.subtitle, subtitle));
 
     for (int column = 0; column < columns; ++column) {
         if (column < m_table.columnPixelWidths.size()) {
@@ -123,29 +210,26 @@ ReportWriteResult XlsxReportWriter::write(const QString &path) const
             keep(worksheet_set_column_opt(sheet, lxw_col_t(column), lxw_col_t(column), width, nullptr,
                                           &hidden));
         }
-        keep(writeText(sheet, 1, column, m_table.headings.at(column), heading));
+        keep(writeCell(sheet, at.headings, column, m_table.headings.at(column), heading));
     }
-    keep(worksheet_set_row(sheet, 1, ReportLayout::kTableRowPoints, nullptr));
 
-    for (int row = 0; row < rows; ++row) {
+    QVector<bool> numbers(columns, false);
+    for (int column : m_table.numberColumns) {
+        if (column >= 0 && column < columns)
+            numbers[column] = true;
+    }
+    for (int row = 0; row < m_table.rows.size(); ++row) {
         const QStringList &cells = m_table.rows.at(row);
-        keep(worksheet_set_row(sheet, lxw_row_t(row + 2), ReportLayout::kTableRowPoints, nullptr));
         for (int column = 0; column < columns; ++column)
-            keep(writeText(sheet, row + 2, column, column < cells.size() ? cells.at(column) : QString(),
-                           data));
+            keep(writeCell(sheet, at.firstData + row, column,
+                           column < cells.size() ? cells.at(column) : QString(), data, numbers.at(column)));
+    }
+
+    for (int i = 0; i < m_table.totals.size(); ++i) {
+        keep(writeCell(sheet, at.firstTotal + i, 0, m_table.totals.at(i).label, heading));
+        keep(writeCell(sheet, at.firstTotal + i, 1, m_table.totals.at(i).value, data, true));
     }
 
     keep(handle.close());
-    if (error != LXW_NO_ERROR) {
-        failed.errorMessage =
-            cannotWriteMessage(path, kLibraryFailed.arg(QString::fromLocal8Bit(lxw_strerror(error))));
-        return failed;
-    }
-
-    QFile written(scratch.fileName());
-    if (!written.open(QIODevice::ReadOnly)) {
-        failed.errorMessage = cannotWriteMessage(path, written.errorString());
-        return failed;
-    }
-    return saveReportFile(path, written.readAll());
+    return error;
 }

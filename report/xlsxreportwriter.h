@@ -12,5 +12,8 @@ public:
     ReportWriteResult write(const QString &path) const;
 
 private:
+    // The library's error code of writing the workbook to fileName.
+    int writeWorkbook(const QString &fileName) const;
+
     const ReportTable &m_table;
 };

@@ -150,6 +150,12 @@ private slots:
             << QByteArray(kAlpha + "\r\nno address\r\n\r\n" + kAlpha + "\r\n" + kBeta + "\r\n") << true
             << QByteArray(kInclusionHeader + alphaMobile + betaNotIncluded) << halfIncluded
             << QStringLiteral("已忽略 3 行：空行 1，重复 1，不含 http 1") << 0;
+        // Qt's encoder starts it with the byte-order mark, as Notepad does.
+        QTest::newRow("inclusion from Notepad's Unicode file")
+            << QStringList{QStringLiteral("inclusion")}
+            << QTextCodec::codecForName("UTF-16LE")->fromUnicode(QString::fromLatin1(kAlpha + "\r\n" + kBeta))
+            << true << QByteArray(kInclusionHeader + alphaDesktop + betaNotIncluded) << halfIncluded
+            << QStringLiteral("输入为 UTF-16，已按 UTF-16LE 读取") << 0;
         QTest::newRow("ranking pc from '-', https: rewritten")
             << QStringList{QStringLiteral("ranking"), QStringLiteral("-")}
             << QByteArray("词 https://www.alpha.cn/a.html\n词 " + kBeta) << false
@@ -273,6 +279,43 @@ private slots:
                                QStringLiteral("快照")}));
         QCOMPARE(cells.at(2).toString(), QStringLiteral("Alpha 首页"));
         QCOMPARE(cells.at(3).toString(), QStringLiteral("未收录"));
+    }
+
+    // A disk that takes no more bytes: the old report stays and the command exits 1.
+    void reportThatCannotBeWrittenExitsOne_data()
+    {
+        QTest::addColumn<QString>("fileName");
+        QTest::newRow("xlsx") << QStringLiteral("r.xlsx");
+        QTest::newRow("xls") << QStringLiteral("r.xls");
+    }
+
+    void reportThatCannotBeWrittenExitsOne()
+    {
+        QFETCH(QString, fileName);
+        LoopbackBaidu baidu;
+        baidu.setHandler(playBaidu);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(fileName);
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
+        old.close();
+
+        QProcess process;
+        process.start(QStringLiteral("/bin/sh"),
+                      QStringList{QStringLiteral("-c"),
+                                  QStringLiteral("trap '' XFSZ; ulimit -f 0; exec \"$@\""),
+                                  QStringLiteral("sh"), QStringLiteral(QUILLANE_CLI_UNDER_TEST)} +
+                          endpointArguments(baidu) +
+                          QStringList{QStringLiteral("inclusion"), QStringLiteral("--report"), path});
+        QVERIFY(process.waitForStarted(10000));
+        process.write(kAlpha);
+        process.closeWriteChannel();
+        QVERIFY(process.waitForFinished(60000));
+        QVERIFY2(process.readAllStandardError().contains("无法写入文件"), "no reason given");
+        QCOMPARE(process.exitCode(), 1);
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll(), QByteArray("old"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{fileName});
     }
 
     void refusesUsageErrors_data()
@@ -435,18 +478,20 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QStringList>("lines");
         QTest::addColumn<int>("dropped");
-        QTest::addColumn<bool>("gb18030");
+        QTest::addColumn<QString>("encoding");
 
-        QTest::newRow("byte-order mark removed") << QByteArray("\xEF\xBB\xBF"
-                                                               "http://a.cn/\r\n")
-                                                 << QStringList{QStringLiteral("http://a.cn/")} << 0 << false;
+        QTest::newRow("byte-order mark removed")
+            << QByteArray("\xEF\xBB\xBF"
+                          "http://a.cn/\r\n")
+            << QStringList{QStringLiteral("http://a.cn/")} << 0 << QStringLiteral("UTF-8");
         QTest::newRow("only a trailing carriage return is removed")
             << QByteArray("http://a.cn/\r\r\nhttp://b.cn/ \r")
-            << QStringList{QStringLiteral("http://a.cn/\r"), QStringLiteral("http://b.cn/ ")} << 0 << false;
+            << QStringList{QStringLiteral("http://a.cn/\r"), QStringLiteral("http://b.cn/ ")} << 0
+            << QStringLiteral("UTF-8");
         QTest::newRow("Windows Chinese code page")
             << QTextCodec::codecForName("GB18030")->fromUnicode(QStringLiteral("关键词 http://a.cn/"))
-            << QStringList{QStringLiteral("关键词 http://a.cn/")} << 0 << true;
-        QTest::newRow("empty input") << QByteArray() << QStringList() << 0 << false;
+            << QStringList{QStringLiteral("关键词 http://a.cn/")} << 0 << QStringLiteral("GB18030");
+        QTest::newRow("empty input") << QByteArray() << QStringList() << 0 << QStringLiteral("UTF-8");
     }
 
     void readsInput()
@@ -454,11 +499,11 @@ private slots:
         QFETCH(QByteArray, bytes);
         QFETCH(QStringList, lines);
         QFETCH(int, dropped);
-        QFETCH(bool, gb18030);
+        QFETCH(QString, encoding);
         const QueryInput input = QueryInput::fromBytes(bytes, QueryKind::Ranking);
         QCOMPARE(input.lines(), lines);
         QCOMPARE(input.dropped().total(), dropped);
-        QCOMPARE(input.decodedAsGb18030(), gb18030);
+        QCOMPARE(input.encoding(), encoding);
     }
 
     void progressStaysShortInLogs()

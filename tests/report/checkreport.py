@@ -1,10 +1,13 @@
 """Reads a report with an independent reader and checks every point of its
-layout against the expected table given as JSON.
+layout against the expected table given as JSON: title, headings, widths,
+rows and, when present, subtitle, numberColumns and totals ([label, value]).
+Texts are compared as Excel shows them.
 
 Usage: checkreport.py REPORT EXPECTED_JSON
 Exit status 0 when the report matches; otherwise the differences on stderr.
 """
 import json
+import re
 import sys
 
 TITLE_POINTS = 18
@@ -35,19 +38,71 @@ def column_letter(index):
     return chr(65 + index)
 
 
+def whole_number(text):
+    return re.fullmatch(r"0|[1-9][0-9]{0,14}", text) is not None
+
+
+class Layout:
+    """Where each part of the expected report sits (1-based rows)."""
+
+    def __init__(self, want):
+        self.columns = len(want["headings"])
+        self.totals = want.get("totals", [])
+        self.number_columns = set(want.get("numberColumns", []))
+        self.subtitle = 2 if want.get("subtitle") else None
+        self.headings = 3 if self.subtitle else 2
+        self.first_data = self.headings + 1
+        after_data = self.first_data + len(want["rows"])
+        self.blank = after_data if self.totals else None
+        self.first_total = after_data + 1 if self.totals else None
+        self.last = (self.first_total + len(self.totals) if self.totals else after_data) - 1
+        self.used_columns = max(self.columns, 2) if self.totals else self.columns
+        self.merged_rows = [1] + ([self.subtitle] if self.subtitle else [])
+
+    def cells(self, want):
+        """(row, expected texts, is a heading-style row, number columns) of every gridded row."""
+        yield self.headings, want["headings"], [True] * self.columns, set()
+        for index, texts in enumerate(want["rows"]):
+            yield self.first_data + index, texts, [False] * self.columns, self.number_columns
+        for index, (label, value) in enumerate(self.totals):
+            yield self.first_total + index, [label, value], [True, False], {1}
+
+
+def excel_text(stored):
+    # Excel reads "_xHHHH_" as the character HHHH ("_x005F_" is the underscore).
+    return re.sub(r"_x([0-9A-Fa-f]{4})_", lambda m: chr(int(m.group(1), 16)), stored)
+
+
+def read_strings_as_excel(xml_source):
+    # openpyxl leaves the escapes in (and drops "x005F_" wherever it stands);
+    # its shared strings are read here the way Excel reads them.
+    from openpyxl.cell.text import Text
+    from openpyxl.xml.constants import SHEET_MAIN_NS
+    from openpyxl.xml.functions import iterparse
+    strings = []
+    for _, node in iterparse(xml_source):
+        if node.tag == "{%s}si" % SHEET_MAIN_NS:
+            strings.append(excel_text(Text.from_tree(node).content))
+            node.clear()
+    return strings
+
+
 def check_xlsx(path, want, check):
     import openpyxl
+    import openpyxl.reader.excel
+    openpyxl.reader.excel.read_string_table = read_strings_as_excel
     book = openpyxl.load_workbook(path)
     check.equal("sheet count", len(book.worksheets), 1)
     sheet = book.worksheets[0]
-    columns = len(want["headings"])
-    rows = len(want["rows"])
+    layout = Layout(want)
+    columns = layout.columns
     last = column_letter(columns - 1)
 
-    check.equal("used rows", sheet.max_row, rows + 2)
-    check.equal("used columns", sheet.max_column, columns)
+    check.equal("used rows", sheet.max_row, layout.last)
+    check.equal("used columns", sheet.max_column, layout.used_columns)
     merged = sorted(str(r) for r in sheet.merged_cells.ranges)
-    check.equal("merged ranges", merged, ["A1:%s1" % last] if columns > 1 else [])
+    check.equal("merged ranges", merged,
+                ["A%d:%s%d" % (row, last, row) for row in layout.merged_rows] if columns > 1 else [])
 
     title = sheet["A1"]
     check.equal("title text", title.value, want["title"] or None)
@@ -57,16 +112,26 @@ def check_xlsx(path, want, check):
     check.equal("A1 wrap", title.alignment.wrap_text, True)
     check.equal("A1 horizontal", title.alignment.horizontal, "center")
     check.equal("A1 vertical", title.alignment.vertical, "center")
-    for column in range(columns):
-        cell = sheet.cell(row=1, column=column + 1)
-        where = "%s1" % column_letter(column)
-        for edge in ("left", "right", "top", "bottom"):
-            check.equal(where + " border " + edge, getattr(cell.border, edge).style, None)
+    if layout.subtitle:
+        line = sheet.cell(row=layout.subtitle, column=1)
+        check.equal("subtitle text", line.value, want["subtitle"])
+        check.equal("subtitle size", line.font.sz, 11)
+        check.equal("subtitle bold", bool(line.font.b), False)
+        check.equal("subtitle horizontal", line.alignment.horizontal, "center")
+        check.equal("subtitle vertical", line.alignment.vertical, "center")
+    for row in layout.merged_rows + ([layout.blank] if layout.blank else []):
+        for column in range(layout.used_columns):
+            cell = sheet.cell(row=row, column=column + 1)
+            where = "%s%d" % (column_letter(column), row)
+            if row == layout.blank:
+                check.equal(where + " text", cell.value, None)
+            for edge in ("left", "right", "top", "bottom"):
+                check.equal(where + " border " + edge, getattr(cell.border, edge).style, None)
 
     check.equal("row 1 height", sheet.row_dimensions[1].height, TITLE_ROW_POINTS)
-    for row in range(2, rows + 3):
+    for row in range(2, layout.last + 1):
         check.equal("row %d height" % row, sheet.row_dimensions[row].height, TABLE_ROW_POINTS)
-    check.equal("row after table height", sheet.row_dimensions[rows + 3].height, None)
+    check.equal("row after table height", sheet.row_dimensions[layout.last + 1].height, None)
 
     for column, characters in enumerate(want["widths"]):
         letter = column_letter(column)
@@ -74,14 +139,17 @@ def check_xlsx(path, want, check):
         check.equal("whole width " + letter, int(sheet.column_dimensions[letter].width), characters)
         check.equal("hidden " + letter, bool(sheet.column_dimensions[letter].hidden), characters == 0)
 
-    def texts_and_grid(row, expected_texts, heading):
-        for column in range(columns):
+    for row, expected_texts, headings, numbers in layout.cells(want):
+        for column, heading in enumerate(headings):
             cell = sheet.cell(row=row, column=column + 1)
             where = "%s%d" % (column_letter(column), row)
             text = expected_texts[column] if column < len(expected_texts) else ""
-            check.equal(where + " text", cell.value, text if text else None)
-            if text:
-                check.equal(where + " type", cell.data_type, "s")
+            if column in numbers and whole_number(text):
+                check.equal(where + " number", (cell.value, cell.data_type), (int(text), "n"))
+            else:
+                check.equal(where + " text", cell.value, text if text else None)
+                if text:
+                    check.equal(where + " type", cell.data_type, "s")
             for edge in ("left", "right", "top", "bottom"):
                 side = getattr(cell.border, edge)
                 check.equal(where + " border " + edge, side.style, "thin")
@@ -99,22 +167,19 @@ def check_xlsx(path, want, check):
                 check.equal(where + " vertical", cell.alignment.vertical, None)
                 check.equal(where + " wrap", bool(cell.alignment.wrap_text), False)
 
-    texts_and_grid(2, want["headings"], True)
-    for index, cells in enumerate(want["rows"]):
-        texts_and_grid(index + 3, cells, False)
-
 
 def check_xls(path, want, check):
     import xlrd
     book = xlrd.open_workbook(path, formatting_info=True)
     check.equal("sheet count", book.nsheets, 1)
     sheet = book.sheet_by_index(0)
-    columns = len(want["headings"])
-    rows = len(want["rows"])
+    layout = Layout(want)
+    columns = layout.columns
 
-    check.equal("used rows", sheet.nrows, rows + 2)
-    check.equal("used columns", sheet.ncols, columns)
-    check.equal("merged ranges", sheet.merged_cells, [(0, 1, 0, columns)] if columns > 1 else [])
+    check.equal("used rows", sheet.nrows, layout.last)
+    check.equal("used columns", sheet.ncols, layout.used_columns)
+    check.equal("merged ranges", sheet.merged_cells,
+                [(row - 1, row, 0, columns) for row in layout.merged_rows] if columns > 1 else [])
 
     def xf_of(row, column):
         return book.xf_list[sheet.cell_xf_index(row, column)]
@@ -127,37 +192,52 @@ def check_xls(path, want, check):
     check.equal("title text", title.value, want["title"])
     check.equal("title type", title.ctype, xlrd.XL_CELL_TEXT if want["title"] else xlrd.XL_CELL_BLANK)
     check.equal("title size", book.font_list[xf_of(0, 0).font_index].height, TITLE_POINTS * 20)
-    for column in range(columns):
-        xf = xf_of(0, column)
-        where = "%s1" % column_letter(column)
-        check.equal(where + " wrap", xf.alignment.text_wrapped, 1)
-        check.equal(where + " horizontal", xf.alignment.hor_align, 2)
-        check.equal(where + " vertical", xf.alignment.vert_align, 1)
-        for edge in ("left", "right", "top", "bottom"):
-            check.equal(where + " border " + edge, getattr(xf.border, edge + "_line_style"), 0)
+    if layout.subtitle:
+        line = sheet.cell(layout.subtitle - 1, 0)
+        font = book.font_list[xf_of(layout.subtitle - 1, 0).font_index]
+        check.equal("subtitle text", line.value, want["subtitle"])
+        check.equal("subtitle font", (font.name, font.height, font.bold),
+                    (default_font.name, default_font.height, 0))
+    for row in layout.merged_rows:
+        for column in range(columns):
+            xf = xf_of(row - 1, column)
+            where = "%s%d" % (column_letter(column), row)
+            check.equal(where + " wrap", xf.alignment.text_wrapped, 1 if row == 1 else 0)
+            check.equal(where + " horizontal", xf.alignment.hor_align, 2)
+            check.equal(where + " vertical", xf.alignment.vert_align, 1)
+            for edge in ("left", "right", "top", "bottom"):
+                check.equal(where + " border " + edge, getattr(xf.border, edge + "_line_style"), 0)
+    if layout.blank:
+        for column in range(layout.used_columns):
+            check.equal("blank row %s" % column_letter(column), sheet.cell_type(layout.blank - 1, column),
+                        xlrd.XL_CELL_EMPTY)
 
     check.equal("row 1 height", sheet.rowinfo_map[0].height, TITLE_ROW_POINTS * 20)
-    for row in range(rows + 2):
+    for row in range(layout.last):
         info = sheet.rowinfo_map[row]
         check.equal("row %d custom height" % (row + 1), (info.has_default_height, info.height_mismatch), (0, 1))
         if row:
             check.equal("row %d height" % (row + 1), info.height, TABLE_ROW_POINTS * 20)
-    check.equal("rows with a height", sorted(sheet.rowinfo_map), list(range(rows + 2)))
+    check.equal("rows with a height", sorted(sheet.rowinfo_map), list(range(layout.last)))
 
     for column, characters in enumerate(want["widths"]):
         check.equal("width " + column_letter(column), sheet.colinfo_map[column].width, stored_width(characters))
         check.equal("hidden " + column_letter(column), sheet.colinfo_map[column].hidden, int(characters == 0))
     check.equal("columns with a width", sorted(sheet.colinfo_map), list(range(len(want["widths"]))))
 
-    def texts_and_grid(row, expected_texts, heading):
-        for column in range(columns):
+    for row, expected_texts, headings, numbers in layout.cells(want):
+        row -= 1
+        for column, heading in enumerate(headings):
             cell = sheet.cell(row, column)
             xf = xf_of(row, column)
             font = book.font_list[xf.font_index]
             where = "%s%d" % (column_letter(column), row + 1)
             text = expected_texts[column] if column < len(expected_texts) else ""
-            check.equal(where + " text", cell.value, text)
-            check.equal(where + " type", cell.ctype, xlrd.XL_CELL_TEXT if text else xlrd.XL_CELL_BLANK)
+            if column in numbers and whole_number(text):
+                check.equal(where + " number", (cell.value, cell.ctype), (float(text), xlrd.XL_CELL_NUMBER))
+            else:
+                check.equal(where + " text", cell.value, text)
+                check.equal(where + " type", cell.ctype, xlrd.XL_CELL_TEXT if text else xlrd.XL_CELL_BLANK)
             for edge in ("left", "right", "top", "bottom"):
                 check.equal(where + " border " + edge, getattr(xf.border, edge + "_line_style"), 1)
                 check.equal(where + " border colour " + edge, colour(getattr(xf.border, edge + "_colour_index")), BLACK)
@@ -173,10 +253,6 @@ def check_xls(path, want, check):
                 check.equal(where + " horizontal", xf.alignment.hor_align, 0)
                 check.equal(where + " vertical", xf.alignment.vert_align, 2)
                 check.equal(where + " wrap", xf.alignment.text_wrapped, 0)
-
-    texts_and_grid(1, want["headings"], True)
-    for index, cells in enumerate(want["rows"]):
-        texts_and_grid(index + 2, cells, False)
 
 
 def main():

@@ -27,6 +27,15 @@ private:
     QString readerProblems(const QString &reportPath, const ReportTable &table, const QList<int> &widths)
     {
         QJsonObject want;
+        want.insert(QStringLiteral("subtitle"), table.subtitle);
+        QJsonArray numberColumns;
+        for (int column : table.numberColumns)
+            numberColumns.append(column);
+        want.insert(QStringLiteral("numberColumns"), numberColumns);
+        QJsonArray totals;
+        for (const ReportTotal &total : table.totals)
+            totals.append(jsonStrings({total.label, total.value}));
+        want.insert(QStringLiteral("totals"), totals);
         want.insert(QStringLiteral("title"), table.title);
         want.insert(QStringLiteral("headings"), jsonStrings(table.headings));
         QJsonArray widthArray;
@@ -111,6 +120,44 @@ private slots:
         ReportTable oneColumn{
             QStringLiteral("one column"), {QStringLiteral("only")}, {61}, {{QStringLiteral("v")}}};
 
+        // A run's line under the title, positions as numbers, totals below the table.
+        ReportTable ranked{reportTitle(ReportKind::Ranking),
+                           reportHeadings(ReportKind::Ranking),
+                           initialColumnWidths(ReportKind::Ranking),
+                           {}};
+        ranked.subtitle = QStringLiteral("百度排名查询　电脑端　2026-12-08 15:30");
+        ranked.numberColumns = {3, 7};
+        const QString word = QStringLiteral("词");
+        ranked.rows = {
+            {word, QStringLiteral("http://a.cn/"), QStringLiteral("已收录"), QStringLiteral("1"),
+             QStringLiteral("2026-12-01")},
+            {word, QStringLiteral("http://b.cn/"), QStringLiteral("已收录"), QStringLiteral("30")},
+            {word, QStringLiteral("http://c.cn/"), QStringLiteral("未收录"), QStringLiteral("30+")},
+            {word, QStringLiteral("http://d.cn/"), QStringLiteral("未收录"), QStringLiteral("--")},
+            {word, QStringLiteral("http://e.cn/"), QStringLiteral("异常"), QStringLiteral("异常")},
+            {QStringLiteral("7"), QStringLiteral("12"), QStringLiteral("0"), QStringLiteral("0"),
+             QStringLiteral("3")},
+            {word, QStringLiteral("http://g.cn/"), QStringLiteral("已收录"), QStringLiteral("007")},
+            {word, QStringLiteral("http://h.cn/"), QStringLiteral("已收录"), QStringLiteral("1e5")},
+            emptyRow(5)};
+        ranked.totals = {{QStringLiteral("总输入"), QStringLiteral("9")},
+                         {QStringLiteral("共收录"), QStringLiteral("6")},
+                         {QStringLiteral("未收录"), QStringLiteral("2")},
+                         {QStringLiteral("异常"), QStringLiteral("1")},
+                         {QStringLiteral("收录率"), QStringLiteral("75%")},
+                         {QStringLiteral("前10"), QStringLiteral("1")}};
+
+        ReportTable emptyWithTotals = emptyInclusion;
+        emptyWithTotals.subtitle = QStringLiteral("百度收录查询　移动端　2026-12-08 15:31");
+        emptyWithTotals.totals = {{QStringLiteral("总输入"), QStringLiteral("0")},
+                                  {QStringLiteral("收录率"), QStringLiteral("0%")}};
+
+        ReportTable oneColumnWithTotals = oneColumn;
+        oneColumnWithTotals.subtitle = QStringLiteral("line");
+        oneColumnWithTotals.numberColumns = {0};
+        oneColumnWithTotals.rows = {{QStringLiteral("42")}};
+        oneColumnWithTotals.totals = {{QStringLiteral("合计"), QStringLiteral("1")}};
+
         const QStringList suffixes{QStringLiteral("xlsx"), QStringLiteral("xls")};
         for (const QString &suffix : suffixes) {
             const QByteArray tag = suffix.toLatin1();
@@ -126,6 +173,12 @@ private slots:
                 << suffix << threeColumns << QList<int>{16, 34, 0};
             QTest::newRow(QByteArray(tag + " one column").constData())
                 << suffix << oneColumn << QList<int>{10};
+            QTest::newRow(QByteArray(tag + " subtitle, positions and totals").constData())
+                << suffix << ranked << QList<int>{44, 58, 10, 6, 14};
+            QTest::newRow(QByteArray(tag + " empty table with totals").constData())
+                << suffix << emptyWithTotals << QList<int>{45, 61, 10, 16};
+            QTest::newRow(QByteArray(tag + " one column with totals").constData())
+                << suffix << oneColumnWithTotals << QList<int>{10};
         }
     }
 
@@ -141,6 +194,70 @@ private slots:
         const ReportWriteResult result = writeReport(path, table);
         QVERIFY2(result.ok, qPrintable(result.errorMessage));
         const QString problems = readerProblems(path, table, widths);
+        QVERIFY2(problems.isEmpty(), qPrintable(problems));
+    }
+
+    // Every text a page or an input line can carry goes into a cell and
+    // comes back as Excel reads it; what neither format can hold becomes U+FFFD.
+    void cellTextsReadBack_data()
+    {
+        QTest::addColumn<QString>("suffix");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("expected");
+
+        const QChar nul(0);
+        QString controls;
+        for (ushort c = 1; c < 0x20; ++c)
+            controls += QChar(c);
+        const QString replacement(QChar::ReplacementCharacter);
+        const QString high(QChar(0xD83D));
+        const QString low(QChar(0xDE00));
+        for (const QString &suffix : {QStringLiteral("xlsx"), QStringLiteral("xls")}) {
+            const QByteArray tag = suffix.toLatin1() + ' ';
+            const auto row = [&tag](const char *name) { return QByteArray(tag + name); };
+            QTest::newRow(row("NUL inside").constData())
+                << suffix << QStringLiteral("a") + nul + QStringLiteral("b")
+                << QStringLiteral("a") + nul + QStringLiteral("b");
+            QTest::newRow(row("every control character").constData()) << suffix << controls << controls;
+            QTest::newRow(row("Windows line end").constData())
+                << suffix << QStringLiteral("a\r\nb") << QStringLiteral("a\r\nb");
+            QTest::newRow(row("U+FFFE and U+FFFF").constData())
+                << suffix << QStringLiteral("x\uFFFEy\uFFFF") << QStringLiteral("x\uFFFDy\uFFFD");
+            QTest::newRow(row("unpaired surrogates").constData())
+                << suffix << high + QStringLiteral("a") + low + low + high
+                << replacement + QStringLiteral("a") + replacement + replacement + replacement;
+            QTest::newRow(row("pair kept beside a lone half").constData())
+                << suffix << high + high + low << replacement + high + low;
+            QTest::newRow(row("literal escapes").constData())
+                << suffix << QStringLiteral("_x0041_ _x005F_ _x00e9_ _x12_ __x0001__")
+                << QStringLiteral("_x0041_ _x005F_ _x00e9_ _x12_ __x0001__");
+            QTest::newRow(row("escape text beside its character").constData())
+                << suffix << QStringLiteral("_x0001_") + QChar(1) << QStringLiteral("_x0001_") + QChar(1);
+            // Seven stored characters per NUL in .xlsx: the stored form meets the cell limit first.
+            QTest::newRow(row("long run of NULs").constData())
+                << suffix << QString(30000, nul)
+                << QString(suffix == QLatin1String("xlsx") ? 32767 / 7 : 30000, nul);
+        }
+    }
+
+    void cellTextsReadBack()
+    {
+        QFETCH(QString, suffix);
+        QFETCH(QString, text);
+        QFETCH(QString, expected);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString path = dir.filePath(QStringLiteral("texts.") + suffix);
+        ReportTable table{
+            text, {QStringLiteral("甲"), QStringLiteral("乙")}, {100, 100}, {{text, QStringLiteral("b")}}};
+        table.subtitle = text;
+        table.totals = {{text, text}};
+        const ReportWriteResult result = writeReport(path, table);
+        QVERIFY2(result.ok, qPrintable(result.errorMessage));
+        ReportTable want{expected, table.headings, {}, {{expected, QStringLiteral("b")}}};
+        want.subtitle = expected;
+        want.totals = {{expected, expected}};
+        const QString problems = readerProblems(path, want, {16, 16});
         QVERIFY2(problems.isEmpty(), qPrintable(problems));
     }
 
@@ -199,7 +316,6 @@ private slots:
         }
     }
 };
-
 
 QTEST_GUILESS_MAIN(TestReportLayout)
 #include "tst_reportlayout.moc"
