@@ -17,6 +17,8 @@ int main(int argc, char *argv[])
 {
     Startup::prepareProcess();
     QApplication app(argc, argv);
+    // Lets the desktop shell match the window to the installed menu entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(QUILLANE_APP_ID));
     const std::unique_ptr<UIDemo08> window(Startup::openMainWindow());
 
     // Owned by the window; created once it is shown so that it stays hidden itself.

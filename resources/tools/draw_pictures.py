@@ -1,7 +1,9 @@
 #!/usr/bin/python3
 """Draws the compiled-in pictures: navigation tiles, the application icon and
-the style sheet's indicator pictures. Shapes are inside-tests sampled on a
-sub-pixel grid, written as PNG (and one ICO) with zlib and struct only.
+the style sheet's indicator pictures; also the application icon in the icon
+theme's sizes and as SVG for the installed desktop entry (dist/icons). Shapes
+are inside-tests sampled on a sub-pixel grid, written as PNG (and one ICO)
+with zlib and struct only.
 
 Run from anywhere: /usr/bin/python3 resources/tools/draw_pictures.py
 """
@@ -220,12 +222,56 @@ NAVIGATION = {
 }
 
 
-def application_icon():
-    c = Canvas(32, 32)
-    c.fill(rounded(1, 1, 31, 31, 6), BLUE_DEEP, samples=6)
-    c.fill(rounded(1, 1, 31, 30, 6), BLUE, samples=6)
-    c.fill(union(ring(15, 15, 10, 6.5), stroke(18, 18, 25.5, 25.5, 2.0)), WHITE, samples=6)
+# The application icon on a 32-unit grid, one list drawn both as pixels and as
+# SVG so that every size of the icon is the same picture.
+ICON_GRID = 32.0
+ICON_PARTS = [
+    ('rounded', (1, 1, 31, 31, 6), BLUE_DEEP),
+    ('rounded', (1, 1, 31, 30, 6), BLUE),
+    ('ring', (15, 15, 10, 6.5), WHITE),
+    ('stroke', (18, 18, 25.5, 25.5, 2.0), WHITE),
+]
+# Sizes of the desktop's icon theme; 32 px is also the compiled-in ICO.
+ICON_SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
+
+
+def application_icon(size=32):
+    k = size / ICON_GRID
+    make = {'rounded': rounded, 'ring': ring, 'stroke': stroke}
+    c = Canvas(size, size)
+    white = []
+    for kind, numbers, colour in ICON_PARTS:
+        shape = make[kind](*(v * k for v in numbers))
+        if colour == WHITE:
+            white.append(shape)
+        else:
+            c.fill(shape, colour, samples=6)
+    # one fill for the white parts, so their overlap is not blended twice
+    c.fill(union(*white), WHITE, samples=6)
     return c
+
+
+def hex_colour(colour):
+    return '#%02x%02x%02x' % colour
+
+
+def application_icon_svg():
+    elements = []
+    for kind, numbers, colour in ICON_PARTS:
+        if kind == 'rounded':
+            x0, y0, x1, y1, r = numbers
+            elements.append('<rect x="%g" y="%g" width="%g" height="%g" rx="%g" fill="%s"/>'
+                            % (x0, y0, x1 - x0, y1 - y0, r, hex_colour(colour)))
+        elif kind == 'ring':
+            cx, cy, r_out, r_in = numbers
+            elements.append('<circle cx="%g" cy="%g" r="%g" fill="none" stroke="%s" stroke-width="%g"/>'
+                            % (cx, cy, (r_out + r_in) / 2, hex_colour(colour), r_out - r_in))
+        else:
+            ax, ay, bx, by, half = numbers
+            elements.append('<line x1="%g" y1="%g" x2="%g" y2="%g" stroke="%s" stroke-width="%g" '
+                            'stroke-linecap="round"/>' % (ax, ay, bx, by, hex_colour(colour), 2 * half))
+    return ('<svg xmlns="http://www.w3.org/2000/svg" width="%g" height="%g" viewBox="0 0 %g %g">\n'
+            % ((ICON_GRID,) * 4) + ''.join('  %s\n' % e for e in elements) + '</svg>\n')
 
 
 # ---- style sheet pictures under qss/blue ----
@@ -298,6 +344,12 @@ def main():
     os.makedirs(images, exist_ok=True)
     os.makedirs(blue, exist_ok=True)
     write_ico(application_icon(), os.path.join(images, 'quillane.ico'))
+    icons = os.path.join(os.path.dirname(ROOT), 'dist', 'icons')
+    os.makedirs(icons, exist_ok=True)
+    for size in ICON_SIZES:
+        write_png(application_icon(size), os.path.join(icons, 'quillane-%d.png' % size))
+    with open(os.path.join(icons, 'quillane.svg'), 'w') as f:
+        f.write(application_icon_svg())
     for name, picture in sorted(style_pictures().items()):
         write_png(picture, os.path.join(blue, name + '.png'))
     for name, symbol in NAVIGATION.items():
