@@ -1,0 +1,547 @@
+#include "resultpage.h"
+
+#include "pagetext.h"
+
+#include <QRegularExpression>
+
+#include <libxml/HTMLparser.h>
+#include <libxml/tree.h>
+
+#include <cctype>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+constexpr char kLeftColumnId[] = "content_left";
+constexpr char kBlockClass[] = "c-container";
+constexpr char kTitleClass[] = "c-title";
+// Ads: Baidu's own class for them and its ad click links.
+constexpr char kAdClass[] = "ec_result";
+constexpr char kAdLink[] = "baidu.php";
+constexpr char kRedirectPath[] = "/link?url=";
+// Trust marks linked inside a heading ("官方", "保障"), not part of its text.
+constexpr char kBadgeHost[] = "trust.baidu.com";
+
+const QList<QByteArray> kNotFoundMarkers{QByteArrayLiteral("没有找到该URL"),
+                                         QByteArrayLiteral("百度为您找到相关结果约0个"),
+                                         QByteArrayLiteral("很抱歉，没有找到与")};
+// Titles of Baidu's robot check and of the block page it serves with status 200.
+const QStringList kBlockTitles{QStringLiteral("百度安全验证"), QStringLiteral("页面不存在")};
+const QStringList kRelatedLabels{QStringLiteral("相关搜索"), QStringLiteral("大家还在搜")};
+const QString kPublishedLabel = QStringLiteral("发布于");
+const QStringList kTimeLabels{QStringLiteral("回答时间"), QStringLiteral("发布时间"),
+                              QStringLiteral("时间：")};
+
+// Classes of the spans that hold nothing but a date (the separator aside).
+const QList<QByteArray> kDateOnlyClasses{QByteArrayLiteral("newTimeFactor_before_abs")};
+// Classes of short grey texts that may hold a date beside other words.
+const QList<QByteArray> kDateBearingClasses{QByteArrayLiteral("c-color-gray2"),
+                                            QByteArrayLiteral("c-color-gray"), QByteArrayLiteral("c-gray"),
+                                            QByteArrayLiteral("c-showurl")};
+
+// The date forms Baidu shows, standing apart from addresses and numbers around them.
+const QString kDatePattern = QStringLiteral(
+    "(?<![0-9A-Za-z/._-])(?:\\d{4}\\s*年\\s*\\d{1,2}\\s*月\\s*\\d{1,2}\\s*日|\\d{4}-\\d{1,2}-\\d{1,2}|"
+    "\\d{4}/\\d{1,2}/\\d{1,2}|\\d{4}\\.\\d{1,2}\\.\\d{1,2}|\\d+\\s*(?:秒|分钟|小时|天|周|个月)前|"
+    "(?:昨天|前天|今天)(?:\\s*\\d{1,2}:\\d{2})?|\\d{1,2}月\\d{1,2}日)(?![0-9A-Za-z/])");
+
+struct DocumentDeleter
+{
+    void operator()(xmlDoc *document) const { xmlFreeDoc(document); }
+};
+using Document = std::unique_ptr<xmlDoc, DocumentDeleter>;
+
+bool aborted(const std::atomic<bool> *abortFlag)
+{
+    return abortFlag && abortFlag->load();
+}
+
+bool isElement(const xmlNode *node, const char *name = nullptr)
+{
+    return node && node->type == XML_ELEMENT_NODE &&
+           (!name || std::strcmp(reinterpret_cast<const char *>(node->name), name) == 0);
+}
+
+// Text, scripts and styles hold no entry; a walk never enters them.
+bool isOpaque(const xmlNode *node)
+{
+    return isElement(node, "script") || isElement(node, "style") || isElement(node, "textarea");
+}
+
+// The node after node in document order below root; its children are skipped unless descend.
+xmlNode *nextNode(xmlNode *node, const xmlNode *root, bool descend)
+{
+    if (descend && node->children)
+        return node->children;
+    while (node && node != root) {
+        if (node->next)
+            return node->next;
+        node = node->parent;
+    }
+    return nullptr;
+}
+
+const char *attribute(const xmlNode *node, const char *name)
+{
+    for (const xmlAttr *property = node->properties; property; property = property->next) {
+        if (std::strcmp(reinterpret_cast<const char *>(property->name), name) == 0) {
+            const xmlNode *value = property->children;
+            return value && value->content ? reinterpret_cast<const char *>(value->content) : "";
+        }
+    }
+    return nullptr;
+}
+
+QByteArray attributeBytes(const xmlNode *node, const char *name)
+{
+    const char *value = attribute(node, name);
+    return value ? QByteArray(value) : QByteArray();
+}
+
+bool hasClassWord(const xmlNode *node, const char *word)
+{
+    const char *value = attribute(node, "class");
+    if (!value)
+        return false;
+    const std::size_t length = std::strlen(word);
+    for (const char *at = std::strstr(value, word); at; at = std::strstr(at + 1, word)) {
+        const bool startsWord = at == value || std::isspace(static_cast<unsigned char>(at[-1]));
+        const bool endsWord = at[length] == '\0' || std::isspace(static_cast<unsigned char>(at[length]));
+        if (startsWord && endsWord)
+            return true;
+    }
+    return false;
+}
+
+bool classContains(const xmlNode *node, const QByteArray &part)
+{
+    const char *value = attribute(node, "class");
+    return value && QByteArray(value).toLower().contains(part.toLower());
+}
+
+bool isNumber(const char *text)
+{
+    if (!text || !*text)
+        return false;
+    for (; *text; ++text) {
+        if (*text < '0' || *text > '9')
+            return false;
+    }
+    return true;
+}
+
+// The visible text below node: no comments, scripts or styles; blanks collapsed.
+QString textOf(xmlNode *node)
+{
+    QByteArray text;
+    for (xmlNode *at = node; at; at = nextNode(at, node, !isOpaque(at))) {
+        if ((at->type == XML_TEXT_NODE || at->type == XML_CDATA_SECTION_NODE) && at->content)
+            text += reinterpret_cast<const char *>(at->content);
+    }
+    return QString::fromUtf8(text).simplified();
+}
+
+xmlNode *firstElement(xmlNode *root, const char *name, const xmlNode *skip = nullptr)
+{
+    for (xmlNode *at = root->children ? root->children : nullptr; at;
+         at = nextNode(at, root, !isOpaque(at) && at != skip)) {
+        if (at != skip && isElement(at, name))
+            return at;
+    }
+    return nullptr;
+}
+
+bool isAbsoluteWebAddress(const QString &address)
+{
+    return address.startsWith(QLatin1String("http://"), Qt::CaseInsensitive) ||
+           address.startsWith(QLatin1String("https://"), Qt::CaseInsensitive);
+}
+
+bool isAdLink(const QString &link)
+{
+    return link.contains(QLatin1String(kAdLink), Qt::CaseInsensitive);
+}
+
+// The value of the "url" key of a data-tools attribute, which Baidu writes as
+// JSON, as a JavaScript object with single quotes, or with bare keys.
+QString dataToolsUrl(const QByteArray &tools)
+{
+    for (int at = tools.indexOf("url"); at >= 0; at = tools.indexOf("url", at + 3)) {
+        const char before = at > 0 ? tools.at(at - 1) : '{';
+        if (!std::strchr("{,'\" \t\r\n", before))
+            continue;
+        int i = at + 3;
+        if (i < tools.size() && (tools.at(i) == '\'' || tools.at(i) == '"'))
+            ++i;
+        while (i < tools.size() && std::isspace(static_cast<unsigned char>(tools.at(i))))
+            ++i;
+        if (i >= tools.size() || tools.at(i) != ':')
+            continue;
+        ++i;
+        while (i < tools.size() && std::isspace(static_cast<unsigned char>(tools.at(i))))
+            ++i;
+        if (i >= tools.size() || (tools.at(i) != '\'' && tools.at(i) != '"'))
+            continue;
+        const char quote = tools.at(i);
+        const int end = tools.indexOf(quote, i + 1);
+        if (end < 0)
+            return QString();
+        QByteArray value = tools.mid(i + 1, end - i - 1);
+        value.replace("\\/", "/");
+        return QString::fromUtf8(value).trimmed();
+    }
+    return QString();
+}
+
+// The heading of a block, the anchor that carries its link, and whether the
+// anchor is around the heading.
+struct Heading
+{
+    xmlNode *element = nullptr;
+    xmlNode *anchor = nullptr;
+};
+
+bool isBadge(xmlNode *anchor)
+{
+    const char *href = attribute(anchor, "href");
+    return href && std::strstr(href, kBadgeHost);
+}
+
+// The first anchor below heading with text that is no badge; else its first anchor.
+xmlNode *headingAnchor(xmlNode *heading)
+{
+    xmlNode *first = nullptr;
+    for (xmlNode *at = heading->children; at; at = nextNode(at, heading, !isOpaque(at))) {
+        if (!isElement(at, "a"))
+            continue;
+        if (!first)
+            first = at;
+        if (!isBadge(at) && !textOf(at).isEmpty())
+            return at;
+    }
+    return first;
+}
+
+xmlNode *enclosingAnchor(xmlNode *node, const xmlNode *stop)
+{
+    for (xmlNode *at = node->parent; at && at != stop; at = at->parent) {
+        if (isElement(at, "a"))
+            return at;
+    }
+    return nullptr;
+}
+
+Heading headingOf(xmlNode *block)
+{
+    Heading heading;
+    heading.element = firstElement(block, "h3");
+    if (!heading.element) {
+        for (xmlNode *at = block->children; at; at = nextNode(at, block, !isOpaque(at))) {
+            if (isElement(at) && hasClassWord(at, kTitleClass)) {
+                heading.element = at;
+                break;
+            }
+        }
+    }
+    if (!heading.element)
+        return heading;
+    heading.anchor = headingAnchor(heading.element);
+    if (!heading.anchor)
+        heading.anchor = enclosingAnchor(heading.element, block->parent);
+    return heading;
+}
+
+QString headingText(const Heading &heading)
+{
+    // An anchor around the heading shows the heading's text; one inside it shows its own.
+    const bool around = heading.anchor && heading.element && heading.anchor != heading.element &&
+                        enclosingAnchor(heading.element, nullptr) == heading.anchor;
+    return textOf(around || !heading.anchor ? heading.element : heading.anchor);
+}
+
+QString dateToken(const QString &text)
+{
+    thread_local const QRegularExpression date(kDatePattern);
+    const QRegularExpressionMatch match = date.match(text);
+    return match.hasMatch() ? match.captured(0) : QString();
+}
+
+// A date span's text without the " - " that separates it from the abstract.
+QString withoutSeparator(QString text)
+{
+    while (!text.isEmpty() && (text.endsWith(QLatin1Char('-')) || text.endsWith(QChar(0x2014)) ||
+                               text.at(text.size() - 1).isSpace()))
+        text.chop(1);
+    return text;
+}
+
+QString textAfterLabel(const QString &text, const QStringList &labels)
+{
+    for (const QString &label : labels) {
+        const int at = text.indexOf(label);
+        if (at >= 0)
+            return dateToken(text.mid(at + label.size()));
+    }
+    return QString();
+}
+
+// The first date shown in the siblings from first up to until (exclusive),
+// outside the heading, in document order.
+QString shownDate(xmlNode *first, const xmlNode *until, const xmlNode *heading)
+{
+    for (xmlNode *sibling = first; sibling && sibling != until; sibling = sibling->next) {
+        for (xmlNode *at = sibling; at;) {
+            bool descend = !isOpaque(at) && at != heading;
+            if (isElement(at) && at != heading) {
+                for (const QByteArray &dateClass : kDateOnlyClasses) {
+                    if (classContains(at, dateClass)) {
+                        const QString text = withoutSeparator(textOf(at));
+                        if (!text.isEmpty())
+                            return text;
+                    }
+                }
+                const char *label = attribute(at, "aria-label");
+                if (label && std::strstr(label, "发布于")) {
+                    const QString date = textAfterLabel(QString::fromUtf8(label), {kPublishedLabel});
+                    if (!date.isEmpty())
+                        return date;
+                }
+                for (const QByteArray &dateClass : kDateBearingClasses) {
+                    if (hasClassWord(at, dateClass.constData())) {
+                        const QString date = dateToken(textOf(at));
+                        if (!date.isEmpty())
+                            return date;
+                        descend = false;
+                        break;
+                    }
+                }
+            } else if (at->type == XML_TEXT_NODE && at->content) {
+                const QString text =
+                    QString::fromUtf8(reinterpret_cast<const char *>(at->content)).simplified();
+                const QString labelled = textAfterLabel(text, kTimeLabels);
+                if (!labelled.isEmpty())
+                    return labelled;
+                const QString bare = withoutSeparator(text);
+                if (!bare.isEmpty() && dateToken(bare) == bare)
+                    return bare;
+            }
+            at = nextNode(at, sibling, descend);
+        }
+    }
+    return QString();
+}
+
+QString shownAddress(xmlNode *block, const xmlNode *heading)
+{
+    for (xmlNode *at = block->children; at; at = nextNode(at, block, !isOpaque(at) && at != heading)) {
+        if (isElement(at) && hasClassWord(at, "c-showurl"))
+            return textOf(at);
+    }
+    return QString();
+}
+
+QStringList statedTargets(xmlNode *block, const QString &headingLink)
+{
+    QStringList targets;
+    const auto add = [&targets](const QString &address) {
+        if (isAbsoluteWebAddress(address) && !isRedirectLink(address) && !isAdLink(address) &&
+            !targets.contains(address))
+            targets.append(address);
+    };
+    for (xmlNode *at = block; at; at = nextNode(at, block, !isOpaque(at))) {
+        if (isElement(at) && attribute(at, "data-tools")) {
+            add(dataToolsUrl(attributeBytes(at, "data-tools")));
+            break;
+        }
+    }
+    add(QString::fromUtf8(attributeBytes(block, "mu")).trimmed());
+    add(headingLink.trimmed());
+    return targets;
+}
+
+bool isAdBlock(const xmlNode *block)
+{
+    return classContains(block, kAdClass);
+}
+
+// Numbered result blocks of the column, outermost only; ads and unnumbered
+// containers (an ad's empty id, a block's inner card) are passed over whole.
+QList<xmlNode *> resultBlocks(xmlNode *column)
+{
+    QList<xmlNode *> blocks;
+    for (xmlNode *at = column->children; at;) {
+        bool descend = !isOpaque(at);
+        if (isElement(at) && (hasClassWord(at, kBlockClass) || isAdBlock(at))) {
+            if (isNumber(attribute(at, "id")) && !isAdBlock(at))
+                blocks.append(at);
+            descend = false;
+        }
+        at = nextNode(at, column, descend);
+    }
+    return blocks;
+}
+
+ResultEntry entryOf(xmlNode *block, const Heading &heading)
+{
+    ResultEntry entry;
+    entry.headingText = headingText(heading);
+    entry.headingLink = QString::fromUtf8(attributeBytes(heading.anchor, "href")).trimmed();
+    entry.statedTargets = statedTargets(block, entry.headingLink);
+    const xmlNode *skipped = heading.anchor && enclosingAnchor(heading.element, nullptr) == heading.anchor
+                                 ? heading.anchor
+                                 : heading.element;
+    entry.shownDate = shownDate(block->children, nullptr, skipped);
+    entry.shownAddress = shownAddress(block, skipped);
+    return entry;
+}
+
+// Pages in the older minimal form: every heading with an anchor is an entry,
+// the anchor's href (if any) its link, outside ad containers.
+QList<ResultEntry> headingEntries(xmlNode *column)
+{
+    QList<ResultEntry> entries;
+    for (xmlNode *at = column->children; at;) {
+        bool descend = !isOpaque(at);
+        if (isElement(at) && isAdBlock(at)) {
+            descend = false;
+        } else if (isElement(at, "h3")) {
+            Heading heading;
+            heading.element = at;
+            heading.anchor = headingAnchor(at);
+            if (!heading.anchor)
+                heading.anchor = enclosingAnchor(at, nullptr);
+            if (heading.anchor && !isAdLink(QString::fromUtf8(attributeBytes(heading.anchor, "href")))) {
+                ResultEntry entry = entryOf(at, heading);
+                // Without blocks, a heading's date follows it, up to the next heading.
+                const xmlNode *next = at->next;
+                while (next && !isElement(next, "h3"))
+                    next = next->next;
+                entry.shownDate = shownDate(at->next, next, nullptr);
+                entries.append(entry);
+            }
+            descend = false;
+        }
+        at = nextNode(at, column, descend);
+    }
+    return entries;
+}
+
+// Texts of the related-search boxes: the links beside each box's label.
+void collectRelated(xmlNode *label, QStringList *related)
+{
+    xmlNode *box = label->parent ? label->parent : label;
+    for (xmlNode *at = box->children; at; at = nextNode(at, box, !isOpaque(at))) {
+        if (!isElement(at, "a"))
+            continue;
+        const char *href = attribute(at, "href");
+        if (!href || !std::strstr(href, "wd="))
+            continue;
+        QString text = textOf(at);
+        if (text.isEmpty())
+            text = QString::fromUtf8(attributeBytes(at, "title")).simplified();
+        if (!text.isEmpty() && !related->contains(text))
+            related->append(text);
+    }
+}
+
+bool isBlockTitle(const QString &title)
+{
+    for (const QString &blockTitle : kBlockTitles) {
+        if (title.contains(blockTitle))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+bool isRedirectLink(const QString &link)
+{
+    return link.contains(QLatin1String(kRedirectPath), Qt::CaseInsensitive);
+}
+
+PageKind kindOfPageText(const QByteArray &utf8, const QList<QByteArray> &notFoundMarkers)
+{
+    const int open = utf8.indexOf("<title");
+    if (open >= 0) {
+        const int start = utf8.indexOf('>', open);
+        const int close = start < 0 ? -1 : utf8.indexOf("</title>", start);
+        if (close > start && isBlockTitle(QString::fromUtf8(utf8.mid(start + 1, close - start - 1))))
+            return PageKind::Blocked;
+    }
+    for (const QByteArray &marker : notFoundMarkers) {
+        if (utf8.contains(marker))
+            return PageKind::NotFound;
+    }
+    return PageKind::Results;
+}
+
+ResultPage readResultPage(const QByteArray &body, const QByteArray &contentType,
+                          const std::atomic<bool> *abortFlag)
+{
+    ResultPage page;
+    const PageText text = decodePageBody(body, contentType);
+    if (!text.readable || aborted(abortFlag))
+        return page;
+    const Document document(htmlReadMemory(text.utf8.constData(), text.utf8.size(), nullptr, "UTF-8",
+                                           HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING |
+                                               HTML_PARSE_NONET | HTML_PARSE_COMPACT));
+    if (!document || aborted(abortFlag))
+        return page;
+    xmlNode *root = xmlDocGetRootElement(document.get());
+    if (!root)
+        return page;
+
+    // One walk for what the whole page tells: title, left column, related-search labels.
+    xmlNode *column = nullptr;
+    for (xmlNode *at = root; at; at = nextNode(at, root, !isOpaque(at))) {
+        if (isElement(at, "title") && page.title.isEmpty()) {
+            page.title = textOf(at);
+        } else if (isElement(at) && !column) {
+            const char *id = attribute(at, "id");
+            if (id && std::strcmp(id, kLeftColumnId) == 0)
+                column = at;
+        } else if (at->type == XML_TEXT_NODE && at->content &&
+                   std::strlen(reinterpret_cast<const char *>(at->content)) < 64 &&
+                   kRelatedLabels.contains(
+                       QString::fromUtf8(reinterpret_cast<const char *>(at->content)).trimmed())) {
+            if (at->parent)
+                collectRelated(at->parent, &page.relatedSearches);
+        }
+    }
+    if (aborted(abortFlag))
+        return page;
+
+    if (isBlockTitle(page.title)) {
+        page.kind = PageKind::Blocked;
+        return page;
+    }
+    for (const QByteArray &marker : kNotFoundMarkers) {
+        if (text.utf8.contains(marker)) {
+            page.kind = PageKind::NotFound;
+            return page;
+        }
+    }
+    page.kind = PageKind::Results;
+
+    if (!column)
+        column = root;
+    const QList<xmlNode *> blocks = resultBlocks(column);
+    if (blocks.isEmpty()) {
+        page.entries = headingEntries(column);
+    } else {
+        for (xmlNode *block : blocks) {
+            const Heading heading = headingOf(block);
+            if (!heading.anchor)
+                continue; // a widget: no heading link, no result
+            ResultEntry entry = entryOf(block, heading);
+            if (isAdLink(entry.headingLink))
+                continue;
+            page.entries.append(entry);
+        }
+    }
+    for (int i = 0; i < page.entries.size(); ++i)
+        page.entries[i].position = i + 1;
+    return page;
+}
