@@ -5,10 +5,12 @@
 #include "resultstrings.h"
 
 #include <QRegExp>
+#include <QRegularExpression>
 #include <QStringList>
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -26,6 +28,12 @@ const QString kHeadingPattern = QStringLiteral("<h3 class=\"(.*)\"><a(.*)>(.*)</
 const QString kHrefPattern = QStringLiteral("href = \"(.*)\"");
 // A link text dropped by the title filter; never a redirect link, never an address.
 const QString kDroppedLink = QStringLiteral("0");
+
+// Where a redirect answer's script or meta refresh is looked for.
+constexpr int kRefreshSearchBytes = 64 * 1024;
+constexpr char kLocationReplace[] = "location.replace(";
+constexpr char kRefreshEquiv[] = "http-equiv=\"refresh\"";
+constexpr char kRefreshUrl[] = "url=";
 
 // Headings further than this from the page's title are not the page.
 constexpr int kMaxTitleDistance = 20;
@@ -57,6 +65,49 @@ std::vector<Heading> scanHeadings(const QString &text)
         offset += heading.matchedLength();
     }
     return headings;
+}
+
+// The redirect prefix without its scheme: Baidu writes its links with either.
+bool isBaiduRedirect(const QString &link, const SearchEndpoints &endpoints)
+{
+    QString prefix = QString::fromUtf8(endpoints.redirectLink);
+    prefix.remove(QRegularExpression(QStringLiteral("^[a-zA-Z]+://")));
+    return link.contains(prefix, Qt::CaseInsensitive);
+}
+
+// The quoted text at offset, or up to the first blank or '>' when unquoted.
+QString valueAt(const QByteArray &body, int offset)
+{
+    while (offset < body.size() && (body.at(offset) == ' ' || body.at(offset) == '('))
+        ++offset;
+    if (offset >= body.size())
+        return QString();
+    const char quote = body.at(offset);
+    if (quote == '"' || quote == '\'') {
+        const int end = body.indexOf(quote, offset + 1);
+        return end < 0 ? QString() : QString::fromUtf8(body.mid(offset + 1, end - offset - 1)).trimmed();
+    }
+    int end = offset;
+    while (end < body.size() && !std::strchr("\"'> ;)", body.at(end)))
+        ++end;
+    return QString::fromUtf8(body.mid(offset, end - offset)).trimmed();
+}
+
+// A 200 answer to a redirect link names its target in a script or a meta refresh.
+QString refreshTarget(const QByteArray &answer)
+{
+    const QByteArray body = answer.left(kRefreshSearchBytes);
+    const QByteArray lower = body.toLower();
+    const int replace = lower.indexOf(kLocationReplace);
+    if (replace >= 0)
+        return valueAt(body, replace + int(sizeof(kLocationReplace)) - 1);
+    const int refresh = lower.indexOf(kRefreshEquiv);
+    if (refresh >= 0) {
+        const int url = lower.indexOf(kRefreshUrl, refresh);
+        if (url >= 0)
+            return valueAt(body, url + int(sizeof(kRefreshUrl)) - 1);
+    }
+    return QString();
 }
 
 } // namespace
@@ -123,9 +174,10 @@ int titleDistance(const QByteArray &a, const QByteArray &b)
     for (int row = 1; row <= a.size(); ++row) {
         current[0] = row;
         for (int column = 1; column <= b.size(); ++column) {
-            const int substitution = above[std::size_t(column - 1)] + (a.at(row - 1) == b.at(column - 1) ? 0 : 1);
-            current[std::size_t(column)] =
-                std::min({substitution, above[std::size_t(column)] + 1, current[std::size_t(column - 1)] + 1});
+            const int substitution =
+                above[std::size_t(column - 1)] + (a.at(row - 1) == b.at(column - 1) ? 0 : 1);
+            current[std::size_t(column)] = std::min(
+                {substitution, above[std::size_t(column)] + 1, current[std::size_t(column - 1)] + 1});
         }
         std::swap(above, current);
     }
@@ -134,12 +186,18 @@ int titleDistance(const QByteArray &a, const QByteArray &b)
 
 QString resolveLink(const QString &link, const SearchEndpoints &endpoints, const std::atomic<bool> *abortFlag)
 {
-    if (!link.contains(QString::fromUtf8(endpoints.redirectLink), Qt::CaseInsensitive))
+    if (!isBaiduRedirect(link, endpoints))
         return link;
-    const FetchResult resolved = fetchPage(link.toUtf8(), FetchProfile::LinkResolve, abortFlag);
-    if (!resolved.ok)
+    const FetchResult answer = fetchPage(link.toUtf8(), FetchProfile::LinkResolve, abortFlag);
+    if (!answer.ok)
         return ResultText::kFailed;
-    return resolved.finalAddress;
+    QString target = answer.redirectAddress;
+    if (target.isEmpty() && answer.httpStatus >= 200 && answer.httpStatus <= 299)
+        target = refreshTarget(answer.body);
+    // No target named, or one that leads back into Baidu's redirects: a loop the answer cannot settle.
+    if (target.isEmpty() || isBaiduRedirect(target, endpoints))
+        return ResultText::kFailed;
+    return target;
 }
 
 QString searchDesktopRank(const QString &keyword, const QString &title, const QString &address,

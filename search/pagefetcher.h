@@ -21,8 +21,6 @@ struct FetchProfile
     long timeoutSeconds;
     bool followRedirects;
     long maxRedirects;
-    // LinkResolve hands back the address of the last request instead of the body.
-    bool returnsFinalAddress;
 
     static const FetchProfile InclusionDesktop;
     static const FetchProfile InclusionMobile;
@@ -31,11 +29,13 @@ struct FetchProfile
     static const FetchProfile LinkResolve;
 };
 
-inline constexpr FetchProfile FetchProfile::InclusionDesktop{"Accept: *", UserAgent::Desktop, 30, false, 0, false};
-inline constexpr FetchProfile FetchProfile::InclusionMobile{"Accept: *", UserAgent::Mobile, 30, false, 0, false};
-inline constexpr FetchProfile FetchProfile::RankingDesktop{"Accept: */*", UserAgent::Desktop, 30, false, 0, false};
-inline constexpr FetchProfile FetchProfile::RankingMobile{"Accept: */*", UserAgent::Mobile, 30, false, 0, false};
-inline constexpr FetchProfile FetchProfile::LinkResolve{"Accept: */*", UserAgent::Desktop, 15, true, 1, true};
+inline constexpr FetchProfile FetchProfile::InclusionDesktop{"Accept: *", UserAgent::Desktop, 30, false, 0};
+inline constexpr FetchProfile FetchProfile::InclusionMobile{"Accept: *", UserAgent::Mobile, 30, false, 0};
+inline constexpr FetchProfile FetchProfile::RankingDesktop{"Accept: */*", UserAgent::Desktop, 30, false, 0};
+inline constexpr FetchProfile FetchProfile::RankingMobile{"Accept: */*", UserAgent::Mobile, 30, false, 0};
+// Redirect links are read, not followed: Baidu's answer names the target, and
+// the target site itself (slow, down) must never decide a position.
+inline constexpr FetchProfile FetchProfile::LinkResolve{"Accept: */*", UserAgent::Desktop, 15, false, 0};
 
 namespace FetchHeaders {
 inline constexpr char kDesktopAgent[] =
@@ -54,9 +54,12 @@ struct FetchResult
 {
     // The transfer completed; says nothing about the HTTP status.
     bool ok = false;
+    // Decoded from whatever compression the server chose.
     QByteArray body;
-    // LinkResolve only: the address of the last request, Latin-1.
-    QString finalAddress;
+    // The answer's Content-Type header, which names the body's charset.
+    QByteArray contentType;
+    // The absolute address a redirect answer points to when it is not followed; Latin-1.
+    QString redirectAddress;
     // The HTTP status of the last response, 0 when none arrived.
     long httpStatus = 0;
 };

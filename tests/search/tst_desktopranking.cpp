@@ -16,13 +16,17 @@ using testsupport::Request;
 namespace {
 
 const QByteArray kSiteTitle = "Example Shop Home";
-const QByteArray kNearTitle = "Example Shop Page";                                    // distance 4
+const QByteArray kNearTitle = "Example Shop Page";                                  // distance 4
 const QByteArray kFarTitle = "A completely unrelated heading about something else"; // dropped
 
 // Plays Baidu for one desktop ranking line. Heading links are written as
 //   "r:/p"  a redirect link resolving once to http://<loopback>/p
 //   "rs:/p" a redirect link resolving once to https://<loopback>/p
 //   "r2:/p" a redirect link that redirects twice
+//   "m:/p"  a redirect link answered with 200 and a meta refresh to http://<loopback>/p
+//   "j:/p"  a redirect link answered with 200 and location.replace to http://<loopback>/p
+//   "n:/p"  a redirect link answered with 200 naming no target
+//   "l:/p"  a redirect link that redirects to a redirect link
 //   "=/p"   a plain href to http://<loopback>/p (no redirect link)
 //   ""      an anchor without href
 class DesktopScene
@@ -46,10 +50,20 @@ public:
         const QByteArray kind = form.left(colon);
         const QByteArray path = form.mid(colon + 1);
         const QByteArray id = "id" + QByteArray::number(m_targets.size());
+        const QByteArray target = m_baidu.httpUrl(path);
         if (kind == "r")
-            m_targets.insert(id, m_baidu.httpUrl(path));
+            m_targets.insert(id, target);
         else if (kind == "rs")
             m_targets.insert(id, m_baidu.httpsUrl(path));
+        else if (kind == "m")
+            m_pages.insert(id, "<noscript><META http-equiv=\"refresh\" content=\"0;URL='" + target +
+                                   "'\"></noscript>");
+        else if (kind == "j")
+            m_pages.insert(id, "<script>window.location.replace(\"" + target + "\")</script>");
+        else if (kind == "n")
+            m_pages.insert(id, "<html>moved</html>");
+        else if (kind == "l")
+            m_targets.insert(id, m_baidu.httpUrl("/link?url=" + id));
         else
             m_targets.insert(id, m_baidu.httpUrl("/hop" + path));
         return m_baidu.httpUrl("/link?url=" + id);
@@ -88,7 +102,8 @@ private:
         if (path == "/s")
             return request.param("rn").isEmpty() ? Reply::page(sitePage) : keywordReply;
         if (path == "/link")
-            return Reply::redirect(m_targets.value(linkId(request)));
+            return m_pages.contains(linkId(request)) ? Reply::page(m_pages.value(linkId(request)))
+                                                     : Reply::redirect(m_targets.value(linkId(request)));
         if (path.startsWith("/hop"))
             return Reply::redirect(m_baidu.httpUrl(path.mid(4)));
         return Reply::page("<html>target</html>");
@@ -96,6 +111,7 @@ private:
 
     LoopbackBaidu &m_baidu;
     QMap<QByteArray, QByteArray> m_targets;
+    QMap<QByteArray, QByteArray> m_pages;
 };
 
 using HeadingList = QList<QPair<QByteArray, QByteArray>>;
@@ -122,8 +138,8 @@ private slots:
         QTest::addColumn<QString>("line");
         QTest::addColumn<QString>("keyword");
         QTest::addColumn<QString>("address");
-        QTest::newRow("blank between") << QStringLiteral("  seo 工具  http://a.com/x ") << QStringLiteral("seo 工具")
-                                       << QStringLiteral("http://a.com/x");
+        QTest::newRow("blank between") << QStringLiteral("  seo 工具  http://a.com/x ")
+                                       << QStringLiteral("seo 工具") << QStringLiteral("http://a.com/x");
         QTest::newRow("no blank") << QStringLiteral("seohttp://a.com/x") << QStringLiteral("seo")
                                   << QStringLiteral("http://a.com/x");
         QTest::newRow("second http ends the address")
@@ -131,8 +147,8 @@ private slots:
             << QStringLiteral("http://a.com/?u=");
         QTest::newRow("keyword cut at its own http")
             << QStringLiteral("http协议 http://a.com") << QString() << QStringLiteral("http协议");
-        QTest::newRow("other letter case only") << QStringLiteral("kw HTTP://A.com") << QStringLiteral("kw")
-                                                << QStringLiteral("HTTP://A.com");
+        QTest::newRow("other letter case only")
+            << QStringLiteral("kw HTTP://A.com") << QStringLiteral("kw") << QStringLiteral("HTTP://A.com");
     }
 
     void splitsLines()
@@ -152,7 +168,8 @@ private slots:
         QTest::newRow("empty against text") << QString() << QStringLiteral("abc") << 3;
         QTest::newRow("text against empty") << QStringLiteral("abcd") << QString() << 4;
         QTest::newRow("kitten sitting") << QStringLiteral("kitten") << QStringLiteral("sitting") << 3;
-        QTest::newRow("one Chinese character is three bytes") << QStringLiteral("中") << QStringLiteral("文") << 3;
+        QTest::newRow("one Chinese character is three bytes")
+            << QStringLiteral("中") << QStringLiteral("文") << 3;
         QTest::newRow("insert Chinese character") << QStringLiteral("站点") << QStringLiteral("站点页") << 3;
         QTest::newRow("equal") << QStringLiteral("首页") << QStringLiteral("首页") << 0;
     }
@@ -171,10 +188,15 @@ private slots:
         QTest::addColumn<QByteArray>("link");
         QTest::addColumn<QString>("expected"); // "@/p" stands for http://<loopback>/p
         QTest::addColumn<int>("requests");
-        QTest::newRow("one redirect") << QByteArray("r:/a") << QStringLiteral("@/a") << 2;
-        QTest::newRow("two redirects fail") << QByteArray("r2:/a") << ResultText::kFailed << 2;
+        // One request to Baidu each: the target site is never contacted.
+        QTest::newRow("one redirect") << QByteArray("r:/a") << QStringLiteral("@/a") << 1;
+        QTest::newRow("first of two redirects") << QByteArray("r2:/a") << QStringLiteral("@/hop/a") << 1;
+        QTest::newRow("meta refresh") << QByteArray("m:/a") << QStringLiteral("@/a") << 1;
+        QTest::newRow("location.replace") << QByteArray("j:/a") << QStringLiteral("@/a") << 1;
+        QTest::newRow("200 naming no target") << QByteArray("n:/a") << ResultText::kFailed << 1;
+        QTest::newRow("redirect back into a redirect link") << QByteArray("l:/a") << ResultText::kFailed << 1;
         QTest::newRow("not a redirect link") << QByteArray("=/a") << QStringLiteral("@/a") << 0;
-        QTest::newRow("prefix in another letter case") << QByteArray("R:/a") << QStringLiteral("@/a") << 2;
+        QTest::newRow("prefix in another letter case") << QByteArray("R:/a") << QStringLiteral("@/a") << 1;
     }
 
     void resolvesRedirectLinks()
@@ -202,26 +224,26 @@ private slots:
         QTest::addColumn<int>("linkRequests");
 
         const QPair<QByteArray, QByteArray> match{kNearTitle, "r:/a"};
-        QTest::newRow("address at headings 3 and 7") << filled(10, {{2, match}, {6, match}}) << QByteArray("/a")
-                                                     << QStringLiteral("7") << 10;
+        QTest::newRow("address at headings 3 and 7")
+            << filled(10, {{2, match}, {6, match}}) << QByteArray("/a") << QStringLiteral("7") << 10;
         QTest::newRow("title equal at index 4")
             << filled(10, {{4, {kSiteTitle, "r:/b"}}}) << QByteArray("/a") << QStringLiteral("5") << 10;
-        QTest::newRow("address at 9 beats title at 5")
-            << filled(10, {{4, {kSiteTitle, "r:/b"}}, {8, match}}) << QByteArray("/a") << QStringLiteral("9") << 10;
+        QTest::newRow("address at 9 beats title at 5") << filled(10, {{4, {kSiteTitle, "r:/b"}}, {8, match}})
+                                                       << QByteArray("/a") << QStringLiteral("9") << 10;
         QTest::newRow("title with em tags and ellipsis equals")
-            << filled(3, {{1, {"Example <em>Shop</em> Home...", "r:/b"}}}) << QByteArray("/a") << QStringLiteral("2")
-            << 3;
+            << filled(3, {{1, {"Example <em>Shop</em> Home...", "r:/b"}}}) << QByteArray("/a")
+            << QStringLiteral("2") << 3;
         QTest::newRow("distance 20 is kept") << filled(3, {{1, {kSiteTitle + QByteArray(20, 'x'), "r:/a"}}})
                                              << QByteArray("/a") << QStringLiteral("2") << 3;
         QTest::newRow("distance 21 is dropped unrequested")
             << filled(3, {{1, {kSiteTitle + QByteArray(21, 'x'), "r:/a"}}}) << QByteArray("/a")
             << QStringLiteral("30+") << 2;
-        QTest::newRow("far headings cost no request")
-            << HeadingList{{kFarTitle, "r:/a"}, {kFarTitle, "r:/a"}} << QByteArray("/a") << QStringLiteral("30+") << 0;
+        QTest::newRow("far headings cost no request") << HeadingList{{kFarTitle, "r:/a"}, {kFarTitle, "r:/a"}}
+                                                      << QByteArray("/a") << QStringLiteral("30+") << 0;
         QTest::newRow("address typed with slash, resolved without")
             << filled(3, {{1, match}}) << QByteArray("/a/") << QStringLiteral("30+") << 3;
-        QTest::newRow("both with slash") << filled(3, {{1, {kNearTitle, "r:/a/"}}}) << QByteArray("/a/")
-                                         << QStringLiteral("2") << 3;
+        QTest::newRow("both with slash")
+            << filled(3, {{1, {kNearTitle, "r:/a/"}}}) << QByteArray("/a/") << QStringLiteral("2") << 3;
         QTest::newRow("resolved with slash, typed without")
             << filled(3, {{1, {kNearTitle, "r:/a/"}}}) << QByteArray("/a") << QStringLiteral("30+") << 3;
         QTest::newRow("https resolved never matches")
