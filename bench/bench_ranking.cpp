@@ -1,7 +1,8 @@
 // Figures for the ranking checks and the ranking run, all against a loopback
 // Baidu: the desktop keyword page (30 headings in 600 KB, scan and both
-// passes), a 200-line run against 50 ms answers as a ratio to the ideal, and
-// how long a cancel takes with lines waiting on a silent server.
+// passes), requests per line on Baidu's real keyword pages, a 200-line run
+// against 50 ms answers as a ratio to the ideal, and how long a cancel takes
+// with lines waiting on a silent server.
 
 #include "desktoprankingcheck.h"
 #include "loopbackbaidu.h"
@@ -10,7 +11,12 @@
 #include "resultstrings.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QThreadPool>
 
 #include <algorithm>
@@ -44,8 +50,8 @@ void benchKeywordPage(bool nearTitles)
     LoopbackBaidu baidu;
     QList<DesktopHeading> headings;
     for (int i = 0; i < kHeadings; ++i) {
-        const QByteArray prefix =
-            nearTitles ? QByteArray("Example Shop Page ") : QByteArray("An unrelated heading far from the title, number ");
+        const QByteArray prefix = nearTitles ? QByteArray("Example Shop Page ")
+                                             : QByteArray("An unrelated heading far from the title, number ");
         const QByteArray text = prefix + QByteArray::number(i);
         headings.append({text, baidu.httpUrl("/link?url=t" + QByteArray::number(i))});
     }
@@ -68,9 +74,75 @@ void benchKeywordPage(bool nearTitles)
                                      ResultText::kIncluded, baidu.endpoints());
         samples.push_back(timer.nsecsElapsed() / 1e6);
     }
-    std::printf("keyword page %d KB, %d headings, %s: median %.1f ms per line (position %s, %d requests per line)\n",
-                page.size() / 1024, kHeadings, nearTitles ? "30 links resolved" : "all dropped by title",
-                medianMs(samples), qPrintable(position), baidu.requestCount() / kRounds);
+    std::printf(
+        "keyword page %d KB, %d headings, %s: median %.1f ms per line (position %s, %d requests per line)\n",
+        page.size() / 1024, kHeadings, nearTitles ? "30 links resolved" : "all dropped by title",
+        medianMs(samples), qPrintable(position), baidu.requestCount() / kRounds);
+}
+
+QByteArray readRealPage(const QString &name)
+{
+    QFile file(QDir(QStringLiteral(QUILLANE_REAL_PAGES_DIR)).filePath(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// One line per counted entry of each real page: the address the page states,
+// else the distinct target its redirect link answers with; the site query's
+// title is the entry's heading plus one letter. Counts every request, all to
+// the loopback Baidu (the target sites do not exist).
+void benchRealPages()
+{
+    const QByteArray baiduRedirect = "http://www.baidu.com/link?url=";
+    int lines = 0;
+    int requests = 0;
+    int found = 0;
+    for (const char *name :
+         {"desktop_2017_435236402_day01_baidu_nba.html", "desktop_2020_BaiduSpider_test_web_normal.html",
+          "desktop_2022_DogInNoSense_agt_wodeip.html"}) {
+        const QJsonArray entries =
+            QJsonDocument::fromJson(
+                readRealPage(QStringLiteral("truth/") + QLatin1String(name) + QStringLiteral(".truth.json")))
+                .object()
+                .value(QStringLiteral("entries"))
+                .toArray();
+        LoopbackBaidu baidu;
+        QByteArray keywordPage = readRealPage(QLatin1String(name));
+        keywordPage.replace(baiduRedirect, baidu.httpUrl("/link?url="));
+        QByteArray title;
+        baidu.setHandler([&](const Request &request) {
+            if (request.path == "/link")
+                return Reply::redirect("http://r" + request.param("url") + ".example.cn/");
+            if (request.param("rn").isEmpty())
+                return Reply::page(testsupport::desktopRankingSitePage(title, "2021-03-04"));
+            return Reply::page(keywordPage);
+        });
+        int pageLines = 0;
+        const int before = requests;
+        for (const QJsonValue &value : entries) {
+            const QJsonObject entry = value.toObject();
+            if (!entry.value(QStringLiteral("counted")).toBool())
+                continue;
+            title = entry.value(QStringLiteral("heading_text")).toString().toUtf8() + "x";
+            QString address = entry.value(QStringLiteral("real_target")).toString();
+            if (address.isEmpty())
+                address = QStringLiteral("http://r") +
+                          entry.value(QStringLiteral("href")).toString().mid(baiduRedirect.size()) +
+                          QStringLiteral(".example.cn/");
+            baidu.clearRequests();
+            const QStringList fields =
+                splitResult(rankDesktop(QStringLiteral("kw ") + address, baidu.endpoints()));
+            found +=
+                fields.value(3) == QString::number(entry.value(QStringLiteral("position")).toInt()) ? 1 : 0;
+            requests += baidu.requestCount();
+            ++pageLines;
+        }
+        lines += pageLines;
+        std::printf("real page %s: %d lines, %.2f requests per line\n", name, pageLines,
+                    double(requests - before) / pageLines);
+    }
+    std::printf("real pages: %d of %d entries at their true position, mean %.2f requests per line "
+                "(2 are the site query and the keyword page)\n",
+                found, lines, double(requests) / lines);
 }
 
 // A run of kRunLines lines against a server answering every request after kAnswerMs.
@@ -80,8 +152,8 @@ void benchRun(const QString &mode, int requestsPerLine)
     const bool desktop = mode == QLatin1String("dnd");
     const QByteArray sitePage = desktop ? testsupport::desktopRankingSitePage(kTitle, "2021-03-04")
                                         : testsupport::mobileRankingSitePage("http://www.example.com/a", "x");
-    const QByteArray keywordPage =
-        desktop ? testsupport::desktopKeywordPage({}) : testsupport::mobileKeywordPage({"http://www.other.com/"});
+    const QByteArray keywordPage = desktop ? testsupport::desktopKeywordPage({})
+                                           : testsupport::mobileKeywordPage({"http://www.other.com/"});
     baidu.setHandler([&](const Request &request) {
         const bool site = desktop ? request.param("rn").isEmpty() : request.scheme == "https";
         return Reply::delayed(site ? sitePage : keywordPage, kAnswerMs);
@@ -122,8 +194,9 @@ void benchCancel()
         run.cancelAndWait();
         samples.push_back(timer.nsecsElapsed() / 1e6);
     }
-    std::printf("cancel with %d lines mid-transfer on a silent server: median %.1f ms, worst %.1f ms (goal < 1000)\n",
-                inFlight, medianMs(samples), *std::max_element(samples.begin(), samples.end()));
+    std::printf(
+        "cancel with %d lines mid-transfer on a silent server: median %.1f ms, worst %.1f ms (goal < 1000)\n",
+        inFlight, medianMs(samples), *std::max_element(samples.begin(), samples.end()));
 }
 
 } // namespace
@@ -133,6 +206,7 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     benchKeywordPage(false);
     benchKeywordPage(true);
+    benchRealPages();
     benchRun(QStringLiteral("dnd"), 2);
     benchRun(QStringLiteral("sjd"), 4);
     benchCancel();

@@ -3,67 +3,57 @@
 #include "pagefetcher.h"
 #include "resultstrings.h"
 
-#include <QRegExp>
-#include <QRegularExpression>
-
 namespace {
+const QString kCheckName = QStringLiteral("inclusion");
+const QString kSiteRequest = QStringLiteral("site");
 
-// Either text on the answer page means Baidu does not have the address.
-constexpr char kNotFoundMarker[] = "没有找到该URL";
-constexpr char kZeroResultsMarker[] = "百度为您找到相关结果约0个";
-
-// The opening tag's class value starts with a blank on Baidu's pages.
-const QString kDateOpenTag = QStringLiteral("<span class=\" newTimeFactor_before_abs m\">");
-const QString kDatePattern = QStringLiteral("<span class=\" newTimeFactor_before_abs m\">(.*)</span>");
-const QString kTitlePattern = QStringLiteral(">(.*)</a></h3>");
-
-const QString kNbsp = QStringLiteral("&nbsp;");
-const QString kSpanClose = QStringLiteral("</span>");
-const QString kHyphen = QStringLiteral("-");
-const QString kEmOpen = QStringLiteral("<em>");
-const QString kEmClose = QStringLiteral("</em>");
-
-QString snapshotFrom(const QString &text)
-{
-    QRegExp date(kDatePattern, Qt::CaseSensitive, QRegExp::RegExp);
-    date.setMinimal(true);
-    if (date.indexIn(text, 0) < 0)
-        return ResultText::kNoSnapshot;
-    QString snapshot = date.cap(0);
-    snapshot.remove(kDateOpenTag, Qt::CaseSensitive);
-    snapshot.remove(kNbsp, Qt::CaseSensitive);
-    snapshot.remove(kSpanClose, Qt::CaseSensitive);
-    snapshot.remove(kHyphen, Qt::CaseSensitive);
-    return snapshot;
-}
-
-QString titleFrom(const QString &text)
-{
-    // One object per call: pool threads run this at once, and Qt only promises
-    // reentrancy, not sharing one instance between threads.
-    const QRegularExpression title(kTitlePattern);
-    const QRegularExpressionMatch match = title.match(text, 0);
-    if (!match.hasMatch())
-        return ResultText::kNoTitle;
-    QString cleaned = match.captured(1);
-    cleaned.remove(kEmClose, Qt::CaseSensitive);
-    cleaned.remove(kEmOpen, Qt::CaseSensitive);
-    return cleaned;
-}
-
+// Why a page is no answer, as the diagnostics say it.
+const QString kReasonBlocked = QStringLiteral("百度安全验证或拦截页面");
+const QString kReasonUnreadable = QStringLiteral("页面无法解读");
+const QString kReasonNoEntries = QStringLiteral("页面没有结果");
+const QString kReasonOtherAddress = QStringLiteral("第一条结果是其他网址");
 } // namespace
 
-DesktopSiteVerdict judgeDesktopSitePage(const QByteArray &body)
+QString pageFailure(const ResultPage &page)
+{
+    switch (page.kind) {
+    case PageKind::Blocked:
+        return kReasonBlocked;
+    case PageKind::Unreadable:
+        return kReasonUnreadable;
+    case PageKind::NotFound:
+        return QString();
+    case PageKind::Results:
+        break;
+    }
+    return page.entries.isEmpty() ? kReasonNoEntries : QString();
+}
+
+DesktopSiteVerdict judgeDesktopSitePage(const ResultPage &page, const QString &address)
 {
     DesktopSiteVerdict verdict;
-    if (body.contains(kNotFoundMarker) || body.contains(kZeroResultsMarker)) {
+    if (page.kind == PageKind::NotFound) {
         verdict.status = ResultText::kNotIncluded;
         return verdict;
     }
+    verdict.status = ResultText::kFailed;
+    verdict.failure = pageFailure(page);
+    if (!verdict.failure.isEmpty())
+        return verdict;
+    const ResultEntry &first = page.entries.first();
+    // A first entry that says it is another page is no answer for this one.
+    if (!first.statedTargets.isEmpty()) {
+        bool same = false;
+        for (const QString &target : first.statedTargets)
+            same = same || sameAddress(target, address);
+        if (!same) {
+            verdict.failure = kReasonOtherAddress;
+            return verdict;
+        }
+    }
     verdict.status = ResultText::kIncluded;
-    const QString text = QString::fromUtf8(body.constData(), body.size());
-    verdict.snapshot = snapshotFrom(text);
-    verdict.title = titleFrom(text);
+    verdict.title = first.headingText.isEmpty() ? ResultText::kNoTitle : first.headingText;
+    verdict.snapshot = first.shownDate.isEmpty() ? ResultText::kNoSnapshot : first.shownDate;
     return verdict;
 }
 
@@ -72,8 +62,15 @@ InclusionResult desktopInclusionCheck(const QString &address, const SearchContex
 {
     const FetchResult page = fetchPage(requestAddress(context.endpoints.desktopSearch, address),
                                        FetchProfile::InclusionDesktop, abortFlag);
-    if (isUnusableSearchPage(page))
+    if (isUnusableSearchPage(page)) {
+        context.keepFailedPage(address, kCheckName, kSiteRequest, page.body);
         return InclusionResult::failed(address, unusablePageReason(page));
-    const DesktopSiteVerdict verdict = judgeDesktopSitePage(page.body);
+    }
+    const DesktopSiteVerdict verdict =
+        judgeDesktopSitePage(readResultPage(page.body, page.contentType, abortFlag), address);
+    if (verdict.status == ResultText::kFailed) {
+        context.keepFailedPage(address, kCheckName, kSiteRequest, page.body);
+        return InclusionResult::failed(address, verdict.failure);
+    }
     return {verdict.title, address, verdict.status, verdict.snapshot, QString()};
 }

@@ -1,25 +1,31 @@
 #pragma once
 
 #include "checkresult.h"
+#include "resultpage.h"
 #include "searchcontext.h"
 
-#include <QByteArray>
 #include <QString>
 
 #include <atomic>
 
 // What Baidu's desktop answer page for the address itself says: status
-// "已收录"/"未收录", and for an included page its title and snapshot date.
+// "已收录", "未收录" or "异常" (no answer: robot check, block page, a page
+// without entries, a first entry stating another address), and for an
+// included page its title and date.
 struct DesktopSiteVerdict
 {
     QString status;
     QString title;
     QString snapshot;
+    QString failure; // why the status is "异常"
 };
 
-// Judges a fetched desktop answer page (everything after the fetch). Shared
-// by the inclusion check and the desktop ranking check's site query.
-DesktopSiteVerdict judgeDesktopSitePage(const QByteArray &body);
+// Judges a read desktop answer page for the address. Shared by the inclusion
+// check and the desktop ranking check's site query.
+DesktopSiteVerdict judgeDesktopSitePage(const ResultPage &page, const QString &address);
+
+// Why a page of this kind, with no entries, is no answer; empty for a result page with entries.
+QString pageFailure(const ResultPage &page);
 
 // Asks Baidu's desktop search for the address itself: title, address, status, snapshot.
 // An abort flag, when given, abandons the fetch once it turns true (the line then reads "异常").

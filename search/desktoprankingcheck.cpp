@@ -2,10 +2,9 @@
 
 #include "desktopinclusioncheck.h"
 #include "pagefetcher.h"
+#include "resultpage.h"
 #include "resultstrings.h"
 
-#include <QRegExp>
-#include <QRegularExpression>
 #include <QStringList>
 
 #include <algorithm>
@@ -17,17 +16,14 @@ namespace {
 
 const QString kHttp = QStringLiteral("http");
 const QString kNotRankable = QStringLiteral("网址须以 http 开头");
-const QString kHttpScheme = QStringLiteral("http://");
+const QString kReasonUnreadLink = QStringLiteral("结果链接无法解析");
+const QString kCheckName = QStringLiteral("ranking");
+const QString kSiteRequest = QStringLiteral("site");
+const QString kKeywordRequest = QStringLiteral("keyword");
 // Thirty results on one page.
 const QByteArray kThirtyResults = QByteArrayLiteral("&rn=30");
 
-const QString kEmOpen = QStringLiteral("<em>");
-const QString kEmClose = QStringLiteral("</em>");
 const QString kEllipsis = QStringLiteral("...");
-const QString kHeadingPattern = QStringLiteral("<h3 class=\"(.*)\"><a(.*)>(.*)</a></h3>");
-const QString kHrefPattern = QStringLiteral("href = \"(.*)\"");
-// A link text dropped by the title filter; never a redirect link, never an address.
-const QString kDroppedLink = QStringLiteral("0");
 
 // Where a redirect answer's script or meta refresh is looked for.
 constexpr int kRefreshSearchBytes = 64 * 1024;
@@ -38,41 +34,12 @@ constexpr char kRefreshUrl[] = "url=";
 // Headings further than this from the page's title are not the page.
 constexpr int kMaxTitleDistance = 20;
 
-QRegExp minimalPattern(const QString &pattern)
-{
-    QRegExp expression(pattern, Qt::CaseSensitive, QRegExp::RegExp);
-    expression.setMinimal(true);
-    return expression;
-}
-
-struct Heading
-{
-    QString text;
-    QString link;
-};
-
-// Every heading of the keyword page, in page order; each scan resumes after the previous match.
-std::vector<Heading> scanHeadings(const QString &text)
-{
-    std::vector<Heading> headings;
-    QRegExp heading = minimalPattern(kHeadingPattern);
-    int offset = 0;
-    while ((offset = heading.indexIn(text, offset)) >= 0) {
-        QString headingText = heading.cap(3);
-        headingText.remove(kEllipsis, Qt::CaseSensitive);
-        headings.push_back({headingText, heading.cap(2)});
-        // An empty match cannot happen (the pattern has fixed text), so this always advances.
-        offset += heading.matchedLength();
-    }
-    return headings;
-}
-
 // The redirect prefix without its scheme: Baidu writes its links with either.
 bool isBaiduRedirect(const QString &link, const SearchEndpoints &endpoints)
 {
     QString prefix = QString::fromUtf8(endpoints.redirectLink);
-    prefix.remove(QRegularExpression(QStringLiteral("^[a-zA-Z]+://")));
-    return link.contains(prefix, Qt::CaseInsensitive);
+    prefix.remove(0, prefix.indexOf(QLatin1String("://")) + 1);
+    return !link.isEmpty() && link.contains(prefix, Qt::CaseInsensitive);
 }
 
 // The quoted text at offset, or up to the first blank or '>' when unquoted.
@@ -140,18 +107,17 @@ bool isRankableAddress(const QString &address)
 }
 
 bool fetchSiteAnswer(const RankingLine &parts, const QByteArray &prefix, const FetchProfile &profile,
-                     const std::atomic<bool> *abortFlag, QByteArray *body, QString *failure)
+                     const std::atomic<bool> *abortFlag, FetchResult *answer, QString *failure)
 {
     if (!isRankableAddress(parts.address)) {
         *failure = kNotRankable;
         return false;
     }
-    FetchResult site = fetchPage(requestAddress(prefix, parts.address), profile, abortFlag);
-    if (isUnusableSearchPage(site)) {
-        *failure = unusablePageReason(site);
+    *answer = fetchPage(requestAddress(prefix, parts.address), profile, abortFlag);
+    if (isUnusableSearchPage(*answer)) {
+        *failure = unusablePageReason(*answer);
         return false;
     }
-    *body = std::move(site.body);
     return true;
 }
 
@@ -201,64 +167,95 @@ QString resolveLink(const QString &link, const SearchEndpoints &endpoints, const
 }
 
 QString searchDesktopRank(const QString &keyword, const QString &title, const QString &address,
-                          const QString &status, const SearchEndpoints &endpoints,
-                          const std::atomic<bool> *abortFlag)
+                          const QString &status, const SearchContext &context,
+                          const std::atomic<bool> *abortFlag, const QString &line, QString *failure)
 {
     if (status == ResultText::kNotIncluded)
         return ResultText::kPositionNotSearched;
-    QString bareAddress = address;
-    bareAddress.remove(kHttpScheme, Qt::CaseSensitive);
-
-    const FetchResult page = fetchPage(requestAddress(endpoints.desktopSearch, keyword) + kThirtyResults,
-                                       FetchProfile::RankingDesktop, abortFlag);
-    // A robot check or an error page lists no results: "30+" would be a false answer.
-    if (isUnusableSearchPage(page))
+    const SearchEndpoints &endpoints = context.endpoints;
+    const auto failed = [&](const QString &reason, const QByteArray &body) {
+        context.keepFailedPage(line.isEmpty() ? keyword + QLatin1Char(' ') + address : line, kCheckName,
+                               kKeywordRequest, body);
+        if (failure)
+            *failure = reason;
         return ResultText::kFailed;
+    };
 
-    QString text = QString::fromUtf8(page.body.constData(), page.body.size());
-    text.remove(kEmOpen, Qt::CaseSensitive);
-    text.remove(kEmClose, Qt::CaseSensitive);
-    std::vector<Heading> headings = scanHeadings(text);
+    const FetchResult answer = fetchPage(requestAddress(endpoints.desktopSearch, keyword) + kThirtyResults,
+                                         FetchProfile::RankingDesktop, abortFlag);
+    // A robot check or an error page lists no results: "30+" would be a false answer.
+    if (isUnusableSearchPage(answer))
+        return failed(unusablePageReason(answer), answer.body);
+    const ResultPage page = readResultPage(answer.body, answer.contentType, abortFlag);
+    if (page.kind == PageKind::NotFound)
+        return ResultText::kPositionBeyond;
+    const QString pageProblem = pageFailure(page);
+    if (!pageProblem.isEmpty())
+        return failed(pageProblem, answer.body);
 
-    QString position;
-    const QByteArray titleBytes = title.toUtf8();
-    QRegExp href = minimalPattern(kHrefPattern);
-    for (std::size_t i = 0; i < headings.size(); ++i) {
-        Heading &heading = headings[i];
-        const QByteArray headingBytes = heading.text.toUtf8();
+    // Baidu cuts long headings with "...", on the keyword page and the site page alike.
+    QString titleKey = title;
+    titleKey.remove(kEllipsis);
+    const QByteArray titleBytes = titleKey.toUtf8();
+    QString addressPosition;
+    QString titlePosition;
+    bool unread = false;
+    // No early exit: the last entry that leads to the address wins, as the last equal title does.
+    for (const ResultEntry &entry : page.entries) {
+        const QString position = QString::number(entry.position);
+        QString headingKey = entry.headingText;
+        headingKey.remove(kEllipsis);
+        const QByteArray headingBytes = headingKey.toUtf8();
         // The length difference bounds the distance from below; skip the table when it already decides.
         const int distance = std::abs(titleBytes.size() - headingBytes.size()) > kMaxTitleDistance
                                  ? kMaxTitleDistance + 1
                                  : titleDistance(titleBytes, headingBytes);
-        if (distance > kMaxTitleDistance)
-            heading.link = kDroppedLink;
         if (distance == 0)
-            position = QString::number(i + 1);
-        if (href.indexIn(heading.link, 0) >= 0)
-            heading.link = href.cap(1);
+            titlePosition = position;
+        // A target the page states is certain and costs no request, whatever the heading says.
+        if (!entry.statedTargets.isEmpty()) {
+            for (const QString &target : entry.statedTargets) {
+                if (sameAddress(target, address))
+                    addressPosition = position;
+            }
+            continue;
+        }
+        if (distance > kMaxTitleDistance || !isBaiduRedirect(entry.headingLink, endpoints))
+            continue;
+        const QString resolved = resolveLink(entry.headingLink, endpoints, abortFlag);
+        if (resolved == ResultText::kFailed)
+            unread = true;
+        else if (sameAddress(resolved, address))
+            addressPosition = position;
     }
-
-    // No early exit: the last heading whose link leads to the address wins.
-    for (std::size_t i = 0; i < headings.size(); ++i) {
-        QString resolved = resolveLink(headings[i].link, endpoints, abortFlag);
-        resolved.remove(kHttpScheme, Qt::CaseSensitive);
-        if (resolved == bareAddress)
-            position = QString::number(i + 1);
-    }
-    return position.isEmpty() ? ResultText::kPositionBeyond : position;
+    if (!addressPosition.isEmpty())
+        return addressPosition;
+    if (!titlePosition.isEmpty())
+        return titlePosition;
+    // An unread redirect link may have hidden the address.
+    if (unread)
+        return failed(kReasonUnreadLink, answer.body);
+    return ResultText::kPositionBeyond;
 }
 
 RankingResult rankDesktop(const QString &line, const SearchContext &context,
                           const std::atomic<bool> *abortFlag)
 {
     const RankingLine parts = splitRankingLine(line);
-    QByteArray site;
+    FetchResult site;
     QString failure;
     if (!fetchSiteAnswer(parts, context.endpoints.desktopSearch, FetchProfile::RankingDesktop, abortFlag,
-                         &site, &failure))
+                         &site, &failure)) {
+        context.keepFailedPage(line, kCheckName, kSiteRequest, site.body);
         return rankingFailure(parts, failure);
-    const DesktopSiteVerdict verdict = judgeDesktopSitePage(site);
+    }
+    const DesktopSiteVerdict verdict =
+        judgeDesktopSitePage(readResultPage(site.body, site.contentType, abortFlag), parts.address);
+    if (verdict.status == ResultText::kFailed) {
+        context.keepFailedPage(line, kCheckName, kSiteRequest, site.body);
+        return rankingFailure(parts, verdict.failure);
+    }
     const QString position = searchDesktopRank(parts.keyword, verdict.title, parts.address, verdict.status,
-                                               context.endpoints, abortFlag);
-    return {parts.keyword, parts.address, verdict.status, position, verdict.snapshot, QString()};
+                                               context, abortFlag, line, &failure);
+    return {parts.keyword, parts.address, verdict.status, position, verdict.snapshot, failure};
 }

@@ -27,9 +27,9 @@ bool isRankableAddress(const QString &address);
 // The site query both ranking checks start with: the answer page for the
 // line's address, fetched with prefix and profile. False when the address
 // cannot be ranked or the answer is no result page; failure then says why and
-// the line reads as rankingFailure(parts, failure).
+// the line reads as rankingFailure(parts, failure). The answer is kept either way.
 bool fetchSiteAnswer(const RankingLine &parts, const QByteArray &prefix, const FetchProfile &profile,
-                     const std::atomic<bool> *abortFlag, QByteArray *body, QString *failure);
+                     const std::atomic<bool> *abortFlag, FetchResult *answer, QString *failure);
 
 // The ranking result of a line whose site query failed: status "异常", no position.
 RankingResult rankingFailure(const RankingLine &parts, const QString &why);
@@ -37,15 +37,21 @@ RankingResult rankingFailure(const RankingLine &parts, const QString &why);
 // Byte-wise Levenshtein distance.
 int titleDistance(const QByteArray &a, const QByteArray &b);
 
-// The final address behind a Baidu redirect link, "异常" when resolving
-// fails, or the link unchanged when it is no redirect link.
+// The target a Baidu redirect link names, read from Baidu's answer with one
+// request (never from the target site); "异常" when the answer names none or
+// the request fails; the link unchanged when it is no redirect link.
 QString resolveLink(const QString &link, const SearchEndpoints &endpoints = SearchEndpoints(),
                     const std::atomic<bool> *abortFlag = nullptr);
 
-// The position of the address among the first 30 desktop results for the keyword.
+// The position of the address among the first 30 desktop results for the
+// keyword: the last entry that states or leads to the address, else the last
+// whose heading equals the title; "30+" when none, "异常" when the page is no
+// result page or a redirect link that might hide the address cannot be read
+// (failure then says why, and the page goes to the context's sink under line).
 QString searchDesktopRank(const QString &keyword, const QString &title, const QString &address,
-                          const QString &status, const SearchEndpoints &endpoints = SearchEndpoints(),
-                          const std::atomic<bool> *abortFlag = nullptr);
+                          const QString &status, const SearchContext &context = SearchContext(),
+                          const std::atomic<bool> *abortFlag = nullptr, const QString &line = QString(),
+                          QString *failure = nullptr);
 
 // One ranking line against Baidu's desktop results.
 RankingResult rankDesktop(const QString &line, const SearchContext &context = SearchContext(),

@@ -1,44 +1,66 @@
 #include "mobileinclusioncheck.h"
 
 #include "pagefetcher.h"
+#include "resultpage.h"
 #include "resultstrings.h"
 
-#include <QRegExp>
 #include <QStringList>
 
 namespace {
 
 constexpr char kNotFoundMarker[] = "抱歉，没有找到";
+const QString kCheckName = QStringLiteral("inclusion");
+const QString kSiteRequest = QStringLiteral("site");
+const QString kReasonBlocked = QStringLiteral("百度安全验证或拦截页面");
+const QString kReasonUnreadable = QStringLiteral("页面无法解读");
 // A plain text search: the full stop is literal.
 constexpr char kFirstResultMarker[] = "搜索结果第1条.标题";
 
-const QString kFirstAddressPattern = QStringLiteral(",'order':'1','mu':'(.*)'");
-const QString kDatePattern = QStringLiteral("<span data-a-09d7e76b>(.*)</span>");
-const QString kFooterPattern = QStringLiteral("<span class=\"c-gap-left c-footer-showurl\">(.*)</span>");
-// Capture 1 begins with the rest of the opening tag, which the attribute pattern strips.
-const QString kTitlePattern = QStringLiteral("<span class=\"c-title-text\" (.*)</span>");
-const QString kAttributePattern = QStringLiteral("data(.*)>");
+// Each field is the text between an opening literal and the first closing one
+// after it: plain searches, so a page without the closing text costs one pass.
+const QString kFirstAddressOpen = QStringLiteral(",'order':'1','mu':'");
+const QString kQuote = QStringLiteral("'");
+const QString kDateOpen = QStringLiteral("<span data-a-09d7e76b>");
+const QString kFooterOpen = QStringLiteral("<span class=\"c-gap-left c-footer-showurl\">");
+// What follows begins with the rest of the opening tag, which the attribute stretches strip.
+const QString kTitleOpen = QStringLiteral("<span class=\"c-title-text\" ");
+const QString kSpanClose = QStringLiteral("</span>");
+const QString kAttributeStart = QStringLiteral("data");
+const QChar kTagEnd = QLatin1Char('>');
 
 const QString kEmOpen = QStringLiteral("<em>");
 const QString kEmClose = QStringLiteral("</em>");
 const QString kLabelSeparator = QStringLiteral(".");
 const QChar kTrailingSlash = QLatin1Char('/');
 
-QRegExp minimalPattern(const QString &pattern)
+// The text between the first open and the first close after it; false when either is missing.
+bool firstBetween(const QString &text, const QString &open, const QString &close, QString *capture)
 {
-    QRegExp expression(pattern, Qt::CaseSensitive, QRegExp::RegExp);
-    expression.setMinimal(true);
-    return expression;
+    const int start = text.indexOf(open);
+    if (start < 0)
+        return false;
+    const int from = start + open.size();
+    const int end = text.indexOf(close, from);
+    if (end < 0)
+        return false;
+    *capture = text.mid(from, end - from);
+    return true;
 }
 
-// Capture 1 of the first match; false without a match (an empty capture is a match).
-bool firstCapture(const QString &pattern, const QString &text, QString *capture)
+// Every stretch from "data" to the next ">" left out, in one pass.
+QString withoutAttributeStretches(const QString &title)
 {
-    QRegExp expression = minimalPattern(pattern);
-    if (expression.indexIn(text, 0) < 0)
-        return false;
-    *capture = expression.cap(1);
-    return true;
+    QString kept;
+    int from = 0;
+    for (int start = title.indexOf(kAttributeStart); start >= 0;
+         start = title.indexOf(kAttributeStart, from)) {
+        const int end = title.indexOf(kTagEnd, start + kAttributeStart.size());
+        if (end < 0)
+            break;
+        kept += title.midRef(from, start - from);
+        from = end + 1;
+    }
+    return kept + title.midRef(from);
 }
 
 // Drops everything before the first "." and every further ".", so scheme and
@@ -52,6 +74,13 @@ QString normalisedAddress(const QString &address)
 
 } // namespace
 
+QString mobileAnswerFailure(const PageText &text)
+{
+    if (!text.readable)
+        return kReasonUnreadable;
+    return kindOfPageText(text.utf8, {}) == PageKind::Blocked ? kReasonBlocked : QString();
+}
+
 MobileSiteVerdict judgeMobileSitePage(const QByteArray &body, const QString &address)
 {
     MobileSiteVerdict verdict;
@@ -61,7 +90,7 @@ MobileSiteVerdict judgeMobileSitePage(const QByteArray &body, const QString &add
     }
     const QString text = QString::fromUtf8(body.constData(), body.size());
     QString firstAddress;
-    if (!firstCapture(kFirstAddressPattern, text, &firstAddress))
+    if (!firstBetween(text, kFirstAddressOpen, kQuote, &firstAddress))
         return verdict;
 
     QString first = normalisedAddress(firstAddress);
@@ -73,15 +102,15 @@ MobileSiteVerdict judgeMobileSitePage(const QByteArray &body, const QString &add
     }
     verdict.status = ResultText::kIncluded;
 
-    if (!firstCapture(kDatePattern, text, &verdict.snapshot) &&
-        !firstCapture(kFooterPattern, text, &verdict.snapshot))
+    if (!firstBetween(text, kDateOpen, kSpanClose, &verdict.snapshot) &&
+        !firstBetween(text, kFooterOpen, kSpanClose, &verdict.snapshot))
         verdict.snapshot = ResultText::kNoSnapshot;
 
     QString title;
-    if (!firstCapture(kTitlePattern, text, &title)) {
+    if (!firstBetween(text, kTitleOpen, kSpanClose, &title)) {
         verdict.title = ResultText::kNoTitleMobile;
     } else {
-        title.remove(minimalPattern(kAttributePattern));
+        title = withoutAttributeStretches(title);
         title.remove(kEmOpen, Qt::CaseSensitive);
         title.remove(kEmClose, Qt::CaseSensitive);
         verdict.title = title;
@@ -94,8 +123,16 @@ InclusionResult mobileInclusionCheck(const QString &address, const SearchContext
 {
     const FetchResult page = fetchPage(requestAddress(context.endpoints.mobileSearch, address),
                                        FetchProfile::InclusionMobile, abortFlag);
-    if (isUnusableSearchPage(page))
+    if (isUnusableSearchPage(page)) {
+        context.keepFailedPage(address, kCheckName, kSiteRequest, page.body);
         return InclusionResult::failed(address, unusablePageReason(page));
-    const MobileSiteVerdict verdict = judgeMobileSitePage(page.body, address);
+    }
+    const PageText text = decodePageBody(page.body, page.contentType);
+    const QString failure = mobileAnswerFailure(text);
+    if (!failure.isEmpty()) {
+        context.keepFailedPage(address, kCheckName, kSiteRequest, page.body);
+        return InclusionResult::failed(address, failure);
+    }
+    const MobileSiteVerdict verdict = judgeMobileSitePage(text.utf8, address);
     return {verdict.title, address, verdict.status, verdict.snapshot, QString()};
 }

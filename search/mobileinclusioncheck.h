@@ -1,6 +1,7 @@
 #pragma once
 
 #include "checkresult.h"
+#include "pagetext.h"
 #include "searchcontext.h"
 
 #include <QByteArray>
@@ -18,7 +19,11 @@ struct MobileSiteVerdict
     QString snapshot;
 };
 
-// Judges a fetched mobile answer page for the address (everything after the
+// Why a decoded mobile answer is none (unreadable, robot check, block page);
+// empty when it is one.
+QString mobileAnswerFailure(const PageText &text);
+
+// Judges a fetched mobile answer page (decoded to UTF-8) for the address (everything after the
 // fetch). Shared by the inclusion check and the mobile ranking check.
 MobileSiteVerdict judgeMobileSitePage(const QByteArray &body, const QString &address);
 

@@ -5,16 +5,24 @@
 #include "pagefetcher.h"
 #include "resultstrings.h"
 
-#include <QRegExp>
-
 namespace {
 
 // The offset of the first result of pages 2 and 3; page 1 has none.
 const QByteArray kPageTwo = QByteArrayLiteral("&pn=10");
 const QByteArray kPageThree = QByteArrayLiteral("&pn=20");
 
-// One result entry in the page's embedded data; capture 3 is its address.
-const QString kEntryPattern = QStringLiteral(",'order':'(.*)',(.*)'mu':'(.*)'");
+// One result entry in the page's embedded data: its order, then its address
+// between "'mu':'" and the next quote. Plain searches, each resuming where the
+// last ended, so the scan is linear even on a page of unended entries.
+const QString kOrderOpen = QStringLiteral(",'order':'");
+const QString kOrderClose = QStringLiteral("',");
+const QString kAddressOpen = QStringLiteral("'mu':'");
+const QString kQuote = QStringLiteral("'");
+constexpr char kNotFoundMarker[] = "抱歉，没有找到";
+const QString kCheckName = QStringLiteral("ranking");
+const QString kSiteRequest = QStringLiteral("site");
+const QString kKeywordRequest = QStringLiteral("keyword");
+const QString kReasonNoEntries = QStringLiteral("页面没有结果");
 const QString kSecure = QStringLiteral("https");
 const QString kPlain = QStringLiteral("http");
 const QChar kTrailingSlash = QLatin1Char('/');
@@ -36,34 +44,61 @@ QString normalisedEntryAddress(QString address)
 
 } // namespace
 
+QStringList mobileEntryAddresses(const QString &text)
+{
+    QStringList addresses;
+    for (int order = text.indexOf(kOrderOpen); order >= 0; order = text.indexOf(kOrderOpen, order)) {
+        const int orderEnd = text.indexOf(kOrderClose, order + kOrderOpen.size());
+        const int open = orderEnd < 0 ? -1 : text.indexOf(kAddressOpen, orderEnd + kOrderClose.size());
+        const int start = open < 0 ? -1 : open + kAddressOpen.size();
+        const int end = start < 0 ? -1 : text.indexOf(kQuote, start);
+        if (end < 0)
+            break;
+        addresses.append(text.mid(start, end - start));
+        order = end + 1;
+    }
+    return addresses;
+}
+
 QString searchMobilePage(const QString &keyword, const QString &address, const QString &status, int page,
-                         const SearchEndpoints &endpoints, const std::atomic<bool> *abortFlag)
+                         const SearchContext &context, const std::atomic<bool> *abortFlag,
+                         const QString &line, QString *failure)
 {
     if (status == ResultText::kNotIncluded)
         return ResultText::kPositionNotSearched;
 
-    QByteArray request = requestAddress(endpoints.mobileSearchPlain, keyword);
+    QByteArray request = requestAddress(context.endpoints.mobileSearchPlain, keyword);
     if (page == 2)
         request += kPageTwo;
     else if (page == 3)
         request += kPageThree;
     const FetchResult result = fetchPage(request, FetchProfile::RankingDesktop, abortFlag);
+    const auto failed = [&](const QString &reason) {
+        context.keepFailedPage(line.isEmpty() ? keyword + QLatin1Char(' ') + address : line, kCheckName,
+                               page == 1 ? kKeywordRequest
+                                         : kKeywordRequest + QLatin1Char('-') + QString::number(page),
+                               result.body);
+        if (failure)
+            *failure = reason;
+        return ResultText::kFailed;
+    };
     // A robot check or an error page lists no entries: reading on would end in a false "30+".
     if (isUnusableSearchPage(result))
-        return ResultText::kFailed;
+        return failed(unusablePageReason(result));
+    const PageText text = decodePageBody(result.body, result.contentType);
+    const QString answerFailure = mobileAnswerFailure(text);
+    if (!answerFailure.isEmpty())
+        return failed(answerFailure);
 
-    const QString text = QString::fromUtf8(result.body.constData(), result.body.size());
-    QRegExp entry(kEntryPattern, Qt::CaseSensitive, QRegExp::RegExp);
-    entry.setMinimal(true);
+    const QStringList entries = mobileEntryAddresses(QString::fromUtf8(text.utf8));
+    // Neither entries nor Baidu's word that there are none: a layout this check cannot read.
+    if (entries.isEmpty() && !text.utf8.contains(kNotFoundMarker))
+        return failed(kReasonNoEntries);
     QString position;
-    int offset = 0;
-    int index = 0;
-    while ((offset = entry.indexIn(text, offset)) >= 0) {
-        ++index;
-        // No early exit: the last matching entry of the page wins.
-        if (address == normalisedEntryAddress(entry.cap(3)))
-            position = QString::number(index);
-        offset += entry.matchedLength();
+    // No early exit: the last matching entry of the page wins.
+    for (int i = 0; i < entries.size(); ++i) {
+        if (address == normalisedEntryAddress(entries.at(i)))
+            position = QString::number(i + 1);
     }
     return position.isEmpty() ? ResultText::kPositionBeyond : position;
 }
@@ -71,16 +106,24 @@ QString searchMobilePage(const QString &keyword, const QString &address, const Q
 RankingResult rankMobile(const QString &line, const SearchContext &context,
                          const std::atomic<bool> *abortFlag)
 {
-    const SearchEndpoints &endpoints = context.endpoints;
     const RankingLine parts = splitRankingLine(line);
-    QByteArray site;
+    FetchResult site;
     QString failure;
-    if (!fetchSiteAnswer(parts, endpoints.mobileSearch, FetchProfile::RankingMobile, abortFlag, &site,
-                         &failure))
+    if (!fetchSiteAnswer(parts, context.endpoints.mobileSearch, FetchProfile::RankingMobile, abortFlag, &site,
+                         &failure)) {
+        context.keepFailedPage(line, kCheckName, kSiteRequest, site.body);
         return rankingFailure(parts, failure);
-    const MobileSiteVerdict verdict = judgeMobileSitePage(site, parts.address);
+    }
+    const PageText text = decodePageBody(site.body, site.contentType);
+    failure = mobileAnswerFailure(text);
+    if (!failure.isEmpty()) {
+        context.keepFailedPage(line, kCheckName, kSiteRequest, site.body);
+        return rankingFailure(parts, failure);
+    }
+    const MobileSiteVerdict verdict = judgeMobileSitePage(text.utf8, parts.address);
     const auto pagePosition = [&](int page) {
-        return searchMobilePage(parts.keyword, parts.address, verdict.status, page, endpoints, abortFlag);
+        return searchMobilePage(parts.keyword, parts.address, verdict.status, page, context, abortFlag, line,
+                                &failure);
     };
 
     // A failed page 2 or 3 leaves the position unknown: the field says "异常",
@@ -106,5 +149,5 @@ RankingResult rankMobile(const QString &line, const SearchContext &context,
                 position = kPageThreePrefix % third;
         }
     }
-    return {parts.keyword, parts.address, verdict.status, position, verdict.snapshot, QString()};
+    return {parts.keyword, parts.address, verdict.status, position, verdict.snapshot, failure};
 }

@@ -208,6 +208,18 @@ bool isNumber(const char *text)
     return true;
 }
 
+bool isNumberedBlock(const xmlNode *node)
+{
+    return isElement(node) && hasClassWord(node, kBlockClass) && isNumber(attribute(node, "id"));
+}
+
+// Whether a walk over block's own content enters at: a block left unclosed
+// holds the blocks after it, which are entries of their own.
+bool entersWithinBlock(const xmlNode *at, const xmlNode *block)
+{
+    return !isOpaque(at) && (at == block || !isNumberedBlock(at));
+}
+
 // The visible text below node: no comments, scripts or styles; blanks collapsed.
 QString textOf(xmlNode *node)
 {
@@ -219,11 +231,10 @@ QString textOf(xmlNode *node)
     return QString::fromUtf8(text).simplified();
 }
 
-xmlNode *firstElement(xmlNode *root, const char *name, const xmlNode *skip = nullptr)
+xmlNode *firstElement(xmlNode *block, const char *name)
 {
-    for (xmlNode *at = root->children ? root->children : nullptr; at;
-         at = nextNode(at, root, !isOpaque(at) && at != skip)) {
-        if (at != skip && isElement(at, name))
+    for (xmlNode *at = block->children; at; at = nextNode(at, block, entersWithinBlock(at, block))) {
+        if (isElement(at, name) && entersWithinBlock(at, block))
             return at;
     }
     return nullptr;
@@ -314,8 +325,8 @@ Heading headingOf(xmlNode *block)
     Heading heading;
     heading.element = firstElement(block, "h3");
     if (!heading.element) {
-        for (xmlNode *at = block->children; at; at = nextNode(at, block, !isOpaque(at))) {
-            if (isElement(at) && hasClassWord(at, kTitleClass)) {
+        for (xmlNode *at = block->children; at; at = nextNode(at, block, entersWithinBlock(at, block))) {
+            if (isElement(at) && hasClassWord(at, kTitleClass) && entersWithinBlock(at, block)) {
                 heading.element = at;
                 break;
             }
@@ -369,8 +380,8 @@ QString shownDate(xmlNode *first, const xmlNode *until, const xmlNode *heading)
 {
     for (xmlNode *sibling = first; sibling && sibling != until; sibling = sibling->next) {
         for (xmlNode *at = sibling; at;) {
-            bool descend = !isOpaque(at) && at != heading;
-            if (isElement(at) && at != heading) {
+            bool descend = !isOpaque(at) && at != heading && !isNumberedBlock(at);
+            if (isElement(at) && descend) {
                 for (const QByteArray &dateClass : kDateOnlyClasses) {
                     if (classContains(at, dateClass)) {
                         const QString text = withoutSeparator(textOf(at));
@@ -411,7 +422,8 @@ QString shownDate(xmlNode *first, const xmlNode *until, const xmlNode *heading)
 
 QString shownAddress(xmlNode *block, const xmlNode *heading)
 {
-    for (xmlNode *at = block->children; at; at = nextNode(at, block, !isOpaque(at) && at != heading)) {
+    for (xmlNode *at = block->children; at;
+         at = nextNode(at, block, entersWithinBlock(at, block) && at != heading)) {
         if (isElement(at) && hasClassWord(at, "c-showurl"))
             return textOf(at);
     }
@@ -426,8 +438,8 @@ QStringList statedTargets(xmlNode *block, const QString &headingLink)
             !targets.contains(address))
             targets.append(address);
     };
-    for (xmlNode *at = block; at; at = nextNode(at, block, !isOpaque(at))) {
-        if (isElement(at) && attribute(at, "data-tools")) {
+    for (xmlNode *at = block; at; at = nextNode(at, block, entersWithinBlock(at, block))) {
+        if (isElement(at) && entersWithinBlock(at, block) && attribute(at, "data-tools")) {
             add(dataToolsUrl(attributeBytes(at, "data-tools")));
             break;
         }
@@ -442,7 +454,7 @@ bool isAdBlock(const xmlNode *block)
     return classContains(block, kAdClass);
 }
 
-// Numbered result blocks of the column, outermost only; ads and unnumbered
+// Numbered result blocks of the column in document order; ads and unnumbered
 // containers (an ad's empty id, a block's inner card) are passed over whole.
 QList<xmlNode *> resultBlocks(xmlNode *column)
 {
@@ -450,9 +462,10 @@ QList<xmlNode *> resultBlocks(xmlNode *column)
     for (xmlNode *at = column->children; at;) {
         bool descend = !isOpaque(at);
         if (isElement(at) && (hasClassWord(at, kBlockClass) || isAdBlock(at))) {
-            if (isNumber(attribute(at, "id")) && !isAdBlock(at))
+            // Blocks left unclosed hold the next ones: look inside numbered blocks too.
+            descend = descend && isNumberedBlock(at) && !isAdBlock(at);
+            if (descend)
                 blocks.append(at);
-            descend = false;
         }
         at = nextNode(at, column, descend);
     }
@@ -532,6 +545,38 @@ bool isBlockTitle(const QString &title)
 }
 
 } // namespace
+
+namespace {
+
+// "host/path" with the host lower-cased and a bare host's "/" dropped; the scheme goes.
+QString addressKey(const QString &address)
+{
+    QString rest = address.trimmed();
+    const int schemeEnd = rest.indexOf(QLatin1String("://"));
+    const QStringRef scheme = rest.leftRef(qMax(0, schemeEnd));
+    if (scheme.compare(QLatin1String("http"), Qt::CaseInsensitive) == 0 ||
+        scheme.compare(QLatin1String("https"), Qt::CaseInsensitive) == 0)
+        rest = rest.mid(schemeEnd + 3);
+    int hostEnd = rest.indexOf(QLatin1Char('/'));
+    for (const QChar stop : {QLatin1Char('?'), QLatin1Char('#')}) {
+        const int at = rest.indexOf(stop);
+        if (at >= 0 && (hostEnd < 0 || at < hostEnd))
+            hostEnd = at;
+    }
+    if (hostEnd < 0)
+        return rest.toLower();
+    QString path = rest.mid(hostEnd);
+    if (path == QLatin1String("/"))
+        path.clear();
+    return rest.left(hostEnd).toLower() + path;
+}
+
+} // namespace
+
+bool sameAddress(const QString &a, const QString &b)
+{
+    return !a.isEmpty() && !b.isEmpty() && addressKey(a) == addressKey(b);
+}
 
 bool isRedirectLink(const QString &link)
 {

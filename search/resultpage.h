@@ -53,3 +53,7 @@ PageKind kindOfPageText(const QByteArray &utf8, const QList<QByteArray> &notFoun
 
 // Whether a link is one of Baidu's redirect links (".../link?url=", any host).
 bool isRedirectLink(const QString &link);
+
+// Whether two addresses name the same page: scheme (http/https), the host's
+// letter case and a bare host's trailing "/" do not matter.
+bool sameAddress(const QString &a, const QString &b);

@@ -21,7 +21,7 @@ const QByteArray kFarTitle = "A completely unrelated heading about something els
 
 // Plays Baidu for one desktop ranking line. Heading links are written as
 //   "r:/p"  a redirect link resolving once to http://<loopback>/p
-//   "rs:/p" a redirect link resolving once to https://<loopback>/p
+//   "rs:/p" a redirect link resolving once to https://<loopback>/p (the HTTP server's authority)
 //   "r2:/p" a redirect link that redirects twice
 //   "m:/p"  a redirect link answered with 200 and a meta refresh to http://<loopback>/p
 //   "j:/p"  a redirect link answered with 200 and location.replace to http://<loopback>/p
@@ -54,7 +54,7 @@ public:
         if (kind == "r")
             m_targets.insert(id, target);
         else if (kind == "rs")
-            m_targets.insert(id, m_baidu.httpsUrl(path));
+            m_targets.insert(id, "https://" + m_baidu.httpAuthority() + path);
         else if (kind == "m")
             m_pages.insert(id, "<noscript><META http-equiv=\"refresh\" content=\"0;URL='" + target +
                                    "'\"></noscript>");
@@ -246,15 +246,25 @@ private slots:
             << filled(3, {{1, {kNearTitle, "r:/a/"}}}) << QByteArray("/a/") << QStringLiteral("2") << 3;
         QTest::newRow("resolved with slash, typed without")
             << filled(3, {{1, {kNearTitle, "r:/a/"}}}) << QByteArray("/a") << QStringLiteral("30+") << 3;
-        QTest::newRow("https resolved never matches")
-            << filled(3, {{1, {kNearTitle, "rs:/a"}}}) << QByteArray("/a") << QStringLiteral("30+") << 3;
+        QTest::newRow("https resolved matches the http address")
+            << filled(3, {{1, {kNearTitle, "rs:/a"}}}) << QByteArray("/a") << QStringLiteral("2") << 3;
+        QTest::newRow("unreadable redirect, address nowhere else")
+            << filled(3, {{1, {kNearTitle, "n:/a"}}}) << QByteArray("/a") << QStringLiteral("异常") << 3;
+        QTest::newRow("unreadable redirect, address found elsewhere")
+            << filled(3, {{0, {kNearTitle, "n:/a"}}, {2, match}}) << QByteArray("/a") << QStringLiteral("3")
+            << 3;
+        QTest::newRow("stated other address costs no request")
+            << filled(3, {{0, {kSiteTitle, "=/b"}}}) << QByteArray("/a") << QStringLiteral("1") << 2;
+        QTest::newRow("an abnormal page is read for 50 entries")
+            << filled(80, {}) << QByteArray("/a") << QStringLiteral("30+") << 50;
         QTest::newRow("heading without href, match after it")
             << filled(6, {{1, {kNearTitle, ""}}, {4, match}}) << QByteArray("/a") << QStringLiteral("5") << 5;
         QTest::newRow("two redirects fail and do not match")
             << filled(3, {{1, {kNearTitle, "r2:/a"}}}) << QByteArray("/a") << QStringLiteral("30+") << 3;
         QTest::newRow("plain href matches without a request")
             << filled(3, {{2, {kNearTitle, "=/a"}}}) << QByteArray("/a") << QStringLiteral("3") << 2;
-        QTest::newRow("no headings") << HeadingList{} << QByteArray("/a") << QStringLiteral("30+") << 0;
+        QTest::newRow("no headings and no not-found text")
+            << HeadingList{} << QByteArray("/a") << QStringLiteral("异常") << 0;
     }
 
     void decidesPosition()
@@ -304,11 +314,11 @@ private slots:
         QTest::newRow("robot check on site query") << 2 << 0 << QStringLiteral("kw|@|异常||") << 1;
         QTest::newRow("server error on site query") << 3 << 0 << QStringLiteral("kw|@|异常||") << 1;
         QTest::newRow("connection dropped on site query") << 4 << 0 << QStringLiteral("kw|@|异常||") << 1;
-        QTest::newRow("no match") << 0 << 0 << QStringLiteral("kw|@|已收录|30+|20210304") << 2;
+        QTest::newRow("no match") << 0 << 0 << QStringLiteral("kw|@|已收录|30+|2021-03-04") << 2;
         QTest::newRow("robot check on keyword search")
-            << 0 << 2 << QStringLiteral("kw|@|已收录|异常|20210304") << 2;
+            << 0 << 2 << QStringLiteral("kw|@|已收录|异常|2021-03-04") << 2;
         QTest::newRow("server error on keyword search")
-            << 0 << 3 << QStringLiteral("kw|@|已收录|异常|20210304") << 2;
+            << 0 << 3 << QStringLiteral("kw|@|已收录|异常|2021-03-04") << 2;
     }
 
     void reportsOutcomes()

@@ -43,7 +43,7 @@ class TestMobileRanking : public QObject
 private slots:
     void ranksOverThreePages_data()
     {
-        QTest::addColumn<QByteArray>("site");   // the first address of the site answer, or a page kind
+        QTest::addColumn<QByteArray>("site");    // the first address of the site answer, or a page kind
         QTest::addColumn<PageList>("pages");     // entries of pages 1, 2, 3; kRobot for a robot check
         QTest::addColumn<QByteArray>("address"); // as typed
         QTest::addColumn<QString>("status");
@@ -53,47 +53,52 @@ private slots:
         const QByteArray site = kAddress;
         QTest::newRow("entry 4 of page 1") << site << PageList{entries(10, {{4, kAddress}})} << kAddress
                                            << ResultText::kIncluded << QStringLiteral("4") << 2;
-        QTest::newRow("entry 3 of page 2") << site << PageList{others(10), entries(10, {{3, kAddress}})} << kAddress
-                                           << ResultText::kIncluded << QStringLiteral("13") << 3;
+        QTest::newRow("entry 3 of page 2") << site << PageList{others(10), entries(10, {{3, kAddress}})}
+                                           << kAddress << ResultText::kIncluded << QStringLiteral("13") << 3;
         QTest::newRow("entry 10 of page 2") << site << PageList{others(10), entries(10, {{10, kAddress}})}
                                             << kAddress << ResultText::kIncluded << QStringLiteral("20") << 3;
-        QTest::newRow("entry 10 of page 3") << site << PageList{others(10), others(10), entries(10, {{10, kAddress}})}
-                                            << kAddress << ResultText::kIncluded << QStringLiteral("30") << 4;
-        QTest::newRow("entry 7 of page 3") << site << PageList{others(10), others(10), entries(10, {{7, kAddress}})}
-                                           << kAddress << ResultText::kIncluded << QStringLiteral("27") << 4;
+        QTest::newRow("entry 10 of page 3")
+            << site << PageList{others(10), others(10), entries(10, {{10, kAddress}})} << kAddress
+            << ResultText::kIncluded << QStringLiteral("30") << 4;
+        QTest::newRow("entry 7 of page 3")
+            << site << PageList{others(10), others(10), entries(10, {{7, kAddress}})} << kAddress
+            << ResultText::kIncluded << QStringLiteral("27") << 4;
         QTest::newRow("nowhere") << site << PageList{others(10), others(10), others(10)} << kAddress
                                  << ResultText::kIncluded << QStringLiteral("30+") << 4;
         QTest::newRow("entries 2 and 6 of one page")
-            << site << PageList{entries(10, {{2, kAddress}, {6, kAddress}})} << kAddress << ResultText::kIncluded
-            << QStringLiteral("6") << 2;
-        QTest::newRow("result slash dropped") << site << PageList{entries(10, {{5, kAddress + "/"}})} << kAddress
-                                              << ResultText::kIncluded << QStringLiteral("5") << 2;
+            << site << PageList{entries(10, {{2, kAddress}, {6, kAddress}})} << kAddress
+            << ResultText::kIncluded << QStringLiteral("6") << 2;
+        QTest::newRow("result slash dropped")
+            << site << PageList{entries(10, {{5, kAddress + "/"}})} << kAddress << ResultText::kIncluded
+            << QStringLiteral("5") << 2;
         // Included only when the first address carries one more "/" than typed.
         QTest::newRow("typed slash never matches")
-            << QByteArray(kAddress + "//") << PageList{entries(10, {{5, kAddress + "/"}}), others(10), others(10)}
+            << QByteArray(kAddress + "//")
+            << PageList{entries(10, {{5, kAddress + "/"}}), others(10), others(10)}
             << QByteArray(kAddress + "/") << ResultText::kIncluded << QStringLiteral("30+") << 4;
         QTest::newRow("https result matches typed http")
-            << site << PageList{entries(10, {{8, "https://www.example.com/a"}})} << kAddress << ResultText::kIncluded
-            << QStringLiteral("8") << 2;
+            << site << PageList{entries(10, {{8, "https://www.example.com/a"}})} << kAddress
+            << ResultText::kIncluded << QStringLiteral("8") << 2;
         QTest::newRow("m against www is included")
             << QByteArray("https://m.example.com/a/") << PageList{entries(10, {{2, kAddress}})} << kAddress
             << ResultText::kIncluded << QStringLiteral("2") << 2;
         QTest::newRow("other first address is not included")
             << QByteArray("http://www.example.com/b") << PageList{} << kAddress << ResultText::kNotIncluded
             << QStringLiteral("--") << 1;
-        QTest::newRow("not found") << QByteArray("!notfound") << PageList{} << kAddress << ResultText::kNotIncluded
-                                   << QStringLiteral("--") << 1;
+        QTest::newRow("not found") << QByteArray("!notfound") << PageList{} << kAddress
+                                   << ResultText::kNotIncluded << QStringLiteral("--") << 1;
         QTest::newRow("empty status still reads pages")
-            << QByteArray("!noaddress") << PageList{others(10), entries(10, {{1, kAddress}})} << kAddress << QString()
-            << QStringLiteral("11") << 3;
-        QTest::newRow("robot check on page 1") << site << PageList{{kRobot}} << kAddress << ResultText::kIncluded
-                                               << ResultText::kFailed << 2;
+            << QByteArray("!noaddress") << PageList{others(10), entries(10, {{1, kAddress}})} << kAddress
+            << QString() << QStringLiteral("11") << 3;
+        QTest::newRow("robot check on page 1")
+            << site << PageList{{kRobot}} << kAddress << ResultText::kIncluded << ResultText::kFailed << 2;
         QTest::newRow("robot check on page 2") << site << PageList{others(10), {kRobot}} << kAddress
                                                << ResultText::kIncluded << ResultText::kFailed << 3;
-        QTest::newRow("robot check on page 3") << site << PageList{others(10), others(10), {kRobot}} << kAddress
-                                               << ResultText::kIncluded << ResultText::kFailed << 4;
-        QTest::newRow("pages without entries") << site << PageList{{}, {}, {}} << kAddress << ResultText::kIncluded
-                                               << QStringLiteral("30+") << 4;
+        QTest::newRow("robot check on page 3")
+            << site << PageList{others(10), others(10), {kRobot}} << kAddress << ResultText::kIncluded
+            << ResultText::kFailed << 4;
+        QTest::newRow("page without entries or not-found text")
+            << site << PageList{{}, {}, {}} << kAddress << ResultText::kIncluded << ResultText::kFailed << 2;
     }
 
     void ranksOverThreePages()
@@ -134,9 +139,8 @@ private slots:
     {
         LoopbackBaidu baidu;
         baidu.setHandler([](const Request &request) {
-            return Reply::page(request.scheme == "https"
-                                   ? testsupport::mobileRankingSitePage(kAddress, "x")
-                                   : testsupport::mobileKeywordPage(others(10)));
+            return Reply::page(request.scheme == "https" ? testsupport::mobileRankingSitePage(kAddress, "x")
+                                                         : testsupport::mobileKeywordPage(others(10)));
         });
         rankMobile(QStringLiteral("seo 工具 ") + QString::fromUtf8(kAddress), baidu.endpoints());
 
@@ -184,8 +188,8 @@ private slots:
     void notIncludedPageMakesNoRequest()
     {
         LoopbackBaidu baidu;
-        QCOMPARE(searchMobilePage(QStringLiteral("kw"), QString::fromUtf8(kAddress), ResultText::kNotIncluded, 2,
-                                  baidu.endpoints()),
+        QCOMPARE(searchMobilePage(QStringLiteral("kw"), QString::fromUtf8(kAddress), ResultText::kNotIncluded,
+                                  2, baidu.endpoints()),
                  ResultText::kPositionNotSearched);
         QCOMPARE(baidu.requestCount(), 0);
     }

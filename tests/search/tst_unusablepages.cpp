@@ -1,9 +1,13 @@
 #include "desktopinclusioncheck.h"
+#include "desktoprankingcheck.h"
 #include "inclusionpages.h"
 #include "loopbackbaidu.h"
 #include "mobileinclusioncheck.h"
+#include "mobilerankingcheck.h"
+#include "rankingpages.h"
 #include "rawcaptureserver.h"
 #include "resultcells.h"
+#include "resultstrings.h"
 
 #include <QtTest>
 
@@ -20,8 +24,15 @@ enum class Answer
     ServerError,
     RedirectToVerification,
     EmptyBody,
-    RealRobotCheck
+    RealRobotCheck,
+    BlockPage,
+    Undecodable
 };
+
+// Baidu's block page, served with status 200 and a not-found text of its own.
+const QByteArray kBlockPage =
+    "<html><head><title>页面不存在_百度搜索</title></head><body><p>抱歉，没有找到该URL"
+    "</p><p>很抱歉，没有找到</p></body></html>";
 } // namespace
 
 Q_DECLARE_METATYPE(Answer)
@@ -44,10 +55,13 @@ private slots:
             {"500", Answer::ServerError},
             {"redirect to verification", Answer::RedirectToVerification},
             {"empty body", Answer::EmptyBody},
-            {"real robot check page", Answer::RealRobotCheck}};
+            {"real robot check page", Answer::RealRobotCheck},
+            {"block page", Answer::BlockPage},
+            {"compressed body left undecoded", Answer::Undecodable}};
         for (const bool mobile : {false, true}) {
             for (const auto &answer : answers)
-                QTest::addRow("%s, %s", mobile ? "mobile" : "desktop", answer.first) << mobile << answer.second;
+                QTest::addRow("%s, %s", mobile ? "mobile" : "desktop", answer.first)
+                    << mobile << answer.second;
         }
     }
 
@@ -68,18 +82,60 @@ private slots:
             case Answer::Dropped:
                 return Reply::dropped();
             case Answer::NotFoundWith404:
-                return Reply::withStatus(404, mobile ? mobilePage("抱歉，没有找到") : desktopPage("没有找到该URL"));
+                return Reply::withStatus(404, mobile ? mobilePage("抱歉，没有找到")
+                                                     : desktopPage("没有找到该URL"));
             case Answer::ServerError:
-                return Reply::withStatus(500, mobile ? mobilePage("<p>error</p>") : desktopPage("<p>error</p>"));
+                return Reply::withStatus(500,
+                                         mobile ? mobilePage("<p>error</p>") : desktopPage("<p>error</p>"));
             case Answer::RedirectToVerification:
                 return Reply::redirect("https://wappass.baidu.com/static/captcha/tuxing.html");
             case Answer::EmptyBody:
                 return Reply::page(QByteArray());
+            case Answer::BlockPage:
+                return Reply::page(kBlockPage);
+            case Answer::Undecodable:
+                return Reply::page(QByteArray("\x1f\x8b\x08\0\0\0\0\0\0\x03", 10) + QByteArray(300, '\x95'));
             default:
                 return Reply::page(readTestData("real-pages/captcha_2022_DogInNoSense_agt1.html"));
             }
         });
         QCOMPARE(cellsText(check(kAddress, baidu.endpoints(), nullptr)), failed);
+    }
+
+    // The site query and the keyword pages alike: a robot check or block page is no verdict and no "30+".
+    void rankingChecksFail_data()
+    {
+        QTest::addColumn<bool>("mobile");
+        QTest::addColumn<bool>("onKeywordPage");
+        QTest::addColumn<QByteArray>("page");
+        const QByteArray robot = readTestData("real-pages/captcha_2022_DogInNoSense_agt1.html");
+        for (const bool mobile : {false, true}) {
+            for (const bool onKeywordPage : {false, true}) {
+                const char *device = mobile ? "mobile" : "desktop";
+                const char *where = onKeywordPage ? "keyword page" : "site query";
+                QTest::addRow("%s, robot check on %s", device, where) << mobile << onKeywordPage << robot;
+                QTest::addRow("%s, block page on %s", device, where) << mobile << onKeywordPage << kBlockPage;
+            }
+        }
+    }
+
+    void rankingChecksFail()
+    {
+        QFETCH(bool, mobile);
+        QFETCH(bool, onKeywordPage);
+        QFETCH(QByteArray, page);
+        LoopbackBaidu baidu;
+        baidu.setHandler([&](const Request &request) {
+            const bool siteQuery = mobile ? request.scheme == "https" : request.param("rn").isEmpty();
+            if (siteQuery != onKeywordPage)
+                return Reply::page(page);
+            return Reply::page(mobile ? mobileRankingSitePage(kAddress.toUtf8(), "1天前")
+                                      : desktopRankingSitePage("标题", "1天前"));
+        });
+        const QString line = QStringLiteral("kw ") + kAddress;
+        const QStringList fields = (mobile ? rankMobile(line, baidu.endpoints()).cells()
+                                           : rankDesktop(line, baidu.endpoints()).cells());
+        QCOMPARE(fields.value(onKeywordPage ? 3 : 2), QStringLiteral("异常"));
     }
 };
 

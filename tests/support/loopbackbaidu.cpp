@@ -1,5 +1,7 @@
 #include "loopbackbaidu.h"
 
+#include <memory>
+
 #include <httplib.h>
 
 #include <QFile>
@@ -109,7 +111,8 @@ Reply Reply::oversized(qint64 bytes)
 struct LoopbackBaidu::State
 {
     httplib::Server http;
-    httplib::SSLServer https{QUILLANE_TEST_DATA_DIR "/loopback-cert.pem", QUILLANE_TEST_DATA_DIR "/loopback-key.pem"};
+    httplib::SSLServer https{QUILLANE_TEST_DATA_DIR "/loopback-cert.pem",
+                             QUILLANE_TEST_DATA_DIR "/loopback-key.pem"};
     int httpPort = 0;
     int httpsPort = 0;
     std::thread httpThread;
@@ -174,19 +177,30 @@ void LoopbackBaidu::State::serve(const char *scheme, const httplib::Request &in,
     for (const auto &header : reply.headers)
         out.set_header(toStd(header.first), toStd(header.second));
     if (reply.dropConnection) {
-        out.set_content_provider(
-            4096, toStd(reply.contentType),
-            [](std::size_t, std::size_t, httplib::DataSink &) { return false; });
+        out.set_content_provider(4096, toStd(reply.contentType),
+                                 [](std::size_t, std::size_t, httplib::DataSink &) { return false; });
         return;
     }
-    out.set_content(toStd(reply.body), toStd(reply.contentType).c_str());
+    if (reply.body.isEmpty()) {
+        out.set_content(std::string(), toStd(reply.contentType).c_str());
+        return;
+    }
+    // Served by length, so that the server never compresses on its own: a
+    // compressed answer is one the reply asks for with its own Content-Encoding.
+    auto body = std::make_shared<const std::string>(toStd(reply.body));
+    out.set_content_provider(body->size(), toStd(reply.contentType),
+                             [body](std::size_t offset, std::size_t length, httplib::DataSink &sink) {
+                                 return sink.write(body->data() + offset, length);
+                             });
 }
 
 LoopbackBaidu::LoopbackBaidu() : m_state(std::make_unique<State>())
 {
     State *state = m_state.get();
     auto route = [state](const char *scheme) {
-        return [state, scheme](const httplib::Request &in, httplib::Response &out) { state->serve(scheme, in, out); };
+        return [state, scheme](const httplib::Request &in, httplib::Response &out) {
+            state->serve(scheme, in, out);
+        };
     };
     // Enough workers that slow or silent replies never starve other requests.
     auto pool = [] { return new httplib::ThreadPool(48); };
