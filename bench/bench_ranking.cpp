@@ -129,10 +129,9 @@ void benchRealPages()
                           entry.value(QStringLiteral("href")).toString().mid(baiduRedirect.size()) +
                           QStringLiteral(".example.cn/");
             baidu.clearRequests();
-            const QStringList fields =
-                splitResult(rankDesktop(QStringLiteral("kw ") + address, baidu.endpoints()));
+            const RankingResult result = rankDesktop(QStringLiteral("kw ") + address, baidu.endpoints());
             found +=
-                fields.value(3) == QString::number(entry.value(QStringLiteral("position")).toInt()) ? 1 : 0;
+                result.position == QString::number(entry.value(QStringLiteral("position")).toInt()) ? 1 : 0;
             requests += baidu.requestCount();
             ++pageLines;
         }

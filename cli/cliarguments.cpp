@@ -5,6 +5,7 @@ const QString kCommandInclusion = QStringLiteral("inclusion");
 const QString kCommandRanking = QStringLiteral("ranking");
 const QString kOptionDevice = QStringLiteral("--device");
 const QString kOptionReport = QStringLiteral("--report");
+const QString kOptionSavePages = QStringLiteral("--save-pages");
 const QString kOptionCsv = QStringLiteral("--csv");
 const QString kOptionHelp = QStringLiteral("--help");
 const QString kOptionHelpShort = QStringLiteral("-h");
@@ -67,7 +68,7 @@ CliArguments CliArguments::parse(const QStringList &arguments)
         // "--name value" or "--name=value"
         const int equals = argument.indexOf(QLatin1Char('='));
         const QString name = equals < 0 ? argument : argument.left(equals);
-        if (name != kOptionDevice && name != kOptionReport) {
+        if (name != kOptionDevice && name != kOptionReport && name != kOptionSavePages) {
             parsed.setError(kUnknownOption.arg(argument));
             return parsed;
         }
@@ -90,6 +91,8 @@ CliArguments CliArguments::parse(const QStringList &arguments)
                 parsed.setError(kUnknownDevice.arg(value));
                 return parsed;
             }
+        } else if (name == kOptionSavePages) {
+            options.savePagesPath = value;
         } else {
             if (!hasReportExtension(value)) {
                 parsed.setError(kBadReportName.arg(value));
@@ -124,7 +127,8 @@ CliArguments CliArguments::parse(const QStringList &arguments)
 QString CliArguments::usageText()
 {
     return QStringLiteral("Usage: quillane-cli inclusion|ranking [--device pc|mobile] [--csv] [--report "
-                          "FILE.xlsx|FILE.xls] [FILE]\n"
+                          "FILE.xlsx|FILE.xls]\n"
+                          "                   [--save-pages DIR] [FILE]\n"
                           "\n"
                           "Checks in one batch whether page addresses are in Baidu's index (inclusion,\n"
                           "one address per line) or where an address ranks for a keyword (ranking,\n"
@@ -137,6 +141,10 @@ QString CliArguments::usageText()
                           "  --csv               write CSV (UTF-8 with byte-order mark) instead of\n"
                           "                      tab-separated text\n"
                           "  --report FILE       also write the spreadsheet report (.xlsx or .xls)\n"
+                          "  --save-pages DIR    keep every answer page that led to \"异常\" in DIR\n"
+                          "                      (created if missing), one file per page named by\n"
+                          "                      result row, check and request, such as\n"
+                          "                      0007-ranking-keyword.html\n"
                           "  -h, --help          show this text\n"
                           "\n"
                           "Results go to standard output in input order, one line each, after a line\n"

@@ -15,9 +15,10 @@ enum class OutputFormat
 struct CliOptions
 {
     QueryKind kind = QueryKind::Inclusion;
-    QString deviceMode; // "dnd" (desktop) or "sjd" (mobile), as the window passes it
-    QString inputPath;  // empty: standard input
-    QString reportPath; // empty: no report
+    QString deviceMode;    // "dnd" (desktop) or "sjd" (mobile), as the window passes it
+    QString inputPath;     // empty: standard input
+    QString reportPath;    // empty: no report
+    QString savePagesPath; // empty: answer pages are not kept
     OutputFormat format = OutputFormat::Tsv;
 };
 

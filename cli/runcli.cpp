@@ -3,6 +3,7 @@
 #include "batchdriver.h"
 #include "cliarguments.h"
 #include "interruptwatcher.h"
+#include "pagesaver.h"
 #include "progressreporter.h"
 #include "queryinput.h"
 #include "reportwriter.h"
@@ -14,6 +15,8 @@
 #include <QFileInfo>
 
 #include <fcntl.h>
+#include <memory>
+
 #include <unistd.h>
 
 namespace {
@@ -149,8 +152,19 @@ int runCli(const QStringList &arguments, const SearchEndpoints &endpoints, const
     ResultOutput output(streams.out, options.format);
     output.writeHeader(headings);
 
+    SearchContext context(endpoints);
+    if (!options.savePagesPath.isEmpty()) {
+        const auto saver = std::make_shared<const PageSaver>(options.savePagesPath, lines);
+        const QString problem = saver->prepare();
+        if (!problem.isEmpty()) {
+            printError(streams, problem);
+            return kExitUsage;
+        }
+        context.pageSink = [saver](const AnswerPage &page) { saver->save(page); };
+    }
+
     InterruptWatcher interrupts;
-    BatchDriver driver(options, lines, endpoints, &output, &progress);
+    BatchDriver driver(options, lines, context, &output, &progress);
     QObject::connect(&interrupts, &InterruptWatcher::interrupted, &driver, [&] {
         progress.message(options.kind == QueryKind::Inclusion ? kStoppingInclusion : kStoppingRanking);
         driver.stop();

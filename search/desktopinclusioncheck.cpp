@@ -42,7 +42,7 @@ DesktopSiteVerdict judgeDesktopSitePage(const ResultPage &page, const QString &a
         return verdict;
     const ResultEntry &first = page.entries.first();
     // A first entry that says it is another page is no answer for this one.
-    if (!first.statedTargets.isEmpty()) {
+    if (!address.isEmpty() && !first.statedTargets.isEmpty()) {
         bool same = false;
         for (const QString &target : first.statedTargets)
             same = same || sameAddress(target, address);

@@ -21,7 +21,9 @@ struct DesktopSiteVerdict
 };
 
 // Judges a read desktop answer page for the address. Shared by the inclusion
-// check and the desktop ranking check's site query.
+// check and the desktop ranking check's site query, which passes no address:
+// its status and title only decide whether and how the keyword page is read,
+// so a first entry stating another form of the address must not end the line.
 DesktopSiteVerdict judgeDesktopSitePage(const ResultPage &page, const QString &address);
 
 // Why a page of this kind, with no entries, is no answer; empty for a result page with entries.

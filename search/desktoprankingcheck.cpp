@@ -250,7 +250,7 @@ RankingResult rankDesktop(const QString &line, const SearchContext &context,
         return rankingFailure(parts, failure);
     }
     const DesktopSiteVerdict verdict =
-        judgeDesktopSitePage(readResultPage(site.body, site.contentType, abortFlag), parts.address);
+        judgeDesktopSitePage(readResultPage(site.body, site.contentType, abortFlag), QString());
     if (verdict.status == ResultText::kFailed) {
         context.keepFailedPage(line, kCheckName, kSiteRequest, site.body);
         return rankingFailure(parts, verdict.failure);

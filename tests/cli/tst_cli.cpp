@@ -26,6 +26,8 @@ const QByteArray kGamma = "http://www.gamma.cn/c";      // included; title and d
 const QByteArray kBroken = "http://www.broken.cn/";     // the site query fails
 const QByteArray kSlowKeyword = "慢";                   // its keyword pages answer late
 const QByteArray kBrokenKeyword = "坏";                 // its keyword pages fail
+const QByteArray kRobot = "http://www.robot.cn/";       // its site query meets the robot check
+const QByteArray kRobotKeyword = "验";                  // its keyword pages are the robot check
 
 const QByteArray kInclusionHeader = "标题\t网址\t收录\t快照\n";
 const QByteArray kRankingHeader = "关键词\t网址\t收录\t排名\t快照\n";
@@ -38,6 +40,8 @@ Reply playBaidu(const Request &request)
         const QByteArray address = request.param("wd");
         if (address.startsWith(kBroken))
             return Reply::dropped();
+        if (address == kRobot)
+            return Reply::page(testsupport::robotCheckPage());
         if (address == kAlpha)
             return Reply::page(testsupport::desktopRankingSitePage("Alpha 首页", "2024年5月1日"));
         return Reply::page(testsupport::desktopRankingNotFoundPage());
@@ -46,12 +50,16 @@ Reply playBaidu(const Request &request)
         const QByteArray keyword = request.param("wd");
         if (keyword == kBrokenKeyword)
             return Reply::dropped();
+        if (keyword == kRobotKeyword)
+            return Reply::page(testsupport::robotCheckPage());
         const QByteArray page = testsupport::desktopKeywordPage(
             {{"别的站点", "http://www.other.cn/"}, {"Alpha 的另一页", kAlpha}});
         return keyword == kSlowKeyword ? Reply::delayed(page, 1500) : Reply::page(page);
     }
     if (https && !request.param("word").isEmpty()) {
         const QByteArray address = request.param("word");
+        if (address == kRobot)
+            return Reply::page(testsupport::robotCheckPage());
         if (address == kAlpha)
             return Reply::page(testsupport::mobileRankingSitePage("http://m.alpha.cn/a.html", "3天前"));
         if (address == kGamma)
@@ -234,6 +242,47 @@ private slots:
         if (!expectedNote.isEmpty())
             QVERIFY2(outcome.err.contains(expectedNote.toUtf8()), outcome.err.constData());
         QCOMPARE(outcome.exitCode, expectedExit);
+    }
+
+    // Every answer page behind a "异常" lands in the folder, named by row, check and request; nothing else
+    // does.
+    void savesFailedPages_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QStringList>("files");
+        QTest::newRow("inclusion, robot check on row 2")
+            << QStringList{QStringLiteral("inclusion")} << QByteArray(kAlpha + "\n" + kRobot + "\n" + kBroken)
+            << QStringList{QStringLiteral("0002-inclusion-site.html")};
+        QTest::newRow("ranking, robot check on the keyword page")
+            << QStringList{QStringLiteral("ranking")}
+            << QByteArray(kRobotKeyword + " " + kAlpha + "\n词 " + kAlpha)
+            << QStringList{QStringLiteral("0001-ranking-keyword.html")};
+        QTest::newRow("mobile ranking, robot check on the site query")
+            << QStringList{QStringLiteral("ranking"), QStringLiteral("--device=mobile")}
+            << QByteArray("词 " + kAlpha + "\n词 " + kRobot)
+            << QStringList{QStringLiteral("0002-ranking-site.html")};
+    }
+
+    void savesFailedPages()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, input);
+        QFETCH(QStringList, files);
+        LoopbackBaidu baidu;
+        baidu.setHandler(playBaidu);
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("页面/新建"));
+        const CliOutcome outcome =
+            runCli(baidu, arguments + QStringList{QStringLiteral("--save-pages"), folder}, input);
+        QCOMPARE(outcome.exitCode, 3);
+        const QStringList saved = QDir(folder).entryList(QDir::Files, QDir::Name);
+        QCOMPARE(saved, files);
+        for (const QString &name : saved) {
+            QFile file(QDir(folder).filePath(name));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(file.readAll(), testsupport::robotCheckPage());
+        }
     }
 
     void writesReport_data()
