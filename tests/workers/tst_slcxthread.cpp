@@ -187,8 +187,8 @@ private slots:
             QCOMPARE(log.at(i).param(queryKey), lines.at(i).toUtf8());
             QCOMPARE(log.at(i).header("User-Agent").contains("Android"), queryKey == "word");
         }
-        // Desktop reads a page without markers as included; mobile needs a first result.
-        const QString status = queryKey == "word" ? QStringLiteral("未收录") : QStringLiteral("已收录");
+        // Desktop reads a page with neither markers nor results as no answer; mobile needs a first result.
+        const QString status = queryKey == "word" ? QStringLiteral("未收录") : QStringLiteral("异常");
         QVERIFY2(recorder.events.at(0).contains(QStringLiteral("|") + status + QStringLiteral("|")),
                  qPrintable(recorder.events.at(0)));
     }
