@@ -16,6 +16,8 @@ namespace {
 constexpr char kLeftColumnId[] = "content_left";
 constexpr char kBlockClass[] = "c-container";
 constexpr char kTitleClass[] = "c-title";
+// Newer pages show a result's site in a link whose class begins so (siteLink_9TPP3).
+const QByteArray kSiteLinkClass = QByteArrayLiteral("sitelink");
 // Ads: Baidu's own class for them and its ad click links.
 constexpr char kAdClass[] = "ec_result";
 constexpr char kAdLink[] = "baidu.php";
@@ -420,14 +422,20 @@ QString shownDate(xmlNode *first, const xmlNode *until, const xmlNode *heading)
     return QString();
 }
 
+// The block's shown address: the c-showurl text, or on newer pages the text of its site link.
 QString shownAddress(xmlNode *block, const xmlNode *heading)
 {
+    xmlNode *siteLink = nullptr;
     for (xmlNode *at = block->children; at;
          at = nextNode(at, block, entersWithinBlock(at, block) && at != heading)) {
-        if (isElement(at) && hasClassWord(at, "c-showurl"))
-            return textOf(at);
+        if (!isElement(at) || at == heading || !entersWithinBlock(at, block))
+            continue;
+        if (hasClassWord(at, "c-showurl"))
+            return withoutSeparator(textOf(at));
+        if (!siteLink && isElement(at, "a") && classContains(at, kSiteLinkClass))
+            siteLink = at;
     }
-    return QString();
+    return siteLink ? withoutSeparator(textOf(siteLink)) : QString();
 }
 
 QStringList statedTargets(xmlNode *block, const QString &headingLink)
