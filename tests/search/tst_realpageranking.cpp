@@ -90,6 +90,21 @@ private slots:
         for (const Request &request : baidu.requests())
             QVERIFY2(request.path == "/s" || request.path == "/link", request.target.constData());
     }
+
+    // The site query's first entry names another page: the inclusion check
+    // says no answer, but ranking only takes its title and reads on.
+    void ranksWhenTheSiteAnswerNamesAnotherPage()
+    {
+        const QByteArray page =
+            testsupport::readTestData("real-pages/desktop_2022_DogInNoSense_agt_wodeip.html");
+        LoopbackBaidu baidu;
+        baidu.setHandler([&](const Request &) { return Reply::page(page); });
+        const RankingResult result =
+            rankDesktop(QStringLiteral("我的ip https://zh-hans.ipshu.com/my_info"), baidu.endpoints());
+        QCOMPARE(result.status, QStringLiteral("已收录"));
+        QCOMPARE(result.position, QStringLiteral("3"));
+        QCOMPARE(baidu.requestCount(), 2);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestRealPageRanking)
