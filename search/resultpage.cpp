@@ -391,8 +391,9 @@ QString shownDate(xmlNode *first, const xmlNode *until, const xmlNode *heading)
                             return text;
                     }
                 }
+                // "发布于：2小时前": the label says what the eye sees beside it.
                 const char *label = attribute(at, "aria-label");
-                if (label && std::strstr(label, "发布于")) {
+                if (label && *label) {
                     const QString date = textAfterLabel(QString::fromUtf8(label), {kPublishedLabel});
                     if (!date.isEmpty())
                         return date;
