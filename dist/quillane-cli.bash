@@ -8,7 +8,7 @@ _quillane_cli()
     _init_completion -s || return
 
     local commands='inclusion ranking'
-    local options='--device --csv --report --help -h'
+    local options='--device --csv --report --save-pages --help -h'
 
     case $prev in
         --device)
@@ -17,6 +17,10 @@ _quillane_cli()
             ;;
         --report)
             _filedir '@(xlsx|xls)'
+            return
+            ;;
+        --save-pages)
+            _filedir -d
             return
             ;;
     esac
@@ -32,7 +36,7 @@ _quillane_cli()
         fi
         case ${words[i]} in
             --) ended=1 ;;
-            --device | --report) ((i++)) ;;
+            --device | --report | --save-pages) ((i++)) ;;
             -?*) ;;
             *)
                 command=${words[i]}
