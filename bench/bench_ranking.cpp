@@ -154,7 +154,7 @@ void benchRun(const QString &mode, int requestsPerLine)
     const QByteArray keywordPage = desktop ? testsupport::desktopKeywordPage({})
                                            : testsupport::mobileKeywordPage({"http://www.other.com/"});
     baidu.setHandler([&](const Request &request) {
-        const bool site = desktop ? request.param("rn").isEmpty() : request.scheme == "https";
+        const bool site = desktop ? request.param("rn").isEmpty() : request.param("word").startsWith("http");
         return Reply::delayed(site ? sitePage : keywordPage, kAnswerMs);
     });
     QStringList lines;

@@ -38,7 +38,7 @@ void BatchDriver::start()
         connect(
             m_thread, &SlcxThread::send, this,
             [this](const InclusionResult &result, int i) {
-                acceptResult(i, result.cells(), result.isIncluded(), result.isFailed());
+                acceptResult(i, result.cells(), result.isIncluded(), result.isFailed(), result.failure);
             },
             Qt::QueuedConnection);
         connect(m_thread, &SlcxThread::threadEnd, this, &BatchDriver::finishRun, Qt::QueuedConnection);
@@ -47,7 +47,7 @@ void BatchDriver::start()
     }
     connect(&m_watcher, &QFutureWatcher<RankingResult>::resultReadyAt, this, [this](int index) {
         const RankingResult result = m_watcher.resultAt(index);
-        acceptResult(index, result.cells(), result.isIncluded(), result.isFailed());
+        acceptResult(index, result.cells(), result.isIncluded(), result.isFailed(), result.failure);
     });
     connect(&m_watcher, &QFutureWatcher<RankingResult>::finished, this, &BatchDriver::finishRun);
     m_run = RankingRun::start(m_lines, m_options.deviceMode, m_context);
@@ -60,12 +60,13 @@ void BatchDriver::stop()
         return;
     m_stopped = true;
     if (m_thread)
-        m_thread->requestInterruption();
+        m_thread->stop();
     else
         m_run.cancel();
 }
 
-void BatchDriver::acceptResult(int index, const QStringList &cells, bool included, bool failed)
+void BatchDriver::acceptResult(int index, const QStringList &cells, bool included, bool failed,
+                               const QString &failure)
 {
     if (index < 0 || index >= m_lines.size() || m_arrived.at(index) || m_finished)
         return;
@@ -77,6 +78,8 @@ void BatchDriver::acceptResult(int index, const QStringList &cells, bool include
     if (failed)
         m_failure = true;
     m_progress->hideLine();
+    if (failed && m_failureListener)
+        m_failureListener(failure);
     writeReadyRows(false);
     m_progress->update(m_received, m_hits, m_clock.elapsed());
     m_progress->showLine();
@@ -107,7 +110,7 @@ void BatchDriver::collectStoredRankingResults()
     for (int i = 0; i < m_lines.size(); ++i) {
         if (!m_arrived.at(i) && future.isResultReadyAt(i)) {
             const RankingResult result = future.resultAt(i);
-            acceptResult(i, result.cells(), result.isIncluded(), result.isFailed());
+            acceptResult(i, result.cells(), result.isIncluded(), result.isFailed(), result.failure);
         }
     }
 }

@@ -12,6 +12,8 @@
 #include <QStringList>
 #include <QVector>
 
+#include <functional>
+
 class ProgressReporter;
 class ResultOutput;
 class SlcxThread;
@@ -27,6 +29,12 @@ public:
     BatchDriver(const CliOptions &options, const QStringList &lines, const SearchContext &context,
                 ResultOutput *output, ProgressReporter *progress, QObject *parent = nullptr);
     ~BatchDriver() override;
+
+    // Called on this object's thread with each failed line's reason, as it arrives.
+    void setFailureListener(std::function<void(const QString &)> listener)
+    {
+        m_failureListener = std::move(listener);
+    }
 
     void start();
     // As the window's stop button: inclusion finishes the line in progress,
@@ -46,7 +54,8 @@ signals:
 
 private:
     // The cells of line index's row; failed: the line got no verdict.
-    void acceptResult(int index, const QStringList &cells, bool included, bool failed);
+    void acceptResult(int index, const QStringList &cells, bool included, bool failed,
+                      const QString &failure = QString());
     void writeReadyRows(bool skipGaps);
     void collectStoredRankingResults();
     void finishRun();
@@ -71,4 +80,5 @@ private:
     bool m_stopped = false;
     bool m_finished = false;
     QElapsedTimer m_clock;
+    std::function<void(const QString &)> m_failureListener;
 };

@@ -1,5 +1,7 @@
 #include "cliarguments.h"
 
+#include "fetchsettings.h"
+
 namespace {
 const QString kCommandInclusion = QStringLiteral("inclusion");
 const QString kCommandRanking = QStringLiteral("ranking");
@@ -7,6 +9,15 @@ const QString kOptionDevice = QStringLiteral("--device");
 const QString kOptionReport = QStringLiteral("--report");
 const QString kOptionSavePages = QStringLiteral("--save-pages");
 const QString kOptionCsv = QStringLiteral("--csv");
+const QString kOptionInterval = QStringLiteral("--interval");
+const QString kOptionJitter = QStringLiteral("--jitter");
+const QString kOptionThreads = QStringLiteral("--threads");
+const QString kOptionRetries = QStringLiteral("--retries");
+const QString kOptionProxy = QStringLiteral("--proxy");
+const QString kOptionProxyList = QStringLiteral("--proxy-list");
+const QString kOptionConnectTimeout = QStringLiteral("--connect-timeout");
+const QString kOptionTimeout = QStringLiteral("--timeout");
+const QString kOptionInsecure = QStringLiteral("--insecure");
 const QString kOptionHelp = QStringLiteral("--help");
 const QString kOptionHelpShort = QStringLiteral("-h");
 const QString kEndOfOptions = QStringLiteral("--");
@@ -24,6 +35,12 @@ const QString kBadReportName = QStringLiteral("report file '%1' must end in .xls
 const QString kMissingCommand = QStringLiteral("missing command (inclusion or ranking)");
 const QString kUnknownCommand = QStringLiteral("unknown command '%1' (use inclusion or ranking)");
 const QString kTwoInputs = QStringLiteral("more than one input file ('%1', '%2')");
+const QString kNotANumber = QStringLiteral("option '%1' needs a whole number, not '%2'");
+const QString kBadProxy = QStringLiteral("option '--proxy': '%1': %2");
+
+const QStringList kValueOptions = {kOptionDevice,    kOptionReport,  kOptionSavePages,     kOptionInterval,
+                                   kOptionJitter,    kOptionThreads, kOptionRetries,       kOptionProxy,
+                                   kOptionProxyList, kOptionTimeout, kOptionConnectTimeout};
 
 bool hasReportExtension(const QString &path)
 {
@@ -64,11 +81,15 @@ CliArguments CliArguments::parse(const QStringList &arguments)
             options.format = OutputFormat::Csv;
             continue;
         }
+        if (argument == kOptionInsecure) {
+            options.fetch.insecure = true;
+            continue;
+        }
 
         // "--name value" or "--name=value"
         const int equals = argument.indexOf(QLatin1Char('='));
         const QString name = equals < 0 ? argument : argument.left(equals);
-        if (name != kOptionDevice && name != kOptionReport && name != kOptionSavePages) {
+        if (!kValueOptions.contains(name)) {
             parsed.setError(kUnknownOption.arg(argument));
             return parsed;
         }
@@ -82,7 +103,39 @@ CliArguments CliArguments::parse(const QStringList &arguments)
             return parsed;
         }
 
-        if (name == kOptionDevice) {
+        std::optional<int> *number = nullptr;
+        if (name == kOptionInterval)
+            number = &options.fetch.intervalMs;
+        else if (name == kOptionJitter)
+            number = &options.fetch.jitterPercent;
+        else if (name == kOptionThreads)
+            number = &options.fetch.threads;
+        else if (name == kOptionRetries)
+            number = &options.fetch.retries;
+        else if (name == kOptionConnectTimeout)
+            number = &options.fetch.connectTimeoutSeconds;
+        else if (name == kOptionTimeout)
+            number = &options.fetch.timeoutSeconds;
+        if (number) {
+            int parsedNumber = 0;
+            if (!parseSettingNumber(value, &parsedNumber)) {
+                parsed.setError(kNotANumber.arg(name, value));
+                return parsed;
+            }
+            *number = parsedNumber;
+            continue;
+        }
+
+        if (name == kOptionProxy) {
+            const QString problem = proxyAddressProblem(value);
+            if (!problem.isEmpty()) {
+                parsed.setError(kBadProxy.arg(value, problem));
+                return parsed;
+            }
+            options.fetch.proxy = value;
+        } else if (name == kOptionProxyList) {
+            options.fetch.proxyListPath = value;
+        } else if (name == kOptionDevice) {
             if (value == kDevicePc) {
                 options.deviceMode = kModeDesktop;
             } else if (value == kDeviceMobile) {
@@ -128,7 +181,7 @@ QString CliArguments::usageText()
 {
     return QStringLiteral("Usage: quillane-cli inclusion|ranking [--device pc|mobile] [--csv] [--report "
                           "FILE.xlsx|FILE.xls]\n"
-                          "                   [--save-pages DIR] [FILE]\n"
+                          "                   [--save-pages DIR] [pacing and connection options] [FILE]\n"
                           "\n"
                           "Checks in one batch whether page addresses are in Baidu's index (inclusion,\n"
                           "one address per line) or where an address ranks for a keyword (ranking,\n"
@@ -146,6 +199,27 @@ QString CliArguments::usageText()
                           "                      result row, check and request, such as\n"
                           "                      0007-ranking-keyword.html\n"
                           "  -h, --help          show this text\n"
+                          "\n"
+                          "Pacing and connection (each overrides the window's 基本设置 for this run):\n"
+                          "  --interval MS       least time between two requests to Baidu, in\n"
+                          "                      milliseconds; 0 = no pause (default 1000)\n"
+                          "  --jitter PCT        vary each pause by up to PCT percent; 0 = none\n"
+                          "                      (default 30)\n"
+                          "  --threads N         lines checked at once (default 2)\n"
+                          "  --retries N         ask again up to N times after a robot check, a\n"
+                          "                      time-out, a connection failure or a server error;\n"
+                          "                      0 = never (default 2)\n"
+                          "  --proxy URL         go through this proxy: http://, https:// or\n"
+                          "                      socks5h://[user:password@]host:port\n"
+                          "  --proxy-list FILE   go through the proxies in FILE, one per line, in turn\n"
+                          "  --connect-timeout S give up connecting after S seconds (default 10)\n"
+                          "  --timeout S         give up a page after S seconds (default 30)\n"
+                          "  --insecure          do not verify Baidu's certificates (for company\n"
+                          "                      proxies that intercept HTTPS; anyone on the path\n"
+                          "                      can then forge the answers)\n"
+                          "\n"
+                          "Settings come from the window's settings file; the interval grows by\n"
+                          "itself while Baidu answers with its robot check.\n"
                           "\n"
                           "Results go to standard output in input order, one line each, after a line\n"
                           "of column headings. Progress, dropped lines and the totals go to standard\n"

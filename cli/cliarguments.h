@@ -5,10 +5,26 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 enum class OutputFormat
 {
     Tsv,
     Csv
+};
+
+// Options that override the settings file for one run; unset ones leave it be.
+struct FetchOverrides
+{
+    std::optional<int> intervalMs;
+    std::optional<int> jitterPercent;
+    std::optional<int> threads;
+    std::optional<int> retries;
+    std::optional<int> connectTimeoutSeconds;
+    std::optional<int> timeoutSeconds;
+    QString proxy;         // --proxy: this one proxy
+    QString proxyListPath; // --proxy-list: a file of proxies, one per line
+    bool insecure = false;
 };
 
 // What one invocation asks for, after its arguments were checked.
@@ -20,6 +36,7 @@ struct CliOptions
     QString reportPath;    // empty: no report
     QString savePagesPath; // empty: answer pages are not kept
     OutputFormat format = OutputFormat::Tsv;
+    FetchOverrides fetch;
 };
 
 // Parses the command line (without the program name). Checks only what the

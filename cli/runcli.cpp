@@ -2,6 +2,7 @@
 
 #include "batchdriver.h"
 #include "cliarguments.h"
+#include "fetchsettings.h"
 #include "interruptwatcher.h"
 #include "pagesaver.h"
 #include "progressreporter.h"
@@ -13,6 +14,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QSettings>
 
 #include <fcntl.h>
 #include <memory>
@@ -42,6 +44,11 @@ const QLatin1String kUtf16("UTF-16");
 const QString kDroppedLines = QStringLiteral("已忽略 %1 行：空行 %2，重复 %3，不含 http %4");
 const QString kStoppingInclusion = QStringLiteral("正在停止：等待当前一行完成……");
 const QString kStoppingRanking = QStringLiteral("正在停止……");
+const QString kBadProxyList = QStringLiteral("proxy list '%1': %2");
+const QString kEmptyProxyList = QStringLiteral("proxy list '%1' names no proxy");
+const QString kBadSetting = QStringLiteral("option '%1': %2");
+const QString kCertificateFailed =
+    QStringLiteral("百度的证书未通过验证，相关行记为“异常”：%1（公司代理拦截 HTTPS 时可用 --insecure）");
 
 // Taken before main(): with standard input closed, the next file the process
 // opens would become descriptor 0 and be read as the input. /dev/null takes
@@ -57,6 +64,74 @@ const bool kStandardInputWasClosed = fillClosedStandardInput();
 void printError(const CliStreams &streams, const QString &message)
 {
     streams.err->write((kMessagePrefix + message + QLatin1Char('\n')).toUtf8());
+}
+
+// The option that sets the value behind each settings key, for messages.
+QString optionOfKey(const QString &key)
+{
+    using namespace FetchSettingsKey;
+    const std::pair<const char *, const char *> options[] = {
+        {kInterval, "--interval"}, {kJitter, "--jitter"},   {kThreads, "--threads"},
+        {kRetries, "--retries"},   {kTimeout, "--timeout"}, {kConnectTimeout, "--connect-timeout"},
+        {kProxies, "--proxy-list"}};
+    for (const auto &option : options) {
+        if (key == QLatin1String(option.first))
+            return QLatin1String(option.second);
+    }
+    return key;
+}
+
+// The settings file with this run's options applied; false after printing why they cannot be used.
+bool settingsForRun(const FetchOverrides &overrides, const CliStreams &streams, FetchSettings *settings)
+{
+    *settings = loadFetchSettings(*openApplicationSettings());
+    const std::pair<const std::optional<int> *, int *> numbers[] = {
+        {&overrides.intervalMs, &settings->pacing.intervalMs},
+        {&overrides.jitterPercent, &settings->pacing.jitterPercent},
+        {&overrides.threads, &settings->pacing.maxLinesInFlight},
+        {&overrides.retries, &settings->retries},
+        {&overrides.connectTimeoutSeconds, &settings->connectTimeoutSeconds},
+        {&overrides.timeoutSeconds, &settings->timeoutSeconds}};
+    for (const auto &number : numbers) {
+        if (*number.first)
+            *number.second = **number.first;
+    }
+    if (overrides.insecure)
+        settings->insecure = true;
+    if (!overrides.proxy.isEmpty() || !overrides.proxyListPath.isEmpty()) {
+        settings->proxyMode = ProxyMode::List;
+        settings->proxies.clear();
+        if (!overrides.proxy.isEmpty())
+            settings->proxies.append(overrides.proxy);
+    }
+    if (!overrides.proxyListPath.isEmpty()) {
+        QFile file(overrides.proxyListPath);
+        if (!file.open(QIODevice::ReadOnly)) {
+            printError(streams, kBadProxyList.arg(overrides.proxyListPath, file.errorString()));
+            return false;
+        }
+        const QStringList listed = proxyLines(QString::fromUtf8(file.readAll()));
+        if (listed.isEmpty()) {
+            printError(streams, kEmptyProxyList.arg(overrides.proxyListPath));
+            return false;
+        }
+        for (const QString &proxy : listed) {
+            const QString problem = proxyAddressProblem(proxy);
+            if (!problem.isEmpty()) {
+                printError(streams,
+                           kBadProxyList.arg(overrides.proxyListPath, proxy + QLatin1String(": ") + problem));
+                return false;
+            }
+        }
+        settings->proxies += listed;
+    }
+    const QList<SettingsProblem> problems = validateFetchSettings(*settings);
+    if (!problems.isEmpty()) {
+        printError(streams,
+                   kBadSetting.arg(optionOfKey(problems.first().key), problems.first().message) + kSeeHelp);
+        return false;
+    }
+    return true;
 }
 
 ReportKind reportKindOf(QueryKind kind)
@@ -124,6 +199,9 @@ int runCli(const QStringList &arguments, const SearchEndpoints &endpoints, const
         return kExitUsage;
     }
     const CliOptions &options = parsed.options();
+    FetchSettings settings;
+    if (!settingsForRun(options.fetch, streams, &settings))
+        return kExitUsage;
     if (!options.reportPath.isEmpty()) {
         const QString problem = reportPathProblem(options.reportPath);
         if (!problem.isEmpty()) {
@@ -152,7 +230,9 @@ int runCli(const QStringList &arguments, const SearchEndpoints &endpoints, const
     ResultOutput output(streams.out, options.format);
     output.writeHeader(headings);
 
-    SearchContext context(endpoints);
+    RequestGate &gate = RequestGate::shared();
+    gate.configure(settings.pacing);
+    SearchContext context = SearchContext::fromSettings(settings, &gate, endpoints);
     if (!options.savePagesPath.isEmpty()) {
         const auto saver = std::make_shared<const PageSaver>(options.savePagesPath, lines);
         const QString problem = saver->prepare();
@@ -165,6 +245,13 @@ int runCli(const QStringList &arguments, const SearchEndpoints &endpoints, const
 
     InterruptWatcher interrupts;
     BatchDriver driver(options, lines, context, &output, &progress);
+    bool certificateTold = false;
+    driver.setFailureListener([&](const QString &failure) {
+        if (certificateTold || !failure.startsWith(certificateFailureReason()))
+            return;
+        certificateTold = true;
+        progress.message(kCertificateFailed.arg(failure));
+    });
     QObject::connect(&interrupts, &InterruptWatcher::interrupted, &driver, [&] {
         progress.message(options.kind == QueryKind::Inclusion ? kStoppingInclusion : kStoppingRanking);
         driver.stop();

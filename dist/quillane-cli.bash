@@ -8,7 +8,8 @@ _quillane_cli()
     _init_completion -s || return
 
     local commands='inclusion ranking'
-    local options='--device --csv --report --save-pages --help -h'
+    local options='--device --csv --report --save-pages --interval --jitter --threads --retries
+        --proxy --proxy-list --connect-timeout --timeout --insecure --help -h'
 
     case $prev in
         --device)
@@ -21,6 +22,13 @@ _quillane_cli()
             ;;
         --save-pages)
             _filedir -d
+            return
+            ;;
+        --proxy-list)
+            _filedir
+            return
+            ;;
+        --interval | --jitter | --threads | --retries | --proxy | --connect-timeout | --timeout)
             return
             ;;
     esac
@@ -36,7 +44,8 @@ _quillane_cli()
         fi
         case ${words[i]} in
             --) ended=1 ;;
-            --device | --report | --save-pages) ((i++)) ;;
+            --device | --report | --save-pages | --interval | --jitter | --threads | --retries | --proxy | \
+                --proxy-list | --connect-timeout | --timeout) ((i++)) ;;
             -?*) ;;
             *)
                 command=${words[i]}

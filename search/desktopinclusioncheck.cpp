@@ -60,8 +60,8 @@ DesktopSiteVerdict judgeDesktopSitePage(const ResultPage &page, const QString &a
 InclusionResult desktopInclusionCheck(const QString &address, const SearchContext &context,
                                       const std::atomic<bool> *abortFlag)
 {
-    const FetchResult page = fetchPage(requestAddress(context.endpoints.desktopSearch, address),
-                                       FetchProfile::InclusionDesktop, abortFlag);
+    const FetchResult page = context.fetch(requestAddress(context.endpoints.desktopSearch, address),
+                                           FetchProfile::InclusionDesktop, abortFlag);
     if (isUnusableSearchPage(page)) {
         context.keepFailedPage(address, kCheckName, kSiteRequest, page.body);
         return InclusionResult::failed(address, unusablePageReason(page));

@@ -107,13 +107,14 @@ bool isRankableAddress(const QString &address)
 }
 
 bool fetchSiteAnswer(const RankingLine &parts, const QByteArray &prefix, const FetchProfile &profile,
-                     const std::atomic<bool> *abortFlag, FetchResult *answer, QString *failure)
+                     const SearchContext &context, const std::atomic<bool> *abortFlag, FetchResult *answer,
+                     QString *failure)
 {
     if (!isRankableAddress(parts.address)) {
         *failure = kNotRankable;
         return false;
     }
-    *answer = fetchPage(requestAddress(prefix, parts.address), profile, abortFlag);
+    *answer = context.fetch(requestAddress(prefix, parts.address), profile, abortFlag);
     if (isUnusableSearchPage(*answer)) {
         *failure = unusablePageReason(*answer);
         return false;
@@ -150,11 +151,12 @@ int titleDistance(const QByteArray &a, const QByteArray &b)
     return above[std::size_t(b.size())];
 }
 
-QString resolveLink(const QString &link, const SearchEndpoints &endpoints, const std::atomic<bool> *abortFlag)
+QString resolveLink(const QString &link, const SearchContext &context, const std::atomic<bool> *abortFlag)
 {
+    const SearchEndpoints &endpoints = context.endpoints;
     if (!isBaiduRedirect(link, endpoints))
         return link;
-    const FetchResult answer = fetchPage(link.toUtf8(), FetchProfile::LinkResolve, abortFlag);
+    const FetchResult answer = context.fetch(link.toUtf8(), FetchProfile::LinkResolve, abortFlag);
     if (!answer.ok)
         return ResultText::kFailed;
     QString target = answer.redirectAddress;
@@ -181,8 +183,9 @@ QString searchDesktopRank(const QString &keyword, const QString &title, const QS
         return ResultText::kFailed;
     };
 
-    const FetchResult answer = fetchPage(requestAddress(endpoints.desktopSearch, keyword) + kThirtyResults,
-                                         FetchProfile::RankingDesktop, abortFlag);
+    const FetchResult answer =
+        context.fetch(requestAddress(endpoints.desktopSearch, keyword) + kThirtyResults,
+                      FetchProfile::RankingDesktop, abortFlag);
     // A robot check or an error page lists no results: "30+" would be a false answer.
     if (isUnusableSearchPage(answer))
         return failed(unusablePageReason(answer), answer.body);
@@ -222,7 +225,7 @@ QString searchDesktopRank(const QString &keyword, const QString &title, const QS
         }
         if (distance > kMaxTitleDistance || !isBaiduRedirect(entry.headingLink, endpoints))
             continue;
-        const QString resolved = resolveLink(entry.headingLink, endpoints, abortFlag);
+        const QString resolved = resolveLink(entry.headingLink, context, abortFlag);
         if (resolved == ResultText::kFailed)
             unread = true;
         else if (sameAddress(resolved, address))
@@ -244,8 +247,8 @@ RankingResult rankDesktop(const QString &line, const SearchContext &context,
     const RankingLine parts = splitRankingLine(line);
     FetchResult site;
     QString failure;
-    if (!fetchSiteAnswer(parts, context.endpoints.desktopSearch, FetchProfile::RankingDesktop, abortFlag,
-                         &site, &failure)) {
+    if (!fetchSiteAnswer(parts, context.endpoints.desktopSearch, FetchProfile::RankingDesktop, context,
+                         abortFlag, &site, &failure)) {
         context.keepFailedPage(line, kCheckName, kSiteRequest, site.body);
         return rankingFailure(parts, failure);
     }

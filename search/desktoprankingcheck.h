@@ -29,7 +29,8 @@ bool isRankableAddress(const QString &address);
 // cannot be ranked or the answer is no result page; failure then says why and
 // the line reads as rankingFailure(parts, failure). The answer is kept either way.
 bool fetchSiteAnswer(const RankingLine &parts, const QByteArray &prefix, const FetchProfile &profile,
-                     const std::atomic<bool> *abortFlag, FetchResult *answer, QString *failure);
+                     const SearchContext &context, const std::atomic<bool> *abortFlag, FetchResult *answer,
+                     QString *failure);
 
 // The ranking result of a line whose site query failed: status "异常", no position.
 RankingResult rankingFailure(const RankingLine &parts, const QString &why);
@@ -38,9 +39,10 @@ RankingResult rankingFailure(const RankingLine &parts, const QString &why);
 int titleDistance(const QByteArray &a, const QByteArray &b);
 
 // The target a Baidu redirect link names, read from Baidu's answer with one
-// request (never from the target site); "异常" when the answer names none or
-// the request fails; the link unchanged when it is no redirect link.
-QString resolveLink(const QString &link, const SearchEndpoints &endpoints = SearchEndpoints(),
+// request through the context (never from the target site), at the address
+// the page gives; "异常" when the answer names none or the request fails; the
+// link unchanged when it is no redirect link.
+QString resolveLink(const QString &link, const SearchContext &context = SearchContext(),
                     const std::atomic<bool> *abortFlag = nullptr);
 
 // The position of the address among the first 30 desktop results for the

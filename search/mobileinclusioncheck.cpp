@@ -121,8 +121,8 @@ MobileSiteVerdict judgeMobileSitePage(const QByteArray &body, const QString &add
 InclusionResult mobileInclusionCheck(const QString &address, const SearchContext &context,
                                      const std::atomic<bool> *abortFlag)
 {
-    const FetchResult page = fetchPage(requestAddress(context.endpoints.mobileSearch, address),
-                                       FetchProfile::InclusionMobile, abortFlag);
+    const FetchResult page = context.fetch(requestAddress(context.endpoints.mobileSearch, address),
+                                           FetchProfile::InclusionMobile, abortFlag);
     if (isUnusableSearchPage(page)) {
         context.keepFailedPage(address, kCheckName, kSiteRequest, page.body);
         return InclusionResult::failed(address, unusablePageReason(page));

@@ -67,12 +67,12 @@ QString searchMobilePage(const QString &keyword, const QString &address, const Q
     if (status == ResultText::kNotIncluded)
         return ResultText::kPositionNotSearched;
 
-    QByteArray request = requestAddress(context.endpoints.mobileSearchPlain, keyword);
+    QByteArray request = requestAddress(context.endpoints.mobileKeywordSearch, keyword);
     if (page == 2)
         request += kPageTwo;
     else if (page == 3)
         request += kPageThree;
-    const FetchResult result = fetchPage(request, FetchProfile::RankingDesktop, abortFlag);
+    const FetchResult result = context.fetch(request, FetchProfile::RankingDesktop, abortFlag);
     const auto failed = [&](const QString &reason) {
         context.keepFailedPage(line.isEmpty() ? keyword + QLatin1Char(' ') + address : line, kCheckName,
                                page == 1 ? kKeywordRequest
@@ -109,8 +109,8 @@ RankingResult rankMobile(const QString &line, const SearchContext &context,
     const RankingLine parts = splitRankingLine(line);
     FetchResult site;
     QString failure;
-    if (!fetchSiteAnswer(parts, context.endpoints.mobileSearch, FetchProfile::RankingMobile, abortFlag, &site,
-                         &failure)) {
+    if (!fetchSiteAnswer(parts, context.endpoints.mobileSearch, FetchProfile::RankingMobile, context,
+                         abortFlag, &site, &failure)) {
         context.keepFailedPage(line, kCheckName, kSiteRequest, site.body);
         return rankingFailure(parts, failure);
     }

@@ -60,6 +60,39 @@ CURLcode performWatching(CURL *handle, const std::atomic<bool> *abortFlag)
     return outcome;
 }
 
+FetchFailure failureOf(CURLcode outcome, bool throughProxy)
+{
+    switch (outcome) {
+    case CURLE_OK:
+        return FetchFailure::None;
+    case CURLE_ABORTED_BY_CALLBACK:
+        return FetchFailure::Aborted;
+    case CURLE_OPERATION_TIMEDOUT:
+        return FetchFailure::TimedOut;
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CACERT_BADFILE:
+    case CURLE_SSL_ISSUER_ERROR:
+        return FetchFailure::Certificate;
+    case CURLE_COULDNT_RESOLVE_PROXY:
+        return FetchFailure::ProxyUnreachable;
+    case CURLE_COULDNT_CONNECT:
+        // Through a proxy, the one connection made is the one to the proxy.
+        return throughProxy ? FetchFailure::ProxyUnreachable : FetchFailure::Connection;
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_PARTIAL_FILE:
+    case CURLE_SEND_ERROR:
+    case CURLE_RECV_ERROR:
+    case CURLE_GOT_NOTHING:
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_HTTP2:
+    case CURLE_HTTP2_STREAM:
+    case CURLE_PROXY:
+        return FetchFailure::Connection;
+    default:
+        return FetchFailure::Other;
+    }
+}
+
 } // namespace
 
 std::size_t writeBody(char *data, std::size_t size, std::size_t count, void *buffer)
@@ -79,19 +112,25 @@ std::size_t writeBody(char *data, std::size_t size, std::size_t count, void *buf
 }
 
 FetchResult fetchPage(const QByteArray &address, const FetchProfile &profile,
-                      const std::atomic<bool> *abortFlag)
+                      const std::atomic<bool> *abortFlag, const FetchOptions &options)
 {
     initialiseCurlOnce();
     FetchResult result;
-    if (abortFlag && abortFlag->load())
+    if (abortFlag && abortFlag->load()) {
+        result.failure = FetchFailure::Aborted;
         return result;
+    }
 
+    const bool mobile = profile.agent == UserAgent::Mobile;
+    QByteArray agent = mobile ? options.mobileAgent : options.desktopAgent;
+    if (agent.isEmpty())
+        agent = mobile ? FetchHeaders::kMobileAgentValue : FetchHeaders::kDesktopAgentValue;
+    const QByteArray agentLine = FetchHeaders::kAgentName + agent;
     curl_slist *headers = nullptr;
     headers = curl_slist_append(headers, profile.acceptLine);
     headers = curl_slist_append(headers, FetchHeaders::kCharset);
     headers = curl_slist_append(headers, FetchHeaders::kExpect);
-    headers = curl_slist_append(headers, profile.agent == UserAgent::Mobile ? FetchHeaders::kMobileAgent
-                                                                            : FetchHeaders::kDesktopAgent);
+    headers = curl_slist_append(headers, agentLine.constData());
 
     CURL *handle = curl_easy_init();
     if (!handle) {
@@ -99,10 +138,22 @@ FetchResult fetchPage(const QByteArray &address, const FetchProfile &profile,
         return result;
     }
     QByteArray body;
-    curl_easy_setopt(handle, CURLOPT_SSL_VERIFYPEER, 0L);
-    curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST, 0L);
+    char errorText[CURL_ERROR_SIZE] = {};
+    curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, errorText);
+    const long verify = options.verifyCertificates ? 1L : 0L;
+    curl_easy_setopt(handle, CURLOPT_SSL_VERIFYPEER, verify);
+    curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST, verify * 2);
+    curl_easy_setopt(handle, CURLOPT_PROXY_SSL_VERIFYPEER, verify);
+    curl_easy_setopt(handle, CURLOPT_PROXY_SSL_VERIFYHOST, verify * 2);
+    if (!options.caFile.isEmpty())
+        curl_easy_setopt(handle, CURLOPT_CAINFO, options.caFile.constData());
+    // An empty proxy turns off libcurl's reading of the environment's proxy variables.
+    if (!options.proxy.isEmpty() || !options.systemProxy)
+        curl_easy_setopt(handle, CURLOPT_PROXY, options.proxy.constData());
     curl_easy_setopt(handle, CURLOPT_URL, address.constData());
-    curl_easy_setopt(handle, CURLOPT_TIMEOUT, profile.timeoutSeconds);
+    const long timeout = profile.readsLink ? options.linkTimeoutSeconds : options.timeoutSeconds;
+    curl_easy_setopt(handle, CURLOPT_TIMEOUT, timeout > 0 ? timeout : profile.timeoutSeconds);
+    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, options.connectTimeoutSeconds);
     curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, writeBody);
     curl_easy_setopt(handle, CURLOPT_WRITEDATA, &body);
     curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers);
@@ -125,6 +176,11 @@ FetchResult fetchPage(const QByteArray &address, const FetchProfile &profile,
         outcome = curl_easy_perform(handle);
     }
 
+    const bool throughProxy = !options.proxy.isEmpty();
+    result.failure =
+        abortFlag && abortFlag->load() ? FetchFailure::Aborted : failureOf(outcome, throughProxy);
+    if (outcome != CURLE_OK)
+        result.errorText = QString::fromUtf8(errorText[0] ? errorText : curl_easy_strerror(outcome));
     if (outcome == CURLE_OK) {
         result.ok = true;
         curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &result.httpStatus);
@@ -148,6 +204,8 @@ const QString kReasonTransfer = QStringLiteral("请求失败或超时");
 const QString kReasonStatus = QStringLiteral("HTTP 状态 %1");
 const QString kReasonEmpty = QStringLiteral("空白页面");
 const QString kReasonRobotCheck = QStringLiteral("百度安全验证");
+const QString kReasonCertificate = QStringLiteral("证书验证失败");
+const QString kReasonWithDetail = QStringLiteral("%1：%2");
 
 bool isRobotCheck(const QByteArray &body)
 {
@@ -171,6 +229,8 @@ bool isUnusableSearchPage(const FetchResult &result)
 
 QString unusablePageReason(const FetchResult &result)
 {
+    if (result.failure == FetchFailure::Certificate)
+        return kReasonWithDetail.arg(kReasonCertificate, result.errorText);
     if (!result.ok)
         return kReasonTransfer;
     if (result.httpStatus < 200 || result.httpStatus > 299)
@@ -180,4 +240,28 @@ QString unusablePageReason(const FetchResult &result)
     if (isRobotCheck(result.body))
         return kReasonRobotCheck;
     return QString();
+}
+
+bool isRobotCheckAnswer(const FetchResult &result)
+{
+    return result.ok && isRobotCheck(result.body);
+}
+
+bool isTransientFailure(const FetchResult &result)
+{
+    switch (result.failure) {
+    case FetchFailure::TimedOut:
+    case FetchFailure::Connection:
+    case FetchFailure::ProxyUnreachable:
+        return true;
+    case FetchFailure::None:
+        return result.httpStatus >= 500 || isRobotCheck(result.body);
+    default:
+        return false;
+    }
+}
+
+QString certificateFailureReason()
+{
+    return kReasonCertificate;
 }

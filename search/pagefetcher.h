@@ -21,6 +21,8 @@ struct FetchProfile
     long timeoutSeconds;
     bool followRedirects;
     long maxRedirects;
+    // Reads one of Baidu's redirect links: its own, shorter time-out setting applies.
+    bool readsLink = false;
 
     static const FetchProfile InclusionDesktop;
     static const FetchProfile InclusionMobile;
@@ -35,20 +37,54 @@ inline constexpr FetchProfile FetchProfile::RankingDesktop{"Accept: */*", UserAg
 inline constexpr FetchProfile FetchProfile::RankingMobile{"Accept: */*", UserAgent::Mobile, 30, false, 0};
 // Redirect links are read, not followed: Baidu's answer names the target, and
 // the target site itself (slow, down) must never decide a position.
-inline constexpr FetchProfile FetchProfile::LinkResolve{"Accept: */*", UserAgent::Desktop, 15, false, 0};
+inline constexpr FetchProfile FetchProfile::LinkResolve{"Accept: */*", UserAgent::Desktop, 15, false, 0,
+                                                        true};
 
 namespace FetchHeaders {
-inline constexpr char kDesktopAgent[] =
-    "User-Agent: Mozilla/5.0 (Windows NT 6.3; WOW64) AppleWebKit/537.36 (KHTML, like Gecko) "
+// The agents sent unless the settings name others.
+inline constexpr char kDesktopAgentValue[] =
+    "Mozilla/5.0 (Windows NT 6.3; WOW64) AppleWebKit/537.36 (KHTML, like Gecko) "
     "Chrome/43.0.2357.130 Safari/537.36";
 // No blank between "(KHTML, like Gecko)" and "Version/4.0": sent exactly as Baidu has always seen it.
-inline constexpr char kMobileAgent[] =
-    "User-Agent: Mozilla/5.0 (Linux; U; Android 4.2.1; zh-cn; AMOI N828 Build/JOP40D) AppleWebKit/533.1 "
+inline constexpr char kMobileAgentValue[] =
+    "Mozilla/5.0 (Linux; U; Android 4.2.1; zh-cn; AMOI N828 Build/JOP40D) AppleWebKit/533.1 "
     "(KHTML, like Gecko)Version/4.0 MQQBrowser/4.4 Mobile Safari/533.1";
+inline constexpr char kAgentName[] = "User-Agent: ";
 inline constexpr char kCharset[] = "Charset: utf-8";
 // An empty Expect header suppresses libcurl's own "Expect: 100-continue".
 inline constexpr char kExpect[] = "Expect:";
 } // namespace FetchHeaders
+
+// How requests go out, from the user's settings. The default goes straight
+// to the address (no proxy, whatever the environment says), verifies
+// certificates against the system's store and keeps the profile's time-out.
+struct FetchOptions
+{
+    long connectTimeoutSeconds = 10;
+    long timeoutSeconds = 0;     // whole transfer of a search page; 0: the profile's
+    long linkTimeoutSeconds = 0; // whole transfer of a redirect link; 0: the profile's
+    QByteArray desktopAgent;     // empty: kDesktopAgentValue
+    QByteArray mobileAgent;      // empty: kMobileAgentValue
+    // "http://", "https://" or "socks5h://" with optional user:password@; empty: none.
+    QByteArray proxy;
+    // The environment's http_proxy, https_proxy and no_proxy decide (when proxy is empty).
+    bool systemProxy = false;
+    bool verifyCertificates = true;
+    // A bundle of trusted certificates instead of the system's; only tests set it.
+    QByteArray caFile;
+};
+
+// Why a transfer did not complete.
+enum class FetchFailure
+{
+    None,
+    Aborted,          // the abort flag, or the gate's wait was cut short
+    TimedOut,         // the connect or the whole-transfer time-out
+    Connection,       // refused, reset, name not resolved, closed mid-answer, TLS handshake
+    Certificate,      // the server's certificate did not verify
+    ProxyUnreachable, // the proxy itself refused or could not be found
+    Other             // a body over kMaxBodyBytes, a bad address, out of memory
+};
 
 struct FetchResult
 {
@@ -62,6 +98,9 @@ struct FetchResult
     QString redirectAddress;
     // The HTTP status of the last response, 0 when none arrived.
     long httpStatus = 0;
+    FetchFailure failure = FetchFailure::None;
+    // libcurl's words for the failure, for diagnostics.
+    QString errorText;
 };
 
 // A body larger than this fails the fetch, so a misbehaving server cannot exhaust memory.
@@ -71,7 +110,8 @@ inline constexpr std::size_t kMaxBodyBytes = 32u * 1024u * 1024u;
 // call owns its handle, header list and buffer. When abortFlag is given, the
 // transfer is abandoned (ok = false) soon after the flag turns true.
 FetchResult fetchPage(const QByteArray &address, const FetchProfile &profile,
-                      const std::atomic<bool> *abortFlag = nullptr);
+                      const std::atomic<bool> *abortFlag = nullptr,
+                      const FetchOptions &options = FetchOptions());
 
 // libcurl's body callback: appends to the QByteArray at buffer; returns 0
 // (abort) without a buffer or when the body would pass kMaxBodyBytes.
@@ -84,3 +124,14 @@ bool isUnusableSearchPage(const FetchResult &result);
 
 // Why isUnusableSearchPage holds for the page, in a few Chinese words.
 QString unusablePageReason(const FetchResult &result);
+
+// The answer is Baidu's robot check ("百度安全验证").
+bool isRobotCheckAnswer(const FetchResult &result);
+
+// Asking again may bring a verdict: a robot check, a time-out, a connection
+// failure or a 5xx answer. A certificate that does not verify never will.
+bool isTransientFailure(const FetchResult &result);
+
+// The reason unusablePageReason gives for a certificate that did not verify;
+// the failure text of such a line starts with it.
+QString certificateFailureReason();

@@ -81,7 +81,7 @@ void RequestGate::reportRobotCheck()
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_goodInARow = 0;
-    m_slowdownMs = std::min(kMaxIntervalMs, std::max(kFirstSlowdownMs, intervalLocked() * 2));
+    m_slowdownMs = std::min(kMaxIntervalMs, std::max(m_settings.firstSlowdownMs, intervalLocked() * 2));
     // The requests still to come keep their distance from this answer.
     m_nextTurn = std::max(m_nextTurn, Clock::now() + drawPauseLocked());
 }
@@ -93,7 +93,7 @@ void RequestGate::reportGoodAnswer()
         return;
     m_goodInARow = 0;
     m_slowdownMs /= 2;
-    if (m_slowdownMs <= m_settings.intervalMs || m_slowdownMs < kFirstSlowdownMs)
+    if (m_slowdownMs <= m_settings.intervalMs || m_slowdownMs < m_settings.firstSlowdownMs)
         m_slowdownMs = 0;
 }
 

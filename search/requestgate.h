@@ -12,6 +12,9 @@ struct PacingSettings
     int intervalMs = 1000;    // least time between two requests to Baidu; 0: no pause
     int jitterPercent = 30;   // each pause is drawn from interval ± this share
     int maxLinesInFlight = 2; // lines of all runs checked at once
+    // The interval right after a robot check met a shorter one; easing back
+    // below it ends the slowdown.
+    int firstSlowdownMs = 1000;
 };
 
 // The one gate every request to Baidu passes, shared by all runs of the
@@ -29,8 +32,6 @@ public:
     using Clock = std::chrono::steady_clock;
 
     static constexpr int kMaxIntervalMs = 60000;
-    // The first slowdown from a short or zero interval.
-    static constexpr int kFirstSlowdownMs = 1000;
     // Good answers in a row before the interval halves back.
     static constexpr int kEaseAfter = 10;
     static constexpr int kPollMs = 20;

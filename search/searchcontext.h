@@ -1,11 +1,17 @@
 #pragma once
 
+#include "fetchsettings.h"
+#include "pagefetcher.h"
+#include "proxyrotation.h"
+#include "requestgate.h"
 #include "searchendpoints.h"
 
 #include <QByteArray>
 #include <QString>
 
+#include <atomic>
 #include <functional>
+#include <memory>
 
 // An answer page that led to "异常" or could not be read, handed out so that a
 // user can show what Baidu served. The body is only borrowed for the call.
@@ -17,18 +23,61 @@ struct AnswerPage
     const QByteArray &body;
 };
 
+// What one try of a line met on its way, noted by SearchContext::fetch so that
+// the worker knows whether asking again may help.
+struct LineNotes
+{
+    bool transientFailure = false; // a robot check, time-out, connection failure or 5xx
+    bool waitCut = false;          // a stop cut a wait for the gate short
+};
+
+// How often and after which pauses a line that met a transient failure is tried again.
+struct RetryPolicy
+{
+    int retries = 0;
+    int firstPauseMs = 2000;
+    static constexpr int kMaxPauseMs = 60000;
+
+    // The pause before try number attempt + 2: doubling from firstPauseMs.
+    int pauseMs(int attempt) const;
+};
+
 // Everything a check needs besides its input line and its abort flag: where
-// its requests go, and who keeps failed answer pages. A value type, so a batch
-// carries its own copy across threads.
+// its requests go and how (gate, proxies, certificates, time-outs, agents),
+// and who keeps failed answer pages. A value type, so a batch carries its own
+// copy across threads; what runs share (gate, proxy rotation) is pointed to.
 struct SearchContext
 {
     // Implicit: a context that only sets the endpoints reads as the endpoints.
+    // It is unpaced, retries nothing and uses no proxy: the tests' default.
     SearchContext(const SearchEndpoints &endpoints = SearchEndpoints()) : endpoints(endpoints) {}
+
+    // The shipped programs' context: every request of the settings through gate,
+    // which the caller configures with settings.pacing.
+    static SearchContext fromSettings(const FetchSettings &settings, RequestGate *gate,
+                                      const SearchEndpoints &endpoints = SearchEndpoints());
 
     SearchEndpoints endpoints;
     // Called on the checking thread, once per failed answer page; empty keeps nothing
     // (the window), so that no result ever carries a page body.
     std::function<void(const AnswerPage &)> pageSink;
+    // Spaces the requests and caps the lines in flight; null: neither.
+    RequestGate *gate = nullptr;
+    FetchOptions fetchOptions;
+    // The proxies of a list, in turn; null: fetchOptions decides (none or the system's).
+    std::shared_ptr<ProxyRotation> proxies;
+    RetryPolicy retry;
+    // Cuts waits for the gate and between tries short, but no transfer in
+    // flight; null: the check's abort flag does.
+    const std::atomic<bool> *stopFlag = nullptr;
+    // Where fetch notes what the current try of a line met; null: nowhere.
+    LineNotes *notes = nullptr;
+
+    // One request to Baidu: waits for its turn at the gate, goes through the
+    // next proxy (the one after it when that one cannot be reached), and tells
+    // the gate and the rotation how Baidu answered.
+    FetchResult fetch(const QByteArray &address, const FetchProfile &profile,
+                      const std::atomic<bool> *abortFlag) const;
 
     void keepFailedPage(const QString &line, const QString &check, const QString &request,
                         const QByteArray &body) const

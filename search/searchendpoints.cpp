@@ -2,20 +2,24 @@
 
 #include <QUrl>
 
-SearchEndpoints SearchEndpoints::at(const QByteArray &httpsAuthority, const QByteArray &httpAuthority)
+SearchEndpoints SearchEndpoints::at(const QByteArray &httpsAuthority, const QByteArray &httpAuthority,
+                                    const QByteArray &caFile)
 {
     SearchEndpoints endpoints;
     endpoints.desktopSearch = "https://" + httpsAuthority + "/s?wd=";
     endpoints.mobileSearch = "https://" + httpsAuthority + "/s?word=";
-    endpoints.mobileSearchPlain = "http://" + httpAuthority + "/s?word=";
+    endpoints.mobileKeywordSearch = "https://" + httpsAuthority + "/s?word=";
     endpoints.redirectLink = "http://" + httpAuthority + "/link?url=";
+    endpoints.homePage = "https://" + httpsAuthority + "/";
+    endpoints.caFile = caFile;
     return endpoints;
 }
 
 bool SearchEndpoints::operator==(const SearchEndpoints &other) const
 {
     return desktopSearch == other.desktopSearch && mobileSearch == other.mobileSearch &&
-           mobileSearchPlain == other.mobileSearchPlain && redirectLink == other.redirectLink;
+           mobileKeywordSearch == other.mobileKeywordSearch && redirectLink == other.redirectLink &&
+           homePage == other.homePage && caFile == other.caFile;
 }
 
 QByteArray encodeQueryValue(const QString &text)

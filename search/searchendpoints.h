@@ -18,13 +18,20 @@ struct SearchEndpoints
     QByteArray desktopSearch = QByteArrayLiteral("https://www.baidu.com/s?wd=");
     // "https://m.baidu.com/s?word=": mobile site queries.
     QByteArray mobileSearch = QByteArrayLiteral("https://m.baidu.com/s?word=");
-    // "http://m.baidu.com/s?word=": mobile keyword result pages.
-    QByteArray mobileSearchPlain = QByteArrayLiteral("http://m.baidu.com/s?word=");
-    // "http://www.baidu.com/link?url=": result links that must be resolved by one redirect.
+    // "https://m.baidu.com/s?word=": mobile keyword result pages.
+    QByteArray mobileKeywordSearch = QByteArrayLiteral("https://m.baidu.com/s?word=");
+    // "http://www.baidu.com/link?url=": result links that must be resolved by one
+    // redirect. Only recognises them: a link is read at the address the page gives.
     QByteArray redirectLink = QByteArrayLiteral("http://www.baidu.com/link?url=");
+    // "https://www.baidu.com/": what a proxy test asks for.
+    QByteArray homePage = QByteArrayLiteral("https://www.baidu.com/");
+    // Trusted certificates instead of the system's store; empty in the shipped programs.
+    QByteArray caFile;
 
-    // Endpoints on other authorities ("host:port"), same paths and query keys.
-    static SearchEndpoints at(const QByteArray &httpsAuthority, const QByteArray &httpAuthority);
+    // Endpoints on other authorities ("host:port"), same paths and query keys,
+    // trusting the certificates in caFile.
+    static SearchEndpoints at(const QByteArray &httpsAuthority, const QByteArray &httpAuthority,
+                              const QByteArray &caFile = QByteArray());
 
     bool operator==(const SearchEndpoints &other) const;
 };

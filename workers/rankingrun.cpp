@@ -1,10 +1,14 @@
 #include "rankingrun.h"
 
 #include "desktoprankingcheck.h"
+#include "linecheck.h"
 #include "mobilerankingcheck.h"
 
 #include <QObject>
+#include <QThreadPool>
 #include <QtConcurrent/QtConcurrentMap>
+
+#include <algorithm>
 
 namespace {
 
@@ -22,7 +26,14 @@ struct RankLine
 
     RankingResult operator()(const QString &line) const
     {
-        return desktop ? rankDesktop(line, context, abort.get()) : rankMobile(line, context, abort.get());
+        const std::optional<RankingResult> result =
+            checkLine<RankingResult>(line, context, abort.get(), desktop ? rankDesktop : rankMobile);
+        // Only a cancelled run cuts a line short, and its results are dropped.
+        if (!result) {
+            const RankingLine parts = splitRankingLine(line);
+            return rankingFailure(parts, QString());
+        }
+        return *result;
     }
 };
 
@@ -42,6 +53,12 @@ RankingRun RankingRun::start(const QStringList &lines, const QString &deviceMode
         finished.reportFinished();
         run.m_future = finished.future();
         return run;
+    }
+    if (context.gate) {
+        // Enough pool threads for the lines the gate lets run at once; those
+        // beyond wait in the gate, not in the pool's queue.
+        QThreadPool *pool = QThreadPool::globalInstance();
+        pool->setMaxThreadCount(std::max(pool->maxThreadCount(), context.gate->settings().maxLinesInFlight));
     }
     run.m_future = QtConcurrent::mapped(lines, RankLine{deviceMode == kDesktopMode, context, run.m_abort});
     return run;
@@ -68,10 +85,10 @@ bool connectRankingWatcher(QFutureWatcher<RankingResult> *watcher, QObject *wind
 {
     bool connected = true;
     connected &= bool(QObject::connect(watcher, SIGNAL(finished()), window, SLOT(pmthreadClose())));
-    connected &= bool(QObject::connect(watcher, SIGNAL(resultReadyAt(int)), window, SLOT(pmreceiveResult(int)),
-                                       Qt::QueuedConnection));
-    connected &= bool(
-        QObject::connect(watcher, SIGNAL(progressRangeChanged(int, int)), progressBar, SLOT(setRange(int, int))));
+    connected &= bool(QObject::connect(watcher, SIGNAL(resultReadyAt(int)), window,
+                                       SLOT(pmreceiveResult(int)), Qt::QueuedConnection));
+    connected &= bool(QObject::connect(watcher, SIGNAL(progressRangeChanged(int, int)), progressBar,
+                                       SLOT(setRange(int, int))));
     connected &=
         bool(QObject::connect(watcher, SIGNAL(progressValueChanged(int)), progressBar, SLOT(setValue(int))));
     return connected;

@@ -14,8 +14,9 @@
 class QObject;
 
 // One ranking batch: rankDesktop ("dnd") or rankMobile (any other mode)
-// mapped over the prepared lines on the global thread pool. Result i of the
-// future belongs to line i. Copies share the same run.
+// mapped over the prepared lines on the global thread pool, each line through
+// checkLine (the context's gate, its retries). Result i of the future belongs
+// to line i. Copies share the same run.
 //
 // Stop a run through cancel()/cancelAndWait(), not through the watcher's or
 // the future's own cancel(): only these abort the run's transfers in flight.

@@ -1,6 +1,7 @@
 #include "slcxthread.h"
 
 #include "desktopinclusioncheck.h"
+#include "linecheck.h"
 #include "mobileinclusioncheck.h"
 
 namespace {
@@ -13,20 +14,31 @@ SlcxThread::SlcxThread(const QStringList &lines, const QString &mode, const Sear
     qRegisterMetaType<InclusionResult>();
 }
 
-void SlcxThread::abortCurrentLine()
+void SlcxThread::stop()
 {
     requestInterruption();
+    m_stop = true;
+}
+
+void SlcxThread::abortCurrentLine()
+{
+    stop();
     m_abort = true;
 }
 
 void SlcxThread::run()
 {
     const auto check = m_mode == kMobileMode ? mobileInclusionCheck : desktopInclusionCheck;
+    SearchContext context = m_context;
+    context.stopFlag = &m_stop;
     for (int i = 0; i < m_lines.size(); ++i) {
         if (isInterruptionRequested())
             break;
-        const QString line = m_lines.at(i);
-        emit send(check(line, m_context, &m_abort), i);
+        const std::optional<InclusionResult> result =
+            checkLine<InclusionResult>(m_lines.at(i), context, &m_abort, check);
+        if (!result)
+            break;
+        emit send(*result, i);
     }
     emit threadEnd();
 }

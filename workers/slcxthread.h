@@ -14,6 +14,9 @@
 // send(result, i) per line and threadEnd() once, after the last line or
 // after an interruption request (seen between lines). One object per batch.
 // InclusionResult is registered for queued connections by the constructor.
+// Each line passes the context's gate and is retried as its retries allow
+// (see checkLine). stop() ends the batch after the line in progress, cutting
+// its waits for the gate or between tries short (such a line sends nothing);
 // abortCurrentLine() also cuts the fetch in progress short; it is for tearing
 // down, when nobody waits for that line's result any more.
 class SlcxThread : public QThread
@@ -23,6 +26,7 @@ class SlcxThread : public QThread
 public:
     SlcxThread(const QStringList &lines, const QString &mode, const SearchContext &context = SearchContext());
 
+    void stop();
     void abortCurrentLine();
 
 signals:
@@ -37,4 +41,5 @@ private:
     const QString m_mode;
     const SearchContext m_context;
     std::atomic<bool> m_abort{false};
+    std::atomic<bool> m_stop{false};
 };

@@ -4,11 +4,13 @@
 // requests the loopback server never answers.
 #include "loopbackbaidu.h"
 #include "startup.h"
+#include "testsettings.h"
 #include "uidemo08.h"
 
 #include <QApplication>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 #include <QUrl>
@@ -37,6 +39,8 @@ bool startQueries(UIDemo08 *window, testsupport::LoopbackBaidu &baidu)
 
 int main(int argc, char *argv[])
 {
+    const QTemporaryDir settingsHome;
+    testsupport::useUnpacedSettings(settingsHome.path());
     Startup::prepareProcess();
     QApplication app(argc, argv);
     UIDemo08::setAdvertisementAddressForTesting(QUrl(QStringLiteral("about:blank")));

@@ -1,12 +1,14 @@
 #include "runcli.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QTextCodec>
 
 #include <cstdio>
 
 namespace {
 const QLatin1String kEndpointsOption("--endpoints-for-testing");
+const QLatin1String kCaFileOption("--ca-file-for-testing");
 
 QByteArray authorityOf(const QString &address)
 {
@@ -17,7 +19,8 @@ QByteArray authorityOf(const QString &address)
 } // namespace
 
 // quillane-cli for tests: "--endpoints-for-testing https://127.0.0.1:P http://127.0.0.1:Q"
-// first, then the command's own arguments.
+// first, optionally "--ca-file-for-testing FILE" (the certificates the loopback
+// servers' one is checked against), then the command's own arguments.
 int main(int argc, char *argv[])
 {
     QTextCodec::setCodecForLocale(QTextCodec::codecForMib(106));
@@ -27,7 +30,13 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "usage: quillane-cli-under-test --endpoints-for-testing HTTPS HTTP ARGS...\n");
         return 64;
     }
+    int used = 3;
+    QByteArray caFile;
+    if (arguments.size() >= 5 && arguments.at(3) == kCaFileOption) {
+        caFile = QFile::encodeName(arguments.at(4));
+        used = 5;
+    }
     const SearchEndpoints endpoints =
-        SearchEndpoints::at(authorityOf(arguments.at(1)), authorityOf(arguments.at(2)));
-    return runCliOnStandardStreams(arguments.mid(3), endpoints);
+        SearchEndpoints::at(authorityOf(arguments.at(1)), authorityOf(arguments.at(2)), caFile);
+    return runCliOnStandardStreams(arguments.mid(used), endpoints);
 }

@@ -1,13 +1,16 @@
+#include "fetchsettings.h"
 #include "inclusionpages.h"
 #include "loopbackbaidu.h"
 #include "progressreporter.h"
 #include "queryinput.h"
 #include "rankingpages.h"
+#include "testsettings.h"
 
 #include <QBuffer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTextCodec>
 #include <QtTest>
@@ -56,7 +59,7 @@ Reply playBaidu(const Request &request)
             {{"别的站点", "http://www.other.cn/"}, {"Alpha 的另一页", kAlpha}});
         return keyword == kSlowKeyword ? Reply::delayed(page, 1500) : Reply::page(page);
     }
-    if (https && !request.param("word").isEmpty()) {
+    if (https && request.param("word").startsWith("http")) {
         const QByteArray address = request.param("word");
         if (address == kRobot)
             return Reply::page(testsupport::robotCheckPage());
@@ -68,7 +71,7 @@ Reply playBaidu(const Request &request)
                                                        testsupport::mobileDateSpan("3天前\n更新")));
         return Reply::page(testsupport::mobileRankingNotFoundPage());
     }
-    if (!https && !request.param("word").isEmpty())
+    if (https && !request.param("word").isEmpty())
         return Reply::page(testsupport::mobileKeywordPage({"http://www.other.cn/", kAlpha}));
     return Reply::withStatus(404, QByteArray());
 }
@@ -80,25 +83,31 @@ struct CliOutcome
     QByteArray err;
 };
 
-QStringList endpointArguments(const LoopbackBaidu &baidu)
+// The loopback servers' address, and the CA their certificate is checked against unless trustCa is false.
+QStringList endpointArguments(const LoopbackBaidu &baidu, bool trustCa = true)
 {
-    return {QStringLiteral("--endpoints-for-testing"),
-            QString::fromLatin1("https://" + baidu.httpsAuthority()),
-            QString::fromLatin1("http://" + baidu.httpAuthority())};
+    QStringList arguments = {QStringLiteral("--endpoints-for-testing"),
+                             QString::fromLatin1("https://" + baidu.httpsAuthority()),
+                             QString::fromLatin1("http://" + baidu.httpAuthority())};
+    if (trustCa)
+        arguments +=
+            {QStringLiteral("--ca-file-for-testing"), QString::fromLatin1(testsupport::testCaFile())};
+    return arguments;
 }
 
-void startCli(QProcess &process, const LoopbackBaidu &baidu, const QStringList &arguments)
+void startCli(QProcess &process, const LoopbackBaidu &baidu, const QStringList &arguments,
+              bool trustCa = true)
 {
     process.setProgram(QStringLiteral(QUILLANE_CLI_UNDER_TEST));
-    process.setArguments(endpointArguments(baidu) + arguments);
+    process.setArguments(endpointArguments(baidu, trustCa) + arguments);
     process.start();
 }
 
 CliOutcome runCli(const LoopbackBaidu &baidu, const QStringList &arguments,
-                  const QByteArray &input = QByteArray())
+                  const QByteArray &input = QByteArray(), bool trustCa = true)
 {
     QProcess process;
-    startCli(process, baidu, arguments);
+    startCli(process, baidu, arguments, trustCa);
     CliOutcome outcome;
     if (!process.waitForStarted(10000))
         return outcome;
@@ -134,6 +143,65 @@ class TestCli : public QObject
     Q_OBJECT
 
 private slots:
+    // Every command run here reads its settings from a folder of this test's own, unpaced.
+    void initTestCase()
+    {
+        QVERIFY(m_settingsHome.isValid());
+        testsupport::useUnpacedSettings(m_settingsHome.path());
+    }
+
+    // The settings file and the options reach the run: requests, retries, time-outs, certificates.
+    void settingsAndOptionsReachTheRun_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<int>("storedRetries");
+        QTest::addColumn<bool>("trustCa");
+        QTest::addColumn<int>("expectedRequests");
+        QTest::addColumn<int>("expectedExit");
+        QTest::addColumn<QString>("expectedNote"); // on standard error, once
+        const QString certificate = QStringLiteral("百度的证书未通过验证");
+        QTest::newRow("stored retries") << QStringList() << 1 << true << 3 << 3 << QString();
+        QTest::newRow("--retries overrides")
+            << QStringList{QStringLiteral("--retries=0")} << 1 << true << 2 << 3 << QString();
+        QTest::newRow("--timeout cuts a slow answer")
+            << QStringList{QStringLiteral("--timeout"), QStringLiteral("1")} << 0 << true << 2 << 3
+            << QString();
+        QTest::newRow("certificate refused") << QStringList() << 0 << false << 0 << 3 << certificate;
+        QTest::newRow("--insecure") << QStringList{QStringLiteral("--insecure")} << 0 << false << 2 << 3
+                                    << QString();
+    }
+
+    void settingsAndOptionsReachTheRun()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(int, storedRetries);
+        QFETCH(bool, trustCa);
+        QFETCH(int, expectedRequests);
+        QFETCH(int, expectedExit);
+        QFETCH(QString, expectedNote);
+        {
+            const auto store = openApplicationSettings();
+            FetchSettings stored = loadFetchSettings(*store);
+            stored.retries = storedRetries;
+            QVERIFY(saveFetchSettings(*store, stored));
+        }
+        LoopbackBaidu baidu;
+        // The robot check for kRobot, a late answer for kBeta (later than --timeout 1).
+        baidu.setHandler([](const Request &request) {
+            return request.param("wd") == kBeta
+                       ? Reply::delayed(testsupport::desktopRankingNotFoundPage(), 2500)
+                       : playBaidu(request);
+        });
+        const CliOutcome outcome =
+            runCli(baidu, QStringList{QStringLiteral("inclusion")} + options, kRobot + "\n" + kBeta, trustCa);
+        testsupport::useUnpacedSettings(m_settingsHome.path());
+        QCOMPARE(baidu.requestCount(), expectedRequests);
+        QCOMPARE(outcome.exitCode, expectedExit);
+        const QByteArray lines = outcome.out;
+        QVERIFY2(lines.count("异常") >= 1, lines.constData());
+        if (!expectedNote.isEmpty())
+            QCOMPARE(outcome.err.count(expectedNote.toUtf8()), 1);
+    }
     void runsBatches_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -390,6 +458,20 @@ private slots:
             << QStringLiteral("'tablet'");
         QTest::newRow("unknown command") << QStringList{QStringLiteral("rank")} << QStringLiteral("'rank'");
         QTest::newRow("missing command") << QStringList{} << QStringLiteral("missing command");
+        QTest::newRow("negative interval")
+            << QStringList{inclusion, QStringLiteral("--interval=-5")} << QStringLiteral("'--interval'");
+        QTest::newRow("threads not a number")
+            << QStringList{inclusion, QStringLiteral("--threads"), QStringLiteral("two")}
+            << QStringLiteral("'two'");
+        QTest::newRow("jitter over 100")
+            << QStringList{inclusion, QStringLiteral("--jitter"), QStringLiteral("150")}
+            << QStringLiteral("'--jitter'");
+        QTest::newRow("malformed proxy")
+            << QStringList{inclusion, QStringLiteral("--proxy"), QStringLiteral("proxy.example:8080")}
+            << QStringLiteral("'proxy.example:8080'");
+        QTest::newRow("missing proxy list")
+            << QStringList{inclusion, QStringLiteral("--proxy-list"), QStringLiteral("/nonexistent/p.txt")}
+            << QStringLiteral("'/nonexistent/p.txt'");
     }
 
     void refusesUsageErrors()
@@ -577,6 +659,9 @@ private slots:
         inPlace.finish(2, 1, 5000);
         QVERIFY(terminal.data().endsWith("\n总输入：3条 共收录：1条 未收录：1条 收录率：50%\n"));
     }
+
+private:
+    QTemporaryDir m_settingsHome;
 };
 
 QTEST_GUILESS_MAIN(TestCli)

@@ -21,7 +21,8 @@ private slots:
         LoopbackBaidu baidu;
         baidu.setHandler([](const Request &request) { return Reply::page("hello " + request.param("wd")); });
         const FetchResult plain = fetchPage(baidu.httpUrl("/s?wd=a%20b"), FetchProfile::RankingDesktop);
-        const FetchResult secure = fetchPage(baidu.httpsUrl("/s?wd=c"), FetchProfile::RankingDesktop);
+        const FetchResult secure = fetchPage(baidu.httpsUrl("/s?wd=c"), FetchProfile::RankingDesktop, nullptr,
+                                             testsupport::loopbackFetchOptions());
         QVERIFY(plain.ok);
         QCOMPARE(plain.body, QByteArray("hello a b"));
         QCOMPARE(plain.httpStatus, 200L);

@@ -110,7 +110,7 @@ private slots:
 
         LoopbackBaidu baidu;
         baidu.setHandler([&](const Request &request) {
-            if (request.scheme == "https") {
+            if (request.param("word").startsWith("http")) {
                 if (site == "!notfound")
                     return Reply::page(testsupport::mobileRankingNotFoundPage());
                 if (site == "!noaddress")
@@ -139,8 +139,9 @@ private slots:
     {
         LoopbackBaidu baidu;
         baidu.setHandler([](const Request &request) {
-            return Reply::page(request.scheme == "https" ? testsupport::mobileRankingSitePage(kAddress, "x")
-                                                         : testsupport::mobileKeywordPage(others(10)));
+            return Reply::page(request.param("word").startsWith("http")
+                                   ? testsupport::mobileRankingSitePage(kAddress, "x")
+                                   : testsupport::mobileKeywordPage(others(10)));
         });
         rankMobile(QStringLiteral("seo 工具 ") + QString::fromUtf8(kAddress), baidu.endpoints());
 
@@ -152,7 +153,7 @@ private slots:
         const QByteArray suffixes[] = {"", "&pn=10", "&pn=20"};
         for (int page = 1; page <= 3; ++page) {
             const Request &request = log.at(page);
-            QCOMPARE(request.scheme, QByteArray("http"));
+            QCOMPARE(request.scheme, QByteArray("https"));
             QCOMPARE(QString::fromUtf8(request.param("word")), QStringLiteral("seo 工具"));
             QVERIFY(request.header("User-Agent").contains("Windows NT"));
             QCOMPARE(request.header("Accept"), QByteArray("*/*"));

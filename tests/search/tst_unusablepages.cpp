@@ -126,7 +126,8 @@ private slots:
         QFETCH(QByteArray, page);
         LoopbackBaidu baidu;
         baidu.setHandler([&](const Request &request) {
-            const bool siteQuery = mobile ? request.scheme == "https" : request.param("rn").isEmpty();
+            const bool siteQuery =
+                mobile ? request.param("word").startsWith("http") : request.param("rn").isEmpty();
             if (siteQuery != onKeywordPage)
                 return Reply::page(page);
             return Reply::page(mobile ? mobileRankingSitePage(kAddress.toUtf8(), "1天前")

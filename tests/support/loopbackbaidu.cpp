@@ -278,7 +278,7 @@ QByteArray LoopbackBaidu::httpsUrl(const QByteArray &pathAndQuery) const
 
 SearchEndpoints LoopbackBaidu::endpoints() const
 {
-    return SearchEndpoints::at(httpsAuthority(), httpAuthority());
+    return SearchEndpoints::at(httpsAuthority(), httpAuthority(), testCaFile());
 }
 
 QList<Request> LoopbackBaidu::requests() const
@@ -297,6 +297,18 @@ void LoopbackBaidu::clearRequests()
 {
     std::lock_guard<std::mutex> lock(m_state->mutex);
     m_state->log.clear();
+}
+
+QByteArray testCaFile()
+{
+    return testDataPath("test-ca.pem");
+}
+
+FetchOptions loopbackFetchOptions()
+{
+    FetchOptions options;
+    options.caFile = testCaFile();
+    return options;
 }
 
 QByteArray testDataPath(const char *name)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "pagefetcher.h"
 #include "searchendpoints.h"
 
 #include <QByteArray>
@@ -20,7 +21,7 @@ struct Request
     QByteArray method;
     QByteArray target; // the raw request target, query included, as sent
     QByteArray path;
-    HeaderList headers;               // names as sent; order is the server's (sorted), see RawCaptureServer
+    HeaderList headers; // names as sent; order is the server's (sorted), see RawCaptureServer
     QList<QPair<QByteArray, QByteArray>> params; // decoded query parameters
 
     QByteArray param(const QByteArray &key) const;
@@ -35,9 +36,9 @@ struct Reply
     QByteArray body;
     QByteArray contentType = "text/html; charset=utf-8";
     HeaderList headers;
-    int delayMs = 0;              // wait before answering
-    bool neverAnswer = false;     // hold the request until the server stops
-    bool dropConnection = false;  // announce a body, then close the connection
+    int delayMs = 0;             // wait before answering
+    bool neverAnswer = false;    // hold the request until the server stops
+    bool dropConnection = false; // announce a body, then close the connection
 
     static Reply page(const QByteArray &body);
     static Reply withStatus(int status, const QByteArray &body);
@@ -50,8 +51,9 @@ struct Reply
 
 using Handler = std::function<Reply(const Request &)>;
 
-// Plays Baidu on 127.0.0.1: one plain HTTP and one HTTPS server (self-signed
-// certificate) sharing one handler and one request log. Every test that
+// Plays Baidu on 127.0.0.1: one plain HTTP and one HTTPS server (certificate
+// for 127.0.0.1 from the test CA, tests/data/test-ca.pem) sharing one handler
+// and one request log. Every test that
 // fetches pages runs against this; nothing leaves the loopback interface.
 class LoopbackBaidu
 {
@@ -66,12 +68,12 @@ public:
 
     int httpPort() const;
     int httpsPort() const;
-    QByteArray httpAuthority() const;  // "127.0.0.1:<port>"
+    QByteArray httpAuthority() const; // "127.0.0.1:<port>"
     QByteArray httpsAuthority() const;
     QByteArray httpUrl(const QByteArray &pathAndQuery) const;
     QByteArray httpsUrl(const QByteArray &pathAndQuery) const;
 
-    // Endpoints of every kind pointing at these two servers.
+    // Endpoints of every kind pointing at these two servers, trusting the test CA.
     SearchEndpoints endpoints() const;
 
     QList<Request> requests() const;
@@ -85,6 +87,11 @@ private:
     struct State;
     std::unique_ptr<State> m_state;
 };
+
+// The test CA that signed the loopback servers' certificate.
+QByteArray testCaFile();
+// Fetch options that trust the test CA, for tests that call fetchPage themselves.
+FetchOptions loopbackFetchOptions();
 
 // Path of a file in tests/data.
 QByteArray testDataPath(const char *name);

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "startup.h"
+#include "testsettings.h"
 #include "uidemo08.h"
 
 #include <QApplication>
+#include <QTemporaryDir>
 #include <QUrl>
 #include <QtTest>
 
@@ -11,9 +13,12 @@
 // start-up prepares it (embedded browser settings) before the QApplication.
 // The advertisement panel points at a closed loopback port unless a test
 // serves its own page, so that no window test ever leaves the machine.
+// Settings live in a folder of their own that goes with the process, unpaced.
 #define QUILLANE_WINDOW_TEST_MAIN(TestObject)                                                                \
     int main(int argc, char *argv[])                                                                         \
     {                                                                                                        \
+        const QTemporaryDir settingsHome;                                                                    \
+        testsupport::useUnpacedSettings(settingsHome.path());                                                \
         Startup::prepareProcess();                                                                           \
         QApplication app(argc, argv);                                                                        \
         app.setAttribute(Qt::AA_Use96Dpi, true);                                                             \

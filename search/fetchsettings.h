@@ -1,0 +1,89 @@
+#pragma once
+
+#include "pagefetcher.h"
+#include "requestgate.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+class QSettings;
+
+enum class ProxyMode
+{
+    None,   // straight to Baidu, whatever the environment says
+    System, // http_proxy, https_proxy and no_proxy of the environment
+    List    // the listed proxies, in turn
+};
+
+// How the window and the command talk to Baidu: pacing, retries, proxies,
+// certificates, time-outs and user agents. A value; the defaults are the
+// members' initial values.
+struct FetchSettings
+{
+    PacingSettings pacing; // interval, jitter, lines in flight (the ranking pool's size)
+    int retries = 2;       // further tries of a line after a transient failure
+    ProxyMode proxyMode = ProxyMode::None;
+    QStringList proxies; // one address per entry, used when proxyMode is List
+    bool insecure = false;
+    int connectTimeoutSeconds = 10;
+    int timeoutSeconds = 30;
+    int linkTimeoutSeconds = 15;
+    QString desktopAgent = QString::fromLatin1(FetchHeaders::kDesktopAgentValue);
+    QString mobileAgent = QString::fromLatin1(FetchHeaders::kMobileAgentValue);
+
+    bool operator==(const FetchSettings &other) const;
+    bool operator!=(const FetchSettings &other) const { return !(*this == other); }
+
+    // What fetchPage needs from these settings (the proxy is chosen per request).
+    FetchOptions fetchOptions() const;
+};
+
+// The keys in the settings file; the settings page also names its fields by them.
+namespace FetchSettingsKey {
+inline constexpr char kInterval[] = "fetch/intervalMs";
+inline constexpr char kJitter[] = "fetch/jitterPercent";
+inline constexpr char kThreads[] = "fetch/threads";
+inline constexpr char kRetries[] = "fetch/retries";
+inline constexpr char kProxyMode[] = "fetch/proxyMode";
+inline constexpr char kProxies[] = "fetch/proxies";
+inline constexpr char kInsecure[] = "fetch/insecure";
+inline constexpr char kConnectTimeout[] = "fetch/connectTimeoutSeconds";
+inline constexpr char kTimeout[] = "fetch/timeoutSeconds";
+inline constexpr char kLinkTimeout[] = "fetch/linkTimeoutSeconds";
+inline constexpr char kDesktopAgent[] = "fetch/desktopAgent";
+inline constexpr char kMobileAgent[] = "fetch/mobileAgent";
+} // namespace FetchSettingsKey
+
+// A refused value: the key of its field and what to tell the user there.
+struct SettingsProblem
+{
+    QString key;
+    QString message;
+};
+
+// Every value out of its range, every malformed proxy line; empty when all is well.
+QList<SettingsProblem> validateFetchSettings(const FetchSettings &settings);
+
+// Why a proxy address cannot be used, or empty: scheme http, https or
+// socks5h, a host, a port, optionally user:password@, nothing after the port.
+QString proxyAddressProblem(const QString &address);
+
+// The non-blank lines of a proxy list, trimmed.
+QStringList proxyLines(const QString &text);
+
+// Reads a whole number as typed into a field or an option; false for anything else.
+bool parseSettingNumber(const QString &text, int *value);
+
+// The settings as stored; a value that is missing or out of range reads as its default.
+FetchSettings loadFetchSettings(const QSettings &store);
+// Stores valid settings; false (and nothing written) when validateFetchSettings refuses them.
+bool saveFetchSettings(QSettings &store, const FetchSettings &settings);
+
+// The application's one settings file in the platform's config location,
+// shared by the window and the command.
+std::unique_ptr<QSettings> openApplicationSettings();
+
+QString proxyModeName(ProxyMode mode);

@@ -1,0 +1,67 @@
+#include "searchcontext.h"
+
+#include <algorithm>
+
+int RetryPolicy::pauseMs(int attempt) const
+{
+    long long pause = std::max(firstPauseMs, 0);
+    for (int i = 0; i < attempt && pause < kMaxPauseMs; ++i)
+        pause *= 2;
+    return int(std::min<long long>(pause, kMaxPauseMs));
+}
+
+SearchContext SearchContext::fromSettings(const FetchSettings &settings, RequestGate *gate,
+                                          const SearchEndpoints &endpoints)
+{
+    SearchContext context(endpoints);
+    context.gate = gate;
+    context.fetchOptions = settings.fetchOptions();
+    context.retry.retries = settings.retries;
+    if (settings.proxyMode == ProxyMode::List && !settings.proxies.isEmpty()) {
+        QList<QByteArray> proxies;
+        for (const QString &proxy : settings.proxies)
+            proxies.append(proxy.toUtf8());
+        context.proxies = std::make_shared<ProxyRotation>(proxies);
+    }
+    return context;
+}
+
+FetchResult SearchContext::fetch(const QByteArray &address, const FetchProfile &profile,
+                                 const std::atomic<bool> *abortFlag) const
+{
+    if (gate && !gate->waitForTurn(stopFlag ? stopFlag : abortFlag)) {
+        FetchResult cut;
+        cut.failure = FetchFailure::Aborted;
+        if (notes)
+            notes->waitCut = true;
+        return cut;
+    }
+    FetchOptions options = fetchOptions;
+    options.caFile = endpoints.caFile;
+    const int proxyCount = proxies ? proxies->size() : 0;
+    FetchResult result;
+    for (int tried = 0;;) {
+        if (proxies)
+            options.proxy = proxies->next();
+        result = fetchPage(address, profile, abortFlag, options);
+        ++tried;
+        if (!proxies)
+            break;
+        const bool robotCheck = isRobotCheckAnswer(result);
+        if (robotCheck || result.failure == FetchFailure::ProxyUnreachable ||
+            result.failure == FetchFailure::TimedOut || result.failure == FetchFailure::Connection)
+            proxies->rest(options.proxy);
+        // The request never left for Baidu: the next proxy may carry it, without another turn.
+        if (result.failure != FetchFailure::ProxyUnreachable || tried >= proxyCount)
+            break;
+    }
+    if (gate) {
+        if (isRobotCheckAnswer(result))
+            gate->reportRobotCheck();
+        else if (result.ok && result.httpStatus >= 200 && result.httpStatus < 500)
+            gate->reportGoodAnswer();
+    }
+    if (notes && isTransientFailure(result))
+        notes->transientFailure = true;
+    return result;
+}

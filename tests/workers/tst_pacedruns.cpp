@@ -1,0 +1,232 @@
+#include "inclusionpages.h"
+#include "loopbackbaidu.h"
+#include "rankingpages.h"
+#include "rankingrun.h"
+#include "ratelimitedbaidu.h"
+#include "resultstrings.h"
+#include "slcxthread.h"
+
+#include <QElapsedTimer>
+#include <QtTest>
+
+#include <algorithm>
+#include <chrono>
+#include <map>
+#include <mutex>
+#include <vector>
+
+using namespace testsupport;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr int kRunTimeoutMs = 60000;
+// Stops are bounded by a second; the margin is for a loaded machine.
+constexpr int kStopBoundMs = 1000;
+
+// Included, its address as the title; one request per inclusion line.
+Reply desktopAnswer(const Request &request)
+{
+    if (!request.param("rn").isEmpty())
+        return Reply::page(desktopKeywordPage({{"别的", "http://www.other.cn/"}}));
+    return Reply::page(desktopPage(desktopHeading(request.param("wd"))));
+}
+
+QStringList addresses(int count)
+{
+    QStringList lines;
+    for (int i = 0; i < count; ++i)
+        lines << QStringLiteral("http://www.example.com/p%1.html").arg(i);
+    return lines;
+}
+
+SearchContext pacedContext(const LoopbackBaidu &baidu, RequestGate *gate, int retries, int firstPauseMs)
+{
+    SearchContext context(baidu.endpoints());
+    context.gate = gate;
+    context.retry.retries = retries;
+    context.retry.firstPauseMs = firstPauseMs;
+    return context;
+}
+
+QVector<InclusionResult> runInclusion(const QStringList &lines, const SearchContext &context)
+{
+    QVector<InclusionResult> results(lines.size());
+    SlcxThread worker(lines, QStringLiteral("dnd"), context);
+    QObject::connect(
+        &worker, &SlcxThread::send, &worker,
+        [&](const InclusionResult &result, int i) { results[i] = result; }, Qt::DirectConnection);
+    worker.start();
+    worker.wait(kRunTimeoutMs);
+    return results;
+}
+
+} // namespace
+
+// Batches through a request gate against loopback Baidu: pacing, slowing
+// down, retries and stops.
+class TestPacedRuns : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void gateHoldsIntervalAcrossTwoRuns()
+    {
+        constexpr int kInterval = 120;
+        LoopbackBaidu baidu;
+        std::mutex mutex;
+        std::vector<Clock::time_point> arrivals;
+        baidu.setHandler([&](const Request &request) {
+            {
+                std::lock_guard<std::mutex> lock(mutex);
+                arrivals.push_back(Clock::now());
+            }
+            return desktopAnswer(request);
+        });
+        RequestGate gate({kInterval, 0, 4});
+        const SearchContext context = pacedContext(baidu, &gate, 0, 0);
+        // Two ranking lines of two requests each, beside four inclusion lines.
+        RankingRun ranking =
+            RankingRun::start({QStringLiteral("a http://www.a.cn/"), QStringLiteral("b http://www.b.cn/")},
+                              QStringLiteral("dnd"), context);
+        const QVector<InclusionResult> included = runInclusion(addresses(4), context);
+        ranking.future().waitForFinished();
+
+        QCOMPARE(int(arrivals.size()), 8);
+        std::sort(arrivals.begin(), arrivals.end());
+        const auto ms = [](Clock::duration span) {
+            return std::chrono::duration_cast<std::chrono::milliseconds>(span).count();
+        };
+        // Arrival times wobble with the machine's load; the span cannot shrink much.
+        QVERIFY(ms(arrivals.back() - arrivals.front()) >= 7 * kInterval * 9 / 10);
+        for (std::size_t i = 1; i < arrivals.size(); ++i)
+            QVERIFY2(ms(arrivals[i] - arrivals[i - 1]) >= kInterval / 2, qPrintable(QString::number(i)));
+        for (const InclusionResult &result : included)
+            QCOMPARE(result.status, ResultText::kIncluded);
+    }
+
+    // Starting with no pause against a Baidu that allows 4 requests in half
+    // a second, the run meets robot checks, slows down and ends with every
+    // line answered.
+    void adaptiveSlowingBringsRunUnderTheLimit()
+    {
+        constexpr int kLines = 24;
+        LoopbackBaidu baidu;
+        const RateLimitedBaidu limited(4, 500);
+        baidu.setHandler(limited.wrap(desktopAnswer));
+        RequestGate gate({0, 0, 1, 100});
+        const QVector<InclusionResult> results =
+            runInclusion(addresses(kLines), pacedContext(baidu, &gate, 3, 20));
+
+        for (const InclusionResult &result : results)
+            QVERIFY2(result.status == ResultText::kIncluded, qPrintable(result.failure));
+        QVERIFY(limited.robotChecks() > 0);
+        // Without slowing down, almost every request after the fourth would be refused.
+        QVERIFY2(limited.robotChecks() <= kLines / 3, qPrintable(QString::number(limited.robotChecks())));
+        QCOMPARE(limited.requests() - limited.robotChecks(), kLines);
+    }
+
+    void retriesTurnTransientFailuresIntoVerdicts_data()
+    {
+        QTest::addColumn<int>("status"); // of the failing answers; 0: robot check, -1: dropped connection
+        QTest::addColumn<int>("failures");
+        QTest::addColumn<int>("retries");
+        QTest::addColumn<bool>("answered");
+        QTest::addColumn<int>("siteQueries"); // of the failing line
+        QTest::newRow("robot check, asked again") << 0 << 1 << 2 << true << 2;
+        QTest::newRow("two 503s") << 503 << 2 << 2 << true << 3;
+        QTest::newRow("dropped connection") << -1 << 1 << 1 << true << 2;
+        QTest::newRow("more failures than retries") << 0 << 3 << 2 << false << 3;
+        QTest::newRow("no retries") << 502 << 1 << 0 << false << 1;
+        QTest::newRow("404 is no transient failure") << 404 << 1 << 2 << false << 1;
+    }
+
+    void retriesTurnTransientFailuresIntoVerdicts()
+    {
+        QFETCH(int, status);
+        QFETCH(int, failures);
+        QFETCH(int, retries);
+        QFETCH(bool, answered);
+        QFETCH(int, siteQueries);
+        const QByteArray failing = "http://www.b.cn/";
+        LoopbackBaidu baidu;
+        std::mutex mutex;
+        std::map<QByteArray, int> asked;
+        baidu.setHandler([&](const Request &request) {
+            const QByteArray address = request.param("wd");
+            int count = 0;
+            if (request.param("rn").isEmpty()) {
+                std::lock_guard<std::mutex> lock(mutex);
+                count = ++asked[address];
+            }
+            if (address == failing && count <= failures) {
+                if (status == 0)
+                    return Reply::page(robotCheckPage());
+                return status < 0 ? Reply::dropped() : Reply::withStatus(status, "error");
+            }
+            return Reply::page(request.param("rn").isEmpty() ? desktopRankingSitePage("标题", "1天前")
+                                                             : desktopKeywordPage({{"标题", address}}));
+        });
+        RequestGate gate({0, 0, 2});
+        const QStringList lines = {QStringLiteral("kw0 http://www.a.cn/"),
+                                   QStringLiteral("kw1 ") + QString::fromLatin1(failing),
+                                   QStringLiteral("kw2 http://www.c.cn/")};
+        RankingRun run =
+            RankingRun::start(lines, QStringLiteral("dnd"), pacedContext(baidu, &gate, retries, 10));
+        run.future().waitForFinished();
+        const QList<RankingResult> results = run.future().results();
+        QCOMPARE(results.size(), 3);
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(results.at(i).keyword, QStringLiteral("kw%1").arg(i));
+            QCOMPARE(results.at(i).isFailed(), i == 1 && !answered);
+        }
+        QCOMPARE(asked[failing], siteQueries);
+    }
+
+    void stopCutsLongWaitsShort_data()
+    {
+        QTest::addColumn<bool>("ranking");
+        QTest::addColumn<bool>("inRetryPause");
+        QTest::newRow("inclusion waiting for its turn") << false << false;
+        QTest::newRow("ranking waiting for its turn") << true << false;
+        QTest::newRow("inclusion between tries") << false << true;
+        QTest::newRow("ranking between tries") << true << true;
+    }
+
+    void stopCutsLongWaitsShort()
+    {
+        QFETCH(bool, ranking);
+        QFETCH(bool, inRetryPause);
+        LoopbackBaidu baidu;
+        baidu.setHandler([&](const Request &request) {
+            return inRetryPause ? Reply::page(robotCheckPage()) : desktopAnswer(request);
+        });
+        // Either a minute between requests, or a minute before a line is asked again.
+        RequestGate gate({inRetryPause ? 0 : 60000, 0, 1});
+        const SearchContext context = pacedContext(baidu, &gate, 1, 60000);
+        const QStringList lines = {QStringLiteral("kw http://www.a.cn/"),
+                                   QStringLiteral("kw http://www.b.cn/")};
+
+        SlcxThread worker(addresses(2), QStringLiteral("dnd"), context);
+        RankingRun run;
+        if (ranking)
+            run = RankingRun::start(lines, QStringLiteral("dnd"), context);
+        else
+            worker.start();
+        QTRY_COMPARE_WITH_TIMEOUT(baidu.requestCount(), 1, 10000);
+        QElapsedTimer clock;
+        clock.start();
+        if (ranking) {
+            run.cancelAndWait();
+        } else {
+            worker.stop();
+            QVERIFY(worker.wait(kRunTimeoutMs));
+        }
+        QVERIFY2(clock.elapsed() <= kStopBoundMs, qPrintable(QString::number(clock.elapsed())));
+        // Between tries the slot is free: the other line may have gone meanwhile.
+        QVERIFY(baidu.requestCount() <= (inRetryPause ? 2 : 1));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPacedRuns)
+#include "tst_pacedruns.moc"
