@@ -107,9 +107,11 @@ QString proxyModeName(ProxyMode mode)
 QString proxyAddressProblem(const QString &address)
 {
     const QUrl url(address, QUrl::StrictMode);
+    if (!address.contains(QLatin1String("://")))
+        return kProxyScheme;
     if (!url.isValid())
         return kProxyUnreadable;
-    if (!kProxySchemes.contains(url.scheme()) || !address.contains(QLatin1String("://")))
+    if (!kProxySchemes.contains(url.scheme()))
         return kProxyScheme;
     if (url.host().isEmpty())
         return kProxyHost;

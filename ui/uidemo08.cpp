@@ -4,6 +4,7 @@
 
 #include "iconhelper.h"
 #include "resultrowheader.h"
+#include "settingspage.h"
 #include "slcxthread.h"
 #include "stylesheet.h"
 
@@ -14,6 +15,8 @@
 #include <QIcon>
 #include <QPixmap>
 #include <QScreen>
+#include <QScrollArea>
+#include <QSettings>
 #include <QTableWidget>
 #include <QToolButton>
 
@@ -101,6 +104,7 @@ UIDemo08::UIDemo08(QWidget *parent) : QWidget(parent), ui(new Ui::UIDemo08), dev
 
     initForm();
     initLeftMain();
+    initSettingsPage();
     initLeftConfig();
     readHelptxt();
     loadStyleSheet(kStyleSheetName);
@@ -174,6 +178,37 @@ UIDemo08::~UIDemo08()
 void UIDemo08::setSearchEndpoints(const SearchEndpoints &searchEndpoints)
 {
     endpoints = searchEndpoints;
+    settingsPage->setProbeEndpoints(searchEndpoints);
+}
+
+void UIDemo08::initSettingsPage()
+{
+    settingsPage = new SettingsPage(this);
+    // Scrolls rather than growing the window beyond its size.
+    auto *scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("settingsScroll"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(settingsPage);
+    ui->configStack->addWidget(scroll);
+    connect(settingsPage, &SettingsPage::settingsSaved, this, &UIDemo08::applyFetchSettings);
+    const FetchSettings stored = loadFetchSettings(*openApplicationSettings());
+    settingsPage->showSettings(stored);
+    applyFetchSettings(stored);
+}
+
+void UIDemo08::applyFetchSettings(const FetchSettings &settings)
+{
+    RequestGate &gate = RequestGate::shared();
+    gate.configure(settings.pacing);
+    fetchContext = SearchContext::fromSettings(settings, &gate);
+}
+
+SearchContext UIDemo08::runContext() const
+{
+    SearchContext context = fetchContext;
+    context.endpoints = endpoints;
+    return context;
 }
 
 SearchEndpoints UIDemo08::searchEndpoints() const
@@ -262,6 +297,10 @@ void UIDemo08::initLeftConfig()
 {
     configNavIcons << kGlyphFont;
     configNavButtons << ui->tbtnConfig1;
+    for (QToolButton *button : qAsConst(configNavButtons)) {
+        button->setCheckable(true);
+        connect(button, &QToolButton::clicked, this, &UIDemo08::leftConfigClick);
+    }
     IconHelper::instance()->styleNavigationBar(ui->widgetLeftConfig, configNavButtons, configNavIcons, 10, 20,
                                                15, kSideLeft, 5, kBorderColour, kIdleBackground,
                                                kActiveBackground, kIdleText, kActiveText);
@@ -299,8 +338,8 @@ void UIDemo08::leftConfigClick()
         button->setChecked(active);
         button->setIcon(QIcon(icons->stateGlyph(button, !active)));
     }
-    if (clicked)
-        ui->lab2->setText(clicked->text());
+    if (clicked == ui->tbtnConfig1)
+        ui->configStack->setCurrentIndex(0);
 }
 
 void UIDemo08::onButtonClicked(QAbstractButton *button)

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "checkresult.h"
+#include "fetchsettings.h"
 #include "rankingrun.h"
+#include "searchcontext.h"
 #include "searchendpoints.h"
 
 #include <QFutureWatcher>
@@ -14,6 +16,7 @@ class QAbstractButton;
 class QButtonGroup;
 class QToolButton;
 class QUrl;
+class SettingsPage;
 class SlcxThread;
 
 namespace Ui {
@@ -34,7 +37,8 @@ public:
     explicit UIDemo08(QWidget *parent = nullptr);
     ~UIDemo08() override;
 
-    // Test seam, not reachable from the window: where the checks send their requests.
+    // Test seam, not reachable from the window: where the checks (and the
+    // settings page's proxy test) send their requests.
     void setSearchEndpoints(const SearchEndpoints &endpoints);
     SearchEndpoints searchEndpoints() const;
     // Test seam: where the home page's advertisement panel navigates; set before building a window.
@@ -83,6 +87,11 @@ private slots:
 private:
     // Home page with the advertisement panel (uidemo08_pages.cpp).
     void initHomePage();
+    // The 基本设置 page in the config area; the settings file's values in force.
+    void initSettingsPage();
+    void applyFetchSettings(const FetchSettings &settings);
+    // What a run starting now uses: the settings in force, through the process's gate.
+    SearchContext runContext() const;
 
     Ui::UIDemo08 *ui;
     QList<int> mainNavIcons;
@@ -100,6 +109,9 @@ private:
     // The latest ranking run; cancelling it also aborts its transfers in flight.
     RankingRun rankingRun;
     SearchEndpoints endpoints;
+    SettingsPage *settingsPage = nullptr;
+    // Built from the settings in force; its proxy rotation is shared by the runs.
+    SearchContext fetchContext;
 
     // Frame: the window is maximised by geometry, never by the window system.
     bool m_maximized = false;

@@ -157,7 +157,7 @@ void UIDemo08::showResult()
 
     if (!ranking) {
         inclusionResultsReceived = 0;
-        inclusionWorker = new SlcxThread(lines, deviceMode, endpoints);
+        inclusionWorker = new SlcxThread(lines, deviceMode, runContext());
         connect(inclusionWorker, &SlcxThread::send, this, &UIDemo08::receiveResult, Qt::QueuedConnection);
         connect(inclusionWorker, &SlcxThread::threadEnd, this, &UIDemo08::threadClose, Qt::QueuedConnection);
         inclusionWorker->start();
@@ -168,7 +168,7 @@ void UIDemo08::showResult()
     rankingWatcher = new QFutureWatcher<RankingResult>(this);
     connect(this, &UIDemo08::pmcxCancel, this, &UIDemo08::pmthreadClose);
     connectRankingWatcher(rankingWatcher, this, ui->progressBar_2);
-    rankingRun = RankingRun::start(lines, deviceMode, endpoints);
+    rankingRun = RankingRun::start(lines, deviceMode, runContext());
     rankingWatcher->setFuture(rankingRun.future());
 }
 
@@ -270,7 +270,7 @@ void UIDemo08::on_stopBtn_clicked()
         return;
     }
     if (inclusionWorker)
-        inclusionWorker->requestInterruption();
+        inclusionWorker->stop();
     ui->stopBtn->setEnabled(false);
 }
 
@@ -280,7 +280,7 @@ void UIDemo08::on_fanhuiBtn_clicked()
     const bool ranking = !origin || origin->objectName() != kInclusionBackButton;
     if (!ranking) {
         if (inclusionWorker)
-            inclusionWorker->requestInterruption();
+            inclusionWorker->stop();
         showInput(inclusionPage(ui));
         ui->resultList->setRowCount(0);
         ui->resultList->clearContents();

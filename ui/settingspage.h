@@ -1,0 +1,75 @@
+#pragma once
+
+#include "fetchsettings.h"
+#include "proxyprobe.h"
+#include "searchendpoints.h"
+
+#include <QList>
+#include <QWidget>
+
+#include <atomic>
+#include <memory>
+
+class QLabel;
+class QLineEdit;
+template <typename T> class QFutureWatcher;
+
+namespace Ui {
+class SettingsPage;
+}
+
+// The 基本设置 page: pacing, retries, proxies (with 测试代理), certificate
+// checking, time-outs and user agents, read from and written to the
+// application's settings file. 保存 stores the form only when every value is
+// usable, and otherwise names the problem beside its field; 恢复默认 fills the
+// form with the defaults, to be saved. The frame places it and applies what
+// settingsSaved() reports to the runs that start afterwards.
+class SettingsPage : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit SettingsPage(QWidget *parent = nullptr);
+    ~SettingsPage() override;
+
+    // Fills the form; what a later failed save leaves in force.
+    void showSettings(const FetchSettings &settings);
+    // The settings last shown or saved.
+    FetchSettings settings() const { return m_settings; }
+
+    // Test seam, not reachable from the window: where 测试代理 sends its requests.
+    void setProbeEndpoints(const SearchEndpoints &endpoints) { m_probeEndpoints = endpoints; }
+
+signals:
+    void settingsSaved(const FetchSettings &settings);
+
+private slots:
+    void save();
+    void restoreDefaults();
+    void testProxies();
+    void showProbes();
+    void updateProxyFields();
+
+private:
+    struct NumberField
+    {
+        const char *key;
+        QLineEdit *edit;
+        int FetchSettings::*member;
+        int PacingSettings::*pacingMember;
+    };
+
+    // The form as settings; false (with messages at the fields) when a value is not even a number.
+    bool readForm(FetchSettings *settings);
+    void clearProblems();
+    void showProblem(const QString &key, const QString &message);
+    QLabel *problemLabel(const QString &key) const;
+
+    std::unique_ptr<Ui::SettingsPage> ui;
+    FetchSettings m_settings;
+    SearchEndpoints m_probeEndpoints;
+    QList<NumberField> m_numbers;
+    QFutureWatcher<QList<ProxyProbe>> *m_probeWatcher;
+    // Cuts the probes short when the page goes.
+    std::shared_ptr<std::atomic<bool>> m_probeAbort;
+};
