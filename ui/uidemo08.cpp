@@ -60,10 +60,14 @@ const QString kLeftInclusion = QStringLiteral("百度收录查询");
 const QString kLeftRanking = QStringLiteral("百度排名查询");
 
 // The location label of each query page with each device, in the window's translation context.
-const char kInclusionDesktopLocation[] = QT_TRANSLATE_NOOP("UIDemo08", "当前位置：百度收录查询-->>电脑端收录查询");
-const char kInclusionMobileLocation[] = QT_TRANSLATE_NOOP("UIDemo08", "当前位置：百度收录查询-->>移动端收录查询");
-const char kRankingDesktopLocation[] = QT_TRANSLATE_NOOP("UIDemo08", "当前位置：百度排名查询-->>电脑端排名查询");
-const char kRankingMobileLocation[] = QT_TRANSLATE_NOOP("UIDemo08", "当前位置：百度排名查询-->>移动端排名查询");
+const char kInclusionDesktopLocation[] =
+    QT_TRANSLATE_NOOP("UIDemo08", "当前位置：百度收录查询-->>电脑端收录查询");
+const char kInclusionMobileLocation[] =
+    QT_TRANSLATE_NOOP("UIDemo08", "当前位置：百度收录查询-->>移动端收录查询");
+const char kRankingDesktopLocation[] =
+    QT_TRANSLATE_NOOP("UIDemo08", "当前位置：百度排名查询-->>电脑端排名查询");
+const char kRankingMobileLocation[] =
+    QT_TRANSLATE_NOOP("UIDemo08", "当前位置：百度排名查询-->>移动端排名查询");
 
 // What each page's settings are kept under.
 const QString kInclusionSettings = QStringLiteral("inclusion");
@@ -166,7 +170,8 @@ UIDemo08::UIDemo08(QWidget *parent) : QWidget(parent), ui(new Ui::UIDemo08)
 
     m_resizer = new WindowResizer(this);
     m_memory = new WindowMemory(
-        this, {[this] { return m_maximized ? m_normalGeometry : geometry(); }, [this] { return m_maximized; }},
+        this,
+        {[this] { return m_maximized ? m_normalGeometry : geometry(); }, [this] { return m_maximized; }},
         {{kInclusionSettings, ui->sjRbtn, ui->pcRbtn, ui->urlsList},
          {kRankingSettings, ui->sjRbtn_2, ui->pcRbtn_2, ui->urlsList_2}});
     if (m_memory->restore())
