@@ -1,9 +1,10 @@
 #include "queryeditor.h"
 
+#include "inputtext.h"
+
 #include <QEvent>
 #include <QFile>
 #include <QMimeData>
-#include <QTextCodec>
 #include <QTextCursor>
 #include <QUrl>
 
@@ -11,23 +12,6 @@ namespace {
 
 // Larger files are no list of lines a user pastes; reading them would freeze the window.
 constexpr qint64 kMaxFileBytes = 64 * 1024 * 1024;
-
-const char kFallbackCodec[] = "GB18030";
-
-QString decodeFileText(const QByteArray &bytes)
-{
-    // UTF-16 and UTF-8 by their byte-order mark, then UTF-8 when valid, else Windows' Chinese code page.
-    QTextCodec *utf8 = QTextCodec::codecForMib(106);
-    QTextCodec *codec = QTextCodec::codecForUtfText(bytes, nullptr);
-    if (codec)
-        return codec->toUnicode(bytes);
-    QTextCodec::ConverterState state;
-    const QString text = utf8->toUnicode(bytes.constData(), bytes.size(), &state);
-    if (state.invalidChars == 0)
-        return text;
-    QTextCodec *fallback = QTextCodec::codecForName(kFallbackCodec);
-    return fallback ? fallback->toUnicode(bytes) : text;
-}
 
 QStringList localFiles(const QMimeData *source)
 {
@@ -74,9 +58,7 @@ bool QueryEditor::insertFile(const QString &path)
         emit fileRejected(path);
         return false;
     }
-    QString text = decodeFileText(file.readAll());
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
+    QString text = decodeInputText(file.readAll()).text;
     // Text files hold no NUL; one that does is a picture, an archive or the like.
     if (text.contains(QChar(0))) {
         emit fileRejected(path);

@@ -95,10 +95,10 @@ QByteArray encoded(const QString &text, const char *codec)
 }
 
 // UTF-16 as Windows Notepad saves it: a byte-order mark, then the code units.
-QByteArray utf16(const QString &text, bool littleEndian)
+QByteArray utf16(const QString &text, bool littleEndian, bool mark = true)
 {
     QByteArray bytes;
-    for (const QChar unit : QString(QChar(0xFEFF) + text)) {
+    for (const QChar unit : QString((mark ? QString(QChar(0xFEFF)) : QString()) + text)) {
         const char high = char(unit.unicode() >> 8);
         const char low = char(unit.unicode() & 0xff);
         bytes.append(littleEndian ? low : high).append(littleEndian ? high : low);
@@ -444,6 +444,8 @@ void TstInputEditor::fileFillsEditor_data()
         QString(lines).replace(QLatin1Char('\n'), QStringLiteral("\r\n")) + QStringLiteral("\r\n");
     QTest::newRow("UTF-16 LE, dropped")
         << utf16(crlf, true) << true << QString() << lines + QLatin1Char('\n');
+    QTest::newRow("UTF-16 LE without a mark, dropped")
+        << utf16(crlf, true, false) << true << QString() << lines + QLatin1Char('\n');
     QTest::newRow("UTF-16 BE, 导入") << utf16(crlf, false) << false << QString() << lines + QLatin1Char('\n');
     QTest::newRow("UTF-8, 导入 after lines")
         << encoded(lines, "UTF-8") << false << QStringLiteral("http://www.quillane.com/first.html")
