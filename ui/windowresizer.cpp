@@ -14,6 +14,12 @@ WindowResizer::WindowResizer(QWidget *window) : QObject(window), m_window(window
         attach();
 }
 
+WindowResizer::~WindowResizer()
+{
+    // The edge cursor is the application's: it must not outlive the window it was for.
+    showEdgeCursor({});
+}
+
 void WindowResizer::setEnabled(bool enabled)
 {
     m_enabled = enabled;

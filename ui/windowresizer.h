@@ -21,6 +21,7 @@ public:
     static constexpr int kHitMargin = 4;
 
     explicit WindowResizer(QWidget *window);
+    ~WindowResizer() override;
 
     // While disabled (a window that fills the work area), the border is no handle.
     void setEnabled(bool enabled);
