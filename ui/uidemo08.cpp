@@ -3,6 +3,7 @@
 #include "ui_uidemo08.h"
 
 #include "iconhelper.h"
+#include "pagefitter.h"
 #include "resultrowheader.h"
 #include "slcxthread.h"
 #include "stylesheet.h"
@@ -68,6 +69,9 @@ const char kRankingDesktopLocation[] =
     QT_TRANSLATE_NOOP("UIDemo08", "当前位置：百度排名查询-->>电脑端排名查询");
 const char kRankingMobileLocation[] =
     QT_TRANSLATE_NOOP("UIDemo08", "当前位置：百度排名查询-->>移动端排名查询");
+
+// Where the query pages' content stands in its page: at the default size exactly where it always stood.
+const QMargins kQueryContentMargins(-6, 5, 0, 13);
 
 // What each page's settings are kept under.
 const QString kInclusionSettings = QStringLiteral("inclusion");
@@ -167,6 +171,8 @@ UIDemo08::UIDemo08(QWidget *parent) : QWidget(parent), ui(new Ui::UIDemo08)
     connect(ui->daochuBtn_2, &QPushButton::clicked, this, &UIDemo08::on_daochuBtn_clicked);
 
     initEditors();
+    PageFitter::fit(ui->slcxTab, ui->layoutWidget, kQueryContentMargins);
+    PageFitter::fit(ui->pmcxTab, ui->layoutWidget_2, kQueryContentMargins);
 
     m_resizer = new WindowResizer(this);
     m_memory = new WindowMemory(

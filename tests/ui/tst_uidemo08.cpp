@@ -386,6 +386,8 @@ void TstUIDemo08::maximiseAndRestore()
     const QRect normal = m_window->geometry();
     const QRect workArea = QGuiApplication::primaryScreen()->availableGeometry();
     auto *maximise = child<QPushButton>("btnMenu_Max");
+    // At the default size the query page stands where it always stood.
+    QCOMPARE(child<QWidget>("layoutWidget")->geometry(), QRect(-6, 5, 830, 580));
 
     QTest::mouseClick(maximise, Qt::LeftButton);
     QTRY_COMPARE(m_window->geometry(), workArea);
@@ -521,6 +523,7 @@ void TstUIDemo08::resizeFromEdges()
     if (change.at(2) == 1) {
         // Dragged far past it: the window stops at its smallest size and keeps its place.
         QTRY_COMPARE(m_window->width(), m_window->minimumSizeHint().width());
+        QVERIFY(m_window->width() >= child<QWidget>("layoutWidget")->minimumSizeHint().width());
         QCOMPARE(m_window->pos(), start.topLeft());
         QVERIFY(m_window->width() < start.width());
         return;
