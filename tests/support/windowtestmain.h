@@ -4,6 +4,7 @@
 #include "uidemo08.h"
 
 #include <QApplication>
+#include <QTemporaryDir>
 #include <QUrl>
 #include <QtTest>
 
@@ -11,9 +12,13 @@
 // start-up prepares it (embedded browser settings) before the QApplication.
 // The advertisement panel points at a closed loopback port unless a test
 // serves its own page, so that no window test ever leaves the machine.
+// Settings live in a folder of their own that goes with the process, so no
+// run sees what an earlier one or the user left.
 #define QUILLANE_WINDOW_TEST_MAIN(TestObject)                                                                \
     int main(int argc, char *argv[])                                                                         \
     {                                                                                                        \
+        const QTemporaryDir settingsHome;                                                                    \
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(settingsHome.path()));                                  \
         Startup::prepareProcess();                                                                           \
         QApplication app(argc, argv);                                                                        \
         app.setAttribute(Qt::AA_Use96Dpi, true);                                                             \
