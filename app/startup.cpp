@@ -6,8 +6,11 @@
 #include <QApplication>
 #include <QByteArray>
 #include <QFont>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QStringList>
 #include <QTextCodec>
+#include <QTranslator>
 
 #include <unistd.h>
 
@@ -15,6 +18,13 @@ namespace {
 
 const char kChromiumFlags[] = "QTWEBENGINE_CHROMIUM_FLAGS";
 const QByteArray kNoSandbox = QByteArrayLiteral("--no-sandbox");
+
+// Every part of the application shares one settings file under these names.
+const QString kOrganisation = QStringLiteral("Quillane");
+const QString kApplication = QStringLiteral("quillane");
+
+// Qt's own texts (file dialogs, standard buttons) from Debian's qttranslations5-l10n.
+const QString kQtCatalogue = QStringLiteral("qtbase_zh_CN.qm");
 
 const char kLocaleCodec[] = "UTF-8";
 const QString kDefaultFamily = QStringLiteral("Microsoft Yahei");
@@ -37,6 +47,17 @@ void mapWindowsFonts()
     QFont::insertSubstitutions(kSongTi, kSerifFaces);
 }
 
+void loadQtCatalogue()
+{
+    // Once per process: every window shares it, and the tray's language switch leaves it alone.
+    static QTranslator *catalogue = nullptr;
+    if (catalogue)
+        return;
+    catalogue = new QTranslator(qApp);
+    if (catalogue->load(kQtCatalogue, QLibraryInfo::location(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(catalogue);
+}
+
 } // namespace
 
 namespace Startup {
@@ -44,6 +65,8 @@ namespace Startup {
 void prepareProcess()
 {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QCoreApplication::setOrganizationName(kOrganisation);
+    QCoreApplication::setApplicationName(kApplication);
     if (::geteuid() == 0) {
         QByteArray flags = qgetenv(kChromiumFlags);
         if (!flags.split(' ').contains(kNoSandbox)) {
@@ -61,6 +84,7 @@ UIDemo08 *openMainWindow()
     QTextCodec::setCodecForLocale(QTextCodec::codecForName(kLocaleCodec));
 
     mapWindowsFonts();
+    loadQtCatalogue();
     QApplication::setFont(QFont(kDefaultFamily, kDefaultPointSize));
 
     AppInit::instance()->install();

@@ -3,16 +3,20 @@
 #include "ui_uidemo08.h"
 
 #include "iconhelper.h"
+#include "pagefitter.h"
 #include "resultrowheader.h"
 #include "settingspage.h"
 #include "slcxthread.h"
 #include "stylesheet.h"
+#include "windowmemory.h"
+#include "windowresizer.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QIcon>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QScreen>
 #include <QScrollArea>
@@ -59,6 +63,23 @@ enum StackedPage
 const QString kLeftInclusion = QStringLiteral("百度收录查询");
 const QString kLeftRanking = QStringLiteral("百度排名查询");
 
+// The location label of each query page with each device, in the window's translation context.
+const char kInclusionDesktopLocation[] =
+    QT_TRANSLATE_NOOP("UIDemo08", "当前位置：百度收录查询-->>电脑端收录查询");
+const char kInclusionMobileLocation[] =
+    QT_TRANSLATE_NOOP("UIDemo08", "当前位置：百度收录查询-->>移动端收录查询");
+const char kRankingDesktopLocation[] =
+    QT_TRANSLATE_NOOP("UIDemo08", "当前位置：百度排名查询-->>电脑端排名查询");
+const char kRankingMobileLocation[] =
+    QT_TRANSLATE_NOOP("UIDemo08", "当前位置：百度排名查询-->>移动端排名查询");
+
+// Where the query pages' content stands in its page: at the default size exactly where it always stood.
+const QMargins kQueryContentMargins(-6, 5, 0, 13);
+
+// What each page's settings are kept under.
+const QString kInclusionSettings = QStringLiteral("inclusion");
+const QString kRankingSettings = QStringLiteral("ranking");
+
 const QString kLeftButtonHeight =
     QStringLiteral("QWidget[flag=\"left\"] QAbstractButton{min-height:%1px;max-height:%1px;}");
 constexpr int kMainBarButtonHeight = 60;
@@ -67,15 +88,15 @@ constexpr int kConfigBarButtonHeight = 20;
 const QString kSideLeft = QStringLiteral("left");
 const QString kBorderColour = QStringLiteral("#cccccc");
 const QString kIdleBackground = QStringLiteral("#bbd7f7");
-const QString kActiveBackground = QStringLiteral("#accdf2");
-const QString kIdleText = QStringLiteral("#54626F");
+const QString kActiveBackground = QStringLiteral("#2f6fc4");
+const QString kIdleText = QStringLiteral("#3c4853");
 const QString kActiveText = QStringLiteral("#FDFDFD");
 
 // FontAwesome 4.7 code points.
 constexpr ushort kGlyphMinus = 0xF068;
 constexpr ushort kGlyphPlus = 0xF067;
 constexpr ushort kGlyphCross = 0xF00D;
-constexpr int kTitleGlyphSize = 12;
+constexpr int kTitleGlyphSize = 16;
 constexpr int kGlyphSearch = 0xF002;
 constexpr int kGlyphList = 0xF03A;
 constexpr int kGlyphFont = 0xF031;
@@ -98,7 +119,7 @@ void setUpResultTable(QTableWidget *table, const QList<int> &widths, const QStri
 
 } // namespace
 
-UIDemo08::UIDemo08(QWidget *parent) : QWidget(parent), ui(new Ui::UIDemo08), deviceMode(kDesktopMode)
+UIDemo08::UIDemo08(QWidget *parent) : QWidget(parent), ui(new Ui::UIDemo08)
 {
     ui->setupUi(this);
 
@@ -138,27 +159,33 @@ UIDemo08::UIDemo08(QWidget *parent) : QWidget(parent), ui(new Ui::UIDemo08), dev
     ui->tabWidget->addTab(ui->homeTab, tr("当前位置：首页"));
 
     setUpResultTable(ui->resultList, {270, 370, 60, 100}, {tr("标题"), tr("网址"), tr("收录"), tr("快照")});
-    connect(ui->urlsList, &QPlainTextEdit::textChanged, this, &UIDemo08::showHanghao);
-    connect(ui->hangHao->document(), &QTextDocument::contentsChanged, this, &UIDemo08::textAreaChanged);
-    connect(ui->urlsList, &QPlainTextEdit::cursorPositionChanged, this, &UIDemo08::getCurrentHanghao);
     connect(ui->slcxBtn, &QPushButton::clicked, this, &UIDemo08::showResult);
     connect(this, &UIDemo08::sendTotalShoulu, this, &UIDemo08::changeSate);
-    connect(inclusionDeviceGroup, QOverload<QAbstractButton *>::of(&QButtonGroup::buttonClicked), this,
-            &UIDemo08::onButtonClicked);
+    // Toggled, not clicked: a choice put back from the settings shows as well.
+    connect(inclusionDeviceGroup, &QButtonGroup::buttonToggled, this, &UIDemo08::onButtonClicked);
 
     setUpResultTable(ui->resultList_2, {265, 350, 60, 40, 85},
                      {tr("关键词"), tr("网址"), tr("收录"), tr("排名"), tr("快照")});
-    connect(ui->urlsList_2, &QPlainTextEdit::textChanged, this, &UIDemo08::showHanghao);
-    connect(ui->hangHao_2->document(), &QTextDocument::contentsChanged, this, &UIDemo08::textAreaChanged);
-    connect(ui->urlsList_2, &QPlainTextEdit::cursorPositionChanged, this, &UIDemo08::getCurrentHanghao);
     connect(ui->slcxBtn_2, &QPushButton::clicked, this, &UIDemo08::showResult);
     connect(this, &UIDemo08::pmsendTotalShoulu, this, &UIDemo08::pmchangeSate);
-    connect(rankingDeviceGroup, QOverload<QAbstractButton *>::of(&QButtonGroup::buttonClicked), this,
-            &UIDemo08::onButtonClicked);
+    connect(rankingDeviceGroup, &QButtonGroup::buttonToggled, this, &UIDemo08::onButtonClicked);
     connect(ui->fanhuiBtn_2, &QPushButton::clicked, this, &UIDemo08::on_fanhuiBtn_clicked);
     connect(ui->stopBtn_2, &QPushButton::clicked, this, &UIDemo08::on_stopBtn_clicked);
     connect(ui->clearBtn_2, &QPushButton::clicked, this, &UIDemo08::on_clearBtn_clicked);
     connect(ui->daochuBtn_2, &QPushButton::clicked, this, &UIDemo08::on_daochuBtn_clicked);
+
+    initEditors();
+    PageFitter::fit(ui->slcxTab, ui->layoutWidget, kQueryContentMargins);
+    PageFitter::fit(ui->pmcxTab, ui->layoutWidget_2, kQueryContentMargins);
+
+    m_resizer = new WindowResizer(this);
+    m_memory = new WindowMemory(
+        this,
+        {[this] { return m_maximized ? m_normalGeometry : geometry(); }, [this] { return m_maximized; }},
+        {{kInclusionSettings, ui->sjRbtn, ui->pcRbtn, ui->urlsList},
+         {kRankingSettings, ui->sjRbtn_2, ui->pcRbtn_2, ui->urlsList_2}});
+    if (m_memory->restore())
+        on_btnMenu_Max_clicked();
 }
 
 UIDemo08::~UIDemo08()
@@ -273,6 +300,7 @@ void UIDemo08::buttonClick()
     } else if (name == kTopExit) {
         // Ends at once, also with a query running: no static destructors
         // racing the worker threads, only the pending output is written.
+        m_memory->save();
         std::fflush(nullptr);
         ::_exit(0);
     }
@@ -322,11 +350,12 @@ void UIDemo08::leftMainClick()
     const QString name = clicked->text();
     if (name == kLeftInclusion) {
         ui->tabWidget->clear();
-        ui->tabWidget->addTab(ui->slcxTab, tr("当前位置：百度收录查询"));
+        ui->tabWidget->addTab(ui->slcxTab, QString());
     } else if (name == kLeftRanking) {
         ui->tabWidget->clear();
-        ui->tabWidget->addTab(ui->pmcxTab, tr("当前位置：百度排名查询"));
+        ui->tabWidget->addTab(ui->pmcxTab, QString());
     }
+    showLocation();
 }
 
 void UIDemo08::leftConfigClick()
@@ -342,23 +371,36 @@ void UIDemo08::leftConfigClick()
         ui->configStack->setCurrentIndex(0);
 }
 
-void UIDemo08::onButtonClicked(QAbstractButton *button)
+QString UIDemo08::inclusionDeviceMode() const
 {
-    const QString name = button->objectName();
-    ui->tabWidget->clear();
-    if (name == QLatin1String("sjRbtn")) {
-        deviceMode = kMobileMode;
-        ui->tabWidget->addTab(ui->slcxTab, tr("当前位置：百度收录查询-->>移动端收录查询"));
-    } else if (name == QLatin1String("pcRbtn")) {
-        deviceMode = kDesktopMode;
-        ui->tabWidget->addTab(ui->slcxTab, tr("当前位置：百度收录查询-->>电脑端收录查询"));
-    } else if (name == QLatin1String("pcRbtn_2")) {
-        deviceMode = kDesktopMode;
-        ui->tabWidget->addTab(ui->pmcxTab, tr("当前位置：百度排名查询-->>电脑端排名查询"));
-    } else {
-        deviceMode = kMobileMode;
-        ui->tabWidget->addTab(ui->pmcxTab, tr("当前位置：百度排名查询-->>移动端排名查询"));
-    }
+    return ui->sjRbtn->isChecked() ? kMobileMode : kDesktopMode;
+}
+
+QString UIDemo08::rankingDeviceMode() const
+{
+    return ui->sjRbtn_2->isChecked() ? kMobileMode : kDesktopMode;
+}
+
+QString UIDemo08::currentDeviceMode() const
+{
+    return ui->tabWidget->currentWidget() == ui->pmcxTab ? rankingDeviceMode() : inclusionDeviceMode();
+}
+
+void UIDemo08::onButtonClicked(QAbstractButton *)
+{
+    showLocation();
+}
+
+void UIDemo08::showLocation()
+{
+    const QWidget *page = ui->tabWidget->currentWidget();
+    const char *location = nullptr;
+    if (page == ui->slcxTab)
+        location = ui->sjRbtn->isChecked() ? kInclusionMobileLocation : kInclusionDesktopLocation;
+    else if (page == ui->pmcxTab)
+        location = ui->sjRbtn_2->isChecked() ? kRankingMobileLocation : kRankingDesktopLocation;
+    if (location)
+        ui->tabWidget->setTabText(0, tr(location));
 }
 
 void UIDemo08::on_btnMenu_Min_clicked()
@@ -374,9 +416,20 @@ void UIDemo08::on_btnMenu_Max_clicked()
         m_normalGeometry = geometry();
         setGeometry(QGuiApplication::primaryScreen()->availableGeometry());
     }
-    // No dragging while the window fills the work area.
+    // No dragging or resizing while the window fills the work area.
     setProperty("canMove", m_maximized);
+    m_resizer->setEnabled(m_maximized);
     m_maximized = !m_maximized;
+}
+
+void UIDemo08::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    // Reaches here from the title bar's labels and free space; its buttons take their own clicks.
+    if (event->button() == Qt::LeftButton && ui->widgetTitle->geometry().contains(event->pos())) {
+        on_btnMenu_Max_clicked();
+        return;
+    }
+    QWidget::mouseDoubleClickEvent(event);
 }
 
 void UIDemo08::on_btnMenu_Close_clicked()

@@ -14,10 +14,13 @@
 
 class QAbstractButton;
 class QButtonGroup;
+class QMouseEvent;
 class QToolButton;
 class QUrl;
 class SettingsPage;
 class SlcxThread;
+class WindowMemory;
+class WindowResizer;
 
 namespace Ui {
 class UIDemo08;
@@ -44,7 +47,11 @@ public:
     // Test seam: where the home page's advertisement panel navigates; set before building a window.
     static void setAdvertisementAddressForTesting(const QUrl &address);
 
-    QString currentDeviceMode() const { return deviceMode; }
+    // "dnd" (desktop) or "sjd" (mobile), as each page's radio buttons show;
+    // the current one is the shown query page's, the inclusion page's on the home page.
+    QString inclusionDeviceMode() const;
+    QString rankingDeviceMode() const;
+    QString currentDeviceMode() const;
 
 signals:
     void sendTotalShoulu(int hits);
@@ -62,9 +69,8 @@ private slots:
     // Help page.
     void readHelptxt();
     // Input editor.
-    void showHanghao();
-    void textAreaChanged();
-    void getCurrentHanghao();
+    void importLines();
+    void reportUnreadableFile(const QString &path);
     // Run control.
     void showResult();
     void changeSate();
@@ -84,9 +90,16 @@ private slots:
     void pmthreadClose();
     void onButtonClicked(QAbstractButton *button);
 
+protected:
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+
 private:
     // Home page with the advertisement panel (uidemo08_pages.cpp).
     void initHomePage();
+    // Editors, their line numbers and import (uidemo08_editor.cpp).
+    void initEditors();
+    // The location label: the page shown and its device.
+    void showLocation();
     // The 基本设置 page in the config area; the settings file's values in force.
     void initSettingsPage();
     void applyFetchSettings(const FetchSettings &settings);
@@ -101,7 +114,6 @@ private:
     SlcxThread *inclusionWorker = nullptr;
     int inclusionHits = 0;
     int rankingHits = 0;
-    QString deviceMode;
     QButtonGroup *inclusionDeviceGroup = nullptr;
     QButtonGroup *rankingDeviceGroup = nullptr;
     QFutureWatcher<RankingResult> *rankingWatcher = nullptr;
@@ -116,6 +128,8 @@ private:
     // Frame: the window is maximised by geometry, never by the window system.
     bool m_maximized = false;
     QRect m_normalGeometry;
+    WindowResizer *m_resizer = nullptr;
+    WindowMemory *m_memory = nullptr;
 
     // Run control: results received in the current run of each page, the
     // base of the not-included count and the rate.

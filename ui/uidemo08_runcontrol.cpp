@@ -157,7 +157,7 @@ void UIDemo08::showResult()
 
     if (!ranking) {
         inclusionResultsReceived = 0;
-        inclusionWorker = new SlcxThread(lines, deviceMode, runContext());
+        inclusionWorker = new SlcxThread(lines, inclusionDeviceMode(), runContext());
         connect(inclusionWorker, &SlcxThread::send, this, &UIDemo08::receiveResult, Qt::QueuedConnection);
         connect(inclusionWorker, &SlcxThread::threadEnd, this, &UIDemo08::threadClose, Qt::QueuedConnection);
         inclusionWorker->start();
@@ -168,7 +168,7 @@ void UIDemo08::showResult()
     rankingWatcher = new QFutureWatcher<RankingResult>(this);
     connect(this, &UIDemo08::pmcxCancel, this, &UIDemo08::pmthreadClose);
     connectRankingWatcher(rankingWatcher, this, ui->progressBar_2);
-    rankingRun = RankingRun::start(lines, deviceMode, runContext());
+    rankingRun = RankingRun::start(lines, rankingDeviceMode(), runContext());
     rankingWatcher->setFuture(rankingRun.future());
 }
 

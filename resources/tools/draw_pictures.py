@@ -277,12 +277,13 @@ def application_icon_svg():
 # ---- style sheet pictures under qss/blue ----
 
 def radio(checked, disabled):
+    """A ring, hollow when not chosen and with a solid dot when chosen; white
+    for the dark blue buttons the radio buttons are drawn as."""
     c = Canvas(15, 15)
-    edge, face, dot = (GREY_EDGE, GREY_FILL, GREY_MARK) if disabled else (BLUE, WHITE, BLUE)
-    c.fill(circle(7.5, 7.5, 7.2), edge, samples=8)
-    c.fill(circle(7.5, 7.5, 6.0), face, samples=8)
+    colour = GREY_EDGE if disabled else WHITE
+    c.fill(ring(7.5, 7.5, 7.2, 5.6), colour, samples=8)
     if checked:
-        c.fill(circle(7.5, 7.5, 3.4), dot, samples=8)
+        c.fill(circle(7.5, 7.5, 3.8), colour, samples=8)
     return c
 
 

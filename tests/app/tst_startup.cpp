@@ -4,6 +4,7 @@
 #include "uidemo08.h"
 #include "windowtestmain.h"
 
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFontDatabase>
 #include <QFontInfo>
@@ -13,9 +14,11 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
+#include <QSettings>
 #include <QTextCodec>
 #include <QUrl>
 
+#include <algorithm>
 #include <memory>
 
 #include <unistd.h>
@@ -60,6 +63,8 @@ private slots:
     void cleanupTestCase();
 
     void applicationSettings();
+    void qtTextsAreChinese_data();
+    void qtTextsAreChinese();
     void windowsFontsMapToCjkFaces_data();
     void windowsFontsMapToCjkFaces();
     void browserRunsAsRoot();
@@ -93,6 +98,29 @@ void TstStartup::applicationSettings()
     QVERIFY(QCoreApplication::testAttribute(Qt::AA_ShareOpenGLContexts));
     QVERIFY(m_window->isVisible());
     QCOMPARE(m_window->parent(), nullptr);
+    // One settings file for every part of the application.
+    QCOMPARE(QSettings().fileName(),
+             qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Quillane/quillane.conf"));
+}
+
+void TstStartup::qtTextsAreChinese_data()
+{
+    QTest::addColumn<int>("button");
+    QTest::newRow("Cancel") << int(QDialogButtonBox::Cancel);
+    QTest::newRow("Open") << int(QDialogButtonBox::Open);
+    QTest::newRow("Save") << int(QDialogButtonBox::Save);
+    QTest::newRow("Yes") << int(QDialogButtonBox::Yes);
+}
+
+void TstStartup::qtTextsAreChinese()
+{
+    QFETCH(int, button);
+    QDialogButtonBox box;
+    const QString text = box.addButton(QDialogButtonBox::StandardButton(button))->text();
+    QVERIFY2(std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() >= 0x4e00; }),
+             qPrintable(text));
+    // The file dialogs' own texts come from the same catalogue.
+    QVERIFY(QCoreApplication::translate("QFileDialog", "File &name:") != QLatin1String("File &name:"));
 }
 
 void TstStartup::windowsFontsMapToCjkFaces_data()

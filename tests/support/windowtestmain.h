@@ -13,7 +13,8 @@
 // start-up prepares it (embedded browser settings) before the QApplication.
 // The advertisement panel points at a closed loopback port unless a test
 // serves its own page, so that no window test ever leaves the machine.
-// Settings live in a folder of their own that goes with the process, unpaced.
+// Settings live in a folder of their own that goes with the process, so no
+// run sees what an earlier one or the user left, and runs are unpaced.
 #define QUILLANE_WINDOW_TEST_MAIN(TestObject)                                                                \
     int main(int argc, char *argv[])                                                                         \
     {                                                                                                        \

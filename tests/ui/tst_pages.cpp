@@ -9,6 +9,7 @@
 #include <QTextBlock>
 #include <QTextEdit>
 #include <QTimer>
+#include <QToolButton>
 #include <QWebEngineView>
 #include <QtTest>
 
@@ -59,6 +60,7 @@ private slots:
     void helpTextEndsEveryLineWithCrLf();
     void helpNotesDecodeFromGbk_data();
     void helpNotesDecodeFromGbk();
+    void helpPageRejectsTyping();
     void advertiserLineIsBlue();
     void advertisementPanel_data();
     void advertisementPanel();
@@ -81,13 +83,13 @@ void TstPages::helpTextEndsEveryLineWithCrLf()
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray raw = file.readAll();
     QVERIFY(!raw.endsWith('\n'));
-    QCOMPARE(raw.count("\r\n"), 15);
-    QCOMPARE(raw.count('\n'), 15);
+    QCOMPARE(raw.count("\r\n"), 30);
+    QCOMPARE(raw.count('\n'), 30);
 
     UIDemo08 window;
     const QString text = window.findChild<QPlainTextEdit *>(QStringLiteral("helpText"))->toPlainText();
-    // 16 lines, each closed by a line end, leave an empty 17th block.
-    QCOMPARE(text.split(QLatin1Char('\n')).size(), 17);
+    // 31 lines, each closed by a line end, leave an empty 32nd block.
+    QCOMPARE(text.split(QLatin1Char('\n')).size(), 32);
     QVERIFY(text.endsWith(QLatin1Char('\n')));
     QVERIFY(!text.contains(QLatin1Char('\r')));
 }
@@ -114,8 +116,22 @@ void TstPages::helpNotesDecodeFromGbk_data()
         << 12
         << QStringLiteral(
                "3，客户端（单机版）依靠你本机网络和电脑环境，请勿高频次查询，否则百度会返回异常结果");
-    QTest::newRow("4, last") << 15
-                             << QStringLiteral("4，目前关键词挖掘和泛排名查询功能正在开发中，敬请期待！");
+    QTest::newRow("4") << 15 << QStringLiteral("4，目前关键词挖掘和泛排名查询功能正在开发中，敬请期待！");
+    QTest::newRow("5 异常") << 18
+                            << QStringLiteral(
+                                   "5，异常：百度返回了错误页、空白页或安全验证页，这一行没有得到结论（既不算"
+                                   "收录也不算未收录），稍后重新查询即可");
+    QTest::newRow("6 30+") << 21
+                           << QStringLiteral(
+                                  "6，排名“30+”：网址已收录，但在该关键词的前30条结果里没有找到它");
+    QTest::newRow("7 --") << 24 << QStringLiteral("7，排名“--”：网址未收录，所以没有查询它的排名");
+    QTest::newRow("8 dropped lines")
+        << 27 << QStringLiteral("8，忽略的行：不含“http”的行、空行和重复的行不会查询，也不计入总输入");
+    QTest::newRow("9 robot check, last")
+        << 30
+        << QStringLiteral(
+               "9，百度安全验证：短时间内查询太多，百度会把请求当作机器人，返回安全验证页而不是搜索结果，"
+               "这些行显示为异常；放慢查询或过一段时间再查即可");
 }
 
 void TstPages::helpNotesDecodeFromGbk()
@@ -134,6 +150,21 @@ void TstPages::helpNotesDecodeFromGbk()
     QVERIFY(file.open(QIODevice::ReadOnly));
     if (!expected.isEmpty())
         QVERIFY(!QString::fromUtf8(file.readAll()).contains(expected));
+}
+
+void TstPages::helpPageRejectsTyping()
+{
+    UIDemo08 window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTest::mouseClick(window.findChild<QToolButton *>(QStringLiteral("btnHelp")), Qt::LeftButton);
+    auto *help = window.findChild<QPlainTextEdit *>(QStringLiteral("helpText"));
+    const QString before = help->toPlainText();
+    QTest::mouseClick(help->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
+    QTest::keyClicks(help, QStringLiteral("abc"));
+    QTest::keyClick(help, Qt::Key_Backspace);
+    QTest::keyClick(help, Qt::Key_Delete);
+    QCOMPARE(help->toPlainText(), before);
 }
 
 void TstPages::advertiserLineIsBlue()
@@ -197,7 +228,8 @@ void TstPages::advertisementPanel()
     QTRY_COMPARE_WITH_TIMEOUT(panel->title(), expectedTitle, kPageTimeoutMs);
 
     QCOMPARE(dialogues.count, 0);
-    QCOMPARE(panel->geometry(), QRect(10, 140, 800, 460));
+    // Where it always stood at the default size, and down to the page's bottom.
+    QCOMPARE(panel->geometry(), QRect(10, 140, 800, panel->parentWidget()->height() - 140));
     if (serverUp) {
         QVERIFY(server.requestCount() >= 1);
         QCOMPARE(server.requests().first().path, kAdvertisementPath);

@@ -4,6 +4,8 @@
 #include "windowtestmain.h"
 
 #include "iconhelper.h"
+#include "loopbackbaidu.h"
+#include "windowresizer.h"
 
 #include <QAbstractButton>
 #include <QDir>
@@ -12,24 +14,71 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QSettings>
 #include <QStackedWidget>
+#include <QStyleOptionButton>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QUrl>
 
+#include <cmath>
 #include <memory>
+#include <tuple>
 
 namespace {
 
 const QString kHomeLabel = QStringLiteral("当前位置：首页");
-const QString kInclusionLabel = QStringLiteral("当前位置：百度收录查询");
-const QString kRankingLabel = QStringLiteral("当前位置：百度排名查询");
+const QString kInclusionLabel = QStringLiteral("当前位置：百度收录查询-->>电脑端收录查询");
+const QString kRankingLabel = QStringLiteral("当前位置：百度排名查询-->>电脑端排名查询");
+const QString kInclusionMobileLabel = QStringLiteral("当前位置：百度收录查询-->>移动端收录查询");
+const QString kRankingMobileLabel = QStringLiteral("当前位置：百度排名查询-->>移动端排名查询");
+
+// Contrast of two colours as WCAG defines it, from their relative luminance.
+double luminance(QRgb rgb)
+{
+    auto channel = [](int value) {
+        const double c = value / 255.0;
+        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(qRed(rgb)) + 0.7152 * channel(qGreen(rgb)) + 0.0722 * channel(qBlue(rgb));
+}
+
+double contrast(QRgb a, QRgb b)
+{
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (qMax(la, lb) + 0.05) / (qMin(la, lb) + 0.05);
+}
+
+// The contrast of the text drawn in a rectangle of a picture: its most common
+// colour is the background, the colour farthest from it the text.
+double textContrast(const QImage &picture, const QRect &area)
+{
+    QHash<QRgb, int> counts;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x)
+            ++counts[picture.pixel(x, y) | 0xff000000];
+    }
+    QRgb background = 0;
+    int most = 0;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
+        if (it.value() > most) {
+            most = it.value();
+            background = it.key();
+        }
+    }
+    double best = 1;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        best = qMax(best, contrast(background, it.key()));
+    return best;
+}
 
 bool sameImage(const QPixmap &a, const QPixmap &b)
 {
@@ -59,6 +108,16 @@ private slots:
     void deviceMode();
     void deviceModeOutlivesPageSwitch();
     void maximiseAndRestore();
+    void deviceShownMidRun_data();
+    void deviceShownMidRun();
+    void resizeFromEdges_data();
+    void resizeFromEdges();
+    void doubleClickOnTitleTogglesMaximise();
+    void settingsRoundTrip_data();
+    void settingsRoundTrip();
+    void textIsReadable_data();
+    void textIsReadable();
+    void chosenDeviceIsTheFilledOne();
     void styleSheetAndPaletteInForce();
 
 private:
@@ -81,6 +140,7 @@ void TstUIDemo08::initTestCase()
 
 void TstUIDemo08::init()
 {
+    QSettings().clear();
     m_window.reset(Startup::openMainWindow());
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
 }
@@ -304,14 +364,18 @@ void TstUIDemo08::deviceModeOutlivesPageSwitch()
     QTest::mouseClick(mobile, Qt::LeftButton, {}, mobile->rect().center());
     QTest::mouseClick(child<QToolButton>("tbtnMain2"), Qt::LeftButton);
 
+    // The ranking page keeps its own choice: the inclusion page's does not leak into it.
     QVERIFY(child<QRadioButton>("pcRbtn_2")->isChecked());
     QCOMPARE(tabs()->tabText(0), kRankingLabel);
-    QCOMPARE(m_window->currentDeviceMode(), QStringLiteral("sjd"));
+    QCOMPARE(m_window->currentDeviceMode(), QStringLiteral("dnd"));
+    QCOMPARE(m_window->rankingDeviceMode(), QStringLiteral("dnd"));
+    QCOMPARE(m_window->inclusionDeviceMode(), QStringLiteral("sjd"));
 
     // Back on the inclusion page its own choice is still shown.
     QTest::mouseClick(child<QToolButton>("tbtnMain1"), Qt::LeftButton);
     QVERIFY(mobile->isChecked());
-    QCOMPARE(tabs()->tabText(0), kInclusionLabel);
+    QCOMPARE(tabs()->tabText(0), kInclusionMobileLabel);
+    QCOMPARE(m_window->currentDeviceMode(), QStringLiteral("sjd"));
 }
 
 void TstUIDemo08::maximiseAndRestore()
@@ -322,13 +386,15 @@ void TstUIDemo08::maximiseAndRestore()
     const QRect normal = m_window->geometry();
     const QRect workArea = QGuiApplication::primaryScreen()->availableGeometry();
     auto *maximise = child<QPushButton>("btnMenu_Max");
+    // At the default size the query page stands where it always stood.
+    QCOMPARE(child<QWidget>("layoutWidget")->geometry(), QRect(-6, 5, 830, 580));
 
     QTest::mouseClick(maximise, Qt::LeftButton);
     QTRY_COMPARE(m_window->geometry(), workArea);
     QCOMPARE(m_window->property("canMove").toBool(), false);
     QVERIFY(!m_window->isMaximized());
-    // The query page keeps its fixed size in the larger window.
-    QCOMPARE(child<QWidget>("layoutWidget")->size(), QSize(830, 580));
+    // The query page's editor fills the larger window.
+    QTRY_VERIFY(child<QWidget>("urlsList")->width() > normal.width() - 200);
     // Dragging the title does nothing while the window fills the work area.
     auto *title = child<QLabel>("labTitle");
     const QPoint grab = title->mapToGlobal(title->rect().center());
@@ -355,6 +421,264 @@ void TstUIDemo08::maximiseAndRestore()
     QTRY_COMPARE(m_window->geometry(), workArea);
     QTest::mouseClick(maximise, Qt::LeftButton);
     QTRY_COMPARE(m_window->geometry(), moved);
+}
+
+void TstUIDemo08::deviceShownMidRun_data()
+{
+    QTest::addColumn<bool>("ranking");
+    QTest::addColumn<bool>("mobile");
+    QTest::addColumn<QString>("label");
+    QTest::newRow("inclusion mobile, ranking desktop") << false << true << kInclusionMobileLabel;
+    QTest::newRow("ranking mobile, inclusion desktop") << true << true << kRankingMobileLabel;
+    QTest::newRow("ranking desktop, inclusion mobile") << true << false << kRankingLabel;
+}
+
+void TstUIDemo08::deviceShownMidRun()
+{
+    QFETCH(bool, ranking);
+    QFETCH(bool, mobile);
+    QFETCH(QString, label);
+    testsupport::LoopbackBaidu baidu;
+    // Held requests keep the run going while the test looks.
+    baidu.setHandler([](const testsupport::Request &) { return testsupport::Reply::silent(); });
+    m_window->setSearchEndpoints(baidu.endpoints());
+    const QString suffix = ranking ? QStringLiteral("_2") : QString();
+    auto radio = [&](const char *name, bool onThisPage) {
+        return m_window->findChild<QRadioButton *>(
+            QLatin1String(name) + (onThisPage == ranking ? QStringLiteral("_2") : QString()));
+    };
+
+    // The other page gets the other device first.
+    QTest::mouseClick(child<QToolButton>(ranking ? "tbtnMain1" : "tbtnMain2"), Qt::LeftButton);
+    QTest::mouseClick(radio(mobile ? "pcRbtn" : "sjRbtn", false), Qt::LeftButton, {}, QPoint(6, 10));
+    QTest::mouseClick(child<QToolButton>(ranking ? "tbtnMain2" : "tbtnMain1"), Qt::LeftButton);
+    QTest::mouseClick(radio(mobile ? "sjRbtn" : "pcRbtn", true), Qt::LeftButton, {}, QPoint(6, 10));
+    QCOMPARE(tabs()->tabText(0), label);
+
+    m_window->findChild<QPlainTextEdit *>(QStringLiteral("urlsList") + suffix)
+        ->setPlainText(QStringLiteral("关键词 http://www.quillane.com/a.html"));
+    QTest::mouseClick(m_window->findChild<QPushButton *>(QStringLiteral("slcxBtn") + suffix), Qt::LeftButton);
+    QTRY_VERIFY(baidu.requestCount() > 0);
+    // Mobile searches ask with "word", desktop ones with "wd".
+    const testsupport::Request first = baidu.requests().first();
+    QCOMPARE(first.param("word").isEmpty(), !mobile);
+    QCOMPARE(first.param("wd").isEmpty(), mobile);
+    QCOMPARE(tabs()->tabText(0), label);
+
+    // Away and back mid-run, the label still names the device of the run.
+    QTest::mouseClick(child<QToolButton>(ranking ? "tbtnMain1" : "tbtnMain2"), Qt::LeftButton);
+    QCOMPARE(tabs()->tabText(0), mobile ? (ranking ? kInclusionLabel : kRankingLabel)
+                                        : (ranking ? kInclusionMobileLabel : kRankingMobileLabel));
+    QTest::mouseClick(child<QToolButton>(ranking ? "tbtnMain2" : "tbtnMain1"), Qt::LeftButton);
+    QCOMPARE(tabs()->tabText(0), label);
+
+    // The running page's table grows with the window.
+    auto *table = m_window->findChild<QWidget *>(QStringLiteral("resultList") + suffix);
+    QTRY_VERIFY(table->isVisible());
+    const QSize before = table->size();
+    QTest::mouseClick(child<QPushButton>("btnMenu_Max"), Qt::LeftButton);
+    QTRY_VERIFY(table->width() > before.width() && table->height() > before.height());
+    m_window.reset();
+}
+
+void TstUIDemo08::resizeFromEdges_data()
+{
+    // Where the press lands (relative to the window's corners), the drag, and the change of geometry.
+    QTest::addColumn<QPoint>("press");
+    QTest::addColumn<QPoint>("drag");
+    QTest::addColumn<QList<int>>("change"); // how far the left, top, right and bottom edges move
+    QTest::newRow("right edge") << QPoint(-1, 300) << QPoint(60, 40) << QList<int>{0, 0, 60, 0};
+    QTest::newRow("bottom edge") << QPoint(400, -2) << QPoint(30, 50) << QList<int>{0, 0, 0, 50};
+    QTest::newRow("bottom right corner") << QPoint(-1, -1) << QPoint(70, 45) << QList<int>{0, 0, 70, 45};
+    QTest::newRow("left edge") << QPoint(0, 300) << QPoint(-40, 10) << QList<int>{-40, 0, 0, 0};
+    QTest::newRow("top left corner") << QPoint(1, 1) << QPoint(-20, -30) << QList<int>{-20, -30, 0, 0};
+    QTest::newRow("inside, no resize") << QPoint(400, 300) << QPoint(50, 50) << QList<int>{0, 0, 0, 0};
+    QTest::newRow("smaller than the minimum stops there")
+        << QPoint(-1, 300) << QPoint(-2000, 0) << QList<int>{0, 0, 1, 0};
+}
+
+void TstUIDemo08::resizeFromEdges()
+{
+    QFETCH(QPoint, press);
+    QFETCH(QPoint, drag);
+    QFETCH(QList<int>, change);
+    QTest::mouseClick(child<QToolButton>("tbtnMain1"), Qt::LeftButton);
+    m_window->move(100, 80);
+    QTRY_COMPARE(m_window->pos(), QPoint(100, 80));
+    const QRect start = m_window->geometry();
+    // Negative coordinates count from the right and bottom edges.
+    const QPoint local(press.x() < 0 ? start.width() + press.x() : press.x(),
+                       press.y() < 0 ? start.height() + press.y() : press.y());
+    QWindow *window = m_window->windowHandle();
+    auto send = [&](QEvent::Type type, const QPoint &at, Qt::MouseButton button, Qt::MouseButtons buttons) {
+        // The pointer's place on the screen, whichever way the window has moved since the press.
+        QMouseEvent event(type, at, start.topLeft() + at, button, buttons, Qt::NoModifier);
+        QApplication::sendEvent(window, &event);
+    };
+    send(QEvent::MouseButtonPress, local, Qt::LeftButton, Qt::LeftButton);
+    send(QEvent::MouseMove, local + drag / 2, Qt::NoButton, Qt::LeftButton);
+    send(QEvent::MouseMove, local + drag, Qt::NoButton, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, local + drag, Qt::LeftButton, Qt::NoButton);
+
+    if (change.at(2) == 1) {
+        // Dragged far past it: the window stops at its smallest size and keeps its place.
+        QTRY_COMPARE(m_window->width(), m_window->minimumSizeHint().width());
+        QVERIFY(m_window->width() >= child<QWidget>("layoutWidget")->minimumSizeHint().width());
+        QCOMPARE(m_window->pos(), start.topLeft());
+        QVERIFY(m_window->width() < start.width());
+        return;
+    }
+    const QRect expected = start.adjusted(change.at(0), change.at(1), change.at(2), change.at(3));
+    if (expected == start) {
+        QCOMPARE(m_window->size(), start.size());
+        return;
+    }
+    QTRY_COMPARE(m_window->geometry(), expected);
+}
+
+void TstUIDemo08::doubleClickOnTitleTogglesMaximise()
+{
+    const QRect workArea = QGuiApplication::primaryScreen()->availableGeometry();
+    m_window->move(60, 40);
+    QTRY_COMPARE(m_window->pos(), QPoint(60, 40));
+    const QRect normal = m_window->geometry();
+    auto *title = child<QLabel>("labTitle");
+    QTest::mouseDClick(title, Qt::LeftButton, {}, title->rect().center());
+    QTRY_COMPARE(m_window->geometry(), workArea);
+    // The border is no handle while the window fills the work area.
+    QCOMPARE(m_window->findChild<WindowResizer *>()->edgesAt(QPoint(0, 300)), Qt::Edges());
+    QTest::mouseDClick(title, Qt::LeftButton, {}, title->rect().center());
+    QTRY_COMPARE(m_window->geometry(), normal);
+    QCOMPARE(m_window->findChild<WindowResizer *>()->edgesAt(QPoint(0, 300)), Qt::Edges(Qt::LeftEdge));
+    // A double click on a navigation button is no double click on the title.
+    QTest::mouseDClick(child<QToolButton>("btnHelp"), Qt::LeftButton);
+    QCOMPARE(m_window->geometry(), normal);
+}
+
+void TstUIDemo08::settingsRoundTrip_data()
+{
+    QTest::addColumn<bool>("inclusionMobile");
+    QTest::addColumn<bool>("rankingMobile");
+    QTest::addColumn<bool>("maximised");
+    QTest::addColumn<QString>("closeWith");
+    QTest::newRow("mobile, desktop; ×") << true << false << false << QStringLiteral("btnMenu_Close");
+    QTest::newRow("desktop, mobile, maximised; ×")
+        << false << true << true << QStringLiteral("btnMenu_Close");
+    QTest::newRow("both mobile; application quits") << true << true << false << QString();
+}
+
+void TstUIDemo08::settingsRoundTrip()
+{
+    QFETCH(bool, inclusionMobile);
+    QFETCH(bool, rankingMobile);
+    QFETCH(bool, maximised);
+    QFETCH(QString, closeWith);
+    const QString inclusionText =
+        QStringLiteral("http://www.quillane.com/a.html\nhttp://www.quillane.com/b.html");
+    const QString rankingText = QStringLiteral("关键词 http://www.quillane.com/c.html");
+    const QRect geometry(70, 50, 1000, 720);
+
+    m_window->setGeometry(geometry);
+    QTRY_COMPARE(m_window->geometry(), geometry);
+    QTest::mouseClick(child<QToolButton>("tbtnMain1"), Qt::LeftButton);
+    QTest::mouseClick(child<QRadioButton>(inclusionMobile ? "sjRbtn" : "pcRbtn"), Qt::LeftButton, {},
+                      QPoint(6, 10));
+    child<QPlainTextEdit>("urlsList")->setPlainText(inclusionText);
+    QTest::mouseClick(child<QToolButton>("tbtnMain2"), Qt::LeftButton);
+    QTest::mouseClick(child<QRadioButton>(rankingMobile ? "sjRbtn_2" : "pcRbtn_2"), Qt::LeftButton, {},
+                      QPoint(6, 10));
+    child<QPlainTextEdit>("urlsList_2")->setPlainText(rankingText);
+    if (maximised)
+        QTest::mouseClick(child<QPushButton>("btnMenu_Max"), Qt::LeftButton);
+    if (closeWith.isEmpty())
+        QMetaObject::invokeMethod(qApp, "aboutToQuit");
+    else
+        QTest::mouseClick(m_window->findChild<QPushButton *>(closeWith), Qt::LeftButton);
+    m_window.reset();
+
+    m_window.reset(Startup::openMainWindow());
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    QCOMPARE(m_window->geometry(),
+             maximised ? QGuiApplication::primaryScreen()->availableGeometry() : geometry);
+    QCOMPARE(child<QRadioButton>("sjRbtn")->isChecked(), inclusionMobile);
+    QCOMPARE(child<QRadioButton>("pcRbtn")->isChecked(), !inclusionMobile);
+    QCOMPARE(child<QRadioButton>("sjRbtn_2")->isChecked(), rankingMobile);
+    QCOMPARE(child<QPlainTextEdit>("urlsList")->toPlainText(), inclusionText);
+    QCOMPARE(child<QPlainTextEdit>("urlsList_2")->toPlainText(), rankingText);
+    QTest::mouseClick(child<QToolButton>("tbtnMain2"), Qt::LeftButton);
+    QCOMPARE(tabs()->tabText(0), rankingMobile ? kRankingMobileLabel : kRankingLabel);
+    if (maximised) {
+        QTest::mouseClick(child<QPushButton>("btnMenu_Max"), Qt::LeftButton);
+        QTRY_COMPARE(m_window->geometry(), geometry);
+    }
+}
+
+void TstUIDemo08::textIsReadable_data()
+{
+    // A widget, the page it is on (top navigation button), and the contrast its text needs.
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<double>("needed");
+    const double text = 4.5;
+    QTest::newRow("关键词挖掘 placeholder") << QStringLiteral("lab2") << QStringLiteral("btnConfig") << text;
+    QTest::newRow("泛排名查询 placeholder") << QStringLiteral("lab3") << QStringLiteral("btnData") << text;
+    QTest::newRow("电脑端, chosen") << QStringLiteral("pcRbtn") << QStringLiteral("btnMain") << text;
+    QTest::newRow("移动端, not chosen") << QStringLiteral("sjRbtn") << QStringLiteral("btnMain") << text;
+    QTest::newRow("input hint") << QStringLiteral("tiShi") << QStringLiteral("btnMain") << text;
+    QTest::newRow("left entry, chosen") << QStringLiteral("tbtnMain1") << QStringLiteral("btnMain") << text;
+    QTest::newRow("left entry, not chosen")
+        << QStringLiteral("tbtnMain2") << QStringLiteral("btnMain") << text;
+    QTest::newRow("minimise") << QStringLiteral("btnMenu_Min") << QStringLiteral("btnMain") << text;
+    QTest::newRow("maximise") << QStringLiteral("btnMenu_Max") << QStringLiteral("btnMain") << text;
+    QTest::newRow("close") << QStringLiteral("btnMenu_Close") << QStringLiteral("btnMain") << text;
+    // 19 points: large text.
+    QTest::newRow("title") << QStringLiteral("labTitle") << QStringLiteral("btnMain") << 3.0;
+}
+
+void TstUIDemo08::textIsReadable()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, page);
+    QFETCH(double, needed);
+    QTest::mouseClick(m_window->findChild<QToolButton *>(page), Qt::LeftButton);
+    QTest::mouseClick(child<QToolButton>("tbtnMain1"), Qt::LeftButton);
+    auto *widget = m_window->findChild<QWidget *>(name);
+    QTRY_VERIFY(widget->isVisible());
+    // The window's own picture, so that backgrounds painted by parents count.
+    const QImage shot = m_window->grab().toImage();
+    const QRect area(widget->mapTo(m_window.get(), QPoint()), widget->size());
+    const double measured = textContrast(shot, area);
+    QVERIFY2(measured >= needed, qPrintable(QStringLiteral("%1:1").arg(measured, 0, 'f', 2)));
+    // A glyph too small to read is no control: the title bar's buttons show theirs at 16 pixels or more.
+    if (name.startsWith(QLatin1String("btnMenu")))
+        QVERIFY(widget->font().pixelSize() >= 16);
+}
+
+void TstUIDemo08::chosenDeviceIsTheFilledOne()
+{
+    QTest::mouseClick(child<QToolButton>("tbtnMain1"), Qt::LeftButton);
+    const QImage shot = m_window->grab().toImage();
+    // The indicator's centre against its rim and against the button around it.
+    auto sample = [&](const char *name) {
+        auto *button = child<QRadioButton>(name);
+        QStyleOptionButton option;
+        option.initFrom(button);
+        const QRect indicator = button->style()
+                                    ->subElementRect(QStyle::SE_RadioButtonIndicator, &option, button)
+                                    .translated(button->mapTo(m_window.get(), QPoint()));
+        return std::make_tuple(shot.pixel(indicator.center()),
+                               shot.pixel(indicator.center().x(), indicator.top() + 1),
+                               shot.pixel(indicator.right() + 2, indicator.center().y()));
+    };
+    QVERIFY(child<QRadioButton>("pcRbtn")->isChecked());
+    const auto [chosenCentre, chosenRim, chosenAround] = sample("pcRbtn");
+    const auto [otherCentre, otherRim, otherAround] = sample("sjRbtn");
+    Q_UNUSED(chosenAround)
+    Q_UNUSED(otherRim)
+    // Chosen: filled, its centre like its rim. Not chosen: hollow, its centre like the button around it.
+    QVERIFY(contrast(chosenCentre, chosenRim) < 1.5);
+    QVERIFY(contrast(otherCentre, otherAround) < 1.5);
+    QVERIFY(contrast(chosenCentre, otherCentre) >= 3);
 }
 
 void TstUIDemo08::styleSheetAndPaletteInForce()
