@@ -1,9 +1,10 @@
 // Pacing against a loopback Baidu that refuses clients going too fast: 300
 // inclusion lines, first with the interval at the limit, then starting with no
-// pause and left to the gate's slowing down. Baidu allows about 30 requests a
-// minute; here the limit is scaled down to 16 requests in 2 seconds (one per
-// 125 ms), and the gate's first slowdown with it, so that both runs take about
-// a minute together.
+// pause and left to the gate's slowing down, with 1% of requests refused at
+// random besides. Baidu allows about 30 requests a minute; every time here is
+// scaled by 1/16 so that both runs take about two minutes together: 30
+// requests in 3.75 s (one per 125 ms), and the gate's first slowdown and the
+// retries' pauses alike.
 
 #include "inclusionpages.h"
 #include "loopbackbaidu.h"
@@ -21,8 +22,9 @@ using namespace testsupport;
 namespace {
 
 constexpr int kLines = 300;
-constexpr int kLimit = 16;
-constexpr int kWindowMs = 2000;
+constexpr int kScale = 16;
+constexpr int kLimit = 30;
+constexpr int kWindowMs = 60000 / kScale;
 constexpr int kLimitIntervalMs = kWindowMs / kLimit;
 // The gate's turns keep their distance, but the answers' arrival wobbles by
 // a few milliseconds; 3 ms over the limit's interval absorb that.
@@ -44,12 +46,15 @@ Outcome run(int intervalMs, double randomShare)
     baidu.setHandler(limited.wrap([](const Request &request) {
         return Reply::page(desktopPage(desktopHeading(request.param("wd"))));
     }));
-    // As the shipped defaults scaled down: first slowdown half the limit's interval, 2 retries.
-    RequestGate gate({intervalMs, 0, 2, kLimitIntervalMs / 2});
+    // The shipped defaults, scaled.
+    const PacingSettings defaults;
+    const RetryPolicy retry;
+    RequestGate gate({intervalMs, 0, defaults.maxLinesInFlight, defaults.firstSlowdownMs / kScale});
     SearchContext context(baidu.endpoints());
     context.gate = &gate;
-    context.retry.retries = 2;
-    context.retry.firstPauseMs = kLimitIntervalMs * 2;
+    context.retry.retries = FetchSettings().retries;
+    context.retry.firstPauseMs = retry.firstPauseMs / kScale;
+    context.retry.robotCheckPauseMs = retry.robotCheckPauseMs / kScale;
 
     QStringList lines;
     for (int i = 0; i < kLines; ++i)

@@ -205,7 +205,7 @@ QString CliArguments::usageText()
                           "                      milliseconds; 0 = no pause (default 1000)\n"
                           "  --jitter PCT        vary each pause by up to PCT percent; 0 = none\n"
                           "                      (default 30)\n"
-                          "  --threads N         lines checked at once (default 2)\n"
+                          "  --threads N         ranking lines checked at once (default 2)\n"
                           "  --retries N         ask again up to N times after a robot check, a\n"
                           "                      time-out, a connection failure or a server error;\n"
                           "                      0 = never (default 2)\n"

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-int RetryPolicy::pauseMs(int attempt) const
+int RetryPolicy::pauseMs(int attempt, bool robotCheck) const
 {
-    long long pause = std::max(firstPauseMs, 0);
+    long long pause = std::max(robotCheck ? robotCheckPauseMs : firstPauseMs, 0);
     for (int i = 0; i < attempt && pause < kMaxPauseMs; ++i)
         pause *= 2;
     return int(std::min<long long>(pause, kMaxPauseMs));
@@ -61,7 +61,9 @@ FetchResult SearchContext::fetch(const QByteArray &address, const FetchProfile &
         else if (result.ok && result.httpStatus >= 200 && result.httpStatus < 500)
             gate->reportGoodAnswer();
     }
-    if (notes && isTransientFailure(result))
+    if (notes && isTransientFailure(result)) {
         notes->transientFailure = true;
+        notes->robotCheck = notes->robotCheck || isRobotCheckAnswer(result);
+    }
     return result;
 }

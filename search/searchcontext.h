@@ -28,6 +28,7 @@ struct AnswerPage
 struct LineNotes
 {
     bool transientFailure = false; // a robot check, time-out, connection failure or 5xx
+    bool robotCheck = false;       // one of them was the robot check
     bool waitCut = false;          // a stop cut a wait for the gate short
 };
 
@@ -35,11 +36,15 @@ struct LineNotes
 struct RetryPolicy
 {
     int retries = 0;
+    // After a time-out, a connection failure or a 5xx answer.
     int firstPauseMs = 2000;
-    static constexpr int kMaxPauseMs = 60000;
+    // After a robot check: Baidu counts requests over about a minute, so a
+    // burst keeps drawing checks until the pauses together outlast that.
+    int robotCheckPauseMs = 20000;
+    static constexpr int kMaxPauseMs = 120000;
 
-    // The pause before try number attempt + 2: doubling from firstPauseMs.
-    int pauseMs(int attempt) const;
+    // The pause before try number attempt + 2: doubling from the first pause of its kind.
+    int pauseMs(int attempt, bool robotCheck) const;
 };
 
 // Everything a check needs besides its input line and its abort flag: where

@@ -11,8 +11,8 @@
 // Runs one line of a batch through check(line, context, abortFlag): inside a
 // line slot of the context's gate, and again while the line ends "异常" after
 // a transient failure (robot check, time-out, connection failure, 5xx) and the
-// context's retries allow, each time after a longer pause spent out of the
-// slot so that other lines go on meanwhile. Every try asks anew, so the line
+// context's retries allow, each time after a longer pause (longest after a
+// robot check) spent out of the slot so that other lines go on meanwhile. Every try asks anew, so the line
 // keeps its place in the batch whatever happened.
 // Empty when a stop cut the line's wait for the gate short: the line did not finish.
 template <typename Result, typename Check>
@@ -36,7 +36,7 @@ std::optional<Result> checkLine(const QString &line, const SearchContext &contex
         }
         if (!result->isFailed() || !notes.transientFailure || attempt >= context.retry.retries)
             return result;
-        if (!RequestGate::pause(context.retry.pauseMs(attempt), stop))
+        if (!RequestGate::pause(context.retry.pauseMs(attempt, notes.robotCheck), stop))
             return result;
     }
 }

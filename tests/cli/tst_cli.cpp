@@ -186,14 +186,14 @@ private slots:
             QVERIFY(saveFetchSettings(*store, stored));
         }
         LoopbackBaidu baidu;
-        // The robot check for kRobot, a late answer for kBeta (later than --timeout 1).
+        // A dropped connection for kBroken, a late answer for kBeta (later than --timeout 1).
         baidu.setHandler([](const Request &request) {
             return request.param("wd") == kBeta
                        ? Reply::delayed(testsupport::desktopRankingNotFoundPage(), 2500)
                        : playBaidu(request);
         });
-        const CliOutcome outcome =
-            runCli(baidu, QStringList{QStringLiteral("inclusion")} + options, kRobot + "\n" + kBeta, trustCa);
+        const CliOutcome outcome = runCli(baidu, QStringList{QStringLiteral("inclusion")} + options,
+                                          kBroken + "\n" + kBeta, trustCa);
         testsupport::useUnpacedSettings(m_settingsHome.path());
         QCOMPARE(baidu.requestCount(), expectedRequests);
         QCOMPARE(outcome.exitCode, expectedExit);

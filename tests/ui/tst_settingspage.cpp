@@ -1,7 +1,6 @@
 #include "fetchsettings.h"
 #include "inclusionpages.h"
 #include "loopbackbaidu.h"
-#include "rankingpages.h"
 #include "uidemo08.h"
 #include "windowtestmain.h"
 
@@ -115,14 +114,14 @@ private slots:
     }
 
     // Saved settings reach the next run: its requests carry the agent, and
-    // a robot check is asked again.
+    // a server error is asked again.
     void savedSettingsReachTheNextRun()
     {
         LoopbackBaidu baidu;
         std::atomic<int> requests{0};
         baidu.setHandler([&](const Request &request) {
             if (++requests == 1)
-                return Reply::page(robotCheckPage());
+                return Reply::withStatus(503, "busy");
             return Reply::page(desktopPage(desktopHeading(request.param("wd"))));
         });
         m_window->setSearchEndpoints(baidu.endpoints());

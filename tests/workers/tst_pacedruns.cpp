@@ -46,6 +46,7 @@ SearchContext pacedContext(const LoopbackBaidu &baidu, RequestGate *gate, int re
     context.gate = gate;
     context.retry.retries = retries;
     context.retry.firstPauseMs = firstPauseMs;
+    context.retry.robotCheckPauseMs = firstPauseMs;
     return context;
 }
 
