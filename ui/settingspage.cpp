@@ -58,8 +58,11 @@ void SettingsPage::showSettings(const FetchSettings &settings)
     ui->proxyListRbtn->setChecked(settings.proxyMode == ProxyMode::List);
     ui->proxyListEdit->setPlainText(settings.proxies.join(QLatin1Char('\n')));
     ui->insecureCheck->setChecked(settings.insecure);
+    // Long agents show from their start.
     ui->desktopAgentEdit->setText(settings.desktopAgent);
+    ui->desktopAgentEdit->setCursorPosition(0);
     ui->mobileAgentEdit->setText(settings.mobileAgent);
+    ui->mobileAgentEdit->setCursorPosition(0);
     updateProxyFields();
 }
 

@@ -216,6 +216,7 @@ void UIDemo08::initSettingsPage()
     scroll->setObjectName(QStringLiteral("settingsScroll"));
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setWidget(settingsPage);
     ui->configStack->addWidget(scroll);
     connect(settingsPage, &SettingsPage::settingsSaved, this, &UIDemo08::applyFetchSettings);
@@ -327,6 +328,7 @@ void UIDemo08::initLeftConfig()
     configNavButtons << ui->tbtnConfig1;
     for (QToolButton *button : qAsConst(configNavButtons)) {
         button->setCheckable(true);
+        button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
         connect(button, &QToolButton::clicked, this, &UIDemo08::leftConfigClick);
     }
     IconHelper::instance()->styleNavigationBar(ui->widgetLeftConfig, configNavButtons, configNavIcons, 10, 20,
