@@ -3,21 +3,17 @@
 #include "ui_uidemo08.h"
 
 #include "iconhelper.h"
-#include "resultrowheader.h"
-#include "slcxthread.h"
+#include "querypanel.h"
 #include "stylesheet.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QGuiApplication>
-#include <QHeaderView>
 #include <QIcon>
 #include <QPixmap>
 #include <QScreen>
-#include <QTableWidget>
 #include <QToolButton>
 
-#include <algorithm>
 #include <cstdio>
 #include <unistd.h>
 
@@ -30,9 +26,6 @@ const QString kWindowIcon = QStringLiteral(":/images/quillane.ico");
 const QString kStyleSheetName = QStringLiteral("blue.css");
 const QString kTitleFont = QStringLiteral("Microsoft Yahei");
 constexpr int kTitlePointSize = 19;
-
-// Bounds the wait for an aborted inclusion worker when the window goes.
-constexpr unsigned long kWorkerTeardownWaitMs = 2000;
 
 // Top navigation: the button texts decide the page.
 const QString kTopMain = QStringLiteral("查收录排名");
@@ -77,22 +70,6 @@ constexpr int kGlyphSearch = 0xF002;
 constexpr int kGlyphList = 0xF03A;
 constexpr int kGlyphFont = 0xF031;
 
-void setUpResultTable(QTableWidget *table, const QList<int> &widths, const QStringList &headers)
-{
-    table->setVerticalHeader(new ResultRowHeader(table));
-    table->setRowCount(1);
-    table->setColumnCount(widths.size());
-    // The style sheet's header padding would otherwise widen the narrowest columns.
-    QHeaderView *header = table->horizontalHeader();
-    header->setMinimumSectionSize(
-        qMin(header->minimumSectionSize(), *std::min_element(widths.cbegin(), widths.cend())));
-    for (int column = 0; column < widths.size(); ++column)
-        table->setColumnWidth(column, widths.at(column));
-    table->setHorizontalHeaderLabels(headers);
-    table->hide();
-    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-}
-
 } // namespace
 
 UIDemo08::UIDemo08(QWidget *parent) : QWidget(parent), ui(new Ui::UIDemo08), deviceMode(kDesktopMode)
@@ -133,7 +110,7 @@ UIDemo08::UIDemo08(QWidget *parent) : QWidget(parent), ui(new Ui::UIDemo08), dev
     ui->tabWidget->clear();
     ui->tabWidget->addTab(ui->homeTab, tr("当前位置：首页"));
 
-    setUpResultTable(ui->resultList, {270, 370, 60, 100}, {tr("标题"), tr("网址"), tr("收录"), tr("快照")});
+    initQueryPanels();
     connect(ui->urlsList, &QPlainTextEdit::textChanged, this, &UIDemo08::showHanghao);
     connect(ui->hangHao->document(), &QTextDocument::contentsChanged, this, &UIDemo08::textAreaChanged);
     connect(ui->urlsList, &QPlainTextEdit::cursorPositionChanged, this, &UIDemo08::getCurrentHanghao);
@@ -142,8 +119,6 @@ UIDemo08::UIDemo08(QWidget *parent) : QWidget(parent), ui(new Ui::UIDemo08), dev
     connect(inclusionDeviceGroup, QOverload<QAbstractButton *>::of(&QButtonGroup::buttonClicked), this,
             &UIDemo08::onButtonClicked);
 
-    setUpResultTable(ui->resultList_2, {265, 350, 60, 40, 85},
-                     {tr("关键词"), tr("网址"), tr("收录"), tr("排名"), tr("快照")});
     connect(ui->urlsList_2, &QPlainTextEdit::textChanged, this, &UIDemo08::showHanghao);
     connect(ui->hangHao_2->document(), &QTextDocument::contentsChanged, this, &UIDemo08::textAreaChanged);
     connect(ui->urlsList_2, &QPlainTextEdit::cursorPositionChanged, this, &UIDemo08::getCurrentHanghao);
@@ -155,25 +130,23 @@ UIDemo08::UIDemo08(QWidget *parent) : QWidget(parent), ui(new Ui::UIDemo08), dev
     connect(ui->stopBtn_2, &QPushButton::clicked, this, &UIDemo08::on_stopBtn_clicked);
     connect(ui->clearBtn_2, &QPushButton::clicked, this, &UIDemo08::on_clearBtn_clicked);
     connect(ui->daochuBtn_2, &QPushButton::clicked, this, &UIDemo08::on_daochuBtn_clicked);
+    connect(this, &UIDemo08::pmcxCancel, this, &UIDemo08::pmthreadClose);
 }
 
 UIDemo08::~UIDemo08()
 {
-    // Ranking lines still running would report into a window that is gone.
-    rankingRun.cancelAndWait();
-    // A worker still running would outlive the window and use Qt while the
-    // process tears down: cut its fetch short and let it end first.
-    if (inclusionWorker) {
-        inclusionWorker->abortCurrentLine();
-        if (inclusionWorker->wait(kWorkerTeardownWaitMs))
-            delete inclusionWorker;
-    }
+    // Runs still going would report into widgets that are gone, or outlive
+    // the window into the process's teardown: the panels cut them short first.
+    delete inclusionPanel;
+    delete rankingPanel;
     delete ui;
 }
 
 void UIDemo08::setSearchEndpoints(const SearchEndpoints &searchEndpoints)
 {
     endpoints = searchEndpoints;
+    inclusionPanel->setEndpoints(searchEndpoints);
+    rankingPanel->setEndpoints(searchEndpoints);
 }
 
 SearchEndpoints UIDemo08::searchEndpoints() const
@@ -222,11 +195,15 @@ void UIDemo08::buttonClick()
     if (!clicked)
         return;
 
+    const QString name = clicked->text();
     const QList<QToolButton *> topButtons = ui->widgetTop->findChildren<QToolButton *>();
+    if (name == kTopExit && !confirmQuit()) {
+        clicked->setChecked(false);
+        return;
+    }
     for (QToolButton *button : topButtons)
         button->setChecked(button == clicked);
 
-    const QString name = clicked->text();
     if (name == kTopMain) {
         ui->stackedWidget->setCurrentIndex(MainPage);
     } else if (name == kTopConfig) {
@@ -236,8 +213,8 @@ void UIDemo08::buttonClick()
     } else if (name == kTopHelp) {
         ui->stackedWidget->setCurrentIndex(HelpPage);
     } else if (name == kTopExit) {
-        // Ends at once, also with a query running: no static destructors
-        // racing the worker threads, only the pending output is written.
+        // Ends at once, also with a query running (once confirmed): no static
+        // destructors racing the worker threads, only pending output is written.
         std::fflush(nullptr);
         ::_exit(0);
     }
