@@ -62,5 +62,5 @@ ResultRow InclusionBatch::rowOf(const InclusionResult &result)
         verdict = RowVerdict::Failed;
     else if (result.status == ResultText::kNotIncluded)
         verdict = RowVerdict::NotIncluded;
-    return ResultRow{result.cells(), verdict, 0};
+    return ResultRow{result.cells(), verdict, 0, result.isIncluded()};
 }

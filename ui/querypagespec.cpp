@@ -38,7 +38,7 @@ QList<ResultFilterSpec> verdictFilters()
     using std::placeholders::_1;
     return {{QStringLiteral("filterAll"), translated(kAll), {}},
             {QStringLiteral("filterIncluded"), translated(kFilterIncluded),
-             std::bind(hasVerdict, _1, RowVerdict::Included)},
+             [](const ResultRow &row) { return row.included; }},
             {QStringLiteral("filterNotIncluded"), translated(kFilterNotIncluded),
              std::bind(hasVerdict, _1, RowVerdict::NotIncluded)},
             {QStringLiteral("filterFailed"), translated(kFilterFailed),

@@ -402,7 +402,7 @@ void QueryPanel::runnerFinished()
     showRunningButtons(false);
     const ResultTally &tally = m_model->tally();
     showStatus(translated(m_stopping ? kStopped : kFinished)
-                   .arg(tally.checked())
+                   .arg(tally.checked)
                    .arg(tally.failed)
                    .arg(duration(m_clock.elapsed())));
     m_stopping = false;

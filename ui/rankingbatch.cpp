@@ -65,5 +65,5 @@ ResultRow RankingBatch::rowOf(const RankingResult &result)
         if (number && value > 0)
             position = value;
     }
-    return ResultRow{result.cells(), verdict, position};
+    return ResultRow{result.cells(), verdict, position, result.isIncluded()};
 }

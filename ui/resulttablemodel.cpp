@@ -148,22 +148,12 @@ ResultTableModel::StoredRow ResultTableModel::stored(const ResultRow &row) const
 
 void ResultTableModel::count(const ResultRow &row, int sign)
 {
-    switch (row.verdict) {
-    case RowVerdict::Unchecked:
+    if (row.verdict == RowVerdict::Unchecked)
         return;
-    case RowVerdict::Included:
-        m_tally.included += sign;
-        break;
-    case RowVerdict::NotIncluded:
-        m_tally.notIncluded += sign;
-        break;
-    case RowVerdict::Failed:
-        m_tally.failed += sign;
-        break;
-    case RowVerdict::Undecided:
-        m_tally.undecided += sign;
-        break;
-    }
+    m_tally.checked += sign;
+    m_tally.included += row.included ? sign : 0;
+    m_tally.notIncluded += row.verdict == RowVerdict::NotIncluded ? sign : 0;
+    m_tally.failed += row.verdict == RowVerdict::Failed ? sign : 0;
     if (row.position >= 1 && row.position <= 10)
         m_tally.top10 += sign;
     if (row.position >= 1 && row.position <= 30)
@@ -227,7 +217,7 @@ void ResultTableModel::flush()
         }
         for (int line = oldCount; line <= lastLine; ++line) {
             if (m_rows.at(line).keys.isEmpty())
-                m_rows[line] = stored(ResultRow{QStringList(), RowVerdict::Unchecked, 0});
+                m_rows[line] = stored(ResultRow());
         }
         endInsertRows();
     }

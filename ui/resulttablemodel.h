@@ -21,7 +21,8 @@ enum class RowVerdict
 };
 
 // One row as the table shows it. position is the ranking position as a
-// number: 1..30, kBeyond for "30+", 0 when the row has none.
+// number: 1..30, kBeyond for "30+", 0 when the row has none. included: the
+// 收录 cell says 已收录, also on a ranking row whose position failed.
 struct ResultRow
 {
     static constexpr int kBeyond = 31;
@@ -29,6 +30,7 @@ struct ResultRow
     QStringList cells;
     RowVerdict verdict = RowVerdict::Unchecked;
     int position = 0;
+    bool included = false;
 };
 
 // How a column sorts: as text, as a ranking position, or as a date.
@@ -49,16 +51,15 @@ struct ResultColumn
 // Counts over the rows of a table, kept as rows come and change.
 struct ResultTally
 {
+    int checked = 0; // rows with a result
     int included = 0;
     int notIncluded = 0;
     int failed = 0;
-    int undecided = 0;
     int top10 = 0;
     int top30 = 0;
     int beyond30 = 0;
 
-    int checked() const { return included + notIncluded + failed + undecided; }
-    // Lines that got a yes or no.
+    // Lines whose inclusion got a yes or no.
     int verdicts() const { return included + notIncluded; }
 };
 

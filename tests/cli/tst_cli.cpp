@@ -147,7 +147,9 @@ private slots:
         const QByteArray alphaDesktop = "Alpha 首页\t" + kAlpha + "\t已收录\t2024年5月1日\n";
         const QByteArray alphaMobile = "示例\t" + kAlpha + "\t已收录\t3天前\n";
         const QByteArray betaNotIncluded = "\t" + kBeta + "\t未收录\t\n";
-        const QString halfIncluded = QStringLiteral("总输入：2条 共收录：1条 未收录：1条 收录率：50%");
+        const QString halfIncluded = QStringLiteral("总输入：2条 共收录：1条 未收录：1条 异常：0条 收录率：50%");
+        // A failed fetch is no verdict: it lowers neither the count of 未收录 nor the rate.
+        const QString oneFailed = QStringLiteral("总输入：2条 共收录：1条 未收录：0条 异常：1条 收录率：100%");
 
         QTest::newRow("inclusion pc from stdin")
             << QStringList{QStringLiteral("inclusion")} << QByteArray(kAlpha + "\n" + kBeta + "\n") << false
@@ -174,27 +176,27 @@ private slots:
             << QStringList{QStringLiteral("ranking"), QStringLiteral("--device=mobile")}
             << QByteArray("词 " + kAlpha + "\n") << true
             << QByteArray(kRankingHeader + "词\t" + kAlpha + "\t已收录\t2\t3天前\n")
-            << QStringLiteral("总输入：1条 共收录：1条 未收录：0条 收录率：100%") << QString() << 0;
+            << QStringLiteral("总输入：1条 共收录：1条 未收录：0条 异常：0条 收录率：100%") << QString() << 0;
         QTest::newRow("ranking keeps input order when the first line finishes last")
             << QStringList{QStringLiteral("ranking")}
             << QByteArray(kSlowKeyword + " " + kAlpha + "\n快 " + kAlpha) << false
             << QByteArray(kRankingHeader + kSlowKeyword + "\t" + kAlpha + "\t已收录\t2\t2024年5月1日\n快\t" +
                           kAlpha + "\t已收录\t2\t2024年5月1日\n")
-            << QStringLiteral("总输入：2条 共收录：2条 未收录：0条 收录率：100%") << QString() << 0;
+            << QStringLiteral("总输入：2条 共收录：2条 未收录：0条 异常：0条 收录率：100%") << QString() << 0;
         QTest::newRow("failed site query exits 3")
             << QStringList{QStringLiteral("inclusion")} << QByteArray(kBroken + "\n" + kAlpha) << false
-            << QByteArray(kInclusionHeader + "\t" + kBroken + "\t异常\t\n" + alphaDesktop) << halfIncluded
+            << QByteArray(kInclusionHeader + "\t" + kBroken + "\t异常\t\n" + alphaDesktop) << oneFailed
             << QString() << 3;
         // "0Oo" once separated a result's fields.
         QTest::newRow("failed line whose address holds 0Oo exits 3")
             << QStringList{QStringLiteral("inclusion")} << QByteArray(kBroken + "0Oo/x\n" + kAlpha) << false
             << QByteArray(kInclusionHeader + "\t" + kBroken + "0Oo/x\t异常\t\n" + alphaDesktop)
-            << halfIncluded << QString() << 3;
+            << oneFailed << QString() << 3;
         QTest::newRow("failed keyword search exits 3")
             << QStringList{QStringLiteral("ranking"), QStringLiteral("--device"), QStringLiteral("pc")}
             << QByteArray(kBrokenKeyword + " " + kAlpha) << false
             << QByteArray(kRankingHeader + kBrokenKeyword + "\t" + kAlpha + "\t已收录\t异常\t2024年5月1日\n")
-            << QStringLiteral("总输入：1条 共收录：1条 未收录：0条 收录率：100%") << QString() << 3;
+            << QStringLiteral("总输入：1条 共收录：1条 未收录：0条 异常：1条 收录率：100%") << QString() << 3;
         QTest::newRow("csv quotes commas, quotes and line breaks")
             << QStringList{QStringLiteral("inclusion"), QStringLiteral("--device"), QStringLiteral("mobile"),
                            QStringLiteral("--csv")}
@@ -206,10 +208,10 @@ private slots:
             << QStringList{QStringLiteral("inclusion"), QStringLiteral("--device"), QStringLiteral("mobile")}
             << QByteArray(kGamma) << false
             << QByteArray(kInclusionHeader + "Say \"hi\", all\t" + kGamma + "\t已收录\t3天前 更新\n")
-            << QStringLiteral("总输入：1条 共收录：1条 未收录：0条 收录率：100%") << QString() << 0;
+            << QStringLiteral("总输入：1条 共收录：1条 未收录：0条 异常：0条 收录率：100%") << QString() << 0;
         QTest::newRow("no line to check")
             << QStringList{QStringLiteral("inclusion")} << QByteArray("no address\n") << false
-            << kInclusionHeader << QStringLiteral("总输入：0条 共收录：0条 未收录：0条 收录率：0%")
+            << kInclusionHeader << QStringLiteral("总输入：0条 共收录：0条 未收录：0条 异常：0条 收录率：0%")
             << QStringLiteral("已忽略 1 行：空行 0，重复 0，不含 http 1") << 0;
     }
 
@@ -467,7 +469,7 @@ private slots:
         QCOMPARE(process.exitCode(), 130);
         QCOMPARE(process.readAllStandardOutput(), kRankingHeader);
         QCOMPARE(totalsLine(process.readAllStandardError()),
-                 QStringLiteral("总输入：3条 共收录：0条 未收录：0条 收录率：0%"));
+                 QStringLiteral("总输入：3条 共收录：0条 未收录：0条 异常：0条 收录率：0%"));
     }
 
     void ctrlCKeepsRankingLinesAlreadyFinished()
@@ -493,7 +495,7 @@ private slots:
         QCOMPARE(process.readAllStandardOutput(),
                  QByteArray(kRankingHeader + "词\t" + kAlpha + "\t已收录\t2\t2024年5月1日\n"));
         QCOMPARE(totalsLine(err + process.readAllStandardError()),
-                 QStringLiteral("总输入：2条 共收录：1条 未收录：0条 收录率：100%"));
+                 QStringLiteral("总输入：2条 共收录：1条 未收录：0条 异常：0条 收录率：100%"));
     }
 
     void ctrlCFinishesInclusionLineInProgress()
@@ -574,8 +576,8 @@ private slots:
         inPlace.update(2, 1, 5000);
         QVERIFY(!terminal.data().contains('\n'));
         QVERIFY(terminal.data().contains("\r\x1b[K进度 2/3 (66.7%)  已收录 1  用时 00:05  剩余 00:02"));
-        inPlace.finish(2, 1, 5000);
-        QVERIFY(terminal.data().endsWith("\n总输入：3条 共收录：1条 未收录：1条 收录率：50%\n"));
+        inPlace.finish(1, 1, 0, 5000);
+        QVERIFY(terminal.data().endsWith("\n总输入：3条 共收录：1条 未收录：1条 异常：0条 收录率：50%\n"));
     }
 };
 
