@@ -82,12 +82,13 @@ public slots:
     void copySelectedRows();
     void copyAllRows();
     void copyAddresses();
+    // Shows the results received so far now instead of with the next batch.
+    void flush();
 
 private:
     void buildWidgets();
     void runLines(const QVector<int> &rows);
     void runnerFinished();
-    void flush();
     void showStatus(const QString &text);
     void showRunningButtons(bool running);
     QString rowsText(const QList<int> &sourceRows, bool withHeadings) const;

@@ -43,6 +43,7 @@ void UIDemo08::initQueryPanels()
     inclusion.inputView = {ui->slcxBtn, ui->clearBtn, ui->hangHao, ui->urlsList, ui->tiShi, ui->pcRbtn, ui->sjRbtn};
     inclusion.runView = {ui->tShuru, ui->resultList, ui->progressBar, ui->daochuBtn, ui->fanhuiBtn, ui->stopBtn};
     inclusionPanel = new QueryPanel(inclusionPageSpec(), inclusion, this);
+    inclusionPanel->setObjectName(QStringLiteral("inclusionPanel"));
 
     QueryPanelWidgets ranking;
     ranking.page = ui->pmcxTab;
@@ -61,6 +62,7 @@ void UIDemo08::initQueryPanels()
                        ui->daochuBtn_2, ui->fanhuiBtn_2,  ui->stopBtn_2};
     ranking.nameSuffix = QStringLiteral("_2");
     rankingPanel = new QueryPanel(rankingPageSpec(), ranking, this);
+    rankingPanel->setObjectName(QStringLiteral("rankingPanel"));
 }
 
 QueryPanel *UIDemo08::panelFor(const QObject *origin, const QString &name, bool namedIsRanking) const
