@@ -3,6 +3,7 @@
 #include "batchrunner.h"
 #include "messagebox.h"
 #include "resultrowheader.h"
+#include "runreport.h"
 #include "savefiledialog.h"
 
 #include <QAction>
@@ -313,6 +314,7 @@ void QueryPanel::start()
         label->clear();
 
     m_lines = lines;
+    m_runStarted = QDateTime::currentDateTime();
     m_widgets.totalInput->setText(translated(kTotalInput).arg(lines.size()));
     showStatus(dropped > 0 ? translated(kDropped).arg(dropped) : QString());
     QVector<int> rows(lines.size());
@@ -330,7 +332,6 @@ void QueryPanel::runLines(const QVector<int> &rows)
     m_runReceived = 0;
     m_stopping = false;
     m_runDevice = deviceMode();
-    m_runStarted = QDateTime::currentDateTime();
     m_clock.start();
 
     QProgressBar *progress = m_widgets.progress;
@@ -448,6 +449,7 @@ void QueryPanel::back()
         label->clear();
     m_model->clear();
     m_lines.clear();
+    m_runStarted = QDateTime();
     m_stopping = false;
     showStatus(QString());
 }
@@ -548,6 +550,16 @@ ReportTable QueryPanel::reportTable() const
     for (int r : rows) {
         if (m_model->row(r).verdict != RowVerdict::Unchecked)
             report.rows.append(m_model->row(r).cells);
+    }
+    for (int column = 0; column < m_spec.columns.size(); ++column) {
+        if (m_spec.columns.at(column).sort == SortKind::Position)
+            report.numberColumns.append(column);
+    }
+    if (m_runStarted.isValid()) {
+        report.subtitle = reportSubtitle(m_spec.reportKind, m_runDevice == kMobileMode, m_runStarted);
+        // The run's totals, whatever the filter shows.
+        const ResultTally &tally = m_model->tally();
+        report.totals = reportTotals(m_lines.size(), tally.included, tally.notIncluded, tally.failed);
     }
     return report;
 }

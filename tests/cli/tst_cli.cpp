@@ -290,20 +290,27 @@ private slots:
     void writesReport_data()
     {
         QTest::addColumn<QString>("fileName");
-        QTest::newRow("xlsx read back with openpyxl") << QStringLiteral("收录.xlsx");
-        QTest::newRow("xls read back with xlrd") << QStringLiteral("收录.XLS");
+        QTest::addColumn<bool>("ranking");
+        QTest::newRow("xlsx read back with openpyxl") << QStringLiteral("收录.xlsx") << false;
+        QTest::newRow("xls read back with xlrd") << QStringLiteral("收录.XLS") << false;
+        QTest::newRow("ranking xlsx, positions as numbers") << QStringLiteral("排名.xlsx") << true;
+        QTest::newRow("ranking xls, positions as numbers") << QStringLiteral("排名.xls") << true;
     }
 
+    // Title, the run's line under it, headings, rows, and the totals below the table.
     void writesReport()
     {
         QFETCH(QString, fileName);
+        QFETCH(bool, ranking);
         LoopbackBaidu baidu;
         baidu.setHandler(playBaidu);
         QTemporaryDir dir;
         const QString path = dir.filePath(fileName);
-        const CliOutcome outcome =
-            runCli(baidu, {QStringLiteral("inclusion"), QStringLiteral("--report"), path},
-                   kAlpha + "\n" + kBeta + "\n");
+        const QString kind = ranking ? QStringLiteral("ranking") : QStringLiteral("inclusion");
+        const QByteArray input =
+            ranking ? QByteArray("词 " + kAlpha + "\n词 " + kBeta + "\n") : QByteArray(kAlpha + "\n" + kBeta + "\n");
+        const QDateTime started = QDateTime::currentDateTime();
+        const CliOutcome outcome = runCli(baidu, {kind, QStringLiteral("--report"), path}, input);
         QCOMPARE(outcome.exitCode, 0);
 
         const QString reader = QStringLiteral(
@@ -317,19 +324,36 @@ private slots:
             "    import xlrd\n"
             "    ws = xlrd.open_workbook(p).sheet_by_index(0)\n"
             "    cell = lambda r, c: ws.cell_value(r - 1, c - 1)\n"
-            "print(json.dumps([cell(1, 1), [cell(2, c) for c in range(1, 5)], cell(3, 1), cell(4, 3)],"
+            "print(json.dumps([cell(1, 1), cell(2, 1), [cell(3, c) for c in range(1, 5)], cell(4, 1),"
+            " cell(5, 3), cell(4, 4), [[cell(r, 1), cell(r, 2)] for r in range(7, 12)]],"
             " ensure_ascii=False))\n");
         QProcess python;
         python.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), reader, path});
         QVERIFY(python.waitForFinished(60000));
         QCOMPARE(python.exitCode(), 0);
         const QJsonArray cells = QJsonDocument::fromJson(python.readAllStandardOutput()).array();
-        QVERIFY(cells.at(0).toString().startsWith(QStringLiteral("Quillane工具-收录查询报表")));
-        QCOMPARE(cells.at(1).toArray().toVariantList(),
-                 (QVariantList{QStringLiteral("标题"), QStringLiteral("网址"), QStringLiteral("收录"),
-                               QStringLiteral("快照")}));
-        QCOMPARE(cells.at(2).toString(), QStringLiteral("Alpha 首页"));
-        QCOMPARE(cells.at(3).toString(), QStringLiteral("未收录"));
+        QVERIFY(cells.at(0).toString().startsWith(ranking ? QStringLiteral("Quillane工具-排名查询报表")
+                                                          : QStringLiteral("Quillane工具-收录查询报表")));
+        const QString check = ranking ? QStringLiteral("百度排名查询") : QStringLiteral("百度收录查询");
+        const QString subtitle = cells.at(1).toString();
+        QVERIFY2(subtitle == check + QStringLiteral(" · 电脑端 · ") + started.toString(QStringLiteral("yyyy-MM-dd HH:mm")) ||
+                     subtitle == check + QStringLiteral(" · 电脑端 · ") +
+                                     started.addSecs(60).toString(QStringLiteral("yyyy-MM-dd HH:mm")),
+                 qPrintable(subtitle));
+        QCOMPARE(cells.at(2).toArray().at(0).toString(), ranking ? QStringLiteral("关键词") : QStringLiteral("标题"));
+        QCOMPARE(cells.at(3).toString(), ranking ? QStringLiteral("词") : QStringLiteral("Alpha 首页"));
+        QCOMPARE(cells.at(4).toString(), QStringLiteral("未收录"));
+        if (ranking) {
+            QVERIFY2(cells.at(5).isDouble(), "the position is stored as text");
+            QCOMPARE(cells.at(5).toDouble(), 2.0);
+        }
+        QStringList totals;
+        for (const QJsonValue &total : cells.at(6).toArray())
+            totals << total.toArray().at(0).toString() + QLatin1Char('=') +
+                          (total.toArray().at(1).isDouble() ? QString::number(total.toArray().at(1).toDouble())
+                                                            : total.toArray().at(1).toString());
+        QCOMPARE(totals, QStringList({QStringLiteral("总输入=2"), QStringLiteral("共收录=1"), QStringLiteral("未收录=1"),
+                                      QStringLiteral("异常=0"), QStringLiteral("收录率=50%")}));
     }
 
     // A disk that takes no more bytes: the old report stays and the command exits 1.

@@ -109,6 +109,7 @@ private:
     bool m_answer = false;
     QString m_savePath;
     QList<SaveFileDialog::Request> m_dialogs;
+    QDateTime m_started; // when the last run started
 
     template <typename T> T *widget(const QString &name, bool ranking) const
     {
@@ -126,6 +127,7 @@ private:
     // Starts lines 0..count-1 on a page.
     void startLines(bool ranking, int count)
     {
+        m_started = QDateTime::currentDateTime();
         QTest::mouseClick(m_window->findChild<QToolButton *>(ranking ? QStringLiteral("tbtnMain2")
                                                                      : QStringLiteral("tbtnMain1")),
                           Qt::LeftButton);
@@ -168,8 +170,10 @@ private:
     }
 
     // Has the independent readers check every point of the sheet layout; empty when it matched.
+    // run: the line under the title, number columns and totals, when the page has run.
     QString readerProblems(const QString &path, const QString &title, const QStringList &headings,
-                           const QList<int> &widths, const QList<QStringList> &rows)
+                           const QList<int> &widths, const QList<QStringList> &rows,
+                           const QJsonObject &run = QJsonObject())
     {
         QJsonArray widthArray;
         for (int width : widths)
@@ -177,10 +181,11 @@ private:
         QJsonArray rowArray;
         for (const QStringList &row : rows)
             rowArray.append(QJsonArray::fromStringList(row));
-        const QJsonObject want{{QStringLiteral("title"), title},
-                               {QStringLiteral("headings"), QJsonArray::fromStringList(headings)},
-                               {QStringLiteral("widths"), widthArray},
-                               {QStringLiteral("rows"), rowArray}};
+        QJsonObject want = run;
+        want.insert(QStringLiteral("title"), title);
+        want.insert(QStringLiteral("headings"), QJsonArray::fromStringList(headings));
+        want.insert(QStringLiteral("widths"), widthArray);
+        want.insert(QStringLiteral("rows"), rowArray);
         QTemporaryFile expected;
         if (!expected.open() || expected.write(QJsonDocument(want).toJson()) < 0 || !expected.flush())
             return QStringLiteral("cannot write the expectations");
@@ -189,9 +194,42 @@ private:
                      {QFINDTESTDATA("../report/checkreport.py"), path, expected.fileName()});
         if (!reader.waitForFinished(120000))
             return QStringLiteral("reader did not finish");
-        if (reader.exitStatus() != QProcess::NormalExit || reader.exitCode() != 0)
+        if (reader.exitStatus() != QProcess::NormalExit || reader.exitCode() != 0) {
+            // The run may have started a minute later than the test noted.
+            if (run.contains(QStringLiteral("subtitle")) && !run.contains(QStringLiteral("later"))) {
+                QJsonObject later = run;
+                later.insert(QStringLiteral("subtitle"), subtitle(run.value(QStringLiteral("ranking")).toBool(), 60));
+                later.insert(QStringLiteral("later"), true);
+                if (readerProblems(path, title, headings, widths, rows, later).isEmpty())
+                    return QString();
+            }
             return QString::fromUtf8(reader.readAllStandardError());
+        }
         return QString();
+    }
+
+    QString subtitle(bool ranking, int laterSeconds = 0) const
+    {
+        return (ranking ? QStringLiteral("百度排名查询") : QStringLiteral("百度收录查询")) +
+               QStringLiteral(" · 电脑端 · ") +
+               m_started.addSecs(laterSeconds).toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+    }
+
+    // What the report says of the last run: every line included, positions as numbers.
+    QJsonObject runParts(bool ranking, int lines, int included) const
+    {
+        QJsonArray totals;
+        for (const auto &total : QList<QPair<QString, QString>>{
+                 {QStringLiteral("总输入"), QString::number(lines)},
+                 {QStringLiteral("共收录"), QString::number(included)},
+                 {QStringLiteral("未收录"), QStringLiteral("0")},
+                 {QStringLiteral("异常"), QStringLiteral("0")},
+                 {QStringLiteral("收录率"), included ? QStringLiteral("100%") : QStringLiteral("0%")}})
+            totals.append(QJsonArray{total.first, total.second});
+        return {{QStringLiteral("ranking"), ranking},
+                {QStringLiteral("subtitle"), subtitle(ranking)},
+                {QStringLiteral("numberColumns"), ranking ? QJsonArray{3} : QJsonArray()},
+                {QStringLiteral("totals"), totals}};
     }
 
     static QByteArray magicOf(const QString &path)
@@ -308,7 +346,8 @@ private slots:
 
         const QString problems = readerProblems(path, ranking ? kRankingTitle : kInclusionTitle,
                                                 ranking ? kRankingHeadings : kInclusionHeadings,
-                                                ranking ? kRankingWidths : kInclusionWidths, rows);
+                                                ranking ? kRankingWidths : kInclusionWidths, rows,
+                                                runParts(ranking, lines == 0 ? 2 : lines, lines));
         QVERIFY2(problems.isEmpty(), qPrintable(problems));
         // Cancel in the question box leaves the file on disk, unopened.
         QVERIFY(m_opened.urls.isEmpty());
@@ -338,7 +377,7 @@ private slots:
         exportFrom(ranking, path);
         const QString problems = readerProblems(
             path, ranking ? kRankingTitle : kInclusionTitle, ranking ? kRankingHeadings : kInclusionHeadings,
-            widths, {expectedRow(0, ranking), expectedRow(1, ranking)});
+            widths, {expectedRow(0, ranking), expectedRow(1, ranking)}, runParts(ranking, 2, 2));
         QVERIFY2(problems.isEmpty(), qPrintable(problems));
     }
 
