@@ -10,9 +10,9 @@
 // thread itself was busy between two 10 ms ticks (goal: 100 ms at most).
 #include "checkresult.h"
 #include "loopbackbaidu.h"
+#include "querypanel.h"
 #include "rankingpages.h"
 #include "resultstrings.h"
-#include "querypanel.h"
 #include "uidemo08.h"
 
 #include <QAbstractItemModel>
@@ -30,8 +30,8 @@
 #include <QUrl>
 
 #include <cstdio>
-#include <functional>
 #include <ctime>
+#include <functional>
 #include <unistd.h>
 
 namespace {
@@ -68,8 +68,8 @@ InclusionResult inclusionLine(int i)
 RankingResult rankingLine(int i)
 {
     if (i % 3 == 0)
-        return {QStringLiteral("关键词%1").arg(i), addressOf(i),     ResultText::kNotIncluded,
-                ResultText::kPositionNotSearched,  QString(), QString()};
+        return {QStringLiteral("关键词%1").arg(i), addressOf(i), ResultText::kNotIncluded,
+                ResultText::kPositionNotSearched,  QString(),    QString()};
     return {QStringLiteral("关键词%1").arg(i),
             addressOf(i),
             ResultText::kIncluded,
@@ -135,8 +135,9 @@ QString lines(int count, bool ranking)
 void startRun(UIDemo08 &window, bool ranking, int count)
 {
     const QString suffix = ranking ? QStringLiteral("_2") : QString();
-    QTest::mouseClick(child<QToolButton>(window, ranking ? QStringLiteral("tbtnMain2") : QStringLiteral("tbtnMain1")),
-                      Qt::LeftButton);
+    QTest::mouseClick(
+        child<QToolButton>(window, ranking ? QStringLiteral("tbtnMain2") : QStringLiteral("tbtnMain1")),
+        Qt::LeftButton);
     child<QPlainTextEdit>(window, QStringLiteral("urlsList") + suffix)->setPlainText(lines(count, ranking));
     QTest::mouseClick(child<QPushButton>(window, QStringLiteral("slcxBtn") + suffix), Qt::LeftButton);
     QCoreApplication::processEvents();
@@ -181,7 +182,9 @@ void benchRanking(const SearchEndpoints &silent, bool repaint)
     QCoreApplication::processEvents();
     measure(
         "ranking", window.findChild<QueryPanel *>(QStringLiteral("rankingPanel")),
-        [&](int i) { QMetaObject::invokeMethod(&window, "pmreceiveResult", Qt::DirectConnection, Q_ARG(int, i)); },
+        [&](int i) {
+            QMetaObject::invokeMethod(&window, "pmreceiveResult", Qt::DirectConnection, Q_ARG(int, i));
+        },
         repaint);
     run.reportFinished();
 }
@@ -198,8 +201,10 @@ void benchRealRun(bool ranking)
     window.setSearchEndpoints(baidu.endpoints());
     window.show();
     QAbstractItemModel *table =
-        child<QTableView>(window, ranking ? QStringLiteral("resultList_2") : QStringLiteral("resultList"))->model();
-    auto *back = child<QPushButton>(window, ranking ? QStringLiteral("fanhuiBtn_2") : QStringLiteral("fanhuiBtn"));
+        child<QTableView>(window, ranking ? QStringLiteral("resultList_2") : QStringLiteral("resultList"))
+            ->model();
+    auto *back =
+        child<QPushButton>(window, ranking ? QStringLiteral("fanhuiBtn_2") : QStringLiteral("fanhuiBtn"));
 
     QElapsedTimer sinceTick;
     qint64 largestGap = 0;
@@ -221,11 +226,12 @@ void benchRealRun(bool ranking)
     const bool finished = QTest::qWaitFor([&] { return back->isEnabled(); }, 300000);
     ticker.stop();
     const double busyMs = largestBusyNs / 1e6;
-    std::printf("%-10s real run of %d lines in %.1f s%s, %d rows: largest stall %lld ms, longest busy stretch "
-                "%.1f ms  %s\n",
-                ranking ? "ranking" : "inclusion", kRealRunLines, clock.elapsed() / 1000.0,
-                finished ? "" : " (unfinished)", table->rowCount(), static_cast<long long>(largestGap), busyMs,
-                busyMs <= kStallGoalMs ? "under goal" : "OVER GOAL");
+    std::printf(
+        "%-10s real run of %d lines in %.1f s%s, %d rows: largest stall %lld ms, longest busy stretch "
+        "%.1f ms  %s\n",
+        ranking ? "ranking" : "inclusion", kRealRunLines, clock.elapsed() / 1000.0,
+        finished ? "" : " (unfinished)", table->rowCount(), static_cast<long long>(largestGap), busyMs,
+        busyMs <= kStallGoalMs ? "under goal" : "OVER GOAL");
 }
 
 } // namespace
@@ -239,12 +245,14 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     // The advertisement panel stays on the loopback interface.
     testsupport::LoopbackBaidu adServer;
-    UIDemo08::setAdvertisementAddressForTesting(QUrl(QString::fromLatin1(adServer.httpUrl("/pcads/ad.html"))));
+    UIDemo08::setAdvertisementAddressForTesting(
+        QUrl(QString::fromLatin1(adServer.httpUrl("/pcads/ad.html"))));
     testsupport::LoopbackBaidu silent;
     silent.setHandler([](const testsupport::Request &) { return testsupport::Reply::silent(); });
 
-    std::printf("window cost per received result, %d-line run, goal < %.1f ms in the slots, < %.1f ms painted\n",
-                kLines, kSlotGoalMs, kPaintGoalMs);
+    std::printf(
+        "window cost per received result, %d-line run, goal < %.1f ms in the slots, < %.1f ms painted\n",
+        kLines, kSlotGoalMs, kPaintGoalMs);
     for (bool repaint : {false, true}) {
         benchInclusion(silent.endpoints(), repaint);
         benchRanking(silent.endpoints(), repaint);

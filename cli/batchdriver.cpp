@@ -1,8 +1,8 @@
 #include "batchdriver.h"
 
 #include "progressreporter.h"
-#include "resultstrings.h"
 #include "resultoutput.h"
+#include "resultstrings.h"
 #include "slcxthread.h"
 
 #include <QTimer>
@@ -39,8 +39,8 @@ void BatchDriver::start()
         connect(
             m_thread, &SlcxThread::send, this,
             [this](const InclusionResult &result, int i) {
-                acceptResult(i, result.cells(), result.isIncluded(), result.status == ResultText::kNotIncluded,
-                             result.isFailed());
+                acceptResult(i, result.cells(), result.isIncluded(),
+                             result.status == ResultText::kNotIncluded, result.isFailed());
             },
             Qt::QueuedConnection);
         connect(m_thread, &SlcxThread::threadEnd, this, &BatchDriver::finishRun, Qt::QueuedConnection);
@@ -111,7 +111,7 @@ void BatchDriver::collectStoredRankingResults()
         if (!m_arrived.at(i) && future.isResultReadyAt(i)) {
             const RankingResult result = future.resultAt(i);
             acceptResult(i, result.cells(), result.isIncluded(), result.status == ResultText::kNotIncluded,
-                             result.isFailed());
+                         result.isFailed());
         }
     }
 }

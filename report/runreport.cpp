@@ -23,8 +23,8 @@ QList<ReportTotal> reportTotals(int lines, int included, int notIncluded, int fa
             {QStringLiteral("共收录"), QString::number(included)},
             {QStringLiteral("未收录"), QString::number(notIncluded)},
             {QStringLiteral("异常"), QString::number(failed)},
-            {QStringLiteral("收录率"), QString::number(verdicts > 0 ? included * 100 / verdicts : 0) +
-                                           QLatin1Char('%')}};
+            {QStringLiteral("收录率"),
+             QString::number(verdicts > 0 ? included * 100 / verdicts : 0) + QLatin1Char('%')}};
 }
 
 QList<int> reportNumberColumns(ReportKind kind)

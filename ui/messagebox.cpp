@@ -1,11 +1,11 @@
 #include "messagebox.h"
 
 #include <QAbstractButton>
-#include <QPushButton>
 #include <QCoreApplication>
 #include <QIcon>
 #include <QMutex>
 #include <QMutexLocker>
+#include <QPushButton>
 
 #include <utility>
 

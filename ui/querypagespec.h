@@ -34,7 +34,7 @@ struct ResultTotalSpec
 // totals, and how it checks a batch of lines. QueryPanel does the rest.
 struct QueryPageSpec
 {
-    QString name;   // "收录查询": names the suggested report file
+    QString name; // "收录查询": names the suggested report file
     ReportKind reportKind = ReportKind::Inclusion;
     QueryKind lineKind = QueryKind::Inclusion;
     QList<ResultColumn> columns;

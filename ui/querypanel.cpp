@@ -130,7 +130,8 @@ QString cellText(const QString &text)
 
 QString withReportSuffix(const QString &path)
 {
-    if (path.endsWith(kDefaultSuffix, Qt::CaseInsensitive) || path.endsWith(kOtherSuffix, Qt::CaseInsensitive))
+    if (path.endsWith(kDefaultSuffix, Qt::CaseInsensitive) ||
+        path.endsWith(kOtherSuffix, Qt::CaseInsensitive))
         return path;
     return path + kDefaultSuffix;
 }
@@ -265,7 +266,8 @@ void QueryPanel::buildWidgets()
         if (isRunning() && !m_stopping)
             requestStop();
     });
-    for (const QKeySequence &keys : {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)}) {
+    for (const QKeySequence &keys :
+         {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)}) {
         auto *run = new QShortcut(keys, m_widgets.editor, nullptr, nullptr, Qt::WidgetShortcut);
         // Through the button, so the run starts exactly as a click starts it.
         connect(run, &QShortcut::activated, this, [this] {
@@ -572,11 +574,12 @@ void QueryPanel::exportReport()
     QString folder = settings.value(kLastExportFolderKey, documents).toString();
     if (!QFileInfo(folder).isDir())
         folder = documents;
-    const QString suggested = QDir(folder).filePath(
-        m_spec.name + QLatin1Char('_') + QDateTime::currentDateTime().toString(kReportStamp) + kDefaultSuffix);
+    const QString suggested =
+        QDir(folder).filePath(m_spec.name + QLatin1Char('_') +
+                              QDateTime::currentDateTime().toString(kReportStamp) + kDefaultSuffix);
 
-    const QString chosen = SaveFileDialog::getSaveFileName(m_widgets.table, translated(kSaveCaption), suggested,
-                                                           translated(kSaveFilter));
+    const QString chosen = SaveFileDialog::getSaveFileName(m_widgets.table, translated(kSaveCaption),
+                                                           suggested, translated(kSaveFilter));
     if (chosen.isEmpty())
         return;
     const QString path = QFileInfo(withReportSuffix(chosen)).absoluteFilePath();
@@ -588,8 +591,9 @@ void QueryPanel::exportReport()
     settings.setValue(kLastExportFolderKey, QFileInfo(path).absolutePath());
 
     const QString shownPath = QDir::toNativeSeparators(path);
-    const int choice = QuillaneMessageBox::choose(translated(kExported).arg(shownPath),
-                                                  {translated(kOpenFile), translated(kOpenFolder), translated(kClose)});
+    const int choice =
+        QuillaneMessageBox::choose(translated(kExported).arg(shownPath),
+                                   {translated(kOpenFile), translated(kOpenFolder), translated(kClose)});
     if (choice != 0 && choice != 1)
         return;
     const QString target = choice == 0 ? path : QFileInfo(path).absolutePath();

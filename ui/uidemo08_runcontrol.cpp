@@ -40,8 +40,10 @@ void UIDemo08::initQueryPanels()
     inclusion.table = ui->resultList;
     inclusion.progress = ui->progressBar;
     inclusion.totalInput = ui->tShuru;
-    inclusion.inputView = {ui->slcxBtn, ui->clearBtn, ui->hangHao, ui->urlsList, ui->tiShi, ui->pcRbtn, ui->sjRbtn};
-    inclusion.runView = {ui->tShuru, ui->resultList, ui->progressBar, ui->daochuBtn, ui->fanhuiBtn, ui->stopBtn};
+    inclusion.inputView = {ui->slcxBtn, ui->clearBtn, ui->hangHao, ui->urlsList,
+                           ui->tiShi,   ui->pcRbtn,   ui->sjRbtn};
+    inclusion.runView = {ui->tShuru,    ui->resultList, ui->progressBar,
+                         ui->daochuBtn, ui->fanhuiBtn,  ui->stopBtn};
     inclusionPanel = new QueryPanel(inclusionPageSpec(), inclusion, this);
     inclusionPanel->setObjectName(QStringLiteral("inclusionPanel"));
 
@@ -58,7 +60,7 @@ void UIDemo08::initQueryPanels()
     ranking.totalInput = ui->tShuru_2;
     ranking.inputView = {ui->slcxBtn_2, ui->clearBtn_2, ui->hangHao_2, ui->urlsList_2,
                          ui->tiShi_2,   ui->pcRbtn_2,   ui->sjRbtn_2};
-    ranking.runView = {ui->tShuru_2,      ui->resultList_2, ui->progressBar_2,
+    ranking.runView = {ui->tShuru_2,    ui->resultList_2, ui->progressBar_2,
                        ui->daochuBtn_2, ui->fanhuiBtn_2,  ui->stopBtn_2};
     ranking.nameSuffix = QStringLiteral("_2");
     rankingPanel = new QueryPanel(rankingPageSpec(), ranking, this);

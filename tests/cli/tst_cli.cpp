@@ -147,9 +147,11 @@ private slots:
         const QByteArray alphaDesktop = "Alpha 首页\t" + kAlpha + "\t已收录\t2024年5月1日\n";
         const QByteArray alphaMobile = "示例\t" + kAlpha + "\t已收录\t3天前\n";
         const QByteArray betaNotIncluded = "\t" + kBeta + "\t未收录\t\n";
-        const QString halfIncluded = QStringLiteral("总输入：2条 共收录：1条 未收录：1条 异常：0条 收录率：50%");
+        const QString halfIncluded =
+            QStringLiteral("总输入：2条 共收录：1条 未收录：1条 异常：0条 收录率：50%");
         // A failed fetch is no verdict: it lowers neither the count of 未收录 nor the rate.
-        const QString oneFailed = QStringLiteral("总输入：2条 共收录：1条 未收录：0条 异常：1条 收录率：100%");
+        const QString oneFailed =
+            QStringLiteral("总输入：2条 共收录：1条 未收录：0条 异常：1条 收录率：100%");
 
         QTest::newRow("inclusion pc from stdin")
             << QStringList{QStringLiteral("inclusion")} << QByteArray(kAlpha + "\n" + kBeta + "\n") << false
@@ -190,8 +192,8 @@ private slots:
         // "0Oo" once separated a result's fields.
         QTest::newRow("failed line whose address holds 0Oo exits 3")
             << QStringList{QStringLiteral("inclusion")} << QByteArray(kBroken + "0Oo/x\n" + kAlpha) << false
-            << QByteArray(kInclusionHeader + "\t" + kBroken + "0Oo/x\t异常\t\n" + alphaDesktop)
-            << oneFailed << QString() << 3;
+            << QByteArray(kInclusionHeader + "\t" + kBroken + "0Oo/x\t异常\t\n" + alphaDesktop) << oneFailed
+            << QString() << 3;
         QTest::newRow("failed keyword search exits 3")
             << QStringList{QStringLiteral("ranking"), QStringLiteral("--device"), QStringLiteral("pc")}
             << QByteArray(kBrokenKeyword + " " + kAlpha) << false
@@ -307,8 +309,8 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(fileName);
         const QString kind = ranking ? QStringLiteral("ranking") : QStringLiteral("inclusion");
-        const QByteArray input =
-            ranking ? QByteArray("词 " + kAlpha + "\n词 " + kBeta + "\n") : QByteArray(kAlpha + "\n" + kBeta + "\n");
+        const QByteArray input = ranking ? QByteArray("词 " + kAlpha + "\n词 " + kBeta + "\n")
+                                         : QByteArray(kAlpha + "\n" + kBeta + "\n");
         const QDateTime started = QDateTime::currentDateTime();
         const CliOutcome outcome = runCli(baidu, {kind, QStringLiteral("--report"), path}, input);
         QCOMPARE(outcome.exitCode, 0);
@@ -336,11 +338,13 @@ private slots:
                                                           : QStringLiteral("Quillane工具-收录查询报表")));
         const QString check = ranking ? QStringLiteral("百度排名查询") : QStringLiteral("百度收录查询");
         const QString subtitle = cells.at(1).toString();
-        QVERIFY2(subtitle == check + QStringLiteral(" · 电脑端 · ") + started.toString(QStringLiteral("yyyy-MM-dd HH:mm")) ||
+        QVERIFY2(subtitle == check + QStringLiteral(" · 电脑端 · ") +
+                                 started.toString(QStringLiteral("yyyy-MM-dd HH:mm")) ||
                      subtitle == check + QStringLiteral(" · 电脑端 · ") +
                                      started.addSecs(60).toString(QStringLiteral("yyyy-MM-dd HH:mm")),
                  qPrintable(subtitle));
-        QCOMPARE(cells.at(2).toArray().at(0).toString(), ranking ? QStringLiteral("关键词") : QStringLiteral("标题"));
+        QCOMPARE(cells.at(2).toArray().at(0).toString(),
+                 ranking ? QStringLiteral("关键词") : QStringLiteral("标题"));
         QCOMPARE(cells.at(3).toString(), ranking ? QStringLiteral("词") : QStringLiteral("Alpha 首页"));
         QCOMPARE(cells.at(4).toString(), QStringLiteral("未收录"));
         if (ranking) {
@@ -350,10 +354,12 @@ private slots:
         QStringList totals;
         for (const QJsonValue &total : cells.at(6).toArray())
             totals << total.toArray().at(0).toString() + QLatin1Char('=') +
-                          (total.toArray().at(1).isDouble() ? QString::number(total.toArray().at(1).toDouble())
-                                                            : total.toArray().at(1).toString());
-        QCOMPARE(totals, QStringList({QStringLiteral("总输入=2"), QStringLiteral("共收录=1"), QStringLiteral("未收录=1"),
-                                      QStringLiteral("异常=0"), QStringLiteral("收录率=50%")}));
+                          (total.toArray().at(1).isDouble()
+                               ? QString::number(total.toArray().at(1).toDouble())
+                               : total.toArray().at(1).toString());
+        QCOMPARE(totals, QStringList({QStringLiteral("总输入=2"), QStringLiteral("共收录=1"),
+                                      QStringLiteral("未收录=1"), QStringLiteral("异常=0"),
+                                      QStringLiteral("收录率=50%")}));
     }
 
     // A disk that takes no more bytes: the old report stays and the command exits 1.

@@ -35,7 +35,8 @@ const QStringList kInclusionHeadings{QStringLiteral("标题"), QStringLiteral("�
                                      QStringLiteral("快照")};
 const QStringList kRankingHeadings{QStringLiteral("关键词"), QStringLiteral("网址"), QStringLiteral("收录"),
                                    QStringLiteral("排名"), QStringLiteral("快照")};
-// The address column gives way to a snapshot column that fits a full date and a position column that fits "30+".
+// The address column gives way to a snapshot column that fits a full date and a position column that fits
+// "30+".
 const QList<int> kInclusionWidths{45, 58, 10, 19};
 const QList<int> kRankingWidths{44, 50, 10, 9, 19};
 // Magic bytes: a zip archive (.xlsx) and an OLE2 compound file (.xls).
@@ -118,7 +119,10 @@ private:
             qFatal("no widget %s", qPrintable(name));
         return found;
     }
-    QTableView *table(bool ranking) const { return widget<QTableView>(QStringLiteral("resultList"), ranking); }
+    QTableView *table(bool ranking) const
+    {
+        return widget<QTableView>(QStringLiteral("resultList"), ranking);
+    }
     QPushButton *button(const char *name, bool ranking) const
     {
         return widget<QPushButton>(QLatin1String(name), ranking);
@@ -198,7 +202,8 @@ private:
             // The run may have started a minute later than the test noted.
             if (run.contains(QStringLiteral("subtitle")) && !run.contains(QStringLiteral("later"))) {
                 QJsonObject later = run;
-                later.insert(QStringLiteral("subtitle"), subtitle(run.value(QStringLiteral("ranking")).toBool(), 60));
+                later.insert(QStringLiteral("subtitle"),
+                             subtitle(run.value(QStringLiteral("ranking")).toBool(), 60));
                 later.insert(QStringLiteral("later"), true);
                 if (readerProblems(path, title, headings, widths, rows, later).isEmpty())
                     return QString();
@@ -420,7 +425,8 @@ private slots:
         exportFrom(false, m_dir->filePath(typed));
         QCOMPARE(filesWritten(), QStringList{written});
         QCOMPARE(magicOf(m_dir->filePath(written)).left(4), magic);
-        QCOMPARE(QuillaneMessageBox::takeAskedTextsForTesting(), QStringList{exportedText(m_dir->filePath(written))});
+        QCOMPARE(QuillaneMessageBox::takeAskedTextsForTesting(),
+                 QStringList{exportedText(m_dir->filePath(written))});
         QCOMPARE(m_opened.urls, QList<QUrl>{QUrl::fromLocalFile(m_dir->filePath(written))});
     }
 
@@ -559,7 +565,9 @@ private slots:
         exportFrom(false, QString());
         const QFileInfo suggested(m_dialogs.last().directory);
         QCOMPARE(suggested.absolutePath(), m_dir->path());
-        QVERIFY2(QRegularExpression(QStringLiteral("^收录查询_\\d{8}_\\d{4}\\.xlsx$")).match(suggested.fileName()).hasMatch(),
+        QVERIFY2(QRegularExpression(QStringLiteral("^收录查询_\\d{8}_\\d{4}\\.xlsx$"))
+                     .match(suggested.fileName())
+                     .hasMatch(),
                  qPrintable(suggested.fileName()));
     }
 

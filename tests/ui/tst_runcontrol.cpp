@@ -186,7 +186,8 @@ QStringList expectedRow(const PlayedLine &line, int n, bool ranking, bool mobile
 {
     const QString address = QString::fromUtf8(addressOf(n));
     const QString keyword = QString::fromUtf8(keywordOf(n));
-    if (line.verdict == QLatin1Char('I') || line.verdict == QLatin1Char('B') || line.verdict == QLatin1Char('R')) {
+    if (line.verdict == QLatin1Char('I') || line.verdict == QLatin1Char('B') ||
+        line.verdict == QLatin1Char('R')) {
         const QString date = QString::fromUtf8(dateOf(n));
         const QString position =
             line.verdict == QLatin1Char('B') ? QStringLiteral("30+") : QString::number(line.position);
@@ -676,7 +677,8 @@ private slots:
         QTest::addColumn<bool>("ranking");
         QTest::addColumn<QString>("text");
         QTest::newRow("inclusion, nothing typed") << false << QString();
-        QTest::newRow("inclusion, all dropped") << false << QStringLiteral("no address\n\nwww.site.example/p");
+        QTest::newRow("inclusion, all dropped")
+            << false << QStringLiteral("no address\n\nwww.site.example/p");
         QTest::newRow("ranking, all dropped") << true << QStringLiteral("关键词 www.site.example/p\n");
     }
     void emptyInputStaysOnTheEditor()
@@ -783,10 +785,14 @@ private slots:
         QTest::addColumn<int>("column");
         QTest::addColumn<int>("order");
         QTest::addColumn<QList<int>>("lines");
-        QTest::newRow("position, ascending") << 3 << int(Qt::AscendingOrder) << QList<int>{4, 1, 6, 7, 8, 9, 10, 0, 5, 3, 2};
-        QTest::newRow("position, descending") << 3 << int(Qt::DescendingOrder) << QList<int>{2, 3, 5, 0, 10, 9, 8, 7, 6, 1, 4};
-        QTest::newRow("snapshot by date") << 4 << int(Qt::AscendingOrder) << QList<int>{0, 1, 4, 5, 6, 7, 8, 9, 10, 2, 3};
-        QTest::newRow("keyword as text") << 0 << int(Qt::AscendingOrder) << QList<int>{0, 1, 10, 2, 3, 4, 5, 6, 7, 8, 9};
+        QTest::newRow("position, ascending")
+            << 3 << int(Qt::AscendingOrder) << QList<int>{4, 1, 6, 7, 8, 9, 10, 0, 5, 3, 2};
+        QTest::newRow("position, descending")
+            << 3 << int(Qt::DescendingOrder) << QList<int>{2, 3, 5, 0, 10, 9, 8, 7, 6, 1, 4};
+        QTest::newRow("snapshot by date")
+            << 4 << int(Qt::AscendingOrder) << QList<int>{0, 1, 4, 5, 6, 7, 8, 9, 10, 2, 3};
+        QTest::newRow("keyword as text")
+            << 0 << int(Qt::AscendingOrder) << QList<int>{0, 1, 10, 2, 3, 4, 5, 6, 7, 8, 9};
     }
     void sortsByHeading()
     {
@@ -837,13 +843,14 @@ private slots:
         QTest::addColumn<QString>("action");
         QTest::addColumn<QList<int>>("lines");
         QTest::addColumn<bool>("addressesOnly");
-        QTest::newRow("Ctrl+C, selected rows") << QStringLiteral("filterAll") << QList<int>{2, 0} << QString()
-                                               << QList<int>{0, 2} << false;
-        QTest::newRow("复制全部, filtered") << QStringLiteral("filterIncluded") << QList<int>{0}
-                                        << QStringLiteral("copyAllAction") << QList<int>{0, 1, 4, 5, 6, 7, 8, 9, 10}
-                                        << false;
-        QTest::newRow("复制网址, selected") << QStringLiteral("filterAll") << QList<int>{3, 5}
-                                        << QStringLiteral("copyAddressesAction") << QList<int>{3, 5} << true;
+        QTest::newRow("Ctrl+C, selected rows")
+            << QStringLiteral("filterAll") << QList<int>{2, 0} << QString() << QList<int>{0, 2} << false;
+        QTest::newRow("复制全部, filtered")
+            << QStringLiteral("filterIncluded") << QList<int>{0} << QStringLiteral("copyAllAction")
+            << QList<int>{0, 1, 4, 5, 6, 7, 8, 9, 10} << false;
+        QTest::newRow("复制网址, selected")
+            << QStringLiteral("filterAll") << QList<int>{3, 5} << QStringLiteral("copyAddressesAction")
+            << QList<int>{3, 5} << true;
     }
     void copiesRowsForASpreadsheet()
     {
@@ -872,13 +879,15 @@ private slots:
         if (!addressesOnly)
             expected << QStringLiteral("关键词\t网址\t收录\t排名\t快照");
         for (int n : lines) {
-            expected << (addressesOnly ? QString::fromUtf8(addressOf(n))
-                                       : expectedRow(kMixedRanking.at(n), n, true, false).join(QLatin1Char('\t')));
+            expected << (addressesOnly
+                             ? QString::fromUtf8(addressOf(n))
+                             : expectedRow(kMixedRanking.at(n), n, true, false).join(QLatin1Char('\t')));
         }
         QCOMPARE(QApplication::clipboard()->text(), expected.join(QLatin1Char('\n')) + QLatin1Char('\n'));
     }
 
-    // Full dates and "30+" fit their columns; long texts are elided, never wrapped, and shown whole as tooltips.
+    // Full dates and "30+" fit their columns; long texts are elided, never wrapped, and shown whole as
+    // tooltips.
     void showsCellsWhole()
     {
         Page page(*m_window, true);
@@ -889,7 +898,8 @@ private slots:
         const QFontMetrics metrics = table->fontMetrics();
         QVERIFY(table->columnWidth(3) > metrics.horizontalAdvance(QStringLiteral("30+")) + 6);
         QVERIFY(table->columnWidth(4) > metrics.horizontalAdvance(QStringLiteral("2019年12月28日")) + 6);
-        QCOMPARE(table->model()->index(0, 1).data(Qt::ToolTipRole).toString(), QString::fromUtf8(addressOf(0)));
+        QCOMPARE(table->model()->index(0, 1).data(Qt::ToolTipRole).toString(),
+                 QString::fromUtf8(addressOf(0)));
     }
 
 private:

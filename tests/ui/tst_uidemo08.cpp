@@ -158,7 +158,8 @@ void TstUIDemo08::resultTablesAreReady()
                 QVERIFY(table->columnWidth(column) >= expected.widths.at(column));
             total += table->columnWidth(column);
             expectedTotal += expected.widths.at(column);
-            QCOMPARE(table->model()->headerData(column, Qt::Horizontal).toString(), expected.headers.at(column));
+            QCOMPARE(table->model()->headerData(column, Qt::Horizontal).toString(),
+                     expected.headers.at(column));
         }
         QCOMPARE(total, expectedTotal);
     }
