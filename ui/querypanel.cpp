@@ -2,32 +2,25 @@
 
 #include "batchrunner.h"
 #include "messagebox.h"
-#include "resultrowheader.h"
 #include "runreport.h"
 #include "savefiledialog.h"
 
-#include <QAction>
-#include <QApplication>
 #include <QBoxLayout>
-#include <QButtonGroup>
-#include <QClipboard>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
-#include <QHeaderView>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScrollBar>
 #include <QSettings>
 #include <QShortcut>
 #include <QStandardPaths>
 #include <QTableView>
 #include <QUrl>
 
-#include <algorithm>
 #include <numeric>
 
 namespace {
@@ -45,9 +38,6 @@ const char kStopped[] = QT_TRANSLATE_NOOP("UIDemo08", "查询已停止：%1 条�
 const char kSeconds[] = QT_TRANSLATE_NOOP("UIDemo08", "%1 秒");
 const char kMinutes[] = QT_TRANSLATE_NOOP("UIDemo08", "%1 分 %2 秒");
 const char kRecheck[] = QT_TRANSLATE_NOOP("UIDemo08", "重查异常");
-const char kCopyRows[] = QT_TRANSLATE_NOOP("UIDemo08", "复制选中行");
-const char kCopyAll[] = QT_TRANSLATE_NOOP("UIDemo08", "复制全部");
-const char kCopyAddresses[] = QT_TRANSLATE_NOOP("UIDemo08", "复制网址");
 const char kSaveCaption[] = QT_TRANSLATE_NOOP("UIDemo08", "保存");
 const char kSaveFilter[] = QT_TRANSLATE_NOOP("UIDemo08", "Excel 文件(*.xls *.xlsx)");
 const char kExported[] = QT_TRANSLATE_NOOP("UIDemo08", "报表已导出：%1");
@@ -67,13 +57,6 @@ const QString kOtherSuffix = QStringLiteral(".xls");
 
 // Results are shown in batches: one insertion and one repaint per burst.
 constexpr int kFlushIntervalMs = 50;
-// Room for a full snapshot date and "30+" beside the cell padding and the sort arrow.
-const QString kWidestDate = QStringLiteral("2019年12月28日");
-const QString kWidestPosition = QStringLiteral("30+");
-constexpr int kCellPadding = 14;
-// The chosen filter stands out from the others: white on dark blue.
-const QString kFilterBarStyle = QStringLiteral("QPushButton:checked{background:#2f6fc4;border-color:#2f6fc4;}");
-
 QString translated(const char *text)
 {
     return QCoreApplication::translate(kContext, text);
@@ -119,17 +102,6 @@ QString duration(qint64 ms)
     return translated(kMinutes).arg(seconds / 60).arg(seconds % 60);
 }
 
-// Tabs and line breaks would split a cell when pasted into a spreadsheet.
-QString cellText(const QString &text)
-{
-    QString cell = text;
-    for (QChar &c : cell) {
-        if (c == QLatin1Char('\t') || c == QLatin1Char('\n') || c == QLatin1Char('\r'))
-            c = QLatin1Char(' ');
-    }
-    return cell;
-}
-
 QString withReportSuffix(const QString &path)
 {
     if (path.endsWith(kDefaultSuffix, Qt::CaseInsensitive) ||
@@ -147,8 +119,8 @@ void setAllVisible(const QList<QWidget *> &widgets, bool visible)
 } // namespace
 
 QueryPanel::QueryPanel(const QueryPageSpec &spec, const QueryPanelWidgets &widgets, QObject *parent)
-    : QObject(parent), m_spec(spec), m_widgets(widgets), m_model(new ResultTableModel(spec.columns, this)),
-      m_shown(new ResultFilterModel(m_model, this))
+    : QObject(parent), m_spec(spec), m_widgets(widgets),
+      m_table(new ResultTable(spec, widgets.table, widgets.nameSuffix, this)), m_model(m_table->model())
 {
     m_flushTimer.setSingleShot(true);
     connect(&m_flushTimer, &QTimer::timeout, this, &QueryPanel::flush);
@@ -163,52 +135,6 @@ QueryPanel::~QueryPanel()
 
 void QueryPanel::buildWidgets()
 {
-    QTableView *table = m_widgets.table;
-    table->setVerticalHeader(new ResultRowHeader(table));
-    table->setModel(m_shown);
-    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table->setSelectionBehavior(QAbstractItemView::SelectRows);
-    table->setWordWrap(false);
-    table->setTextElideMode(Qt::ElideRight);
-    QHeaderView *header = table->horizontalHeader();
-    int narrowest = header->minimumSectionSize();
-    QList<int> widths;
-    int widened = 0;
-    for (const ResultColumn &column : m_spec.columns) {
-        int width = column.width;
-        if (column.sort == SortKind::Date)
-            width = qMax(width, table->fontMetrics().horizontalAdvance(kWidestDate) + kCellPadding);
-        if (column.sort == SortKind::Position)
-            width = qMax(width, table->fontMetrics().horizontalAdvance(kWidestPosition) + 2 * kCellPadding);
-        widened += width - column.width;
-        widths.append(width);
-        narrowest = qMin(narrowest, width);
-    }
-    // The address column gives up what the others needed, so the table keeps its width.
-    widths[m_spec.addressColumn] = qMax(widths.at(m_spec.addressColumn) - widened, 100);
-    // The style sheet's header padding would otherwise widen the narrowest columns.
-    header->setMinimumSectionSize(narrowest);
-    for (int column = 0; column < widths.size(); ++column)
-        table->setColumnWidth(column, widths.at(column));
-    // No sort until a heading is clicked: rows stay in line order.
-    header->setSortIndicator(-1, Qt::AscendingOrder);
-    table->setSortingEnabled(true);
-    table->hide();
-
-    table->setContextMenuPolicy(Qt::ActionsContextMenu);
-    auto addAction = [&](const char *text, const QString &name, void (QueryPanel::*slot)()) {
-        auto *action = new QAction(translated(text), table);
-        action->setObjectName(name + m_widgets.nameSuffix);
-        connect(action, &QAction::triggered, this, slot);
-        table->addAction(action);
-        return action;
-    };
-    QAction *copyRows = addAction(kCopyRows, QStringLiteral("copyRowsAction"), &QueryPanel::copySelectedRows);
-    copyRows->setShortcut(QKeySequence::Copy);
-    copyRows->setShortcutContext(Qt::WidgetShortcut);
-    addAction(kCopyAll, QStringLiteral("copyAllAction"), &QueryPanel::copyAllRows);
-    addAction(kCopyAddresses, QStringLiteral("copyAddressesAction"), &QueryPanel::copyAddresses);
-
     // Totals: the form's labels, and new ones after the previous total.
     QLabel *previous = m_widgets.totalInput;
     for (const ResultTotalSpec &total : m_spec.totals) {
@@ -227,28 +153,9 @@ void QueryPanel::buildWidgets()
         previous = label;
     }
 
-    auto *filterBar = new QWidget;
-    filterBar->setObjectName(QStringLiteral("filterBar") + m_widgets.nameSuffix);
-    filterBar->setStyleSheet(kFilterBarStyle);
-    auto *filterLayout = new QHBoxLayout(filterBar);
-    filterLayout->setContentsMargins(0, 2, 0, 2);
-    filterLayout->setSpacing(4);
-    m_filters = new QButtonGroup(this);
-    m_filters->setExclusive(true);
-    for (int i = 0; i < m_spec.filters.size(); ++i) {
-        auto *button = new QPushButton(m_spec.filters.at(i).label);
-        button->setObjectName(m_spec.filters.at(i).objectName + m_widgets.nameSuffix);
-        button->setCheckable(true);
-        button->setChecked(i == 0);
-        button->setMaximumSize(64, 22);
-        m_filters->addButton(button, i);
-        filterLayout->addWidget(button);
-    }
-    filterLayout->addStretch();
-    connect(m_filters, &QButtonGroup::idClicked, this,
-            [this](int id) { m_shown->setRowFilter(m_spec.filters.value(id).accepts); });
-    placeNear(table, filterBar, true);
-    filterBar->hide();
+    // The filter row sits above the table, with the results.
+    placeNear(m_widgets.table, m_table->filterBar(), true);
+    m_table->filterBar()->hide();
 
     m_recheck = new QPushButton(translated(kRecheck));
     m_recheck->setObjectName(QStringLiteral("chongchaBtn") + m_widgets.nameSuffix);
@@ -310,10 +217,8 @@ void QueryPanel::start()
     setAllVisible(m_widgets.inputView, false);
     setAllVisible(m_widgets.runView, true);
     setAllVisible(QList<QWidget *>(m_totalLabels.cbegin(), m_totalLabels.cend()), true);
-    m_filters->button(0)->parentWidget()->show();
-    m_filters->button(0)->setChecked(true);
-    m_shown->setRowFilter({});
-    m_widgets.table->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    m_table->filterBar()->show();
+    m_table->resetView();
     m_model->clear();
     for (QLabel *label : qAsConst(m_totalLabels))
         label->clear();
@@ -373,14 +278,7 @@ void QueryPanel::addResult(int row, const ResultRow &result)
 void QueryPanel::flush()
 {
     m_flushTimer.stop();
-    if (m_model->hasPendingResults()) {
-        // Follow new rows only while the reader is already at the bottom.
-        const QScrollBar *bar = m_widgets.table->verticalScrollBar();
-        const bool atBottom = bar->value() >= bar->maximum();
-        m_model->flush();
-        if (atBottom)
-            m_widgets.table->scrollToBottom();
-    }
+    m_table->showNewRows();
     showTotals();
     QProgressBar *progress = m_widgets.progress;
     if (m_runSize > 0 && isRunning()) {
@@ -444,7 +342,7 @@ void QueryPanel::back()
     setAllVisible(m_widgets.inputView, true);
     setAllVisible(m_widgets.runView, false);
     setAllVisible(QList<QWidget *>(m_totalLabels.cbegin(), m_totalLabels.cend()), false);
-    m_filters->button(0)->parentWidget()->hide();
+    m_table->filterBar()->hide();
     m_recheck->hide();
     m_widgets.stop->setEnabled(true);
     m_widgets.back->setEnabled(false);
@@ -486,63 +384,6 @@ void QueryPanel::recheck()
     runLines(rows);
 }
 
-QString QueryPanel::rowsText(const QList<int> &sourceRows, bool withHeadings) const
-{
-    QStringList lines;
-    if (withHeadings)
-        lines.append(m_model->headings().join(QLatin1Char('\t')));
-    for (int r : sourceRows) {
-        QStringList cells;
-        for (const QString &cell : m_model->row(r).cells)
-            cells.append(cellText(cell));
-        lines.append(cells.join(QLatin1Char('\t')));
-    }
-    return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
-}
-
-QList<int> QueryPanel::selectedSourceRows() const
-{
-    QList<int> shown;
-    const QModelIndexList selected = m_widgets.table->selectionModel()->selectedRows();
-    for (const QModelIndex &index : selected)
-        shown.append(index.row());
-    // In the order the rows are shown, whatever order they were selected in.
-    std::sort(shown.begin(), shown.end());
-    QList<int> rows;
-    for (int r : qAsConst(shown))
-        rows.append(m_shown->mapToSource(m_shown->index(r, 0)).row());
-    return rows;
-}
-
-void QueryPanel::copySelectedRows()
-{
-    flush();
-    const QList<int> rows = selectedSourceRows();
-    if (!rows.isEmpty())
-        QApplication::clipboard()->setText(rowsText(rows, true));
-}
-
-void QueryPanel::copyAllRows()
-{
-    flush();
-    QApplication::clipboard()->setText(rowsText(m_shown->shownRows(), true));
-}
-
-void QueryPanel::copyAddresses()
-{
-    flush();
-    QList<int> rows = selectedSourceRows();
-    if (rows.isEmpty())
-        rows = m_shown->shownRows();
-    QStringList addresses;
-    for (int r : qAsConst(rows)) {
-        const QString address = m_model->row(r).cells.value(m_spec.addressColumn);
-        if (!address.isEmpty())
-            addresses.append(address);
-    }
-    QApplication::clipboard()->setText(addresses.join(QLatin1Char('\n')) + QLatin1Char('\n'));
-}
-
 ReportTable QueryPanel::reportTable() const
 {
     ReportTable report;
@@ -551,7 +392,7 @@ ReportTable QueryPanel::reportTable() const
     for (int column = 0; column < m_spec.columns.size(); ++column)
         report.columnPixelWidths.append(m_widgets.table->columnWidth(column));
     // The rows as the table shows them, sorted and filtered; lines never checked have none.
-    const QList<int> rows = m_shown->shownRows();
+    const QList<int> rows = m_table->shownModel()->shownRows();
     for (int r : rows) {
         if (m_model->row(r).verdict != RowVerdict::Unchecked)
             report.rows.append(m_model->row(r).cells);

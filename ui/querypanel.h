@@ -2,7 +2,7 @@
 
 #include "batchrunner.h"
 #include "querypagespec.h"
-#include "resultfiltermodel.h"
+#include "resulttable.h"
 #include "resulttablemodel.h"
 #include "searchendpoints.h"
 
@@ -16,7 +16,6 @@
 #include <QVector>
 
 class QAbstractButton;
-class QButtonGroup;
 class QLabel;
 class QPlainTextEdit;
 class QProgressBar;
@@ -43,12 +42,12 @@ struct QueryPanelWidgets
     QString nameSuffix;         // appended to the object names of the widgets the panel makes
 };
 
-// Run control, totals, progress and the result table of one query page:
-// starts a batch of the editor's lines, shows results as they come (in
-// batches, at most every 50 ms), stops, re-checks the 异常 and unchecked
-// lines, copies, sorts, filters and exports. Makes the widgets the form
-// lacks (filter row, extra totals, 重查异常, status line) and puts them
-// into the form's layouts. The page's spec says what differs between pages.
+// Run control, totals, progress and export of one query page, around its
+// ResultTable: starts a batch of the editor's lines, shows results as they
+// come (in batches, at most every 50 ms), stops, re-checks the 异常 and
+// unchecked lines, and exports. Makes the widgets the form lacks (filter
+// row, extra totals, 重查异常, status line) and puts them into the form's
+// layouts. The page's spec says what differs between pages.
 class QueryPanel : public QObject
 {
     Q_OBJECT
@@ -61,8 +60,7 @@ public:
     void setEndpoints(const SearchEndpoints &endpoints) { m_endpoints = endpoints; }
     bool isRunning() const { return m_runner != nullptr; }
     BatchRunner *runner() const { return m_runner; }
-    ResultTableModel *model() const { return m_model; }
-    ResultFilterModel *shownModel() const { return m_shown; }
+    ResultTable *table() const { return m_table; }
 
 public slots:
     // Runs the editor's lines, or says why there is nothing to run.
@@ -79,9 +77,6 @@ public slots:
     // Shows a result, from the runner or from the window's legacy slots.
     void addResult(int row, const ResultRow &result);
     void showTotals();
-    void copySelectedRows();
-    void copyAllRows();
-    void copyAddresses();
     // Shows the results received so far now instead of with the next batch.
     void flush();
 
@@ -91,20 +86,17 @@ private:
     void runnerFinished();
     void showStatus(const QString &text);
     void showRunningButtons(bool running);
-    QString rowsText(const QList<int> &sourceRows, bool withHeadings) const;
-    QList<int> selectedSourceRows() const;
     QVector<int> rowsToRecheck() const;
     QString deviceMode() const;
     ReportTable reportTable() const;
 
     const QueryPageSpec m_spec;
     const QueryPanelWidgets m_widgets;
-    ResultTableModel *m_model;
-    ResultFilterModel *m_shown;
+    ResultTable *m_table;
+    ResultTableModel *m_model; // the table's
     SearchEndpoints m_endpoints;
 
     QList<QLabel *> m_totalLabels;
-    QButtonGroup *m_filters = nullptr;
     QPushButton *m_recheck = nullptr;
     QLabel *m_status = nullptr;
 
