@@ -20,7 +20,7 @@ const char kTop10[] = QT_TRANSLATE_NOOP("UIDemo08", "前10");
 const char kTop30[] = QT_TRANSLATE_NOOP("UIDemo08", "前30");
 const char kBeyond30[] = QT_TRANSLATE_NOOP("UIDemo08", "30+");
 
-// The 异常 total is red like the others' warm colours, and bold enough to be seen.
+// 异常 shows in red, beside the other totals in their own colours.
 const QString kFailedStyle = QStringLiteral("color:#e00000");
 
 QString translated(const char *text)

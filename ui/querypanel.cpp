@@ -57,6 +57,7 @@ const QString kOtherSuffix = QStringLiteral(".xls");
 
 // Results are shown in batches: one insertion and one repaint per burst.
 constexpr int kFlushIntervalMs = 50;
+
 QString translated(const char *text)
 {
     return QCoreApplication::translate(kContext, text);
