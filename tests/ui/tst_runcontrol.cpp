@@ -162,7 +162,9 @@ private:
     {
         QList<DesktopHeading> headings;
         QList<QByteArray> entries;
-        for (int k = 1; k < m_lines.at(n).position; ++k) {
+        // "B": a full first page of other sites.
+        const int others = m_lines.at(n).verdict == QLatin1Char('B') ? 30 : m_lines.at(n).position - 1;
+        for (int k = 1; k <= others; ++k) {
             headings.append(
                 {"其他结果" + QByteArray::number(k), "http://other.example/" + QByteArray::number(k)});
             entries.append("http://other.example/" + QByteArray::number(k));
