@@ -25,8 +25,11 @@ void SlcxThread::run()
     for (int i = 0; i < m_lines.size(); ++i) {
         if (isInterruptionRequested())
             break;
-        const QString line = m_lines.at(i);
-        emit send(check(line, m_context, &m_abort), i);
+        const InclusionResult result = check(m_lines.at(i), m_context, &m_abort);
+        // A line cut short by an abort was never checked: its 异常 is no verdict.
+        if (m_abort)
+            break;
+        emit send(result, i);
     }
     emit threadEnd();
 }

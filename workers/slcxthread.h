@@ -14,8 +14,8 @@
 // send(result, i) per line and threadEnd() once, after the last line or
 // after an interruption request (seen between lines). One object per batch.
 // InclusionResult is registered for queued connections by the constructor.
-// abortCurrentLine() also cuts the fetch in progress short; it is for tearing
-// down, when nobody waits for that line's result any more.
+// abortCurrentLine() also cuts the fetch in progress short: that line reports
+// nothing (it was never checked) and threadEnd() follows at once.
 class SlcxThread : public QThread
 {
     Q_OBJECT
