@@ -35,7 +35,11 @@ void SystemTrayIcon::createActions()
 
     connect(m_minimiseAction, &QAction::triggered, m_targetWindow, &QWidget::hide);
     connect(m_restoreAction, &QAction::triggered, m_targetWindow, &QWidget::showNormal);
-    connect(m_quitAction, &QAction::triggered, qApp, &QCoreApplication::quit);
+    // Through the window's close, which asks first while a query runs.
+    connect(m_quitAction, &QAction::triggered, this, [this] {
+        if (m_targetWindow->close())
+            QCoreApplication::quit();
+    });
 
     m_languageGroup = new QActionGroup(this);
     m_languageGroup->addAction(m_chineseAction);

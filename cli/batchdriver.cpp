@@ -2,6 +2,7 @@
 
 #include "progressreporter.h"
 #include "resultoutput.h"
+#include "resultstrings.h"
 #include "slcxthread.h"
 
 #include <QTimer>
@@ -18,7 +19,7 @@ BatchDriver::BatchDriver(const CliOptions &options, const QStringList &lines, co
 BatchDriver::~BatchDriver()
 {
     if (m_thread) {
-        m_thread->requestInterruption();
+        m_thread->stop();
         m_thread->wait();
         delete m_thread;
     }
@@ -38,7 +39,8 @@ void BatchDriver::start()
         connect(
             m_thread, &SlcxThread::send, this,
             [this](const InclusionResult &result, int i) {
-                acceptResult(i, result.cells(), result.isIncluded(), result.isFailed(), result.failure);
+                acceptResult(i, result.cells(), result.isIncluded(),
+                             result.status == ResultText::kNotIncluded, result.isFailed(), result.failure);
             },
             Qt::QueuedConnection);
         connect(m_thread, &SlcxThread::threadEnd, this, &BatchDriver::finishRun, Qt::QueuedConnection);
@@ -47,7 +49,8 @@ void BatchDriver::start()
     }
     connect(&m_watcher, &QFutureWatcher<RankingResult>::resultReadyAt, this, [this](int index) {
         const RankingResult result = m_watcher.resultAt(index);
-        acceptResult(index, result.cells(), result.isIncluded(), result.isFailed(), result.failure);
+        acceptResult(index, result.cells(), result.isIncluded(), result.status == ResultText::kNotIncluded,
+                     result.isFailed(), result.failure);
     });
     connect(&m_watcher, &QFutureWatcher<RankingResult>::finished, this, &BatchDriver::finishRun);
     m_run = RankingRun::start(m_lines, m_options.deviceMode, m_context);
@@ -65,18 +68,17 @@ void BatchDriver::stop()
         m_run.cancel();
 }
 
-void BatchDriver::acceptResult(int index, const QStringList &cells, bool included, bool failed,
-                               const QString &failure)
+void BatchDriver::acceptResult(int index, const QStringList &cells, bool included, bool notIncluded,
+                               bool failed, const QString &failure)
 {
     if (index < 0 || index >= m_lines.size() || m_arrived.at(index) || m_finished)
         return;
     m_arrived[index] = true;
     m_pending[index] = cells;
     ++m_received;
-    if (included)
-        ++m_hits;
-    if (failed)
-        m_failure = true;
+    m_hits += included;
+    m_notIncluded += notIncluded;
+    m_failed += failed;
     m_progress->hideLine();
     if (failed && m_failureListener)
         m_failureListener(failure);
@@ -110,7 +112,8 @@ void BatchDriver::collectStoredRankingResults()
     for (int i = 0; i < m_lines.size(); ++i) {
         if (!m_arrived.at(i) && future.isResultReadyAt(i)) {
             const RankingResult result = future.resultAt(i);
-            acceptResult(i, result.cells(), result.isIncluded(), result.isFailed(), result.failure);
+            acceptResult(i, result.cells(), result.isIncluded(), result.status == ResultText::kNotIncluded,
+                         result.isFailed(), result.failure);
         }
     }
 }
@@ -130,6 +133,6 @@ void BatchDriver::finishRun()
     m_progress->hideLine();
     writeReadyRows(true);
     m_progress->showLine();
-    m_progress->finish(m_received, m_hits, m_clock.elapsed());
+    m_progress->finish(m_hits, m_notIncluded, m_failed, m_clock.elapsed());
     emit finished();
 }

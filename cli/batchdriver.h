@@ -43,7 +43,9 @@ public:
 
     bool wasStopped() const { return m_stopped; }
     // Some line's status or position is "异常".
-    bool sawFailure() const { return m_failure; }
+    bool sawFailure() const { return m_failed > 0; }
+    int failed() const { return m_failed; }
+    int notIncluded() const { return m_notIncluded; }
     int received() const { return m_received; }
     int hits() const { return m_hits; }
     // The rows written, in input order.
@@ -54,7 +56,7 @@ signals:
 
 private:
     // The cells of line index's row; failed: the line got no verdict.
-    void acceptResult(int index, const QStringList &cells, bool included, bool failed,
+    void acceptResult(int index, const QStringList &cells, bool included, bool notIncluded, bool failed,
                       const QString &failure = QString());
     void writeReadyRows(bool skipGaps);
     void collectStoredRankingResults();
@@ -76,7 +78,8 @@ private:
     QList<QStringList> m_rows;
     int m_received = 0;
     int m_hits = 0;
-    bool m_failure = false;
+    int m_notIncluded = 0;
+    int m_failed = 0;
     bool m_stopped = false;
     bool m_finished = false;
     QElapsedTimer m_clock;

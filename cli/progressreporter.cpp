@@ -10,7 +10,7 @@ const qint64 kTerminalRedrawMs = 100;
 const QString kProgress = QStringLiteral("进度 %1/%2 (%3%)  已收录 %4  用时 %5  剩余 %6");
 const QString kUnknownTimeLeft = QStringLiteral("--:--");
 // The window's totals labels, joined; each "条 " ends in a blank.
-const QString kTotals = QStringLiteral("总输入：%1条 共收录：%2条 未收录：%3条 收录率：%4%");
+const QString kTotals = QStringLiteral("总输入：%1条 共收录：%2条 未收录：%3条 异常：%4条 收录率：%5%");
 
 QString duration(qint64 ms)
 {
@@ -35,10 +35,11 @@ QString ProgressReporter::progressText(int done, int hits, qint64 elapsedMs) con
     return kProgress.arg(done).arg(m_total).arg(percent, 0, 'f', 1).arg(hits).arg(duration(elapsedMs), left);
 }
 
-QString ProgressReporter::totalsText(int total, int received, int hits)
+QString ProgressReporter::totalsText(int total, int included, int notIncluded, int failed)
 {
-    const int rate = received > 0 ? hits * 100 / received : 0;
-    return kTotals.arg(total).arg(hits).arg(received - hits).arg(rate);
+    const int verdicts = included + notIncluded;
+    const int rate = verdicts > 0 ? included * 100 / verdicts : 0;
+    return kTotals.arg(total).arg(included).arg(notIncluded).arg(failed).arg(rate);
 }
 
 void ProgressReporter::write(const QString &text)
@@ -104,12 +105,12 @@ void ProgressReporter::redrawLine()
         write(QLatin1Char('\r') + m_line);
 }
 
-void ProgressReporter::finish(int received, int hits, qint64 elapsedMs)
+void ProgressReporter::finish(int included, int notIncluded, int failed, qint64 elapsedMs)
 {
     if (m_terminal) {
         m_line = progressText(m_done, m_hits, elapsedMs);
         write(kClearLine + m_line + QLatin1Char('\n'));
         m_lineShown = false;
     }
-    write(totalsText(m_total, received, hits) + QLatin1Char('\n'));
+    write(totalsText(m_total, included, notIncluded, failed) + QLatin1Char('\n'));
 }

@@ -23,11 +23,12 @@ public:
     void hideLine();
     void showLine();
     // The last progress state and the totals as the window shows them.
-    void finish(int received, int hits, qint64 elapsedMs);
+    void finish(int included, int notIncluded, int failed, qint64 elapsedMs);
 
     QString progressText(int done, int hits, qint64 elapsedMs) const;
-    // "总输入：N条 共收录：H条 未收录：M条 收录率：R%", counted over the results received.
-    static QString totalsText(int total, int received, int hits);
+    // "总输入：N条 共收录：H条 未收录：M条 异常：F条 收录率：R%"; the rate is
+    // taken over the lines that got a yes or no, so failed fetches do not lower it.
+    static QString totalsText(int total, int included, int notIncluded, int failed);
 
 private:
     void write(const QString &text);

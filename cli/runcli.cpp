@@ -9,7 +9,9 @@
 #include "queryinput.h"
 #include "reportwriter.h"
 #include "resultoutput.h"
+#include "runreport.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
@@ -44,6 +46,7 @@ const QLatin1String kUtf16("UTF-16");
 const QString kDroppedLines = QStringLiteral("已忽略 %1 行：空行 %2，重复 %3，不含 http %4");
 const QString kStoppingInclusion = QStringLiteral("正在停止：等待当前一行完成……");
 const QString kStoppingRanking = QStringLiteral("正在停止……");
+const QString kMobileMode = QStringLiteral("sjd");
 const QString kBadProxyList = QStringLiteral("proxy list '%1': %2");
 const QString kEmptyProxyList = QStringLiteral("proxy list '%1' names no proxy");
 const QString kBadSetting = QStringLiteral("option '%1': %2");
@@ -258,6 +261,7 @@ int runCli(const QStringList &arguments, const SearchEndpoints &endpoints, const
     });
     QEventLoop loop;
     QObject::connect(&driver, &BatchDriver::finished, &loop, &QEventLoop::quit);
+    const QDateTime started = QDateTime::currentDateTime();
     driver.start();
     loop.exec();
 
@@ -268,6 +272,9 @@ int runCli(const QStringList &arguments, const SearchEndpoints &endpoints, const
         table.headings = headings;
         table.columnPixelWidths = initialColumnWidths(kind);
         table.rows = driver.rows();
+        table.subtitle = reportSubtitle(kind, options.deviceMode == kMobileMode, started);
+        table.numberColumns = reportNumberColumns(kind);
+        table.totals = reportTotals(lines.size(), driver.hits(), driver.notIncluded(), driver.failed());
         const ReportWriteResult written = writeReport(options.reportPath, table);
         if (!written.ok) {
             printError(streams, kReportFailed.arg(options.reportPath, written.errorMessage));

@@ -206,6 +206,19 @@ void IconHelper::registerButtons(const QList<QToolButton *> &buttons, const QLis
         m_styledButtons.append(button);
         m_idleGlyphs.append(idle);
         m_activeGlyphs.append(active);
+        // A later button may be built at a destroyed one's address: forget it.
+        connect(button, &QObject::destroyed, this, &IconHelper::forgetButton, Qt::UniqueConnection);
+    }
+}
+
+void IconHelper::forgetButton(QObject *button)
+{
+    for (int index = m_styledButtons.size() - 1; index >= 0; --index) {
+        if (m_styledButtons.at(index) == button) {
+            m_styledButtons.removeAt(index);
+            m_idleGlyphs.removeAt(index);
+            m_activeGlyphs.removeAt(index);
+        }
     }
 }
 

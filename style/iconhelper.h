@@ -55,6 +55,7 @@ protected:
 private:
     explicit IconHelper(QObject *parent);
 
+    void forgetButton(QObject *button);
     void registerButtons(const QList<QToolButton *> &buttons, const QList<int> &glyphs, int pixelSize,
                          int iconWidth, int iconHeight, const QString &idleTextColor,
                          const QString &activeTextColor);

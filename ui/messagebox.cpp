@@ -5,6 +5,7 @@
 #include <QIcon>
 #include <QMutex>
 #include <QMutexLocker>
+#include <QPushButton>
 
 #include <utility>
 
@@ -22,6 +23,7 @@ const char kCancelLabel[] = QT_TRANSLATE_NOOP("UIDemo08", "取 消");
 // when a test swaps the answerer from elsewhere.
 QMutex seamMutex;
 QuillaneMessageBox::Answerer testAnswerer;
+QuillaneMessageBox::Chooser testChooser;
 QStringList askedTexts;
 } // namespace
 
@@ -63,6 +65,37 @@ bool QuillaneMessageBox::ask(const QString &text)
 void QuillaneMessageBox::inform(const QString &text)
 {
     answer(text, QMessageBox::Ok);
+}
+
+int QuillaneMessageBox::choose(const QString &text, const QStringList &buttons)
+{
+    Chooser chooser;
+    Answerer answerer;
+    {
+        QMutexLocker lock(&seamMutex);
+        chooser = testChooser;
+        answerer = testAnswerer;
+        if (chooser || answerer)
+            askedTexts.append(text);
+    }
+    if (chooser)
+        return chooser(text, buttons);
+    if (answerer)
+        return answerer(text) ? 0 : -1;
+
+    const std::unique_ptr<QMessageBox> box = create(text, QMessageBox::NoButton);
+    QList<QAbstractButton *> added;
+    for (int i = 0; i < buttons.size(); ++i)
+        added.append(box->addButton(buttons.at(i), i + 1 < buttons.size() ? QMessageBox::ActionRole
+                                                                          : QMessageBox::RejectRole));
+    box->exec();
+    return added.indexOf(box->clickedButton());
+}
+
+void QuillaneMessageBox::setChooserForTesting(Chooser chooser)
+{
+    QMutexLocker lock(&seamMutex);
+    testChooser = std::move(chooser);
 }
 
 void QuillaneMessageBox::setAnswererForTesting(Answerer answerer)

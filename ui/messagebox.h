@@ -20,6 +20,9 @@ public:
     static bool ask(const QString &text);
     // A notice with "确 定" only.
     static void inform(const QString &text);
+    // A notice with buttons of its own, the last one closing it; returns the
+    // index of the button chosen, or -1 when the box was closed otherwise.
+    static int choose(const QString &text, const QStringList &buttons);
 
     // The box ask() and inform() show, built but not shown.
     static std::unique_ptr<QMessageBox> create(const QString &text, QMessageBox::StandardButtons buttons);
@@ -27,6 +30,10 @@ public:
     // While an answerer is set, no box is shown: it answers instead and the
     // texts asked are recorded. An empty answerer shows real boxes again.
     static void setAnswererForTesting(Answerer answerer);
+    // choose() under test: the chooser picks the index; without one, the
+    // answerer's true picks the first button and false closes the box.
+    using Chooser = std::function<int(const QString &text, const QStringList &buttons)>;
+    static void setChooserForTesting(Chooser chooser);
     static QStringList takeAskedTextsForTesting();
 
 private:

@@ -4,9 +4,8 @@
 
 #include "iconhelper.h"
 #include "pagefitter.h"
-#include "resultrowheader.h"
+#include "querypanel.h"
 #include "settingspage.h"
-#include "slcxthread.h"
 #include "stylesheet.h"
 #include "windowmemory.h"
 #include "windowresizer.h"
@@ -14,17 +13,14 @@
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QGuiApplication>
-#include <QHeaderView>
 #include <QIcon>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QScreen>
 #include <QScrollArea>
 #include <QSettings>
-#include <QTableWidget>
 #include <QToolButton>
 
-#include <algorithm>
 #include <cstdio>
 #include <unistd.h>
 
@@ -37,9 +33,6 @@ const QString kWindowIcon = QStringLiteral(":/images/quillane.ico");
 const QString kStyleSheetName = QStringLiteral("blue.css");
 const QString kTitleFont = QStringLiteral("Microsoft Yahei");
 constexpr int kTitlePointSize = 19;
-
-// Bounds the wait for an aborted inclusion worker when the window goes.
-constexpr unsigned long kWorkerTeardownWaitMs = 2000;
 
 // Top navigation: the button texts decide the page.
 const QString kTopMain = QStringLiteral("查收录排名");
@@ -101,22 +94,6 @@ constexpr int kGlyphSearch = 0xF002;
 constexpr int kGlyphList = 0xF03A;
 constexpr int kGlyphFont = 0xF031;
 
-void setUpResultTable(QTableWidget *table, const QList<int> &widths, const QStringList &headers)
-{
-    table->setVerticalHeader(new ResultRowHeader(table));
-    table->setRowCount(1);
-    table->setColumnCount(widths.size());
-    // The style sheet's header padding would otherwise widen the narrowest columns.
-    QHeaderView *header = table->horizontalHeader();
-    header->setMinimumSectionSize(
-        qMin(header->minimumSectionSize(), *std::min_element(widths.cbegin(), widths.cend())));
-    for (int column = 0; column < widths.size(); ++column)
-        table->setColumnWidth(column, widths.at(column));
-    table->setHorizontalHeaderLabels(headers);
-    table->hide();
-    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-}
-
 } // namespace
 
 UIDemo08::UIDemo08(QWidget *parent) : QWidget(parent), ui(new Ui::UIDemo08)
@@ -158,14 +135,13 @@ UIDemo08::UIDemo08(QWidget *parent) : QWidget(parent), ui(new Ui::UIDemo08)
     ui->tabWidget->clear();
     ui->tabWidget->addTab(ui->homeTab, tr("当前位置：首页"));
 
-    setUpResultTable(ui->resultList, {270, 370, 60, 100}, {tr("标题"), tr("网址"), tr("收录"), tr("快照")});
+    initQueryPanels();
+    passContextToPanels();
     connect(ui->slcxBtn, &QPushButton::clicked, this, &UIDemo08::showResult);
     connect(this, &UIDemo08::sendTotalShoulu, this, &UIDemo08::changeSate);
     // Toggled, not clicked: a choice put back from the settings shows as well.
     connect(inclusionDeviceGroup, &QButtonGroup::buttonToggled, this, &UIDemo08::onButtonClicked);
 
-    setUpResultTable(ui->resultList_2, {265, 350, 60, 40, 85},
-                     {tr("关键词"), tr("网址"), tr("收录"), tr("排名"), tr("快照")});
     connect(ui->slcxBtn_2, &QPushButton::clicked, this, &UIDemo08::showResult);
     connect(this, &UIDemo08::pmsendTotalShoulu, this, &UIDemo08::pmchangeSate);
     connect(rankingDeviceGroup, &QButtonGroup::buttonToggled, this, &UIDemo08::onButtonClicked);
@@ -186,19 +162,15 @@ UIDemo08::UIDemo08(QWidget *parent) : QWidget(parent), ui(new Ui::UIDemo08)
          {kRankingSettings, ui->sjRbtn_2, ui->pcRbtn_2, ui->urlsList_2}});
     if (m_memory->restore())
         on_btnMenu_Max_clicked();
+    connect(this, &UIDemo08::pmcxCancel, this, &UIDemo08::pmthreadClose);
 }
 
 UIDemo08::~UIDemo08()
 {
-    // Ranking lines still running would report into a window that is gone.
-    rankingRun.cancelAndWait();
-    // A worker still running would outlive the window and use Qt while the
-    // process tears down: cut its fetch short and let it end first.
-    if (inclusionWorker) {
-        inclusionWorker->abortCurrentLine();
-        if (inclusionWorker->wait(kWorkerTeardownWaitMs))
-            delete inclusionWorker;
-    }
+    // Runs still going would report into widgets that are gone, or outlive
+    // the window into the process's teardown: the panels cut them short first.
+    delete inclusionPanel;
+    delete rankingPanel;
     delete ui;
 }
 
@@ -206,6 +178,7 @@ void UIDemo08::setSearchEndpoints(const SearchEndpoints &searchEndpoints)
 {
     endpoints = searchEndpoints;
     settingsPage->setProbeEndpoints(searchEndpoints);
+    passContextToPanels();
 }
 
 void UIDemo08::initSettingsPage()
@@ -230,6 +203,7 @@ void UIDemo08::applyFetchSettings(const FetchSettings &settings)
     RequestGate &gate = RequestGate::shared();
     gate.configure(settings.pacing);
     fetchContext = SearchContext::fromSettings(settings, &gate);
+    passContextToPanels();
 }
 
 SearchContext UIDemo08::runContext() const
@@ -237,6 +211,15 @@ SearchContext UIDemo08::runContext() const
     SearchContext context = fetchContext;
     context.endpoints = endpoints;
     return context;
+}
+
+void UIDemo08::passContextToPanels()
+{
+    // The panels come after the settings page; they are handed the context once they exist.
+    for (QueryPanel *panel : {inclusionPanel, rankingPanel}) {
+        if (panel)
+            panel->setSearchContext(runContext());
+    }
 }
 
 SearchEndpoints UIDemo08::searchEndpoints() const
@@ -285,11 +268,15 @@ void UIDemo08::buttonClick()
     if (!clicked)
         return;
 
+    const QString name = clicked->text();
     const QList<QToolButton *> topButtons = ui->widgetTop->findChildren<QToolButton *>();
+    if (name == kTopExit && !confirmQuit()) {
+        clicked->setChecked(false);
+        return;
+    }
     for (QToolButton *button : topButtons)
         button->setChecked(button == clicked);
 
-    const QString name = clicked->text();
     if (name == kTopMain) {
         ui->stackedWidget->setCurrentIndex(MainPage);
     } else if (name == kTopConfig) {
@@ -299,8 +286,8 @@ void UIDemo08::buttonClick()
     } else if (name == kTopHelp) {
         ui->stackedWidget->setCurrentIndex(HelpPage);
     } else if (name == kTopExit) {
-        // Ends at once, also with a query running: no static destructors
-        // racing the worker threads, only the pending output is written.
+        // Ends at once, also with a query running (once confirmed): no static
+        // destructors racing the worker threads, only pending output is written.
         m_memory->save();
         std::fflush(nullptr);
         ::_exit(0);

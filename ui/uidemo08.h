@@ -2,11 +2,9 @@
 
 #include "checkresult.h"
 #include "fetchsettings.h"
-#include "rankingrun.h"
 #include "searchcontext.h"
 #include "searchendpoints.h"
 
-#include <QFutureWatcher>
 #include <QList>
 #include <QRect>
 #include <QString>
@@ -16,9 +14,10 @@ class QAbstractButton;
 class QButtonGroup;
 class QMouseEvent;
 class QToolButton;
+class QCloseEvent;
 class QUrl;
+class QueryPanel;
 class SettingsPage;
-class SlcxThread;
 class WindowMemory;
 class WindowResizer;
 
@@ -29,9 +28,11 @@ class UIDemo08;
 // The application's one working window: a frameless frame with its own title
 // bar, top and left navigation, the home page, the inclusion and ranking query
 // pages (editor, run control, result table, export) and the help page.
+// Each query page's run control, totals, result table and export are a
+// QueryPanel; the window's own run-control slots forward to it.
 // Slots are implemented by concern: uidemo08.cpp (frame and navigation),
-// uidemo08_editor.cpp, uidemo08_runcontrol.cpp, uidemo08_export.cpp and
-// uidemo08_pages.cpp (help and home page).
+// uidemo08_editor.cpp, uidemo08_runcontrol.cpp (forwarding to the panels)
+// and uidemo08_pages.cpp (help and home page).
 class UIDemo08 : public QWidget
 {
     Q_OBJECT
@@ -52,6 +53,8 @@ public:
     QString inclusionDeviceMode() const;
     QString rankingDeviceMode() const;
     QString currentDeviceMode() const;
+    // A query is running on either page.
+    bool isQueryRunning() const;
 
 signals:
     void sendTotalShoulu(int hits);
@@ -92,6 +95,8 @@ private slots:
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+    // Mid-run, closing asks first.
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     // Home page with the advertisement panel (uidemo08_pages.cpp).
@@ -100,27 +105,29 @@ private:
     void initEditors();
     // The location label: the page shown and its device.
     void showLocation();
+    // The query panels (uidemo08_runcontrol.cpp).
+    void initQueryPanels();
+    // True when nothing runs or the user confirms quitting mid-run.
+    bool confirmQuit();
+    // The page a shared slot serves: the one whose button is named name, or else the other.
+    QueryPanel *panelFor(const QObject *origin, const QString &name, bool namedIsRanking) const;
     // The 基本设置 page in the config area; the settings file's values in force.
     void initSettingsPage();
     void applyFetchSettings(const FetchSettings &settings);
     // What a run starting now uses: the settings in force, through the process's gate.
     SearchContext runContext() const;
+    void passContextToPanels();
 
     Ui::UIDemo08 *ui;
     QList<int> mainNavIcons;
     QList<QToolButton *> mainNavButtons;
     QList<int> configNavIcons;
     QList<QToolButton *> configNavButtons;
-    SlcxThread *inclusionWorker = nullptr;
-    int inclusionHits = 0;
-    int rankingHits = 0;
     QButtonGroup *inclusionDeviceGroup = nullptr;
     QButtonGroup *rankingDeviceGroup = nullptr;
-    QFutureWatcher<RankingResult> *rankingWatcher = nullptr;
-
-    // The latest ranking run; cancelling it also aborts its transfers in flight.
-    RankingRun rankingRun;
     SearchEndpoints endpoints;
+    QueryPanel *inclusionPanel = nullptr;
+    QueryPanel *rankingPanel = nullptr;
     SettingsPage *settingsPage = nullptr;
     // Built from the settings in force; its proxy rotation is shared by the runs.
     SearchContext fetchContext;
@@ -130,9 +137,4 @@ private:
     QRect m_normalGeometry;
     WindowResizer *m_resizer = nullptr;
     WindowMemory *m_memory = nullptr;
-
-    // Run control: results received in the current run of each page, the
-    // base of the not-included count and the rate.
-    int inclusionResultsReceived = 0;
-    int rankingResultsReceived = 0;
 };

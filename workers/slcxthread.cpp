@@ -36,7 +36,8 @@ void SlcxThread::run()
             break;
         const std::optional<InclusionResult> result =
             checkLine<InclusionResult>(m_lines.at(i), context, &m_abort, check);
-        if (!result)
+        // A line cut short by an abort, or whose wait a stop cut short, was never checked: no verdict.
+        if (!result || m_abort)
             break;
         emit send(*result, i);
     }

@@ -17,8 +17,8 @@
 // Each line passes the context's gate and is retried as its retries allow
 // (see checkLine). stop() ends the batch after the line in progress, cutting
 // its waits for the gate or between tries short (such a line sends nothing);
-// abortCurrentLine() also cuts the fetch in progress short; it is for tearing
-// down, when nobody waits for that line's result any more.
+// abortCurrentLine() also cuts the fetch in progress short: that line reports
+// nothing (it was never checked) and threadEnd() follows at once.
 class SlcxThread : public QThread
 {
     Q_OBJECT

@@ -1,8 +1,10 @@
 // Starts the application as a user would and clicks "用户退出". Exit status 0
 // comes only from the button; 3 means the click returned and the process lived
 // on. With "--queries-running" both query pages first start a run whose
-// requests the loopback server never answers.
+// requests the loopback server never answers, and the question before quitting
+// mid-run is answered with "确 定".
 #include "loopbackbaidu.h"
+#include "messagebox.h"
 #include "startup.h"
 #include "testsettings.h"
 #include "uidemo08.h"
@@ -55,6 +57,10 @@ int main(int argc, char *argv[])
     auto *exitButton = window->findChild<QToolButton *>(QStringLiteral("btnExit"));
     if (!exitButton)
         return 2;
+    QuillaneMessageBox::setAnswererForTesting([](const QString &text) {
+        std::printf("asked %s\n", text.toUtf8().constData());
+        return true;
+    });
     std::printf("clicking\n");
     QTest::mouseClick(exitButton, Qt::LeftButton);
     return 3;

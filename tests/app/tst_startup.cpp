@@ -217,19 +217,22 @@ void TstStartup::dragByBackgroundNotByButton()
 void TstStartup::exitEntryEndsProcess_data()
 {
     QTest::addColumn<QStringList>("arguments");
-    QTest::newRow("idle") << QStringList();
-    QTest::newRow("both queries running") << QStringList{QStringLiteral("--queries-running")};
+    QTest::addColumn<bool>("asked");
+    QTest::newRow("idle") << QStringList() << false;
+    QTest::newRow("both queries running") << QStringList{QStringLiteral("--queries-running")} << true;
 }
 
 void TstStartup::exitEntryEndsProcess()
 {
     QFETCH(QStringList, arguments);
+    QFETCH(bool, asked);
     QProcess probe;
     probe.setProcessChannelMode(QProcess::MergedChannels);
     probe.start(QStringLiteral(QUILLANE_EXIT_PROBE), arguments);
     QVERIFY2(probe.waitForFinished(60000), "the probe did not end");
     const QByteArray output = probe.readAll();
     QVERIFY2(output.contains("clicking"), output.constData());
+    QCOMPARE(output.contains("asked 查询尚未完成，确定退出吗？"), asked);
     QCOMPARE(probe.exitStatus(), QProcess::NormalExit);
     QCOMPARE(probe.exitCode(), 0);
 }

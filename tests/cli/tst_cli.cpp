@@ -215,7 +215,11 @@ private slots:
         const QByteArray alphaDesktop = "Alpha 首页\t" + kAlpha + "\t已收录\t2024年5月1日\n";
         const QByteArray alphaMobile = "示例\t" + kAlpha + "\t已收录\t3天前\n";
         const QByteArray betaNotIncluded = "\t" + kBeta + "\t未收录\t\n";
-        const QString halfIncluded = QStringLiteral("总输入：2条 共收录：1条 未收录：1条 收录率：50%");
+        const QString halfIncluded =
+            QStringLiteral("总输入：2条 共收录：1条 未收录：1条 异常：0条 收录率：50%");
+        // A failed fetch is no verdict: it lowers neither the count of 未收录 nor the rate.
+        const QString oneFailed =
+            QStringLiteral("总输入：2条 共收录：1条 未收录：0条 异常：1条 收录率：100%");
 
         QTest::newRow("inclusion pc from stdin")
             << QStringList{QStringLiteral("inclusion")} << QByteArray(kAlpha + "\n" + kBeta + "\n") << false
@@ -242,27 +246,27 @@ private slots:
             << QStringList{QStringLiteral("ranking"), QStringLiteral("--device=mobile")}
             << QByteArray("词 " + kAlpha + "\n") << true
             << QByteArray(kRankingHeader + "词\t" + kAlpha + "\t已收录\t2\t3天前\n")
-            << QStringLiteral("总输入：1条 共收录：1条 未收录：0条 收录率：100%") << QString() << 0;
+            << QStringLiteral("总输入：1条 共收录：1条 未收录：0条 异常：0条 收录率：100%") << QString() << 0;
         QTest::newRow("ranking keeps input order when the first line finishes last")
             << QStringList{QStringLiteral("ranking")}
             << QByteArray(kSlowKeyword + " " + kAlpha + "\n快 " + kAlpha) << false
             << QByteArray(kRankingHeader + kSlowKeyword + "\t" + kAlpha + "\t已收录\t2\t2024年5月1日\n快\t" +
                           kAlpha + "\t已收录\t2\t2024年5月1日\n")
-            << QStringLiteral("总输入：2条 共收录：2条 未收录：0条 收录率：100%") << QString() << 0;
+            << QStringLiteral("总输入：2条 共收录：2条 未收录：0条 异常：0条 收录率：100%") << QString() << 0;
         QTest::newRow("failed site query exits 3")
             << QStringList{QStringLiteral("inclusion")} << QByteArray(kBroken + "\n" + kAlpha) << false
-            << QByteArray(kInclusionHeader + "\t" + kBroken + "\t异常\t\n" + alphaDesktop) << halfIncluded
+            << QByteArray(kInclusionHeader + "\t" + kBroken + "\t异常\t\n" + alphaDesktop) << oneFailed
             << QString() << 3;
         // "0Oo" once separated a result's fields.
         QTest::newRow("failed line whose address holds 0Oo exits 3")
             << QStringList{QStringLiteral("inclusion")} << QByteArray(kBroken + "0Oo/x\n" + kAlpha) << false
-            << QByteArray(kInclusionHeader + "\t" + kBroken + "0Oo/x\t异常\t\n" + alphaDesktop)
-            << halfIncluded << QString() << 3;
+            << QByteArray(kInclusionHeader + "\t" + kBroken + "0Oo/x\t异常\t\n" + alphaDesktop) << oneFailed
+            << QString() << 3;
         QTest::newRow("failed keyword search exits 3")
             << QStringList{QStringLiteral("ranking"), QStringLiteral("--device"), QStringLiteral("pc")}
             << QByteArray(kBrokenKeyword + " " + kAlpha) << false
             << QByteArray(kRankingHeader + kBrokenKeyword + "\t" + kAlpha + "\t已收录\t异常\t2024年5月1日\n")
-            << QStringLiteral("总输入：1条 共收录：1条 未收录：0条 收录率：100%") << QString() << 3;
+            << QStringLiteral("总输入：1条 共收录：1条 未收录：0条 异常：1条 收录率：100%") << QString() << 3;
         QTest::newRow("csv quotes commas, quotes and line breaks")
             << QStringList{QStringLiteral("inclusion"), QStringLiteral("--device"), QStringLiteral("mobile"),
                            QStringLiteral("--csv")}
@@ -274,10 +278,10 @@ private slots:
             << QStringList{QStringLiteral("inclusion"), QStringLiteral("--device"), QStringLiteral("mobile")}
             << QByteArray(kGamma) << false
             << QByteArray(kInclusionHeader + "Say \"hi\", all\t" + kGamma + "\t已收录\t3天前 更新\n")
-            << QStringLiteral("总输入：1条 共收录：1条 未收录：0条 收录率：100%") << QString() << 0;
+            << QStringLiteral("总输入：1条 共收录：1条 未收录：0条 异常：0条 收录率：100%") << QString() << 0;
         QTest::newRow("no line to check")
             << QStringList{QStringLiteral("inclusion")} << QByteArray("no address\n") << false
-            << kInclusionHeader << QStringLiteral("总输入：0条 共收录：0条 未收录：0条 收录率：0%")
+            << kInclusionHeader << QStringLiteral("总输入：0条 共收录：0条 未收录：0条 异常：0条 收录率：0%")
             << QStringLiteral("已忽略 1 行：空行 0，重复 0，不含 http 1") << 0;
     }
 
@@ -356,20 +360,27 @@ private slots:
     void writesReport_data()
     {
         QTest::addColumn<QString>("fileName");
-        QTest::newRow("xlsx read back with openpyxl") << QStringLiteral("收录.xlsx");
-        QTest::newRow("xls read back with xlrd") << QStringLiteral("收录.XLS");
+        QTest::addColumn<bool>("ranking");
+        QTest::newRow("xlsx read back with openpyxl") << QStringLiteral("收录.xlsx") << false;
+        QTest::newRow("xls read back with xlrd") << QStringLiteral("收录.XLS") << false;
+        QTest::newRow("ranking xlsx, positions as numbers") << QStringLiteral("排名.xlsx") << true;
+        QTest::newRow("ranking xls, positions as numbers") << QStringLiteral("排名.xls") << true;
     }
 
+    // Title, the run's line under it, headings, rows, and the totals below the table.
     void writesReport()
     {
         QFETCH(QString, fileName);
+        QFETCH(bool, ranking);
         LoopbackBaidu baidu;
         baidu.setHandler(playBaidu);
         QTemporaryDir dir;
         const QString path = dir.filePath(fileName);
-        const CliOutcome outcome =
-            runCli(baidu, {QStringLiteral("inclusion"), QStringLiteral("--report"), path},
-                   kAlpha + "\n" + kBeta + "\n");
+        const QString kind = ranking ? QStringLiteral("ranking") : QStringLiteral("inclusion");
+        const QByteArray input = ranking ? QByteArray("词 " + kAlpha + "\n词 " + kBeta + "\n")
+                                         : QByteArray(kAlpha + "\n" + kBeta + "\n");
+        const QDateTime started = QDateTime::currentDateTime();
+        const CliOutcome outcome = runCli(baidu, {kind, QStringLiteral("--report"), path}, input);
         QCOMPARE(outcome.exitCode, 0);
 
         const QString reader = QStringLiteral(
@@ -383,19 +394,40 @@ private slots:
             "    import xlrd\n"
             "    ws = xlrd.open_workbook(p).sheet_by_index(0)\n"
             "    cell = lambda r, c: ws.cell_value(r - 1, c - 1)\n"
-            "print(json.dumps([cell(1, 1), [cell(2, c) for c in range(1, 5)], cell(3, 1), cell(4, 3)],"
+            "print(json.dumps([cell(1, 1), cell(2, 1), [cell(3, c) for c in range(1, 5)], cell(4, 1),"
+            " cell(5, 3), cell(4, 4), [[cell(r, 1), cell(r, 2)] for r in range(7, 12)]],"
             " ensure_ascii=False))\n");
         QProcess python;
         python.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), reader, path});
         QVERIFY(python.waitForFinished(60000));
         QCOMPARE(python.exitCode(), 0);
         const QJsonArray cells = QJsonDocument::fromJson(python.readAllStandardOutput()).array();
-        QVERIFY(cells.at(0).toString().startsWith(QStringLiteral("Quillane工具-收录查询报表")));
-        QCOMPARE(cells.at(1).toArray().toVariantList(),
-                 (QVariantList{QStringLiteral("标题"), QStringLiteral("网址"), QStringLiteral("收录"),
-                               QStringLiteral("快照")}));
-        QCOMPARE(cells.at(2).toString(), QStringLiteral("Alpha 首页"));
-        QCOMPARE(cells.at(3).toString(), QStringLiteral("未收录"));
+        QVERIFY(cells.at(0).toString().startsWith(ranking ? QStringLiteral("Quillane工具-排名查询报表")
+                                                          : QStringLiteral("Quillane工具-收录查询报表")));
+        const QString check = ranking ? QStringLiteral("百度排名查询") : QStringLiteral("百度收录查询");
+        const QString subtitle = cells.at(1).toString();
+        QVERIFY2(subtitle == check + QStringLiteral(" · 电脑端 · ") +
+                                 started.toString(QStringLiteral("yyyy-MM-dd HH:mm")) ||
+                     subtitle == check + QStringLiteral(" · 电脑端 · ") +
+                                     started.addSecs(60).toString(QStringLiteral("yyyy-MM-dd HH:mm")),
+                 qPrintable(subtitle));
+        QCOMPARE(cells.at(2).toArray().at(0).toString(),
+                 ranking ? QStringLiteral("关键词") : QStringLiteral("标题"));
+        QCOMPARE(cells.at(3).toString(), ranking ? QStringLiteral("词") : QStringLiteral("Alpha 首页"));
+        QCOMPARE(cells.at(4).toString(), QStringLiteral("未收录"));
+        if (ranking) {
+            QVERIFY2(cells.at(5).isDouble(), "the position is stored as text");
+            QCOMPARE(cells.at(5).toDouble(), 2.0);
+        }
+        QStringList totals;
+        for (const QJsonValue &total : cells.at(6).toArray())
+            totals << total.toArray().at(0).toString() + QLatin1Char('=') +
+                          (total.toArray().at(1).isDouble()
+                               ? QString::number(total.toArray().at(1).toDouble())
+                               : total.toArray().at(1).toString());
+        QCOMPARE(totals, QStringList({QStringLiteral("总输入=2"), QStringLiteral("共收录=1"),
+                                      QStringLiteral("未收录=1"), QStringLiteral("异常=0"),
+                                      QStringLiteral("收录率=50%")}));
     }
 
     // A disk that takes no more bytes: the old report stays and the command exits 1.
@@ -549,7 +581,7 @@ private slots:
         QCOMPARE(process.exitCode(), 130);
         QCOMPARE(process.readAllStandardOutput(), kRankingHeader);
         QCOMPARE(totalsLine(process.readAllStandardError()),
-                 QStringLiteral("总输入：3条 共收录：0条 未收录：0条 收录率：0%"));
+                 QStringLiteral("总输入：3条 共收录：0条 未收录：0条 异常：0条 收录率：0%"));
     }
 
     void ctrlCKeepsRankingLinesAlreadyFinished()
@@ -575,7 +607,7 @@ private slots:
         QCOMPARE(process.readAllStandardOutput(),
                  QByteArray(kRankingHeader + "词\t" + kAlpha + "\t已收录\t2\t2024年5月1日\n"));
         QCOMPARE(totalsLine(err + process.readAllStandardError()),
-                 QStringLiteral("总输入：2条 共收录：1条 未收录：0条 收录率：100%"));
+                 QStringLiteral("总输入：2条 共收录：1条 未收录：0条 异常：0条 收录率：100%"));
     }
 
     void ctrlCFinishesInclusionLineInProgress()
@@ -656,8 +688,8 @@ private slots:
         inPlace.update(2, 1, 5000);
         QVERIFY(!terminal.data().contains('\n'));
         QVERIFY(terminal.data().contains("\r\x1b[K进度 2/3 (66.7%)  已收录 1  用时 00:05  剩余 00:02"));
-        inPlace.finish(2, 1, 5000);
-        QVERIFY(terminal.data().endsWith("\n总输入：3条 共收录：1条 未收录：1条 收录率：50%\n"));
+        inPlace.finish(1, 1, 0, 5000);
+        QVERIFY(terminal.data().endsWith("\n总输入：3条 共收录：1条 未收录：1条 异常：0条 收录率：50%\n"));
     }
 
 private:

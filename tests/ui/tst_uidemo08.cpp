@@ -23,7 +23,7 @@
 #include <QStackedWidget>
 #include <QStyleOptionButton>
 #include <QTabWidget>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QUrl>
@@ -205,14 +205,23 @@ void TstUIDemo08::resultTablesAreReady()
           QStringLiteral("快照")}},
     };
     for (const auto &expected : tables) {
-        auto *table = child<QTableWidget>(expected.name);
-        QCOMPARE(table->rowCount(), 1);
-        QCOMPARE(table->columnCount(), expected.widths.size());
+        auto *table = child<QTableView>(expected.name);
+        // No spare row waits below the results.
+        QCOMPARE(table->model()->rowCount(), 0);
+        QCOMPARE(table->model()->columnCount(), expected.widths.size());
         QCOMPARE(table->editTriggers(), QAbstractItemView::NoEditTriggers);
+        int total = 0;
+        int expectedTotal = 0;
         for (int column = 0; column < expected.widths.size(); ++column) {
-            QCOMPARE(table->columnWidth(column), expected.widths.at(column));
-            QCOMPARE(table->horizontalHeaderItem(column)->text(), expected.headers.at(column));
+            // The address column gives way to the date and position columns, which may grow to fit.
+            if (column != 1)
+                QVERIFY(table->columnWidth(column) >= expected.widths.at(column));
+            total += table->columnWidth(column);
+            expectedTotal += expected.widths.at(column);
+            QCOMPARE(table->model()->headerData(column, Qt::Horizontal).toString(),
+                     expected.headers.at(column));
         }
+        QCOMPARE(total, expectedTotal);
     }
 }
 

@@ -114,8 +114,9 @@ private slots:
         QCOMPARE(baidu.requestCount(), 4);
     }
 
-    // Tearing down: the fetch in progress on a silent server is cut short, the
-    // batch ends without starting another line, and the thread can be joined.
+    // A stop: the fetch in progress on a silent server is cut short, that line
+    // reports nothing (it was never checked), the batch ends without starting
+    // another line, and the thread can be joined.
     void abortCutsTheLineInProgressShort()
     {
         LoopbackBaidu baidu;
@@ -128,10 +129,7 @@ private slots:
         // Far below the 30 s a silent server would otherwise hold the line.
         QVERIFY(worker.wait(10000));
         QTRY_VERIFY_WITH_TIMEOUT(recorder.ended, kBatchTimeoutMs);
-        QCOMPARE(recorder.events.size(), 2);
-        QVERIFY2(recorder.events.first().startsWith(QStringLiteral("0:|")),
-                 qPrintable(recorder.events.first()));
-        QVERIFY(recorder.events.first().contains(QStringLiteral("|异常|")));
+        QCOMPARE(recorder.events, QStringList{kEnd});
         QCOMPARE(baidu.requestCount(), 1);
     }
 

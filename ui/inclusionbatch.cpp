@@ -1,0 +1,66 @@
+#include "inclusionbatch.h"
+
+#include "resultstrings.h"
+#include "slcxthread.h"
+
+#include <utility>
+
+namespace {
+// The worker's thread returns at once after threadEnd(); after an abort it
+// returns within the fetch's abort polling.
+constexpr unsigned long kWorkerEndWaitMs = 2000;
+} // namespace
+
+InclusionBatch::~InclusionBatch()
+{
+    if (SlcxThread *worker = std::exchange(m_worker, nullptr)) {
+        worker->disconnect(this);
+        worker->abortCurrentLine();
+        if (worker->wait(kWorkerEndWaitMs))
+            delete worker;
+    }
+}
+
+void InclusionBatch::start(const QStringList &lines, const QVector<int> &rows, const QString &deviceMode,
+                           const SearchContext &context)
+{
+    m_rows = rows;
+    m_worker = new SlcxThread(lines, deviceMode, context);
+    connect(
+        m_worker, &SlcxThread::send, this,
+        [this](const InclusionResult &result, int i) { emit resultReady(m_rows.value(i, i), rowOf(result)); },
+        Qt::QueuedConnection);
+    connect(m_worker, &SlcxThread::threadEnd, this, &InclusionBatch::end, Qt::QueuedConnection);
+    m_worker->start();
+}
+
+void InclusionBatch::stop()
+{
+    if (m_worker)
+        m_worker->abortCurrentLine();
+}
+
+void InclusionBatch::end()
+{
+    if (SlcxThread *worker = std::exchange(m_worker, nullptr)) {
+        worker->disconnect(this);
+        if (worker->wait(kWorkerEndWaitMs)) {
+            delete worker;
+        } else {
+            connect(worker, &QThread::finished, worker, &QObject::deleteLater);
+        }
+    }
+    emit finished();
+}
+
+ResultRow InclusionBatch::rowOf(const InclusionResult &result)
+{
+    RowVerdict verdict = RowVerdict::Undecided;
+    if (result.isIncluded())
+        verdict = RowVerdict::Included;
+    else if (result.isFailed())
+        verdict = RowVerdict::Failed;
+    else if (result.status == ResultText::kNotIncluded)
+        verdict = RowVerdict::NotIncluded;
+    return ResultRow{result.cells(), verdict, 0, result.isIncluded()};
+}

@@ -1,0 +1,447 @@
+#include "querypanel.h"
+
+#include "batchrunner.h"
+#include "messagebox.h"
+#include "runreport.h"
+#include "savefiledialog.h"
+
+#include <QBoxLayout>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QShortcut>
+#include <QStandardPaths>
+#include <QTableView>
+#include <QUrl>
+
+#include <numeric>
+
+namespace {
+
+const char kContext[] = "UIDemo08";
+const char kProgressFormat[] = QT_TRANSLATE_NOOP("UIDemo08", "当前进度为：%1%");
+const char kTotalInput[] = QT_TRANSLATE_NOOP("UIDemo08", "总输入：%1条 ");
+// The blanks keep the question clear of the box's buttons.
+const char kStopQuestion[] = QT_TRANSLATE_NOOP("UIDemo08", "确定要停止查询吗？     ");
+const char kNothingToRun[] = QT_TRANSLATE_NOOP("UIDemo08", "没有可查询的行");
+const char kDropped[] = QT_TRANSLATE_NOOP("UIDemo08", "已忽略 %1 行");
+const char kStopping[] = QT_TRANSLATE_NOOP("UIDemo08", "正在停止…");
+const char kFinished[] = QT_TRANSLATE_NOOP("UIDemo08", "查询完成：%1 条，异常 %2 条，用时 %3");
+const char kStopped[] = QT_TRANSLATE_NOOP("UIDemo08", "查询已停止：%1 条，异常 %2 条，用时 %3");
+const char kSeconds[] = QT_TRANSLATE_NOOP("UIDemo08", "%1 秒");
+const char kMinutes[] = QT_TRANSLATE_NOOP("UIDemo08", "%1 分 %2 秒");
+const char kRecheck[] = QT_TRANSLATE_NOOP("UIDemo08", "重查异常");
+const char kSaveCaption[] = QT_TRANSLATE_NOOP("UIDemo08", "保存");
+const char kSaveFilter[] = QT_TRANSLATE_NOOP("UIDemo08", "Excel 文件(*.xls *.xlsx)");
+const char kExported[] = QT_TRANSLATE_NOOP("UIDemo08", "报表已导出：%1");
+const char kOpenFile[] = QT_TRANSLATE_NOOP("UIDemo08", "打开文件");
+const char kOpenFolder[] = QT_TRANSLATE_NOOP("UIDemo08", "打开所在文件夹");
+const char kClose[] = QT_TRANSLATE_NOOP("UIDemo08", "关 闭");
+const char kNoOpener[] = QT_TRANSLATE_NOOP("UIDemo08", "系统没有能打开它的程序，请手动打开：%1");
+const char kExportFailed[] = QT_TRANSLATE_NOOP("UIDemo08", "报表导出失败：%1");
+
+const QString kDesktopMode = QStringLiteral("dnd");
+const QString kMobileMode = QStringLiteral("sjd");
+const QString kLastExportFolderKey = QStringLiteral("export/lastFolder");
+const QString kReportStamp = QStringLiteral("yyyyMMdd_HHmm");
+// The two suffixes the report writer knows; any other name gets the first.
+const QString kDefaultSuffix = QStringLiteral(".xlsx");
+const QString kOtherSuffix = QStringLiteral(".xls");
+
+// Results are shown in batches: one insertion and one repaint per burst.
+constexpr int kFlushIntervalMs = 50;
+
+QString translated(const char *text)
+{
+    return QCoreApplication::translate(kContext, text);
+}
+
+// The box layout under root that holds target (a widget or a layout) directly.
+QBoxLayout *holdingLayout(QLayout *root, const QObject *target, int *index)
+{
+    if (!root)
+        return nullptr;
+    for (int i = 0; i < root->count(); ++i) {
+        QLayoutItem *item = root->itemAt(i);
+        if (item->widget() == target || item->layout() == target) {
+            *index = i;
+            return qobject_cast<QBoxLayout *>(root);
+        }
+        if (QBoxLayout *found = holdingLayout(item->layout(), target, index))
+            return found;
+    }
+    return nullptr;
+}
+
+// Puts widget into the form's layouts next to target: after it, or before the layout holding it.
+void placeNear(QWidget *target, QWidget *widget, bool beforeItsRow)
+{
+    QLayout *root = target->parentWidget() ? target->parentWidget()->layout() : nullptr;
+    int index = 0;
+    QBoxLayout *layout = holdingLayout(root, target, &index);
+    if (layout && beforeItsRow)
+        layout = holdingLayout(root, layout, &index);
+    if (!layout) {
+        widget->setParent(target->parentWidget());
+        return;
+    }
+    layout->insertWidget(beforeItsRow ? index : index + 1, widget);
+}
+
+QString duration(qint64 ms)
+{
+    if (ms < 60000)
+        return translated(kSeconds).arg(ms / 1000.0, 0, 'f', 1);
+    const qint64 seconds = ms / 1000;
+    return translated(kMinutes).arg(seconds / 60).arg(seconds % 60);
+}
+
+QString withReportSuffix(const QString &path)
+{
+    if (path.endsWith(kDefaultSuffix, Qt::CaseInsensitive) ||
+        path.endsWith(kOtherSuffix, Qt::CaseInsensitive))
+        return path;
+    return path + kDefaultSuffix;
+}
+
+void setAllVisible(const QList<QWidget *> &widgets, bool visible)
+{
+    for (QWidget *widget : widgets)
+        widget->setVisible(visible);
+}
+
+} // namespace
+
+QueryPanel::QueryPanel(const QueryPageSpec &spec, const QueryPanelWidgets &widgets, QObject *parent)
+    : QObject(parent), m_spec(spec), m_widgets(widgets),
+      m_table(new ResultTable(spec, widgets.table, widgets.nameSuffix, this)), m_model(m_table->model())
+{
+    m_flushTimer.setSingleShot(true);
+    connect(&m_flushTimer, &QTimer::timeout, this, &QueryPanel::flush);
+    buildWidgets();
+}
+
+QueryPanel::~QueryPanel()
+{
+    // The runner's destructor cuts its transfers short and waits for its threads.
+    delete m_runner.data();
+}
+
+void QueryPanel::buildWidgets()
+{
+    // Totals: the form's labels, and new ones after the previous total.
+    QLabel *previous = m_widgets.totalInput;
+    for (const ResultTotalSpec &total : m_spec.totals) {
+        const QString name = total.labelName + m_widgets.nameSuffix;
+        auto *label = m_widgets.page->findChild<QLabel *>(name);
+        if (!label) {
+            label = new QLabel;
+            label->setObjectName(name);
+            label->setFont(previous->font());
+            label->setMaximumSize(previous->maximumSize());
+            label->setStyleSheet(total.labelStyle);
+            placeNear(previous, label, false);
+            label->hide();
+        }
+        m_totalLabels.append(label);
+        previous = label;
+    }
+
+    // The filter row sits above the table, with the results.
+    placeNear(m_widgets.table, m_table->filterBar(), true);
+    m_table->filterBar()->hide();
+
+    m_recheck = new QPushButton(translated(kRecheck));
+    m_recheck->setObjectName(QStringLiteral("chongchaBtn") + m_widgets.nameSuffix);
+    m_recheck->setMaximumSize(m_widgets.exportButton->maximumSize());
+    connect(m_recheck, &QPushButton::clicked, this, &QueryPanel::recheck);
+    placeNear(m_widgets.exportButton, m_recheck, false);
+    m_recheck->hide();
+
+    m_status = new QLabel;
+    m_status->setObjectName(QStringLiteral("zhuangTai") + m_widgets.nameSuffix);
+    m_status->setFont(m_widgets.totalInput->font());
+    placeNear(m_widgets.progress, m_status, false);
+    m_status->hide();
+
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), m_widgets.page, nullptr, nullptr,
+                                 Qt::WidgetWithChildrenShortcut);
+    connect(escape, &QShortcut::activated, this, [this] {
+        if (isRunning() && !m_stopping)
+            requestStop();
+    });
+    for (const QKeySequence &keys :
+         {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)}) {
+        auto *run = new QShortcut(keys, m_widgets.editor, nullptr, nullptr, Qt::WidgetShortcut);
+        // Through the button, so the run starts exactly as a click starts it.
+        connect(run, &QShortcut::activated, this, [this] {
+            if (m_widgets.start->isVisible() && m_widgets.start->isEnabled())
+                m_widgets.start->click();
+        });
+    }
+}
+
+QString QueryPanel::deviceMode() const
+{
+    return m_widgets.mobile && m_widgets.mobile->isChecked() ? kMobileMode : kDesktopMode;
+}
+
+void QueryPanel::showStatus(const QString &text)
+{
+    m_status->setText(text);
+    m_status->setVisible(!text.isEmpty());
+}
+
+void QueryPanel::start()
+{
+    if (isRunning())
+        return;
+    const QString text = m_widgets.editor->toPlainText();
+    int typed = text.isEmpty() ? 0 : text.count(QLatin1Char('\n')) + 1;
+    // The line feed that ends the last line does not start another one.
+    if (text.endsWith(QLatin1Char('\n')))
+        --typed;
+    const QStringList lines = prepareQueryLines(text, m_spec.lineKind);
+    const int dropped = qMax(typed - lines.size(), 0);
+    if (lines.isEmpty()) {
+        showStatus(translated(kNothingToRun));
+        return;
+    }
+
+    setAllVisible(m_widgets.inputView, false);
+    setAllVisible(m_widgets.runView, true);
+    setAllVisible(QList<QWidget *>(m_totalLabels.cbegin(), m_totalLabels.cend()), true);
+    m_table->filterBar()->show();
+    m_table->resetView();
+    m_model->clear();
+    for (QLabel *label : qAsConst(m_totalLabels))
+        label->clear();
+
+    m_lines = lines;
+    m_runStarted = QDateTime::currentDateTime();
+    m_widgets.totalInput->setText(translated(kTotalInput).arg(lines.size()));
+    showStatus(dropped > 0 ? translated(kDropped).arg(dropped) : QString());
+    QVector<int> rows(lines.size());
+    std::iota(rows.begin(), rows.end(), 0);
+    runLines(rows);
+}
+
+void QueryPanel::runLines(const QVector<int> &rows)
+{
+    QStringList lines;
+    lines.reserve(rows.size());
+    for (int row : rows)
+        lines.append(m_lines.at(row));
+    m_runSize = rows.size();
+    m_runReceived = 0;
+    m_stopping = false;
+    m_runDevice = deviceMode();
+    m_clock.start();
+
+    QProgressBar *progress = m_widgets.progress;
+    progress->setRange(0, m_runSize);
+    progress->setValue(0);
+    progress->setFormat(translated(kProgressFormat).arg(0.0, 0, 'f', 1));
+    progress->show();
+    showRunningButtons(true);
+
+    m_runner = m_spec.makeRunner(this);
+    connect(m_runner, &BatchRunner::resultReady, this, &QueryPanel::addResult);
+    connect(m_runner, &BatchRunner::finished, this, &QueryPanel::runnerFinished);
+    m_runner->start(lines, rows, m_runDevice, m_context);
+}
+
+void QueryPanel::showRunningButtons(bool running)
+{
+    m_widgets.stop->setEnabled(running);
+    m_widgets.back->setEnabled(!running);
+    m_widgets.exportButton->setEnabled(!running);
+    m_recheck->setVisible(!running && !rowsToRecheck().isEmpty());
+}
+
+void QueryPanel::addResult(int row, const ResultRow &result)
+{
+    if (row < 0 || row >= m_lines.size())
+        return;
+    m_model->setResult(row, result);
+    ++m_runReceived;
+    if (!m_flushTimer.isActive())
+        m_flushTimer.start(kFlushIntervalMs);
+}
+
+void QueryPanel::flush()
+{
+    m_flushTimer.stop();
+    m_table->showNewRows();
+    showTotals();
+    QProgressBar *progress = m_widgets.progress;
+    if (m_runSize > 0 && isRunning()) {
+        const int done = qMin(m_runReceived, m_runSize);
+        progress->setValue(done);
+        progress->setFormat(translated(kProgressFormat).arg(done * 100.0 / m_runSize, 0, 'f', 1));
+    }
+}
+
+void QueryPanel::showTotals()
+{
+    const ResultTally &tally = m_model->tally();
+    for (int i = 0; i < m_totalLabels.size(); ++i)
+        m_totalLabels.at(i)->setText(m_spec.totals.at(i).text(tally));
+}
+
+void QueryPanel::runnerFinished()
+{
+    flush();
+    if (m_runner)
+        m_runner->deleteLater();
+    m_runner = nullptr;
+    m_widgets.progress->reset();
+    m_widgets.progress->hide();
+    showRunningButtons(false);
+    const ResultTally &tally = m_model->tally();
+    showStatus(translated(m_stopping ? kStopped : kFinished)
+                   .arg(tally.checked)
+                   .arg(tally.failed)
+                   .arg(duration(m_clock.elapsed())));
+    m_stopping = false;
+}
+
+void QueryPanel::requestStop()
+{
+    if (!isRunning() || m_stopping)
+        return;
+    if (!QuillaneMessageBox::ask(translated(kStopQuestion)))
+        return;
+    stopNow();
+}
+
+void QueryPanel::stopNow()
+{
+    if (!m_runner || m_stopping)
+        return;
+    m_stopping = true;
+    m_widgets.stop->setEnabled(false);
+    showStatus(translated(kStopping));
+    m_runner->stop();
+}
+
+void QueryPanel::back()
+{
+    if (BatchRunner *runner = m_runner.data()) {
+        runner->disconnect(this);
+        m_runner = nullptr;
+        delete runner;
+    }
+    m_flushTimer.stop();
+    setAllVisible(m_widgets.inputView, true);
+    setAllVisible(m_widgets.runView, false);
+    setAllVisible(QList<QWidget *>(m_totalLabels.cbegin(), m_totalLabels.cend()), false);
+    m_table->filterBar()->hide();
+    m_recheck->hide();
+    m_widgets.stop->setEnabled(true);
+    m_widgets.back->setEnabled(false);
+    m_widgets.exportButton->setEnabled(false);
+    m_widgets.progress->reset();
+    for (QLabel *label : qAsConst(m_totalLabels))
+        label->clear();
+    m_model->clear();
+    m_lines.clear();
+    m_runStarted = QDateTime();
+    m_stopping = false;
+    showStatus(QString());
+}
+
+QVector<int> QueryPanel::rowsToRecheck() const
+{
+    QVector<int> rows;
+    for (int r = 0; r < m_lines.size(); ++r) {
+        if (r >= m_model->rowCount()) {
+            rows.append(r);
+            continue;
+        }
+        const RowVerdict verdict = m_model->row(r).verdict;
+        if (verdict == RowVerdict::Unchecked || verdict == RowVerdict::Failed)
+            rows.append(r);
+    }
+    return rows;
+}
+
+void QueryPanel::recheck()
+{
+    if (isRunning())
+        return;
+    flush();
+    const QVector<int> rows = rowsToRecheck();
+    if (rows.isEmpty())
+        return;
+    showStatus(QString());
+    runLines(rows);
+}
+
+ReportTable QueryPanel::reportTable() const
+{
+    ReportTable report;
+    report.title = reportTitle(m_spec.reportKind);
+    report.headings = m_model->headings();
+    for (int column = 0; column < m_spec.columns.size(); ++column)
+        report.columnPixelWidths.append(m_widgets.table->columnWidth(column));
+    // The rows as the table shows them, sorted and filtered; lines never checked have none.
+    const QList<int> rows = m_table->shownModel()->shownRows();
+    for (int r : rows) {
+        if (m_model->row(r).verdict != RowVerdict::Unchecked)
+            report.rows.append(m_model->row(r).cells);
+    }
+    for (int column = 0; column < m_spec.columns.size(); ++column) {
+        if (m_spec.columns.at(column).sort == SortKind::Position)
+            report.numberColumns.append(column);
+    }
+    if (m_runStarted.isValid()) {
+        report.subtitle = reportSubtitle(m_spec.reportKind, m_runDevice == kMobileMode, m_runStarted);
+        // The run's totals, whatever the filter shows.
+        const ResultTally &tally = m_model->tally();
+        report.totals = reportTotals(m_lines.size(), tally.included, tally.notIncluded, tally.failed);
+    }
+    return report;
+}
+
+void QueryPanel::exportReport()
+{
+    flush();
+    QSettings settings;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    QString folder = settings.value(kLastExportFolderKey, documents).toString();
+    if (!QFileInfo(folder).isDir())
+        folder = documents;
+    const QString suggested =
+        QDir(folder).filePath(m_spec.name + QLatin1Char('_') +
+                              QDateTime::currentDateTime().toString(kReportStamp) + kDefaultSuffix);
+
+    const QString chosen = SaveFileDialog::getSaveFileName(m_widgets.table, translated(kSaveCaption),
+                                                           suggested, translated(kSaveFilter));
+    if (chosen.isEmpty())
+        return;
+    const QString path = QFileInfo(withReportSuffix(chosen)).absoluteFilePath();
+    const ReportWriteResult written = writeReport(path, reportTable());
+    if (!written.ok) {
+        QuillaneMessageBox::inform(translated(kExportFailed).arg(written.errorMessage));
+        return;
+    }
+    settings.setValue(kLastExportFolderKey, QFileInfo(path).absolutePath());
+
+    const QString shownPath = QDir::toNativeSeparators(path);
+    const int choice =
+        QuillaneMessageBox::choose(translated(kExported).arg(shownPath),
+                                   {translated(kOpenFile), translated(kOpenFolder), translated(kClose)});
+    if (choice != 0 && choice != 1)
+        return;
+    const QString target = choice == 0 ? path : QFileInfo(path).absolutePath();
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(target)))
+        QuillaneMessageBox::inform(translated(kNoOpener).arg(QDir::toNativeSeparators(target)));
+}

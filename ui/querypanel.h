@@ -1,0 +1,113 @@
+#pragma once
+
+#include "batchrunner.h"
+#include "querypagespec.h"
+#include "resulttable.h"
+#include "resulttablemodel.h"
+#include "searchcontext.h"
+
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+#include <QTimer>
+#include <QVector>
+
+class QAbstractButton;
+class QLabel;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QTableView;
+class QWidget;
+
+// The widgets of one query page that the panel drives; made by the page's form.
+struct QueryPanelWidgets
+{
+    QWidget *page = nullptr; // Esc anywhere on it asks to stop the run
+    QPlainTextEdit *editor = nullptr;
+    QPushButton *start = nullptr;
+    QPushButton *stop = nullptr;
+    QPushButton *back = nullptr;
+    QPushButton *exportButton = nullptr;
+    QRadioButton *mobile = nullptr; // checked: the run checks Baidu's mobile pages
+    QTableView *table = nullptr;
+    QProgressBar *progress = nullptr;
+    QLabel *totalInput = nullptr;
+    QList<QWidget *> inputView; // shown while the lines are edited
+    QList<QWidget *> runView;   // shown with the results
+    QString nameSuffix;         // appended to the object names of the widgets the panel makes
+};
+
+// Run control, totals, progress and export of one query page, around its
+// ResultTable: starts a batch of the editor's lines, shows results as they
+// come (in batches, at most every 50 ms), stops, re-checks the 异常 and
+// unchecked lines, and exports. Makes the widgets the form lacks (filter
+// row, extra totals, 重查异常, status line) and puts them into the form's
+// layouts. The page's spec says what differs between pages.
+class QueryPanel : public QObject
+{
+    Q_OBJECT
+
+public:
+    QueryPanel(const QueryPageSpec &spec, const QueryPanelWidgets &widgets, QObject *parent = nullptr);
+    // A run still going is cut short and waited for.
+    ~QueryPanel() override;
+
+    // Where and how the next run's requests go: endpoints, gate, settings.
+    void setSearchContext(const SearchContext &context) { m_context = context; }
+    bool isRunning() const { return m_runner != nullptr; }
+    BatchRunner *runner() const { return m_runner; }
+    ResultTable *table() const { return m_table; }
+
+public slots:
+    // Runs the editor's lines, or says why there is nothing to run.
+    void start();
+    // Asks, then stops the run; the page says "正在停止…" until it has.
+    void requestStop();
+    // Stops at once, without asking.
+    void stopNow();
+    // Back to the editor; the results are dropped.
+    void back();
+    // Runs again the lines that are 异常 or were never checked, filling their rows.
+    void recheck();
+    void exportReport();
+    // Shows a result, from the runner or from the window's legacy slots.
+    void addResult(int row, const ResultRow &result);
+    void showTotals();
+    // Shows the results received so far now instead of with the next batch.
+    void flush();
+
+private:
+    void buildWidgets();
+    void runLines(const QVector<int> &rows);
+    void runnerFinished();
+    void showStatus(const QString &text);
+    void showRunningButtons(bool running);
+    QVector<int> rowsToRecheck() const;
+    QString deviceMode() const;
+    ReportTable reportTable() const;
+
+    const QueryPageSpec m_spec;
+    const QueryPanelWidgets m_widgets;
+    ResultTable *m_table;
+    ResultTableModel *m_model; // the table's
+    SearchContext m_context;
+
+    QList<QLabel *> m_totalLabels;
+    QPushButton *m_recheck = nullptr;
+    QLabel *m_status = nullptr;
+
+    QPointer<BatchRunner> m_runner;
+    QStringList m_lines; // the run's prepared lines; row r holds line r
+    int m_runSize = 0;   // lines of the current run (all, or those re-checked)
+    int m_runReceived = 0;
+    bool m_stopping = false;
+    QString m_runDevice;
+    QDateTime m_runStarted;
+    QElapsedTimer m_clock;
+    QTimer m_flushTimer;
+};

@@ -1,0 +1,112 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVector>
+
+#include <utility>
+
+// What a row of a result table says about its line.
+enum class RowVerdict
+{
+    Unchecked,   // no result yet: the line was never checked (or its check was cut short)
+    Included,    // 已收录
+    NotIncluded, // 未收录
+    Failed,      // 异常: the line got no verdict
+    Undecided    // answered, but neither included nor not included
+};
+
+// One row as the table shows it. position is the ranking position as a
+// number: 1..30, kBeyond for "30+", 0 when the row has none. included: the
+// 收录 cell says 已收录, also on a ranking row whose position failed.
+struct ResultRow
+{
+    static constexpr int kBeyond = 31;
+
+    QStringList cells;
+    RowVerdict verdict = RowVerdict::Unchecked;
+    int position = 0;
+    bool included = false;
+};
+
+// How a column sorts: as text, as a ranking position, or as a date.
+enum class SortKind
+{
+    Text,
+    Position,
+    Date
+};
+
+struct ResultColumn
+{
+    QString heading;
+    int width = 0; // initial on-screen width in pixels
+    SortKind sort = SortKind::Text;
+};
+
+// Counts over the rows of a table, kept as rows come and change.
+struct ResultTally
+{
+    int checked = 0; // rows with a result
+    int included = 0;
+    int notIncluded = 0;
+    int failed = 0;
+    int top10 = 0;
+    int top30 = 0;
+    int beyond30 = 0;
+
+    // Lines whose inclusion got a yes or no.
+    int verdicts() const { return included + notIncluded; }
+};
+
+// The rows of a result table, row r for line r of the run. Results are set
+// by line in any order and become visible when flush() runs, so a burst of
+// results costs one insertion and one repaint instead of one per result.
+// Lines between shown rows that have no result yet are Unchecked rows.
+class ResultTableModel : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    // Sort key of a cell: text, or a number for positions and dates.
+    static constexpr int SortRole = Qt::UserRole + 1;
+
+    explicit ResultTableModel(const QList<ResultColumn> &columns, QObject *parent = nullptr);
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+    const QList<ResultColumn> &columns() const { return m_columns; }
+    QStringList headings() const;
+    const ResultRow &row(int r) const { return m_rows.at(r).row; }
+    // Counts over the shown rows and those waiting for flush().
+    const ResultTally &tally() const { return m_tally; }
+
+    // Row line's result, shown at the next flush(). A later result for the same line replaces it.
+    void setResult(int line, const ResultRow &row);
+    bool hasPendingResults() const { return !m_pending.isEmpty(); }
+    void flush();
+    void clear();
+
+private:
+    struct StoredRow
+    {
+        ResultRow row;
+        QVector<QVariant> keys; // sort key per column
+    };
+    StoredRow stored(const ResultRow &row) const;
+    void count(const ResultRow &row, int sign);
+    const ResultRow *latest(int line) const;
+
+    const QList<ResultColumn> m_columns;
+    QVector<StoredRow> m_rows;
+    QVector<std::pair<int, ResultRow>> m_pending;
+    QHash<int, int> m_pendingIndex; // line -> its entry in m_pending
+    ResultTally m_tally;
+};
