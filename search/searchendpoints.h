@@ -22,6 +22,8 @@ struct SearchEndpoints
     QByteArray mobileSearchPlain = QByteArrayLiteral("http://m.baidu.com/s?word=");
     // "http://www.baidu.com/link?url=": result links that must be resolved by one redirect.
     QByteArray redirectLink = QByteArrayLiteral("http://www.baidu.com/link?url=");
+    // "https://www.baidu.com/sugrec?prod=pc&wd=": the search box's suggestions, as JSON.
+    QByteArray suggestion = QByteArrayLiteral("https://www.baidu.com/sugrec?prod=pc&wd=");
 
     // Endpoints on other authorities ("host:port"), same paths and query keys.
     static SearchEndpoints at(const QByteArray &httpsAuthority, const QByteArray &httpAuthority);

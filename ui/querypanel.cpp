@@ -27,7 +27,6 @@ namespace {
 
 const char kContext[] = "UIDemo08";
 const char kProgressFormat[] = QT_TRANSLATE_NOOP("UIDemo08", "当前进度为：%1%");
-const char kTotalInput[] = QT_TRANSLATE_NOOP("UIDemo08", "总输入：%1条 ");
 // The blanks keep the question clear of the box's buttons.
 const char kStopQuestion[] = QT_TRANSLATE_NOOP("UIDemo08", "确定要停止查询吗？     ");
 const char kNothingToRun[] = QT_TRANSLATE_NOOP("UIDemo08", "没有可查询的行");
@@ -214,6 +213,11 @@ void QueryPanel::start()
         showStatus(translated(kNothingToRun));
         return;
     }
+    const QString problem = m_spec.inputProblem ? m_spec.inputProblem() : QString();
+    if (!problem.isEmpty()) {
+        showStatus(problem);
+        return;
+    }
 
     setAllVisible(m_widgets.inputView, false);
     setAllVisible(m_widgets.runView, true);
@@ -226,7 +230,7 @@ void QueryPanel::start()
 
     m_lines = lines;
     m_runStarted = QDateTime::currentDateTime();
-    m_widgets.totalInput->setText(translated(kTotalInput).arg(lines.size()));
+    m_widgets.totalInput->setText(m_spec.totalInputText.arg(lines.size()));
     showStatus(dropped > 0 ? translated(kDropped).arg(dropped) : QString());
     QVector<int> rows(lines.size());
     std::iota(rows.begin(), rows.end(), 0);
@@ -254,6 +258,17 @@ void QueryPanel::runLines(const QVector<int> &rows)
 
     m_runner = m_spec.makeRunner(this);
     connect(m_runner, &BatchRunner::resultReady, this, &QueryPanel::addResult);
+    connect(m_runner, &BatchRunner::progressed, this, [this](int done, int total) {
+        m_runReceived = done;
+        m_runSize = total;
+        if (!m_flushTimer.isActive())
+            m_flushTimer.start(kFlushIntervalMs);
+    });
+    connect(m_runner, &BatchRunner::requestsFailed, this, [this](int count) {
+        m_model->countFailedRequests(count);
+        if (!m_flushTimer.isActive())
+            m_flushTimer.start(kFlushIntervalMs);
+    });
     connect(m_runner, &BatchRunner::finished, this, &QueryPanel::runnerFinished);
     m_runner->start(lines, rows, m_runDevice, m_endpoints);
 }
@@ -268,10 +283,12 @@ void QueryPanel::showRunningButtons(bool running)
 
 void QueryPanel::addResult(int row, const ResultRow &result)
 {
-    if (row < 0 || row >= m_lines.size())
+    if (row < 0 || (!m_spec.rowsFound && row >= m_lines.size()))
         return;
     m_model->setResult(row, result);
-    ++m_runReceived;
+    // A finding run counts its progress itself.
+    if (!m_spec.rowsFound)
+        ++m_runReceived;
     if (!m_flushTimer.isActive())
         m_flushTimer.start(kFlushIntervalMs);
 }
@@ -284,6 +301,8 @@ void QueryPanel::flush()
     QProgressBar *progress = m_widgets.progress;
     if (m_runSize > 0 && isRunning()) {
         const int done = qMin(m_runReceived, m_runSize);
+        if (progress->maximum() != m_runSize)
+            progress->setMaximum(m_runSize);
         progress->setValue(done);
         progress->setFormat(translated(kProgressFormat).arg(done * 100.0 / m_runSize, 0, 'f', 1));
     }
@@ -308,7 +327,7 @@ void QueryPanel::runnerFinished()
     const ResultTally &tally = m_model->tally();
     showStatus(translated(m_stopping ? kStopped : kFinished)
                    .arg(tally.checked)
-                   .arg(tally.failed)
+                   .arg(tally.failed + tally.failedRequests)
                    .arg(duration(m_clock.elapsed())));
     m_stopping = false;
 }
@@ -361,6 +380,8 @@ void QueryPanel::back()
 QVector<int> QueryPanel::rowsToRecheck() const
 {
     QVector<int> rows;
+    if (m_spec.rowsFound)
+        return rows;
     for (int r = 0; r < m_lines.size(); ++r) {
         if (r >= m_model->rowCount()) {
             rows.append(r);
@@ -399,14 +420,15 @@ ReportTable QueryPanel::reportTable() const
             report.rows.append(m_model->row(r).cells);
     }
     for (int column = 0; column < m_spec.columns.size(); ++column) {
-        if (m_spec.columns.at(column).sort == SortKind::Position)
+        const SortKind sort = m_spec.columns.at(column).sort;
+        if (sort == SortKind::Position || sort == SortKind::Number)
             report.numberColumns.append(column);
     }
     if (m_runStarted.isValid()) {
         report.subtitle = reportSubtitle(m_spec.reportKind, m_runDevice == kMobileMode, m_runStarted);
         // The run's totals, whatever the filter shows.
         const ResultTally &tally = m_model->tally();
-        report.totals = reportTotals(m_lines.size(), tally.included, tally.notIncluded, tally.failed);
+        report.totals = m_spec.reportTotals(m_lines.size(), tally);
     }
     return report;
 }

@@ -22,6 +22,8 @@ constexpr double kFailedKey = 33;
 constexpr double kUncheckedKey = 34;
 // Cells without a readable date sort after every date.
 constexpr double kNoDateKey = std::numeric_limits<double>::max();
+// Empty count cells (a failed line) sort last.
+constexpr double kNoNumberKey = std::numeric_limits<double>::max();
 
 // The leading number of text, or -1.
 int leadingNumber(const QString &text, int *end)
@@ -75,6 +77,11 @@ QVariant sortKey(const ResultRow &row, const ResultColumn &column, const QString
     case SortKind::Date: {
         const QDate date = snapshotDate(cell);
         return date.isValid() ? double(date.toJulianDay()) : kNoDateKey;
+    }
+    case SortKind::Number: {
+        bool number = false;
+        const double value = cell.toDouble(&number);
+        return number ? value : kNoNumberKey;
     }
     }
     return cell;

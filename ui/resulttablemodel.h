@@ -33,12 +33,14 @@ struct ResultRow
     bool included = false;
 };
 
-// How a column sorts: as text, as a ranking position, or as a date.
+// How a column sorts: as text, as a ranking position, as a date, or as a
+// whole number (a count, a depth).
 enum class SortKind
 {
     Text,
     Position,
-    Date
+    Date,
+    Number
 };
 
 struct ResultColumn
@@ -58,6 +60,7 @@ struct ResultTally
     int top10 = 0;
     int top30 = 0;
     int beyond30 = 0;
+    int failedRequests = 0; // requests of a run that produces rows of its own, not per line
 
     // Lines whose inclusion got a yes or no.
     int verdicts() const { return included + notIncluded; }
@@ -90,6 +93,8 @@ public:
 
     // Row line's result, shown at the next flush(). A later result for the same line replaces it.
     void setResult(int line, const ResultRow &row);
+    // Counts requests that failed without a row of their own.
+    void countFailedRequests(int count) { m_tally.failedRequests += count; }
     bool hasPendingResults() const { return !m_pending.isEmpty(); }
     void flush();
     void clear();

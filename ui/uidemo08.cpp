@@ -2,9 +2,12 @@
 #include "uidemo08.h"
 #include "ui_uidemo08.h"
 
+#include "editorbinding.h"
 #include "iconhelper.h"
+#include "miningpage.h"
 #include "pagefitter.h"
 #include "querypanel.h"
+#include "siterankingpage.h"
 #include "stylesheet.h"
 #include "windowmemory.h"
 #include "windowresizer.h"
@@ -45,7 +48,7 @@ enum StackedPage
 {
     MainPage = 0,
     ConfigPage = 1,
-    PlaceholderPage = 2,
+    SiteRankingStackPage = 2,
     HelpPage = 3
 };
 
@@ -90,6 +93,7 @@ constexpr int kTitleGlyphSize = 16;
 constexpr int kGlyphSearch = 0xF002;
 constexpr int kGlyphList = 0xF03A;
 constexpr int kGlyphFont = 0xF031;
+constexpr int kGlyphLightbulb = 0xF0EB;
 
 } // namespace
 
@@ -99,6 +103,7 @@ UIDemo08::UIDemo08(QWidget *parent) : QWidget(parent), ui(new Ui::UIDemo08)
 
     initForm();
     initLeftMain();
+    initToolPages();
     initLeftConfig();
     readHelptxt();
     loadStyleSheet(kStyleSheetName);
@@ -166,6 +171,8 @@ UIDemo08::~UIDemo08()
     // the window into the process's teardown: the panels cut them short first.
     delete inclusionPanel;
     delete rankingPanel;
+    delete siteRankingPage;
+    delete miningPage;
     delete ui;
 }
 
@@ -174,6 +181,29 @@ void UIDemo08::setSearchEndpoints(const SearchEndpoints &searchEndpoints)
     endpoints = searchEndpoints;
     inclusionPanel->setEndpoints(searchEndpoints);
     rankingPanel->setEndpoints(searchEndpoints);
+    siteRankingPage->setEndpoints(searchEndpoints);
+    miningPage->setEndpoints(searchEndpoints);
+}
+
+void UIDemo08::initToolPages()
+{
+    siteRankingPage = new SiteRankingPage(ui->page3);
+    ui->page3->layout()->addWidget(siteRankingPage);
+    miningPage = new MiningPage(ui->configStack);
+    ui->configStack->insertWidget(0, miningPage);
+    connect(miningPage, &MiningPage::keywordsSent, this, &UIDemo08::receiveKeywords);
+}
+
+void UIDemo08::receiveKeywords(const QStringList &keywords, bool toSiteRanking)
+{
+    if (toSiteRanking) {
+        siteRankingPage->appendKeywords(keywords);
+        ui->btnData->click();
+        return;
+    }
+    appendEditorLines(ui->urlsList_2, keywords);
+    ui->btnMain->click();
+    ui->tbtnMain2->click();
 }
 
 SearchEndpoints UIDemo08::searchEndpoints() const
@@ -236,7 +266,7 @@ void UIDemo08::buttonClick()
     } else if (name == kTopConfig) {
         ui->stackedWidget->setCurrentIndex(ConfigPage);
     } else if (name == kTopNewFeature || name == kTopData) {
-        ui->stackedWidget->setCurrentIndex(PlaceholderPage);
+        ui->stackedWidget->setCurrentIndex(SiteRankingStackPage);
     } else if (name == kTopHelp) {
         ui->stackedWidget->setCurrentIndex(HelpPage);
     } else if (name == kTopExit) {
@@ -265,12 +295,16 @@ void UIDemo08::initLeftMain()
 
 void UIDemo08::initLeftConfig()
 {
-    configNavIcons << kGlyphFont;
-    configNavButtons << ui->tbtnConfig1;
+    configNavIcons << kGlyphLightbulb << kGlyphFont;
+    configNavButtons << ui->tbtnMining << ui->tbtnConfig1;
+    for (QToolButton *button : qAsConst(configNavButtons)) {
+        button->setCheckable(true);
+        connect(button, &QToolButton::clicked, this, &UIDemo08::leftConfigClick);
+    }
     IconHelper::instance()->styleNavigationBar(ui->widgetLeftConfig, configNavButtons, configNavIcons, 10, 20,
                                                15, kSideLeft, 5, kBorderColour, kIdleBackground,
                                                kActiveBackground, kIdleText, kActiveText);
-    ui->tbtnConfig1->click();
+    ui->tbtnMining->click();
 }
 
 void UIDemo08::leftMainClick()
@@ -305,8 +339,10 @@ void UIDemo08::leftConfigClick()
         button->setChecked(active);
         button->setIcon(QIcon(icons->stateGlyph(button, !active)));
     }
-    if (clicked)
-        ui->lab2->setText(clicked->text());
+    if (clicked == ui->tbtnMining)
+        ui->configStack->setCurrentWidget(miningPage);
+    else if (clicked == ui->tbtnConfig1)
+        ui->configStack->setCurrentWidget(ui->settingsHolder);
 }
 
 QString UIDemo08::inclusionDeviceMode() const

@@ -14,7 +14,9 @@ class QMouseEvent;
 class QToolButton;
 class QCloseEvent;
 class QUrl;
+class MiningPage;
 class QueryPanel;
+class SiteRankingPage;
 class WindowMemory;
 class WindowResizer;
 
@@ -24,7 +26,8 @@ class UIDemo08;
 
 // The application's one working window: a frameless frame with its own title
 // bar, top and left navigation, the home page, the inclusion and ranking query
-// pages (editor, run control, result table, export) and the help page.
+// pages (editor, run control, result table, export), the 泛排名查询 and
+// 关键词挖掘 pages (classes of their own) and the help page.
 // Each query page's run control, totals, result table and export are a
 // QueryPanel; the window's own run-control slots forward to it.
 // Slots are implemented by concern: uidemo08.cpp (frame and navigation),
@@ -49,7 +52,7 @@ public:
     QString inclusionDeviceMode() const;
     QString rankingDeviceMode() const;
     QString currentDeviceMode() const;
-    // A query is running on either page.
+    // A query is running on any page.
     bool isQueryRunning() const;
 
 signals:
@@ -103,6 +106,10 @@ private:
     void showLocation();
     // The query panels (uidemo08_runcontrol.cpp).
     void initQueryPanels();
+    // The 泛排名查询 and 关键词挖掘 pages, placed in their stacked pages.
+    void initToolPages();
+    // Keywords found by mining, onto the 排名查询 or 泛排名查询 editor, which is then shown.
+    void receiveKeywords(const QStringList &keywords, bool toSiteRanking);
     // True when nothing runs or the user confirms quitting mid-run.
     bool confirmQuit();
     // The page a shared slot serves: the one whose button is named name, or else the other.
@@ -118,6 +125,8 @@ private:
     SearchEndpoints endpoints;
     QueryPanel *inclusionPanel = nullptr;
     QueryPanel *rankingPanel = nullptr;
+    SiteRankingPage *siteRankingPage = nullptr;
+    MiningPage *miningPage = nullptr;
 
     // Frame: the window is maximised by geometry, never by the window system.
     bool m_maximized = false;

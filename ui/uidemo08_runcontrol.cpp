@@ -5,8 +5,10 @@
 #include "batchrunner.h"
 #include "inclusionbatch.h"
 #include "messagebox.h"
+#include "miningpage.h"
 #include "querypanel.h"
 #include "rankingbatch.h"
+#include "siterankingpage.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -75,7 +77,8 @@ QueryPanel *UIDemo08::panelFor(const QObject *origin, const QString &name, bool 
 
 bool UIDemo08::isQueryRunning() const
 {
-    return inclusionPanel->isRunning() || rankingPanel->isRunning();
+    return inclusionPanel->isRunning() || rankingPanel->isRunning() ||
+           siteRankingPage->panel()->isRunning() || miningPage->panel()->isRunning();
 }
 
 bool UIDemo08::confirmQuit()

@@ -1,0 +1,126 @@
+#include "miningrun.h"
+
+#include "keywordsources.h"
+
+#include <QSet>
+
+namespace {
+
+struct Expansion
+{
+    QString keyword;
+    QString seed;
+};
+
+} // namespace
+
+int mineKeywords(const QStringList &seeds, const MiningOptions &options, const SearchContext &context,
+                 const std::atomic<bool> *abortFlag, const MiningCallbacks &callbacks)
+{
+    const auto aborted = [abortFlag] { return abortFlag && abortFlag->load(); };
+    QSet<QString> seen;
+    QList<Expansion> level;
+    for (const QString &seed : seeds) {
+        const QString key = keywordKey(seed);
+        if (key.isEmpty() || seen.contains(key))
+            continue;
+        seen.insert(key);
+        level.append({seed.trimmed(), seed.trimmed()});
+    }
+
+    int found = 0;
+    int failures = 0;
+    int done = 0;
+    bool full = options.limit <= 0;
+    for (int depth = 1; depth <= options.depth && !level.isEmpty() && !full; ++depth) {
+        QList<Expansion> next;
+        const int known = done + level.size();
+        // Keeps a new keyword; false once the limit is reached.
+        const auto keep = [&](const QString &text, MiningSource source, const QString &seed) {
+            const QString key = keywordKey(text);
+            if (key.isEmpty() || seen.contains(key))
+                return true;
+            if (found >= options.limit) {
+                full = true;
+                return false;
+            }
+            seen.insert(key);
+            ++found;
+            const QString keyword = text.simplified();
+            next.append({keyword, seed});
+            if (callbacks.found)
+                callbacks.found(MinedKeyword{keyword, source, seed, depth});
+            return true;
+        };
+        const auto fail = [&](const QString &keyword, MiningSource source, const QString &why) {
+            ++failures;
+            if (callbacks.failed)
+                callbacks.failed(keyword, MinedKeyword::sourceText(source), why);
+        };
+
+        for (const Expansion &expansion : qAsConst(level)) {
+            if (aborted() || full)
+                break;
+            const KeywordOffers suggestions = fetchSuggestions(expansion.keyword, context, abortFlag);
+            if (aborted())
+                break;
+            if (!suggestions.ok)
+                fail(expansion.keyword, MiningSource::Suggestion, suggestions.failure);
+            for (const QString &text : suggestions.texts) {
+                if (!keep(text, MiningSource::Suggestion, expansion.seed))
+                    break;
+            }
+            if (full)
+                break;
+            const KeywordOffers related = fetchRelatedSearches(expansion.keyword, context, abortFlag);
+            if (aborted())
+                break;
+            if (!related.ok)
+                fail(expansion.keyword, MiningSource::Related, related.failure);
+            for (const QString &text : related.texts) {
+                if (!keep(text, MiningSource::Related, expansion.seed))
+                    break;
+            }
+            for (const QString &text : related.alsoTexts) {
+                if (full || !keep(text, MiningSource::AlsoSearched, expansion.seed))
+                    break;
+            }
+            ++done;
+            if (callbacks.progressed)
+                callbacks.progressed(done, full ? done : known);
+        }
+        level = next;
+    }
+    return failures;
+}
+
+MiningRun::MiningRun(const QStringList &seeds, const MiningOptions &options, const SearchContext &context,
+                     QObject *parent)
+    : QThread(parent), m_seeds(seeds), m_options(options), m_context(context)
+{
+    qRegisterMetaType<MinedKeyword>();
+}
+
+MiningRun::~MiningRun()
+{
+    stop();
+    wait();
+}
+
+void MiningRun::stop()
+{
+    m_abort.store(true);
+}
+
+void MiningRun::run()
+{
+    int row = 0;
+    MiningCallbacks callbacks;
+    callbacks.found = [&](const MinedKeyword &keyword) { emit found(keyword, row++); };
+    callbacks.failed = [this](const QString &keyword, const QString &source, const QString &why) {
+        emit failed(keyword, source, why);
+    };
+    callbacks.progressed = [this](int done, int known) { emit progressed(done, known); };
+    mineKeywords(m_seeds, m_options, m_context, &m_abort, callbacks);
+    emit threadEnd();
+}
