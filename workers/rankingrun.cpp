@@ -68,10 +68,10 @@ bool connectRankingWatcher(QFutureWatcher<RankingResult> *watcher, QObject *wind
 {
     bool connected = true;
     connected &= bool(QObject::connect(watcher, SIGNAL(finished()), window, SLOT(pmthreadClose())));
-    connected &= bool(QObject::connect(watcher, SIGNAL(resultReadyAt(int)), window,
-                                       SLOT(pmreceiveResult(int)), Qt::QueuedConnection));
-    connected &= bool(QObject::connect(watcher, SIGNAL(progressRangeChanged(int, int)), progressBar,
-                                       SLOT(setRange(int, int))));
+    connected &= bool(QObject::connect(watcher, SIGNAL(resultReadyAt(int)), window, SLOT(pmreceiveResult(int)),
+                                       Qt::QueuedConnection));
+    connected &= bool(
+        QObject::connect(watcher, SIGNAL(progressRangeChanged(int, int)), progressBar, SLOT(setRange(int, int))));
     connected &=
         bool(QObject::connect(watcher, SIGNAL(progressValueChanged(int)), progressBar, SLOT(setValue(int))));
     return connected;
