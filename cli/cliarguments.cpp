@@ -1,8 +1,16 @@
 #include "cliarguments.h"
 
+#include "miningrun.h"
+#include "siterule.h"
+
 namespace {
 const QString kCommandInclusion = QStringLiteral("inclusion");
 const QString kCommandRanking = QStringLiteral("ranking");
+const QString kCommandSiteRanking = QStringLiteral("site-ranking");
+const QString kCommandMine = QStringLiteral("mine");
+const QString kOptionSite = QStringLiteral("--site");
+const QString kOptionDepth = QStringLiteral("--depth");
+const QString kOptionLimit = QStringLiteral("--limit");
 const QString kOptionDevice = QStringLiteral("--device");
 const QString kOptionReport = QStringLiteral("--report");
 const QString kOptionSavePages = QStringLiteral("--save-pages");
@@ -21,8 +29,14 @@ const QString kUnknownOption = QStringLiteral("unknown option '%1'");
 const QString kMissingValue = QStringLiteral("option '%1' needs a value");
 const QString kUnknownDevice = QStringLiteral("unknown device '%1' (use pc or mobile)");
 const QString kBadReportName = QStringLiteral("report file '%1' must end in .xlsx or .xls");
-const QString kMissingCommand = QStringLiteral("missing command (inclusion or ranking)");
-const QString kUnknownCommand = QStringLiteral("unknown command '%1' (use inclusion or ranking)");
+const QString kMissingCommand = QStringLiteral("missing command (inclusion, ranking, site-ranking or mine)");
+const QString kUnknownCommand =
+    QStringLiteral("unknown command '%1' (use inclusion, ranking, site-ranking or mine)");
+const QString kNotForCommand = QStringLiteral("option '%1' does not apply to %2");
+const QString kMissingSite = QStringLiteral("site-ranking needs --site DOMAIN");
+const QString kBadSite = QStringLiteral("'%1' is no site (use a domain such as qa-site.cn)");
+const QString kBadDepth = QStringLiteral("depth '%1' must be 1, 2 or 3");
+const QString kBadLimit = QStringLiteral("limit '%1' must be a whole number from 1");
 const QString kTwoInputs = QStringLiteral("more than one input file ('%1', '%2')");
 
 bool hasReportExtension(const QString &path)
@@ -44,6 +58,7 @@ CliArguments CliArguments::parse(const QStringList &arguments)
     CliOptions &options = parsed.m_options;
     options.deviceMode = kModeDesktop;
     QStringList positional;
+    QStringList given; // options that only some commands take
     bool optionsEnded = false;
 
     for (int i = 0; i < arguments.size(); ++i) {
@@ -68,7 +83,8 @@ CliArguments CliArguments::parse(const QStringList &arguments)
         // "--name value" or "--name=value"
         const int equals = argument.indexOf(QLatin1Char('='));
         const QString name = equals < 0 ? argument : argument.left(equals);
-        if (name != kOptionDevice && name != kOptionReport && name != kOptionSavePages) {
+        if (name != kOptionDevice && name != kOptionReport && name != kOptionSavePages &&
+            name != kOptionSite && name != kOptionDepth && name != kOptionLimit) {
             parsed.setError(kUnknownOption.arg(argument));
             return parsed;
         }
@@ -83,6 +99,7 @@ CliArguments CliArguments::parse(const QStringList &arguments)
         }
 
         if (name == kOptionDevice) {
+            given.append(name);
             if (value == kDevicePc) {
                 options.deviceMode = kModeDesktop;
             } else if (value == kDeviceMobile) {
@@ -93,6 +110,24 @@ CliArguments CliArguments::parse(const QStringList &arguments)
             }
         } else if (name == kOptionSavePages) {
             options.savePagesPath = value;
+            given.append(name);
+        } else if (name == kOptionSite) {
+            if (!SiteRule::parse(value).isValid()) {
+                parsed.setError(kBadSite.arg(value));
+                return parsed;
+            }
+            options.site = value;
+            given.append(name);
+        } else if (name == kOptionDepth || name == kOptionLimit) {
+            bool number = false;
+            const int count = value.toInt(&number);
+            const bool depth = name == kOptionDepth;
+            if (!number || count < 1 || (depth && count > MiningOptions::kMaxDepth)) {
+                parsed.setError((depth ? kBadDepth : kBadLimit).arg(value));
+                return parsed;
+            }
+            (depth ? options.depth : options.limit) = count;
+            given.append(name);
         } else {
             if (!hasReportExtension(value)) {
                 parsed.setError(kBadReportName.arg(value));
@@ -107,13 +142,34 @@ CliArguments CliArguments::parse(const QStringList &arguments)
         return parsed;
     }
     const QString command = positional.takeFirst();
+    QStringList accepted{kOptionDevice, kOptionSavePages};
     if (command == kCommandInclusion) {
         options.kind = QueryKind::Inclusion;
     } else if (command == kCommandRanking) {
+        options.command = CliCommand::Ranking;
         options.kind = QueryKind::Ranking;
+    } else if (command == kCommandSiteRanking) {
+        options.command = CliCommand::SiteRanking;
+        options.kind = QueryKind::Keyword;
+        accepted.append(kOptionSite);
+        if (options.site.isEmpty()) {
+            parsed.setError(kMissingSite);
+            return parsed;
+        }
+    } else if (command == kCommandMine) {
+        options.command = CliCommand::Mine;
+        options.kind = QueryKind::Keyword;
+        // Mining asks the desktop search only, and keeps no pages.
+        accepted = QStringList{kOptionDepth, kOptionLimit};
     } else {
         parsed.setError(kUnknownCommand.arg(command));
         return parsed;
+    }
+    for (const QString &option : qAsConst(given)) {
+        if (!accepted.contains(option)) {
+            parsed.setError(kNotForCommand.arg(option, command));
+            return parsed;
+        }
     }
     if (positional.size() > 1) {
         parsed.setError(kTwoInputs.arg(positional.at(0), positional.at(1)));
@@ -129,6 +185,9 @@ QString CliArguments::usageText()
     return QStringLiteral("Usage: quillane-cli inclusion|ranking [--device pc|mobile] [--csv] [--report "
                           "FILE.xlsx|FILE.xls]\n"
                           "                   [--save-pages DIR] [FILE]\n"
+                          "       quillane-cli site-ranking --site DOMAIN [--device pc|mobile] [--csv]\n"
+                          "                   [--report FILE] [--save-pages DIR] [FILE]\n"
+                          "       quillane-cli mine [--depth N] [--limit N] [--csv] [--report FILE] [FILE]\n"
                           "\n"
                           "Checks in one batch whether page addresses are in Baidu's index (inclusion,\n"
                           "one address per line) or where an address ranks for a keyword (ranking,\n"
@@ -136,8 +195,20 @@ QString CliArguments::usageText()
                           "from standard input without FILE or with \"-\"; lines without \"http\",\n"
                           "empty lines and repeated lines are dropped.\n"
                           "\n"
+                          "site-ranking reads one keyword per line and finds where the site's pages\n"
+                          "stand among the first 30 results: best position, its address and title,\n"
+                          "the number of the site's entries and their other positions. mine reads\n"
+                          "seed keywords, one per line, and writes the keywords Baidu's search-box\n"
+                          "suggestions and related searches offer for them. For both, empty and\n"
+                          "repeated lines are dropped; no line needs \"http\".\n"
+                          "\n"
                           "Options:\n"
                           "  --device pc|mobile  Baidu's desktop (pc, the default) or mobile result pages\n"
+                          "  --site DOMAIN       site-ranking: the site; a bare domain (qa-site.cn) also\n"
+                          "                      counts its subdomains, www.qa-site.cn only that host\n"
+                          "  --depth N           mine: 1 (the default) expands the seeds, 2 also what\n"
+                          "                      they gave, 3 once more\n"
+                          "  --limit N           mine: stop after N keywords (default 1000)\n"
                           "  --csv               write CSV (UTF-8 with byte-order mark) instead of\n"
                           "                      tab-separated text\n"
                           "  --report FILE       also write the spreadsheet report (.xlsx or .xls)\n"
@@ -152,6 +223,6 @@ QString CliArguments::usageText()
                           "error. Ctrl-C stops the run and prints what was finished.\n"
                           "\n"
                           "Exit status: 0 every line got a verdict; 3 some line's status or position\n"
-                          "is \"异常\"; 2 usage error; 1 the report could not be written; 130 stopped\n"
-                          "by Ctrl-C.\n");
+                          "is \"异常\" (mine: some request failed); 2 usage error; 1 the report could\n"
+                          "not be written; 130 stopped by Ctrl-C.\n");
 }

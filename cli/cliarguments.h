@@ -11,15 +11,27 @@ enum class OutputFormat
     Csv
 };
 
+enum class CliCommand
+{
+    Inclusion,
+    Ranking,
+    SiteRanking,
+    Mine
+};
+
 // What one invocation asks for, after its arguments were checked.
 struct CliOptions
 {
-    QueryKind kind = QueryKind::Inclusion;
-    QString deviceMode;    // "dnd" (desktop) or "sjd" (mobile), as the window passes it
-    QString inputPath;     // empty: standard input
-    QString reportPath;    // empty: no report
-    QString savePagesPath; // empty: answer pages are not kept
+    CliCommand command = CliCommand::Inclusion;
+    QueryKind kind = QueryKind::Inclusion; // how the input lines are prepared
+    QString deviceMode;                    // "dnd" (desktop) or "sjd" (mobile), as the window passes it
+    QString inputPath;                     // empty: standard input
+    QString reportPath;                    // empty: no report
+    QString savePagesPath;                 // empty: answer pages are not kept
     OutputFormat format = OutputFormat::Tsv;
+    QString site;     // site-ranking: the site as typed
+    int depth = 1;    // mine
+    int limit = 1000; // mine
 };
 
 // Parses the command line (without the program name). Checks only what the

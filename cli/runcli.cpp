@@ -9,6 +9,7 @@
 #include "reportwriter.h"
 #include "resultoutput.h"
 #include "runreport.h"
+#include "tooldriver.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -17,6 +18,7 @@
 #include <QFileInfo>
 
 #include <fcntl.h>
+#include <functional>
 #include <memory>
 
 #include <unistd.h>
@@ -62,10 +64,25 @@ void printError(const CliStreams &streams, const QString &message)
     streams.err->write((kMessagePrefix + message + QLatin1Char('\n')).toUtf8());
 }
 
-ReportKind reportKindOf(QueryKind kind)
+ReportKind reportKindOf(CliCommand command)
 {
-    return kind == QueryKind::Ranking ? ReportKind::Ranking : ReportKind::Inclusion;
+    switch (command) {
+    case CliCommand::Ranking:
+        return ReportKind::Ranking;
+    case CliCommand::SiteRanking:
+        return ReportKind::SiteRanking;
+    case CliCommand::Mine:
+        return ReportKind::Mining;
+    case CliCommand::Inclusion:
+        break;
+    }
+    return ReportKind::Inclusion;
 }
+
+// Runs a driver to its end and writes the report; the exit status.
+template <typename Driver>
+int drive(Driver &driver, const CliOptions &options, const CliStreams &streams, ProgressReporter &progress,
+          const ReportTable &reportBase, const std::function<QList<ReportTotal>()> &totals);
 
 // A report that cannot be written should fail before a long run, not after it.
 QString reportPathProblem(const QString &path)
@@ -150,7 +167,7 @@ int runCli(const QStringList &arguments, const SearchEndpoints &endpoints, const
     if (input.dropped().total() > 0)
         progress.message(droppedText(input.dropped()));
 
-    const ReportKind kind = reportKindOf(options.kind);
+    const ReportKind kind = reportKindOf(options.command);
     const QStringList headings = reportHeadings(kind);
     ResultOutput output(streams.out, options.format);
     output.writeHeader(headings);
@@ -166,28 +183,42 @@ int runCli(const QStringList &arguments, const SearchEndpoints &endpoints, const
         context.pageSink = [saver](const AnswerPage &page) { saver->save(page); };
     }
 
-    InterruptWatcher interrupts;
+    ReportTable table;
+    table.title = reportTitle(kind);
+    table.headings = headings;
+    table.columnPixelWidths = initialColumnWidths(kind);
+    table.subtitle = reportSubtitle(kind, options.deviceMode == kMobileMode, QDateTime::currentDateTime());
+    table.numberColumns = reportNumberColumns(kind);
+    if (options.command == CliCommand::SiteRanking || options.command == CliCommand::Mine) {
+        ToolDriver driver(options, lines, context, &output, &progress);
+        return drive(driver, options, streams, progress, table, [&] { return driver.totals(); });
+    }
     BatchDriver driver(options, lines, context, &output, &progress);
+    return drive(driver, options, streams, progress, table, [&] {
+        return reportTotals(lines.size(), driver.hits(), driver.notIncluded(), driver.failed());
+    });
+}
+
+namespace {
+template <typename Driver>
+int drive(Driver &driver, const CliOptions &options, const CliStreams &streams, ProgressReporter &progress,
+          const ReportTable &reportBase, const std::function<QList<ReportTotal>()> &totals)
+{
+    InterruptWatcher interrupts;
     QObject::connect(&interrupts, &InterruptWatcher::interrupted, &driver, [&] {
         progress.message(options.kind == QueryKind::Inclusion ? kStoppingInclusion : kStoppingRanking);
         driver.stop();
     });
     QEventLoop loop;
-    QObject::connect(&driver, &BatchDriver::finished, &loop, &QEventLoop::quit);
-    const QDateTime started = QDateTime::currentDateTime();
+    QObject::connect(&driver, &Driver::finished, &loop, &QEventLoop::quit);
     driver.start();
     loop.exec();
 
     bool reportFailed = false;
     if (!options.reportPath.isEmpty()) {
-        ReportTable table;
-        table.title = reportTitle(kind);
-        table.headings = headings;
-        table.columnPixelWidths = initialColumnWidths(kind);
+        ReportTable table = reportBase;
         table.rows = driver.rows();
-        table.subtitle = reportSubtitle(kind, options.deviceMode == kMobileMode, started);
-        table.numberColumns = reportNumberColumns(kind);
-        table.totals = reportTotals(lines.size(), driver.hits(), driver.notIncluded(), driver.failed());
+        table.totals = totals();
         const ReportWriteResult written = writeReport(options.reportPath, table);
         if (!written.ok) {
             printError(streams, kReportFailed.arg(options.reportPath, written.errorMessage));
@@ -201,6 +232,7 @@ int runCli(const QStringList &arguments, const SearchEndpoints &endpoints, const
         return kExitReportFailed;
     return driver.sawFailure() ? kExitFailedLines : kExitOk;
 }
+} // namespace
 
 int runCliOnStandardStreams(const QStringList &arguments, const SearchEndpoints &endpoints)
 {

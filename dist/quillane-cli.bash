@@ -7,8 +7,8 @@ _quillane_cli()
     local cur prev words cword split
     _init_completion -s || return
 
-    local commands='inclusion ranking'
-    local options='--device --csv --report --save-pages --help -h'
+    local commands='inclusion ranking site-ranking mine'
+    local options='--device --site --depth --limit --csv --report --save-pages --help -h'
 
     case $prev in
         --device)
@@ -21,6 +21,13 @@ _quillane_cli()
             ;;
         --save-pages)
             _filedir -d
+            return
+            ;;
+        --depth)
+            COMPREPLY=($(compgen -W '1 2 3' -- "$cur"))
+            return
+            ;;
+        --site | --limit)
             return
             ;;
     esac
@@ -36,7 +43,7 @@ _quillane_cli()
         fi
         case ${words[i]} in
             --) ended=1 ;;
-            --device | --report | --save-pages) ((i++)) ;;
+            --device | --report | --save-pages | --site | --depth | --limit) ((i++)) ;;
             -?*) ;;
             *)
                 command=${words[i]}
