@@ -35,22 +35,21 @@ int mineKeywords(const QStringList &seeds, const MiningOptions &options, const S
     for (int depth = 1; depth <= options.depth && !level.isEmpty() && !full; ++depth) {
         QList<Expansion> next;
         const int known = done + level.size();
-        // Keeps a new keyword; false once the limit is reached.
+        // Keeps a new keyword; false once the limit is reached, which ends the run.
         const auto keep = [&](const QString &text, MiningSource source, const QString &seed) {
+            if (full)
+                return false;
             const QString key = keywordKey(text);
             if (key.isEmpty() || seen.contains(key))
                 return true;
-            if (found >= options.limit) {
-                full = true;
-                return false;
-            }
             seen.insert(key);
             ++found;
             const QString keyword = text.simplified();
             next.append({keyword, seed});
             if (callbacks.found)
                 callbacks.found(MinedKeyword{keyword, source, seed, depth});
-            return true;
+            full = found >= options.limit;
+            return !full;
         };
         const auto fail = [&](const QString &keyword, MiningSource source, const QString &why) {
             ++failures;
@@ -82,7 +81,7 @@ int mineKeywords(const QStringList &seeds, const MiningOptions &options, const S
                     break;
             }
             for (const QString &text : related.alsoTexts) {
-                if (full || !keep(text, MiningSource::AlsoSearched, expansion.seed))
+                if (!keep(text, MiningSource::AlsoSearched, expansion.seed))
                     break;
             }
             ++done;
