@@ -8,6 +8,11 @@ const QString kCommandInclusion = QStringLiteral("inclusion");
 const QString kCommandRanking = QStringLiteral("ranking");
 const QString kCommandSiteRanking = QStringLiteral("site-ranking");
 const QString kCommandMine = QStringLiteral("mine");
+const QString kCommandHistory = QStringLiteral("history");
+const QString kActionList = QStringLiteral("list");
+const QString kActionShow = QStringLiteral("show");
+const QString kActionChanges = QStringLiteral("changes");
+const QString kActionExport = QStringLiteral("export");
 const QString kOptionSite = QStringLiteral("--site");
 const QString kOptionDepth = QStringLiteral("--depth");
 const QString kOptionLimit = QStringLiteral("--limit");
@@ -15,6 +20,7 @@ const QString kOptionDevice = QStringLiteral("--device");
 const QString kOptionReport = QStringLiteral("--report");
 const QString kOptionSavePages = QStringLiteral("--save-pages");
 const QString kOptionCsv = QStringLiteral("--csv");
+const QString kOptionSave = QStringLiteral("--save");
 const QString kOptionHelp = QStringLiteral("--help");
 const QString kOptionHelpShort = QStringLiteral("-h");
 const QString kEndOfOptions = QStringLiteral("--");
@@ -29,9 +35,17 @@ const QString kUnknownOption = QStringLiteral("unknown option '%1'");
 const QString kMissingValue = QStringLiteral("option '%1' needs a value");
 const QString kUnknownDevice = QStringLiteral("unknown device '%1' (use pc or mobile)");
 const QString kBadReportName = QStringLiteral("report file '%1' must end in .xlsx or .xls");
-const QString kMissingCommand = QStringLiteral("missing command (inclusion, ranking, site-ranking or mine)");
+const QString kMissingCommand =
+    QStringLiteral("missing command (inclusion, ranking, site-ranking, mine or history)");
 const QString kUnknownCommand =
-    QStringLiteral("unknown command '%1' (use inclusion, ranking, site-ranking or mine)");
+    QStringLiteral("unknown command '%1' (use inclusion, ranking, site-ranking, mine or history)");
+const QString kMissingAction = QStringLiteral("missing history command (list, show, changes or export)");
+const QString kUnknownAction =
+    QStringLiteral("unknown history command '%1' (use list, show, changes or export)");
+const QString kMissingRun = QStringLiteral("history %1 needs a run's id (see history list)");
+const QString kBadRun = QStringLiteral("'%1' is not a run's id (see history list)");
+const QString kMissingExportFile = QStringLiteral("history export needs a report file (.xlsx or .xls)");
+const QString kExtraArgument = QStringLiteral("unexpected argument '%1'");
 const QString kNotForCommand = QStringLiteral("option '%1' does not apply to %2");
 const QString kMissingSite = QStringLiteral("site-ranking needs --site DOMAIN");
 const QString kBadSite = QStringLiteral("'%1' is no site (use a domain such as qa-site.cn)");
@@ -77,6 +91,11 @@ CliArguments CliArguments::parse(const QStringList &arguments)
         }
         if (argument == kOptionCsv) {
             options.format = OutputFormat::Csv;
+            continue;
+        }
+        if (argument == kOptionSave) {
+            options.save = true;
+            given.append(argument);
             continue;
         }
 
@@ -142,12 +161,24 @@ CliArguments CliArguments::parse(const QStringList &arguments)
         return parsed;
     }
     const QString command = positional.takeFirst();
+    if (command == kCommandHistory) {
+        options.command = CliCommand::History;
+        if (!options.reportPath.isEmpty())
+            given.prepend(kOptionReport);
+        if (!given.isEmpty())
+            parsed.setError(kNotForCommand.arg(given.first(), command));
+        else
+            parsed.parseHistory(positional);
+        return parsed;
+    }
     QStringList accepted{kOptionDevice, kOptionSavePages};
     if (command == kCommandInclusion) {
         options.kind = QueryKind::Inclusion;
+        accepted.append(kOptionSave);
     } else if (command == kCommandRanking) {
         options.command = CliCommand::Ranking;
         options.kind = QueryKind::Ranking;
+        accepted.append(kOptionSave);
     } else if (command == kCommandSiteRanking) {
         options.command = CliCommand::SiteRanking;
         options.kind = QueryKind::Keyword;
@@ -180,14 +211,51 @@ CliArguments CliArguments::parse(const QStringList &arguments)
     return parsed;
 }
 
+void CliArguments::parseHistory(QStringList positional)
+{
+    if (positional.isEmpty())
+        return setError(kMissingAction);
+    const QString action = positional.takeFirst();
+    if (action == kActionList)
+        m_options.historyAction = HistoryAction::List;
+    else if (action == kActionShow)
+        m_options.historyAction = HistoryAction::Show;
+    else if (action == kActionChanges)
+        m_options.historyAction = HistoryAction::Changes;
+    else if (action == kActionExport)
+        m_options.historyAction = HistoryAction::Export;
+    else
+        return setError(kUnknownAction.arg(action));
+
+    if (m_options.historyAction != HistoryAction::List) {
+        if (positional.isEmpty())
+            return setError(kMissingRun.arg(action));
+        bool number = false;
+        m_options.runId = positional.first().toLongLong(&number);
+        if (!number || m_options.runId <= 0)
+            return setError(kBadRun.arg(positional.first()));
+        positional.removeFirst();
+    }
+    if (m_options.historyAction == HistoryAction::Export) {
+        if (positional.isEmpty())
+            return setError(kMissingExportFile);
+        if (!hasReportExtension(positional.first()))
+            return setError(kBadReportName.arg(positional.first()));
+        m_options.exportPath = positional.takeFirst();
+    }
+    if (!positional.isEmpty())
+        setError(kExtraArgument.arg(positional.first()));
+}
+
 QString CliArguments::usageText()
 {
     return QStringLiteral("Usage: quillane-cli inclusion|ranking [--device pc|mobile] [--csv] [--report "
                           "FILE.xlsx|FILE.xls]\n"
-                          "                   [--save-pages DIR] [FILE]\n"
+                          "                   [--save-pages DIR] [--save] [FILE]\n"
                           "       quillane-cli site-ranking --site DOMAIN [--device pc|mobile] [--csv]\n"
                           "                   [--report FILE] [--save-pages DIR] [FILE]\n"
                           "       quillane-cli mine [--depth N] [--limit N] [--csv] [--report FILE] [FILE]\n"
+                          "       quillane-cli history list|show|changes|export [--csv] [RUN] [FILE]\n"
                           "\n"
                           "Checks in one batch whether page addresses are in Baidu's index (inclusion,\n"
                           "one address per line) or where an address ranks for a keyword (ranking,\n"
@@ -216,13 +284,28 @@ QString CliArguments::usageText()
                           "                      (created if missing), one file per page named by\n"
                           "                      result row, check and request, such as\n"
                           "                      0007-ranking-keyword.html\n"
+                          "  --save              inclusion, ranking: keep the run in the history that\n"
+                          "                      the window shows\n"
                           "  -h, --help          show this text\n"
                           "\n"
                           "Results go to standard output in input order, one line each, after a line\n"
                           "of column headings. Progress, dropped lines and the totals go to standard\n"
                           "error. Ctrl-C stops the run and prints what was finished.\n"
                           "\n"
+                          "History commands:\n"
+                          "  list             one line per stored run, its id first\n"
+                          "  show RUN         the stored rows of run RUN, as a check prints them\n"
+                          "  changes RUN      the lines whose result changed since the previous run\n"
+                          "                   (same tool and device), with both values\n"
+                          "  export RUN FILE  write run RUN's spreadsheet report (.xlsx or .xls)\n"
+                          "\n"
+                          "The history is one file, quillane/history.sqlite in the data folder\n"
+                          "($XDG_DATA_HOME, or ~/.local/share), shared with the window.\n"
+                          "\n"
                           "Exit status: 0 every line got a verdict; 3 some line's status or position\n"
                           "is \"异常\" (mine: some request failed); 2 usage error; 1 the report could\n"
-                          "not be written; 130 stopped by Ctrl-C.\n");
+                          "not be written; 130 stopped by Ctrl-C. A history that cannot be used does\n"
+                          "not change a check's status: the run goes on and says why on standard\n"
+                          "error. History commands exit 0, 2 for a usage error or a run that is not\n"
+                          "stored, 1 when the history or the report cannot be used.\n");
 }

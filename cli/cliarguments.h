@@ -16,7 +16,16 @@ enum class CliCommand
     Inclusion,
     Ranking,
     SiteRanking,
-    Mine
+    Mine,
+    History // a look at the stored runs
+};
+
+enum class HistoryAction
+{
+    List,
+    Show,
+    Changes,
+    Export
 };
 
 // What one invocation asks for, after its arguments were checked.
@@ -29,9 +38,14 @@ struct CliOptions
     QString reportPath;                    // empty: no report
     QString savePagesPath;                 // empty: answer pages are not kept
     OutputFormat format = OutputFormat::Tsv;
-    QString site;     // site-ranking: the site as typed
-    int depth = 1;    // mine
-    int limit = 1000; // mine
+    QString site;      // site-ranking: the site as typed
+    int depth = 1;     // mine
+    int limit = 1000;  // mine
+    bool save = false; // inclusion, ranking: store the run in the history
+
+    HistoryAction historyAction = HistoryAction::List;
+    qint64 runId = 0;   // show, changes, export
+    QString exportPath; // export: .xlsx or .xls
 };
 
 // Parses the command line (without the program name). Checks only what the
@@ -57,6 +71,8 @@ public:
 
 private:
     void setError(const QString &message);
+    // The words after "history".
+    void parseHistory(QStringList positional);
 
     Outcome m_outcome = Outcome::Run;
     CliOptions m_options;

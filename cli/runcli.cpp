@@ -2,12 +2,15 @@
 
 #include "batchdriver.h"
 #include "cliarguments.h"
+#include "historycommand.h"
+#include "historystore.h"
 #include "interruptwatcher.h"
 #include "pagesaver.h"
 #include "progressreporter.h"
 #include "queryinput.h"
 #include "reportwriter.h"
 #include "resultoutput.h"
+#include "runrecorder.h"
 #include "runreport.h"
 #include "tooldriver.h"
 
@@ -20,6 +23,7 @@
 #include <fcntl.h>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include <unistd.h>
 
@@ -47,6 +51,7 @@ const QString kDroppedLines = QStringLiteral("已忽略 %1 行：空行 %2，重
 const QString kStoppingInclusion = QStringLiteral("正在停止：等待当前一行完成……");
 const QString kStoppingRanking = QStringLiteral("正在停止……");
 const QString kMobileMode = QStringLiteral("sjd");
+const QString kHistoryNotKept = QStringLiteral("%1；查询继续，本次不保存历史记录");
 
 // Taken before main(): with standard input closed, the next file the process
 // opens would become descriptor 0 and be read as the input. /dev/null takes
@@ -62,6 +67,15 @@ const bool kStandardInputWasClosed = fillClosedStandardInput();
 void printError(const CliStreams &streams, const QString &message)
 {
     streams.err->write((kMessagePrefix + message + QLatin1Char('\n')).toUtf8());
+}
+
+StoredRun runToStore(const CliOptions &options, int lineCount)
+{
+    StoredRun run;
+    run.tool = options.command == CliCommand::Ranking ? HistoryTool::kRanking : HistoryTool::kInclusion;
+    run.device = options.deviceMode == kMobileMode ? HistoryDevice::kMobile : HistoryDevice::kDesktop;
+    run.lineCount = lineCount;
+    return run;
 }
 
 ReportKind reportKindOf(CliCommand command)
@@ -144,6 +158,10 @@ int runCli(const QStringList &arguments, const SearchEndpoints &endpoints, const
         return kExitUsage;
     }
     const CliOptions &options = parsed.options();
+    if (options.command == CliCommand::History) {
+        HistoryStore store;
+        return runHistoryCommand(options, streams, &store);
+    }
     if (!options.reportPath.isEmpty()) {
         const QString problem = reportPathProblem(options.reportPath);
         if (!problem.isEmpty()) {
@@ -193,7 +211,16 @@ int runCli(const QStringList &arguments, const SearchEndpoints &endpoints, const
         ToolDriver driver(options, lines, context, &output, &progress);
         return drive(driver, options, streams, progress, table, [&] { return driver.totals(); });
     }
-    BatchDriver driver(options, lines, context, &output, &progress);
+    // A history that cannot be used costs the run nothing but its record.
+    std::optional<HistoryStore> store;
+    std::optional<RunRecorder> recorder;
+    if (options.save) {
+        store.emplace();
+        recorder.emplace(&*store,
+                         [&progress](const QString &why) { progress.message(kHistoryNotKept.arg(why)); });
+        recorder->start(runToStore(options, lines.size()));
+    }
+    BatchDriver driver(options, lines, context, &output, &progress, recorder ? &*recorder : nullptr);
     return drive(driver, options, streams, progress, table, [&] {
         return reportTotals(lines.size(), driver.hits(), driver.notIncluded(), driver.failed());
     });

@@ -15,6 +15,9 @@
 namespace {
 
 const QString kDriver = QStringLiteral("QSQLITE");
+// The window and the command are programs of different names; the folder is
+// named here so that both find the one file.
+const QString kFolderName = QStringLiteral("quillane");
 const QString kFileName = QStringLiteral("history.sqlite");
 
 // SQLite's primary result codes, as Qt's driver reports them.
@@ -145,9 +148,19 @@ QString HistoryTool::displayName(const QString &tool)
     return tool;
 }
 
+QString HistoryDevice::displayName(const QString &device)
+{
+    if (device == kDesktop)
+        return QStringLiteral("电脑端");
+    if (device == kMobile)
+        return QStringLiteral("移动端");
+    return device;
+}
+
 QString HistoryStore::defaultPath()
 {
-    return QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)).filePath(kFileName);
+    const QDir data(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+    return data.filePath(kFolderName + QLatin1Char('/') + kFileName);
 }
 
 HistoryStore::HistoryStore(const QString &path) : m_path(path)
@@ -331,7 +344,11 @@ std::optional<StoredRun> HistoryStore::run(qint64 runId)
     QSqlQuery query(QSqlDatabase::database(m_connection, false));
     query.prepare(runQuery(QStringLiteral(" WHERE r.id = ? GROUP BY r.id")));
     query.addBindValue(runId);
-    if (!query.exec() || !query.next())
+    if (!query.exec()) {
+        failWith(query.lastError());
+        return std::nullopt;
+    }
+    if (!query.next())
         return std::nullopt;
     return runFrom(query);
 }

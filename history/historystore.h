@@ -21,6 +21,15 @@ inline const QString kMining = QStringLiteral("mining");
 QString displayName(const QString &tool);
 } // namespace HistoryTool
 
+// The devices a run asks Baidu for, by their stored keys.
+namespace HistoryDevice {
+inline const QString kDesktop = QStringLiteral("pc");
+inline const QString kMobile = QStringLiteral("mobile");
+
+// 电脑端 or 移动端.
+QString displayName(const QString &device);
+} // namespace HistoryDevice
+
 // One run as the store keeps it. The counts are read from its stored lines.
 struct StoredRun
 {
@@ -75,7 +84,8 @@ class HistoryStore
 public:
     static constexpr int kSchemaVersion = 2;
 
-    // history.sqlite in the platform's data location (XDG_DATA_HOME, HOME).
+    // quillane/history.sqlite in the platform's data location (XDG_DATA_HOME,
+    // HOME), the same for every program of the project.
     static QString defaultPath();
 
     explicit HistoryStore(const QString &path = defaultPath());
