@@ -3,6 +3,8 @@
 #include "ui_uidemo08.h"
 
 #include "editorbinding.h"
+#include "historypage.h"
+#include "historystore.h"
 #include "iconhelper.h"
 #include "miningpage.h"
 #include "pagefitter.h"
@@ -55,6 +57,7 @@ enum StackedPage
 // Left navigation texts.
 const QString kLeftInclusion = QStringLiteral("百度收录查询");
 const QString kLeftRanking = QStringLiteral("百度排名查询");
+const QString kLeftHistory = QStringLiteral("历史记录");
 
 // The location label of each query page with each device, in the window's translation context.
 const char kInclusionDesktopLocation[] =
@@ -94,6 +97,7 @@ constexpr int kGlyphSearch = 0xF002;
 constexpr int kGlyphList = 0xF03A;
 constexpr int kGlyphFont = 0xF031;
 constexpr int kGlyphLightbulb = 0xF0EB;
+constexpr int kGlyphHistory = 0xF1DA;
 
 } // namespace
 
@@ -280,8 +284,8 @@ void UIDemo08::buttonClick()
 
 void UIDemo08::initLeftMain()
 {
-    mainNavIcons << kGlyphSearch << kGlyphList;
-    mainNavButtons << ui->tbtnMain1 << ui->tbtnMain2;
+    mainNavIcons << kGlyphSearch << kGlyphList << kGlyphHistory;
+    mainNavButtons << ui->tbtnMain1 << ui->tbtnMain2 << ui->tbtnMain3;
     for (QToolButton *button : qAsConst(mainNavButtons)) {
         button->setCheckable(true);
         button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
@@ -326,6 +330,8 @@ void UIDemo08::leftMainClick()
     } else if (name == kLeftRanking) {
         ui->tabWidget->clear();
         ui->tabWidget->addTab(ui->pmcxTab, QString());
+    } else if (name == kLeftHistory) {
+        showHistoryPage();
     }
     showLocation();
 }

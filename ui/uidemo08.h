@@ -8,6 +8,10 @@
 #include <QString>
 #include <QWidget>
 
+#include <memory>
+
+class HistoryPage;
+class HistoryStore;
 class QAbstractButton;
 class QButtonGroup;
 class QMouseEvent;
@@ -31,8 +35,9 @@ class UIDemo08;
 // Each query page's run control, totals, result table and export are a
 // QueryPanel; the window's own run-control slots forward to it.
 // Slots are implemented by concern: uidemo08.cpp (frame and navigation),
-// uidemo08_editor.cpp, uidemo08_runcontrol.cpp (forwarding to the panels)
-// and uidemo08_pages.cpp (help and home page).
+// uidemo08_editor.cpp, uidemo08_runcontrol.cpp (forwarding to the panels),
+// uidemo08_pages.cpp (help and home page) and uidemo08_history.cpp (the run
+// history: its page and the store the panels record into).
 class UIDemo08 : public QWidget
 {
     Q_OBJECT
@@ -114,6 +119,9 @@ private:
     bool confirmQuit();
     // The page a shared slot serves: the one whose button is named name, or else the other.
     QueryPanel *panelFor(const QObject *origin, const QString &name, bool namedIsRanking) const;
+    // The run history, opened at first use (uidemo08_history.cpp).
+    HistoryStore *history();
+    void showHistoryPage();
 
     Ui::UIDemo08 *ui;
     QList<int> mainNavIcons;
@@ -127,6 +135,9 @@ private:
     QueryPanel *rankingPanel = nullptr;
     SiteRankingPage *siteRankingPage = nullptr;
     MiningPage *miningPage = nullptr;
+
+    std::unique_ptr<HistoryStore> m_history;
+    HistoryPage *m_historyPage = nullptr;
 
     // Frame: the window is maximised by geometry, never by the window system.
     bool m_maximized = false;

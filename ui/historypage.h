@@ -1,0 +1,59 @@
+#pragma once
+
+#include "historystore.h"
+
+#include <QHash>
+#include <QList>
+#include <QWidget>
+
+class QSortFilterProxyModel;
+class QStandardItemModel;
+
+namespace Ui {
+class HistoryPage;
+}
+
+// The 历史记录 page of the query pages: the stored runs (date, tool, device,
+// lines, 收录率 or 前10/前30, 异常), the result table of the run chosen, each
+// row with its change since the line's previous run of the same tool and
+// device and a filter 只看变化, and the position chart of the ranking line
+// chosen. Runs can be exported and deleted. The frame places the page and
+// hands it the store it records into.
+class HistoryPage : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // Column of the change in the result table: after the run's own cells.
+    static constexpr int kChangeRole = Qt::UserRole + 2;
+
+    explicit HistoryPage(QWidget *parent = nullptr);
+    ~HistoryPage() override;
+
+    // Not owned; a store that is not open shows its message instead of runs.
+    void setStore(HistoryStore *store);
+    qint64 shownRun() const { return m_shownRun; }
+
+public slots:
+    // Reads the runs again, keeping the one shown if it still exists.
+    void refresh();
+    void showRun(qint64 runId);
+    void deleteSelectedRuns();
+    void exportShownRun();
+    // Says what went wrong with the history, or clears the message.
+    void showProblem(const QString &message);
+
+private:
+    void fillRuns(const QList<StoredRun> &runs);
+    void showLineHistory();
+    void copySelectedLines();
+    QList<qint64> selectedRuns() const;
+
+    Ui::HistoryPage *ui;
+    HistoryStore *m_store = nullptr;
+    QStandardItemModel *m_lines;
+    QSortFilterProxyModel *m_shownLines;
+    qint64 m_shownRun = 0;
+    StoredRun m_run;
+    QList<QStringList> m_rows; // the shown run's cells, in line order
+};

@@ -1,0 +1,33 @@
+// The run history: its page among the query pages, and the store the
+// window's runs are kept in.
+#include "ui_uidemo08.h"
+#include "uidemo08.h"
+
+#include "historypage.h"
+#include "historystore.h"
+
+namespace {
+const char kHistoryTab[] = QT_TRANSLATE_NOOP("UIDemo08", "当前位置：历史记录");
+} // namespace
+
+HistoryStore *UIDemo08::history()
+{
+    // Opened at first use, so that a window that never runs a query starts
+    // without touching the disk; a store that could not be opened says why.
+    if (!m_history)
+        m_history = std::make_unique<HistoryStore>();
+    return m_history.get();
+}
+
+void UIDemo08::showHistoryPage()
+{
+    if (!m_historyPage) {
+        m_historyPage = new HistoryPage(this);
+        m_historyPage->setObjectName(QStringLiteral("historyPage"));
+        m_historyPage->setStore(history());
+    } else {
+        m_historyPage->refresh();
+    }
+    ui->tabWidget->clear();
+    ui->tabWidget->addTab(m_historyPage, tr(kHistoryTab));
+}
