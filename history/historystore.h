@@ -111,7 +111,7 @@ public:
     // In line order.
     QList<StoredLine> lines(qint64 runId);
     // For each key of the run's lines, its latest result in an earlier run of
-    // the same tool and device.
+    // the same tool and device (without its cells).
     QHash<QString, StoredLine> previousLines(qint64 runId);
     // A line's positions over all runs of a tool and device, oldest first.
     QList<PositionPoint> positionHistory(const QString &tool, const QString &device, const QString &key);
