@@ -1,6 +1,7 @@
 #include "historypage.h"
 #include "ui_historypage.h"
 
+#include "historylinesmodel.h"
 #include "linechange.h"
 #include "messagebox.h"
 #include "positionchart.h"
@@ -15,7 +16,6 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QSortFilterProxyModel>
-#include <QStandardItemModel>
 #include <QStandardPaths>
 
 #include <algorithm>
@@ -25,7 +25,6 @@ namespace {
 const QString kTimeFormat = QStringLiteral("yyyy-MM-dd HH:mm");
 const QString kRunTitle = QStringLiteral("%1 %2 %3：%4 行");
 const QString kChangedCount = QStringLiteral("，与上次相比变化 %1 行");
-const QString kChangeHeading = QStringLiteral("变化");
 const QString kDeleteQuestion = QStringLiteral("删除选中的 %1 次查询记录？删除后无法恢复。");
 const QString kExportFailed = QStringLiteral("报表导出失败：%1");
 const QString kExported = QStringLiteral("报表已导出：%1");
@@ -39,8 +38,6 @@ const QList<int> kPaneHeights = {160, 260, 220};
 // The run's columns as the query page first shows them, the widest narrowed so that 变化 fits beside them.
 const int kWidestColumn = 240;
 const QLatin1Char kKeySeparator('\t');
-const int kKeyRole = Qt::UserRole + 1;
-const int kSortRole = Qt::UserRole + 3;
 
 const QStringList kRunHeadings = {QStringLiteral("日期"),
                                   QStringLiteral("工具"),
@@ -79,18 +76,10 @@ QString linesText(const StoredRun &run)
                                        : QStringLiteral("%1/%2").arg(run.stored).arg(run.lineCount);
 }
 
-// Positions sort as numbers, 30+ and -- after 30, 异常 last.
-QVariant sortKey(const QString &cell, bool position)
-{
-    if (!position)
-        return cell;
-    const std::optional<int> place = PositionChart::placeOf(cell);
-    return place ? *place : PositionChart::kBottomEdge + 1;
-}
 } // namespace
 
 HistoryPage::HistoryPage(QWidget *parent)
-    : QWidget(parent), ui(new Ui::HistoryPage), m_lines(new QStandardItemModel(this)),
+    : QWidget(parent), ui(new Ui::HistoryPage), m_lines(new HistoryLinesModel(this)),
       m_shownLines(new QSortFilterProxyModel(this))
 {
     ui->setupUi(this);
@@ -101,8 +90,8 @@ HistoryPage::HistoryPage(QWidget *parent)
     ui->historyRuns->verticalHeader()->hide();
 
     m_shownLines->setSourceModel(m_lines);
-    m_shownLines->setSortRole(kSortRole);
-    m_shownLines->setFilterRole(kChangeRole);
+    m_shownLines->setSortRole(HistoryLinesModel::SortRole);
+    m_shownLines->setFilterRole(HistoryLinesModel::ChangeRole);
     ui->historyLines->setModel(m_shownLines);
     ui->historyLines->sortByColumn(-1, Qt::AscendingOrder);
     ui->historyLines->horizontalHeader()->setStretchLastSection(true);
@@ -197,7 +186,6 @@ QList<qint64> HistoryPage::selectedRuns() const
 void HistoryPage::showRun(qint64 runId)
 {
     m_shownRun = 0;
-    m_rows.clear();
     m_lines->clear();
     ui->historyRunTitle->clear();
     ui->historyChart->setHistory(kChartHint, {});
@@ -216,33 +204,20 @@ void HistoryPage::showRun(qint64 runId)
     QStringList headings;
     if (const auto kind = reportKindOf(m_run.tool))
         headings = reportHeadings(*kind);
+    else if (!lines.isEmpty())
+        headings =
+            QVector<QString>(lines.first().cells.size()).toList(); // a tool without a report: no headings
     const int positionColumn = hasPositions(m_run.tool) ? headings.indexOf(QStringLiteral("排名")) : -1;
+    QStringList changes;
+    changes.reserve(lines.size());
     int changed = 0;
     for (const StoredLine &line : lines) {
-        m_rows.append(line.cells);
         const auto earlier = before.constFind(line.key);
-        const QString change =
-            earlier == before.constEnd() ? QString() : describeChange(m_run.tool, *earlier, line);
-        if (!change.isEmpty())
+        changes.append(earlier == before.constEnd() ? QString() : describeChange(m_run.tool, *earlier, line));
+        if (!changes.constLast().isEmpty())
             ++changed;
-        QList<QStandardItem *> items;
-        for (int column = 0; column < line.cells.size(); ++column) {
-            auto *item = new QStandardItem(line.cells.at(column));
-            item->setData(sortKey(line.cells.at(column), column == positionColumn), kSortRole);
-            items.append(item);
-        }
-        while (items.size() < headings.size())
-            items.append(new QStandardItem);
-        auto *changeItem = new QStandardItem(change);
-        changeItem->setData(change, kSortRole);
-        items.append(changeItem);
-        for (QStandardItem *item : qAsConst(items)) {
-            item->setData(line.key, kKeyRole);
-            item->setData(change.isEmpty() ? QVariant() : QVariant(change), kChangeRole);
-        }
-        m_lines->appendRow(items);
     }
-    m_lines->setHorizontalHeaderLabels(headings << kChangeHeading);
+    m_lines->setLines(headings, lines, changes, positionColumn);
     ui->historyRunTitle->setText(kRunTitle
                                      .arg(m_run.startedAt.toLocalTime().toString(kTimeFormat),
                                           HistoryTool::displayName(m_run.tool),
@@ -263,7 +238,7 @@ void HistoryPage::showLineHistory()
         ui->historyChart->setHistory(kChartHint, {});
         return;
     }
-    const QString key = current.data(kKeyRole).toString();
+    const QString key = current.data(HistoryLinesModel::KeyRole).toString();
     ui->historyChart->setHistory(
         kChartTitle.arg(key.section(kKeySeparator, 0, 0), key.section(kKeySeparator, 1)),
         m_store->positionHistory(m_run.tool, m_run.device, key));
@@ -315,7 +290,8 @@ void HistoryPage::exportShownRun()
     table.title = reportTitle(*kind);
     table.headings = reportHeadings(*kind);
     table.columnPixelWidths = initialColumnWidths(*kind);
-    table.rows = m_rows;
+    for (int row = 0; row < m_lines->rowCount(); ++row)
+        table.rows.append(m_lines->line(row).cells);
     table.subtitle = QStringList{HistoryDevice::displayName(m_run.device),
                                  m_run.startedAt.toLocalTime().toString(kTimeFormat)}
                          .join(QLatin1Char(' '));

@@ -6,8 +6,8 @@
 #include <QList>
 #include <QWidget>
 
+class HistoryLinesModel;
 class QSortFilterProxyModel;
-class QStandardItemModel;
 
 namespace Ui {
 class HistoryPage;
@@ -24,9 +24,6 @@ class HistoryPage : public QWidget
     Q_OBJECT
 
 public:
-    // Column of the change in the result table: after the run's own cells.
-    static constexpr int kChangeRole = Qt::UserRole + 2;
-
     explicit HistoryPage(QWidget *parent = nullptr);
     ~HistoryPage() override;
 
@@ -51,9 +48,8 @@ private:
 
     Ui::HistoryPage *ui;
     HistoryStore *m_store = nullptr;
-    QStandardItemModel *m_lines;
+    HistoryLinesModel *m_lines;
     QSortFilterProxyModel *m_shownLines;
     qint64 m_shownRun = 0;
     StoredRun m_run;
-    QList<QStringList> m_rows; // the shown run's cells, in line order
 };
