@@ -401,6 +401,36 @@ QHash<QString, StoredLine> HistoryStore::previousLines(qint64 runId)
     return found;
 }
 
+QHash<QString, StoredLine> HistoryStore::latestLines(const QString &tool, const QString &device,
+                                                     qint64 beforeRunId)
+{
+    QHash<QString, StoredLine> found;
+    if (!m_open)
+        return found;
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    query.setForwardOnly(true);
+    query.prepare(QStringLiteral("SELECT l.line_index, l.line_key, l.status, l.position, l.failure, '[]'"
+                                 " FROM lines l JOIN ("
+                                 "   SELECT e.line_key AS k, MAX(e.run_id) AS newest FROM lines e"
+                                 "   JOIN runs r ON r.id = e.run_id"
+                                 "   WHERE r.tool = ? AND r.device = ? AND (? = 0 OR e.run_id < ?)"
+                                 "   GROUP BY e.line_key) latest"
+                                 " ON l.line_key = latest.k AND l.run_id = latest.newest"));
+    query.addBindValue(tool);
+    query.addBindValue(device);
+    query.addBindValue(beforeRunId);
+    query.addBindValue(beforeRunId);
+    if (!query.exec()) {
+        failWith(query.lastError());
+        return found;
+    }
+    while (query.next()) {
+        const StoredLine line = lineFrom(query);
+        found.insert(line.key, line);
+    }
+    return found;
+}
+
 QList<PositionPoint> HistoryStore::positionHistory(const QString &tool, const QString &device,
                                                    const QString &key)
 {

@@ -113,6 +113,11 @@ public:
     // For each key of the run's lines, its latest result in an earlier run of
     // the same tool and device (without its cells).
     QHash<QString, StoredLine> previousLines(qint64 runId);
+    // For every key ever checked with a tool and device in a run before
+    // beforeRunId (0: any), its latest result (without its cells): what a run
+    // starting now compares its lines with.
+    QHash<QString, StoredLine> latestLines(const QString &tool, const QString &device,
+                                           qint64 beforeRunId = 0);
     // A line's positions over all runs of a tool and device, oldest first.
     QList<PositionPoint> positionHistory(const QString &tool, const QString &device, const QString &key);
 

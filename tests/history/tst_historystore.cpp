@@ -127,6 +127,13 @@ private slots:
         const QHash<QString, StoredLine> before = store.previousLines(latest);
         QCOMPARE(before.value(line(0, {}).key).position, QStringLiteral("5"));
         QCOMPARE(before.value(line(1, {}).key).position, QStringLiteral("4"));
+        // What a run starting after the latest one compares with, and what the latest compared with.
+        const QHash<QString, StoredLine> now = store.latestLines(HistoryTool::kRanking, QStringLiteral("pc"));
+        QCOMPARE(now.value(line(1, {}).key).position, QStringLiteral("30+"));
+        QCOMPARE(store.latestLines(HistoryTool::kRanking, QStringLiteral("pc"), latest)
+                     .value(line(1, {}).key)
+                     .position,
+                 QStringLiteral("4"));
         const QList<PositionPoint> history =
             store.positionHistory(HistoryTool::kRanking, QStringLiteral("pc"), line(0, {}).key);
         QCOMPARE(history.size(), 3);
