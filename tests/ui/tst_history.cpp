@@ -1,4 +1,5 @@
 #include "historystore.h"
+#include "messagebox.h"
 #include "positionchart.h"
 #include "uidemo08.h"
 #include "windowtestmain.h"
@@ -6,6 +7,8 @@
 #include <QtTest>
 
 #include <QAbstractItemModel>
+#include <QLabel>
+#include <QPushButton>
 #include <QTableView>
 #include <QTableWidget>
 #include <QToolButton>
@@ -59,6 +62,46 @@ class TestHistory : public QObject
 
 private slots:
     void cleanup() { removeHistory(); }
+
+    void deletesTheChosenRuns()
+    {
+        qint64 kept = 0;
+        {
+            HistoryStore store;
+            kept = storeRankingRun(store, HistoryDevice::kDesktop, 5, QStringLiteral("9"));
+            storeRankingRun(store, HistoryDevice::kDesktop, 12, QStringLiteral("4"));
+            storeRankingRun(store, HistoryDevice::kMobile, 19, QStringLiteral("1"));
+        }
+        UIDemo08 window;
+        window.show();
+        window.findChild<QToolButton *>(QStringLiteral("tbtnMain3"))->click();
+        auto *runs = window.findChild<QTableWidget *>(QStringLiteral("historyRuns"));
+        runs->selectRow(0);
+        runs->selectionModel()->select(runs->model()->index(1, 0),
+                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        QuillaneMessageBox::setAnswererForTesting([](const QString &) { return true; });
+        window.findChild<QPushButton *>(QStringLiteral("historyDelete"))->click();
+        QCOMPARE(QuillaneMessageBox::takeAskedTextsForTesting().size(), 1);
+        QuillaneMessageBox::setAnswererForTesting({});
+        QCOMPARE(runs->rowCount(), 1);
+        QCOMPARE(rowOfRun(runs, kept), 0);
+        QCOMPARE(HistoryStore().runs().size(), 1);
+    }
+
+    void unusableHistoryIsNamedOnThePage()
+    {
+        QDir().mkpath(QFileInfo(HistoryStore::defaultPath()).absolutePath());
+        QFile file(HistoryStore::defaultPath());
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QByteArray(8192, 'x')) == 8192);
+        file.close();
+        UIDemo08 window;
+        window.show();
+        window.findChild<QToolButton *>(QStringLiteral("tbtnMain3"))->click();
+        QVERIFY(window.findChild<QLabel *>(QStringLiteral("historyStatus"))
+                    ->text()
+                    .contains(QStringLiteral("已损坏")));
+        QCOMPARE(window.findChild<QTableWidget *>(QStringLiteral("historyRuns"))->rowCount(), 0);
+    }
 
     void chartFollowsTheStoredRuns()
     {
