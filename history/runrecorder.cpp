@@ -37,10 +37,20 @@ bool RunRecorder::start(const StoredRun &run)
     return true;
 }
 
+void RunRecorder::resume(qint64 runId)
+{
+    m_runId = runId;
+    m_failed = false;
+    m_finished = false;
+    m_pending.clear();
+    m_sinceFlush.start();
+}
+
 void RunRecorder::add(const StoredLine &line)
 {
-    if (!isRecording() || m_finished)
+    if (!isRecording())
         return;
+    m_finished = false;
     m_pending.append(line);
     if (m_pending.size() >= kMaxBatch || m_sinceFlush.elapsed() >= m_flushIntervalMs)
         flush();

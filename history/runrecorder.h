@@ -31,13 +31,15 @@ public:
 
     // Opens the run in the store; false when it could not be stored.
     bool start(const StoredRun &run);
+    // Goes on with a run stored before: lines added replace those of the same index.
+    void resume(qint64 runId);
     bool isRecording() const { return m_runId > 0 && !m_failed; }
     qint64 runId() const { return m_runId; }
 
     void add(const StoredLine &line);
     // Writes what was gathered now, whatever the interval says.
     void flush();
-    // Writes the rest and the run's end; later calls do nothing.
+    // Writes the rest and the run's end; again after more lines were added.
     void finish();
 
 private:

@@ -106,6 +106,14 @@ HistoryPage::HistoryPage(QWidget *parent)
     connect(ui->historyRefresh, &QPushButton::clicked, this, &HistoryPage::refresh);
     connect(ui->historyDelete, &QPushButton::clicked, this, &HistoryPage::deleteSelectedRuns);
     connect(ui->historyExport, &QPushButton::clicked, this, &HistoryPage::exportShownRun);
+    connect(ui->historyOpen, &QPushButton::clicked, this, [this] {
+        if (m_shownRun > 0)
+            emit openRequested(m_shownRun);
+    });
+    connect(ui->historyRuns, &QTableWidget::itemDoubleClicked, this, [this] {
+        if (m_shownRun > 0)
+            emit openRequested(m_shownRun);
+    });
     connect(ui->historyRuns, &QTableWidget::itemSelectionChanged, this, [this] {
         const QList<qint64> chosen = selectedRuns();
         if (chosen.size() == 1 && chosen.first() != m_shownRun)

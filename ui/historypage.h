@@ -18,7 +18,8 @@ class HistoryPage;
 // row with its change since the line's previous run of the same tool and
 // device and a filter 只看变化, and the position chart of the ranking line
 // chosen. Runs can be exported and deleted. The frame places the page and
-// hands it the store it records into.
+// hands it the store it records into; 打开 (or a double click) asks the
+// frame to show the run in its query page, with everything that page offers.
 class HistoryPage : public QWidget
 {
     Q_OBJECT
@@ -39,6 +40,9 @@ public slots:
     void exportShownRun();
     // Says what went wrong with the history, or clears the message.
     void showProblem(const QString &message);
+
+signals:
+    void openRequested(qint64 runId);
 
 private:
     void fillRuns(const QList<StoredRun> &runs);

@@ -33,6 +33,7 @@ const char kFound[] = QT_TRANSLATE_NOOP("UIDemo08", "共挖掘：%1个 ");
 const char kFailedRequests[] = QT_TRANSLATE_NOOP("UIDemo08", "失败：%1次 ");
 const char kCopyKeywords[] = QT_TRANSLATE_NOOP("UIDemo08", "复制关键词");
 const char kNoSite[] = QT_TRANSLATE_NOOP("UIDemo08", "请先填写要查询的网站，例如 qa-site.cn");
+const char kChanged[] = QT_TRANSLATE_NOOP("UIDemo08", "只看变化");
 
 // 异常 shows in red, beside the other totals in their own colours.
 const QString kFailedStyle = QStringLiteral("color:#e00000");
@@ -57,6 +58,40 @@ QList<ResultFilterSpec> verdictFilters()
              std::bind(hasVerdict, _1, RowVerdict::NotIncluded)},
             {QStringLiteral("filterFailed"), translated(kFilterFailed),
              std::bind(hasVerdict, _1, RowVerdict::Failed)}};
+}
+
+ResultFilterSpec changedFilter()
+{
+    return {QStringLiteral("filterChanged"), translated(kChanged),
+            [](const ResultRow &row) { return !row.change.isEmpty(); }};
+}
+
+// The key a line is known by across runs: the address; for ranking, the keyword and the address.
+StoredLine storedInclusionLine(int line, const ResultRow &row)
+{
+    return {line, row.cells.value(1), row.cells.value(2), QString(), QString(), row.cells};
+}
+
+StoredLine storedRankingLine(int line, const ResultRow &row)
+{
+    return {line,
+            row.cells.value(0) + QLatin1Char('\t') + row.cells.value(1),
+            row.cells.value(2),
+            row.cells.value(3),
+            QString(),
+            row.cells};
+}
+
+ResultRow inclusionRowOfStored(const StoredLine &line)
+{
+    const QStringList &c = line.cells;
+    return InclusionBatch::rowOf({c.value(0), c.value(1), c.value(2), c.value(3), line.failure});
+}
+
+ResultRow rankingRowOfStored(const StoredLine &line)
+{
+    const QStringList &c = line.cells;
+    return RankingBatch::rowOf({c.value(0), c.value(1), c.value(2), c.value(3), c.value(4), line.failure});
 }
 
 // Rate over the lines that got a yes or no: a failed fetch says nothing about inclusion.
@@ -120,7 +155,11 @@ QueryPageSpec inclusionPageSpec()
     spec.totalInputText = translated(kTotalInput);
     spec.totals = verdictTotals();
     spec.reportTotals = verdictReportTotals;
+    spec.filters.append(changedFilter());
     spec.makeRunner = [](QObject *parent) -> BatchRunner * { return new InclusionBatch(parent); };
+    spec.historyTool = HistoryTool::kInclusion;
+    spec.storedLine = storedInclusionLine;
+    spec.rowOfStored = inclusionRowOfStored;
     return spec;
 }
 
@@ -147,7 +186,11 @@ QueryPageSpec rankingPageSpec()
     spec.totalInputText = translated(kTotalInput);
     spec.totals = verdictTotals();
     spec.reportTotals = verdictReportTotals;
+    spec.filters.append(changedFilter());
     spec.makeRunner = [](QObject *parent) -> BatchRunner * { return new RankingBatch(parent); };
+    spec.historyTool = HistoryTool::kRanking;
+    spec.storedLine = storedRankingLine;
+    spec.rowOfStored = rankingRowOfStored;
     return spec;
 }
 

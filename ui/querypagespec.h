@@ -1,5 +1,6 @@
 #pragma once
 
+#include "historystore.h"
 #include "miningrun.h"
 #include "querylines.h"
 #include "reportwriter.h"
@@ -55,6 +56,12 @@ struct QueryPageSpec
     // come in any number, progress is the runner's word, and there is nothing to check again.
     bool rowsFound = false;
     std::function<BatchRunner *(QObject *parent)> makeRunner;
+
+    // The page's runs in the history: the tool they are kept under, a row as
+    // it is stored, and a stored line as the table shows it again.
+    QString historyTool;
+    std::function<StoredLine(int line, const ResultRow &row)> storedLine;
+    std::function<ResultRow(const StoredLine &line)> rowOfStored;
 };
 
 QueryPageSpec inclusionPageSpec();

@@ -45,6 +45,9 @@ const char kOpenFolder[] = QT_TRANSLATE_NOOP("UIDemo08", "打开所在文件夹"
 const char kClose[] = QT_TRANSLATE_NOOP("UIDemo08", "关 闭");
 const char kNoOpener[] = QT_TRANSLATE_NOOP("UIDemo08", "系统没有能打开它的程序，请手动打开：%1");
 const char kExportFailed[] = QT_TRANSLATE_NOOP("UIDemo08", "报表导出失败：%1");
+const char kChange[] = QT_TRANSLATE_NOOP("UIDemo08", "变化");
+const char kNotKept[] = QT_TRANSLATE_NOOP("UIDemo08", "%1；查询继续，本次不保存历史记录");
+const char kStoredRun[] = QT_TRANSLATE_NOOP("UIDemo08", "历史记录：%1 的查询，%2 条，异常 %3 条");
 
 const QString kDesktopMode = QStringLiteral("dnd");
 const QString kMobileMode = QStringLiteral("sjd");
@@ -56,6 +59,10 @@ const QString kOtherSuffix = QStringLiteral(".xls");
 
 // Results are shown in batches: one insertion and one repaint per burst.
 constexpr int kFlushIntervalMs = 50;
+// Room for the widest change beside the cell padding and the sort arrow.
+const QString kWidestChange = QStringLiteral("新进前30");
+constexpr int kChangePadding = 28;
+const QString kStoredRunTime = QStringLiteral("yyyy-MM-dd HH:mm");
 
 QString translated(const char *text)
 {
@@ -219,6 +226,22 @@ void QueryPanel::start()
         return;
     }
 
+    showRunView();
+    m_lines = lines;
+    m_runStarted = QDateTime::currentDateTime();
+    m_widgets.totalInput->setText(m_spec.totalInputText.arg(lines.size()));
+    showStatus(dropped > 0 ? translated(kDropped).arg(dropped) : QString());
+    m_historyProblem.clear();
+    if (m_history)
+        m_history->begin(deviceMode() == kMobileMode ? HistoryDevice::kMobile : HistoryDevice::kDesktop,
+                         lines.size());
+    QVector<int> rows(lines.size());
+    std::iota(rows.begin(), rows.end(), 0);
+    runLines(rows);
+}
+
+void QueryPanel::showRunView()
+{
     setAllVisible(m_widgets.inputView, false);
     setAllVisible(m_widgets.runView, true);
     setAllVisible(QList<QWidget *>(m_totalLabels.cbegin(), m_totalLabels.cend()), true);
@@ -227,14 +250,70 @@ void QueryPanel::start()
     m_model->clear();
     for (QLabel *label : qAsConst(m_totalLabels))
         label->clear();
+}
 
-    m_lines = lines;
-    m_runStarted = QDateTime::currentDateTime();
-    m_widgets.totalInput->setText(m_spec.totalInputText.arg(lines.size()));
-    showStatus(dropped > 0 ? translated(kDropped).arg(dropped) : QString());
-    QVector<int> rows(lines.size());
-    std::iota(rows.begin(), rows.end(), 0);
-    runLines(rows);
+void QueryPanel::setHistory(const RunHistory::StoreAccess &store)
+{
+    if (m_spec.historyTool.isEmpty())
+        return;
+    delete m_history;
+    m_history = new RunHistory(m_spec.historyTool, store, this);
+    connect(m_history, &RunHistory::failed, this, &QueryPanel::showHistoryProblem);
+    connect(m_history, &RunHistory::previousReady, this, &QueryPanel::showPreviousChanges);
+    m_model->setChangeColumn(translated(kChange));
+    QTableView *table = m_widgets.table;
+    table->setColumnWidth(m_model->changeColumn(),
+                          table->fontMetrics().horizontalAdvance(kWidestChange) + kChangePadding);
+}
+
+void QueryPanel::showHistoryProblem(const QString &message)
+{
+    m_historyProblem = translated(kNotKept).arg(message);
+    showStatus(m_historyProblem);
+}
+
+// Rows shown before the line's previous results were known get their change now.
+void QueryPanel::showPreviousChanges()
+{
+    m_model->flush();
+    for (int r = 0; r < m_model->rowCount(); ++r) {
+        const ResultRow &row = m_model->row(r);
+        if (row.verdict != RowVerdict::Unchecked)
+            m_model->setChange(r, m_history->changeOf(m_spec.storedLine(r, row)));
+    }
+}
+
+void QueryPanel::showStoredRun(const StoredRun &run, const QList<StoredLine> &lines)
+{
+    if (isRunning() || !m_spec.rowOfStored)
+        return;
+    if (m_widgets.mobile)
+        m_widgets.mobile->setChecked(run.device == HistoryDevice::kMobile);
+    showRunView();
+    m_lines.clear();
+    for (const StoredLine &line : lines) {
+        while (m_lines.size() <= line.index)
+            m_lines.append(QString());
+        // The query line the key came from: the address, or keyword and address.
+        m_lines[line.index] = QString(line.key).replace(QLatin1Char('\t'), QLatin1Char(' '));
+        m_model->setResult(line.index, m_spec.rowOfStored(line));
+    }
+    m_widgets.editor->setPlainText(m_lines.join(QLatin1Char('\n')));
+    m_model->flush();
+    m_runStarted = run.startedAt.toLocalTime();
+    m_runDevice = run.device == HistoryDevice::kMobile ? kMobileMode : kDesktopMode;
+    m_runSize = 0;
+    m_widgets.totalInput->setText(m_spec.totalInputText.arg(run.lineCount));
+    showTotals();
+    showRunningButtons(false);
+    m_widgets.progress->hide();
+    m_historyProblem.clear();
+    showStatus(translated(kStoredRun)
+                   .arg(m_runStarted.toString(kStoredRunTime))
+                   .arg(m_model->tally().checked)
+                   .arg(m_model->tally().failed));
+    if (m_history)
+        m_history->resume(run);
 }
 
 void QueryPanel::runLines(const QVector<int> &rows)
@@ -285,7 +364,19 @@ void QueryPanel::addResult(int row, const ResultRow &result)
 {
     if (row < 0 || (!m_spec.rowsFound && row >= m_lines.size()))
         return;
-    m_model->setResult(row, result);
+    if (m_history) {
+        const StoredLine stored = m_spec.storedLine(row, result);
+        m_history->record(stored);
+        if (m_history->knowsPrevious()) {
+            ResultRow shown = result;
+            shown.change = m_history->changeOf(stored);
+            m_model->setResult(row, shown);
+        } else {
+            m_model->setResult(row, result);
+        }
+    } else {
+        m_model->setResult(row, result);
+    }
     // A finding run counts its progress itself.
     if (!m_spec.rowsFound)
         ++m_runReceived;
@@ -318,6 +409,8 @@ void QueryPanel::showTotals()
 void QueryPanel::runnerFinished()
 {
     flush();
+    if (m_history)
+        m_history->end();
     if (m_runner)
         m_runner->deleteLater();
     m_runner = nullptr;
@@ -328,7 +421,8 @@ void QueryPanel::runnerFinished()
     showStatus(translated(m_stopping ? kStopped : kFinished)
                    .arg(tally.checked)
                    .arg(tally.failed + tally.failedRequests)
-                   .arg(duration(m_clock.elapsed())));
+                   .arg(duration(m_clock.elapsed())) +
+               (m_historyProblem.isEmpty() ? QString() : QLatin1Char('\n') + m_historyProblem));
     m_stopping = false;
 }
 

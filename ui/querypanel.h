@@ -4,6 +4,7 @@
 #include "querypagespec.h"
 #include "resulttable.h"
 #include "resulttablemodel.h"
+#include "runhistory.h"
 #include "searchendpoints.h"
 
 #include <QDateTime>
@@ -48,6 +49,9 @@ struct QueryPanelWidgets
 // unchecked lines, and exports. Makes the widgets the form lacks (filter
 // row, extra totals, 重查异常, status line) and puts them into the form's
 // layouts. The page's spec says what differs between pages.
+// With a history, every run is stored as it progresses and each row shows
+// its change since the line's previous run (column 变化, filter 只看变化);
+// a stored run can be shown again with all of the above.
 class QueryPanel : public QObject
 {
     Q_OBJECT
@@ -58,6 +62,9 @@ public:
     ~QueryPanel() override;
 
     void setEndpoints(const SearchEndpoints &endpoints) { m_endpoints = endpoints; }
+    // Keeps the page's runs in the store the function opens at first use.
+    void setHistory(const RunHistory::StoreAccess &store);
+    RunHistory *history() const { return m_history; }
     bool isRunning() const { return m_runner != nullptr; }
     BatchRunner *runner() const { return m_runner; }
     ResultTable *table() const { return m_table; }
@@ -79,11 +86,16 @@ public slots:
     void showTotals();
     // Shows the results received so far now instead of with the next batch.
     void flush();
+    // A run from the history, as it was shown when it ended; 重查异常 goes on with it.
+    void showStoredRun(const StoredRun &run, const QList<StoredLine> &lines);
 
 private:
     void buildWidgets();
     void runLines(const QVector<int> &rows);
     void runnerFinished();
+    void showRunView();
+    void showPreviousChanges();
+    void showHistoryProblem(const QString &message);
     void showStatus(const QString &text);
     void showRunningButtons(bool running);
     QVector<int> rowsToRecheck() const;
@@ -99,6 +111,9 @@ private:
     QList<QLabel *> m_totalLabels;
     QPushButton *m_recheck = nullptr;
     QLabel *m_status = nullptr;
+
+    RunHistory *m_history = nullptr;
+    QString m_historyProblem; // why the current run is not kept
 
     QPointer<BatchRunner> m_runner;
     QStringList m_lines; // the run's prepared lines; row r holds line r

@@ -101,14 +101,43 @@ int ResultTableModel::rowCount(const QModelIndex &parent) const
 
 int ResultTableModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : m_columns.size();
+    return parent.isValid() ? 0 : m_columns.size() + (m_changeHeading.isEmpty() ? 0 : 1);
+}
+
+void ResultTableModel::setChangeColumn(const QString &heading)
+{
+    beginResetModel();
+    m_changeHeading = heading;
+    endResetModel();
+}
+
+void ResultTableModel::setChange(int line, const QString &change)
+{
+    if (line < 0)
+        return;
+    const auto waiting = m_pendingIndex.constFind(line);
+    if (waiting != m_pendingIndex.cend()) {
+        m_pending[waiting.value()].second.change = change;
+        return;
+    }
+    if (line >= m_rows.size() || m_rows.at(line).row.change == change)
+        return;
+    m_rows[line].row.change = change;
+    if (changeColumn() >= 0)
+        emit dataChanged(index(line, changeColumn()), index(line, changeColumn()));
 }
 
 QVariant ResultTableModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || index.row() >= m_rows.size() || index.column() >= m_columns.size())
+    if (!index.isValid() || index.row() >= m_rows.size() || index.column() >= columnCount())
         return QVariant();
     const StoredRow &stored = m_rows.at(index.row());
+    if (index.column() == changeColumn()) {
+        if (role == Qt::DisplayRole || role == SortRole)
+            return stored.row.change;
+        return role == Qt::BackgroundRole && stored.row.verdict == RowVerdict::Failed ? QBrush(kFailedTint)
+                                                                                      : QVariant();
+    }
     switch (role) {
     case Qt::DisplayRole:
         return stored.row.cells.value(index.column());
@@ -130,6 +159,8 @@ QVariant ResultTableModel::headerData(int section, Qt::Orientation orientation, 
 {
     if (role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
+    if (orientation == Qt::Horizontal && section == changeColumn())
+        return m_changeHeading;
     if (orientation == Qt::Horizontal)
         return section >= 0 && section < m_columns.size() ? m_columns.at(section).heading : QVariant();
     // Row numbers are line numbers, also when sorted or filtered.
@@ -213,7 +244,7 @@ void ResultTableModel::flush()
             if (entry.first < oldCount)
                 m_rows[entry.first] = stored(entry.second);
         }
-        emit dataChanged(index(firstChanged, 0), index(lastChanged, m_columns.size() - 1));
+        emit dataChanged(index(firstChanged, 0), index(lastChanged, columnCount() - 1));
     }
     if (lastLine >= oldCount) {
         beginInsertRows(QModelIndex(), oldCount, lastLine);

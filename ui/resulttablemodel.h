@@ -31,6 +31,8 @@ struct ResultRow
     RowVerdict verdict = RowVerdict::Unchecked;
     int position = 0;
     bool included = false;
+    // Since the line's previous run of the same check and device: "↑3", "新收录"…; empty: none known.
+    QString change{};
 };
 
 // How a column sorts: as text, as a ranking position, as a date, or as a
@@ -86,7 +88,13 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
     const QList<ResultColumn> &columns() const { return m_columns; }
+    // The columns' headings; the change column is the table's, never the report's.
     QStringList headings() const;
+    // Shows each row's change in a column after the others.
+    void setChangeColumn(const QString &heading);
+    int changeColumn() const { return m_changeHeading.isEmpty() ? -1 : m_columns.size(); }
+    // Row line's change, as found once the line's previous results are known.
+    void setChange(int line, const QString &change);
     const ResultRow &row(int r) const { return m_rows.at(r).row; }
     // Counts over the shown rows and those waiting for flush().
     const ResultTally &tally() const { return m_tally; }
@@ -110,6 +118,7 @@ private:
     const ResultRow *latest(int line) const;
 
     const QList<ResultColumn> m_columns;
+    QString m_changeHeading;
     QVector<StoredRow> m_rows;
     QVector<std::pair<int, ResultRow>> m_pending;
     QHash<int, int> m_pendingIndex; // line -> its entry in m_pending

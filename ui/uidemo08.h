@@ -122,6 +122,8 @@ private:
     // The run history, opened at first use (uidemo08_history.cpp).
     HistoryStore *history();
     void showHistoryPage();
+    // Shows a stored run in its query page.
+    void openStoredRun(qint64 runId);
 
     Ui::UIDemo08 *ui;
     QList<int> mainNavIcons;

@@ -5,6 +5,7 @@
 
 #include "historypage.h"
 #include "historystore.h"
+#include "querypanel.h"
 
 namespace {
 const char kHistoryTab[] = QT_TRANSLATE_NOOP("UIDemo08", "当前位置：历史记录");
@@ -25,9 +26,25 @@ void UIDemo08::showHistoryPage()
         m_historyPage = new HistoryPage(this);
         m_historyPage->setObjectName(QStringLiteral("historyPage"));
         m_historyPage->setStore(history());
+        connect(m_historyPage, &HistoryPage::openRequested, this, &UIDemo08::openStoredRun);
     } else {
         m_historyPage->refresh();
     }
     ui->tabWidget->clear();
     ui->tabWidget->addTab(m_historyPage, tr(kHistoryTab));
+}
+
+void UIDemo08::openStoredRun(qint64 runId)
+{
+    const std::optional<StoredRun> run = history()->run(runId);
+    if (!run)
+        return;
+    const bool ranking = run->tool == HistoryTool::kRanking;
+    if (!ranking && run->tool != HistoryTool::kInclusion)
+        return;
+    QueryPanel *panel = ranking ? rankingPanel : inclusionPanel;
+    if (panel->isRunning())
+        return;
+    (ranking ? ui->tbtnMain2 : ui->tbtnMain1)->click();
+    panel->showStoredRun(*run, history()->lines(runId));
 }

@@ -48,6 +48,7 @@ void UIDemo08::initQueryPanels()
                          ui->daochuBtn, ui->fanhuiBtn,  ui->stopBtn};
     inclusionPanel = new QueryPanel(inclusionPageSpec(), inclusion, this);
     inclusionPanel->setObjectName(QStringLiteral("inclusionPanel"));
+    inclusionPanel->setHistory([this] { return history(); });
 
     QueryPanelWidgets ranking;
     ranking.page = ui->pmcxTab;
@@ -67,6 +68,7 @@ void UIDemo08::initQueryPanels()
     ranking.nameSuffix = QStringLiteral("_2");
     rankingPanel = new QueryPanel(rankingPageSpec(), ranking, this);
     rankingPanel->setObjectName(QStringLiteral("rankingPanel"));
+    rankingPanel->setHistory([this] { return history(); });
 }
 
 QueryPanel *UIDemo08::panelFor(const QObject *origin, const QString &name, bool namedIsRanking) const

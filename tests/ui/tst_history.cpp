@@ -1,6 +1,8 @@
 #include "historystore.h"
+#include "loopbackbaidu.h"
 #include "messagebox.h"
 #include "positionchart.h"
+#include "rankingpages.h"
 #include "uidemo08.h"
 #include "windowtestmain.h"
 
@@ -8,12 +10,39 @@
 
 #include <QAbstractItemModel>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QTableWidget>
 #include <QToolButton>
 
+using testsupport::LoopbackBaidu;
+using testsupport::Reply;
+using testsupport::Request;
+
 namespace {
+
+const QByteArray kAlpha = "http://www.alpha.cn/a.html";
+const QByteArray kBeta = "http://www.beta.cn/b";
+const QByteArray kGamma = "http://www.gamma.cn/"; // never included
+
+// Baidu in two weeks: in the first alpha is included and second for the
+// keyword, beta is not included; in the second beta is included and third,
+// alpha first; for inclusion alone, alpha is then gone.
+Reply playWeek(const Request &request, bool second, bool inclusion)
+{
+    if (request.param("rn") == "30") {
+        if (!second)
+            return Reply::page(
+                testsupport::desktopKeywordPage({{"别的站点", "http://www.other.cn/"}, {"Alpha", kAlpha}}));
+        return Reply::page(testsupport::desktopKeywordPage(
+            {{"Alpha", kAlpha}, {"别的站点", "http://www.other.cn/"}, {"Beta", kBeta}}));
+    }
+    const QByteArray address = request.param("wd");
+    const bool included = address == kAlpha ? !(second && inclusion) : (address == kBeta && second);
+    return Reply::page(included ? testsupport::desktopRankingSitePage("标题", "2026年1月5日")
+                                : testsupport::desktopRankingNotFoundPage());
+}
 
 const QString kKeyword = QStringLiteral("词");
 const QString kAddress = QStringLiteral("http://a.cn/");
@@ -62,6 +91,85 @@ class TestHistory : public QObject
 
 private slots:
     void cleanup() { removeHistory(); }
+
+    // The same lines checked twice: the second run's rows show what moved.
+    void secondRunShowsTheChanges_data()
+    {
+        QTest::addColumn<bool>("inclusion");
+        QTest::addColumn<QStringList>("changes");
+        QTest::newRow("收录") << true
+                              << QStringList{QStringLiteral("掉收录"), QStringLiteral("新收录"), QString()};
+        QTest::newRow("排名") << false
+                              << QStringList{QStringLiteral("↑1"), QStringLiteral("新进前30"), QString()};
+    }
+
+    void secondRunShowsTheChanges()
+    {
+        QFETCH(bool, inclusion);
+        QFETCH(QStringList, changes);
+        auto secondWeek = std::make_shared<std::atomic<bool>>(false);
+        LoopbackBaidu baidu;
+        baidu.setHandler([=](const Request &request) { return playWeek(request, *secondWeek, inclusion); });
+        UIDemo08 window;
+        window.setSearchEndpoints(baidu.endpoints());
+        window.show();
+        const QString suffix = inclusion ? QString() : QStringLiteral("_2");
+        const auto get = [&](const QString &name) { return window.findChild<QWidget *>(name + suffix); };
+        window
+            .findChild<QToolButton *>(inclusion ? QStringLiteral("tbtnMain1") : QStringLiteral("tbtnMain2"))
+            ->click();
+        auto *table = qobject_cast<QTableView *>(get(QStringLiteral("resultList")));
+        auto *start = qobject_cast<QPushButton *>(get(QStringLiteral("slcxBtn")));
+        auto *back = qobject_cast<QPushButton *>(get(QStringLiteral("fanhuiBtn")));
+        const QString lines = inclusion
+                                  ? QString::fromLatin1(kAlpha + "\n" + kBeta + "\n" + kGamma)
+                                  : QString::fromUtf8("词 " + kAlpha + "\n词 " + kBeta + "\n词 " + kGamma);
+        const auto check = [&] {
+            qobject_cast<QPlainTextEdit *>(get(QStringLiteral("urlsList")))->setPlainText(lines);
+            start->click();
+            QTRY_VERIFY_WITH_TIMEOUT(back->isEnabled() && table->model()->rowCount() == 3, 20000);
+        };
+        check();
+        const int changeColumn = table->model()->columnCount() - 1;
+        const auto changeOf = [&](int row) {
+            return table->model()->index(row, changeColumn).data().toString();
+        };
+        QTRY_COMPARE(QStringList({changeOf(0), changeOf(1), changeOf(2)}),
+                     (QStringList{QString(), QString(), QString()}));
+        back->click();
+        *secondWeek = true;
+        check();
+        QTRY_COMPARE(QStringList({changeOf(0), changeOf(1), changeOf(2)}), changes);
+
+        qobject_cast<QPushButton *>(get(QStringLiteral("filterChanged")))->click();
+        QCOMPARE(table->model()->rowCount(), 2);
+        window.findChild<QToolButton *>(QStringLiteral("tbtnMain3"))->click();
+        QTRY_COMPARE(window.findChild<QTableWidget *>(QStringLiteral("historyRuns"))->rowCount(), 2);
+    }
+
+    // A stored run opened from the 历史记录 page fills its query page again.
+    void opensAStoredRunInItsPage()
+    {
+        qint64 id = 0;
+        {
+            HistoryStore store;
+            storeRankingRun(store, HistoryDevice::kDesktop, 5, QStringLiteral("9"));
+            id = storeRankingRun(store, HistoryDevice::kDesktop, 12, QStringLiteral("4"));
+        }
+        UIDemo08 window;
+        window.show();
+        window.findChild<QToolButton *>(QStringLiteral("tbtnMain3"))->click();
+        auto *runs = window.findChild<QTableWidget *>(QStringLiteral("historyRuns"));
+        runs->selectRow(rowOfRun(runs, id));
+        window.findChild<QPushButton *>(QStringLiteral("historyOpen"))->click();
+        auto *table = window.findChild<QTableView *>(QStringLiteral("resultList_2"));
+        QTRY_VERIFY(table->isVisible());
+        QCOMPARE(table->model()->rowCount(), 1);
+        QCOMPARE(table->model()->index(0, 3).data().toString(), QStringLiteral("4"));
+        QTRY_COMPARE(table->model()->index(0, table->model()->columnCount() - 1).data().toString(),
+                     QStringLiteral("↑5"));
+        QVERIFY(window.findChild<QPushButton *>(QStringLiteral("daochuBtn_2"))->isEnabled());
+    }
 
     void deletesTheChosenRuns()
     {

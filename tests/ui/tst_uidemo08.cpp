@@ -208,7 +208,10 @@ void TstUIDemo08::resultTablesAreReady()
         auto *table = child<QTableView>(expected.name);
         // No spare row waits below the results.
         QCOMPARE(table->model()->rowCount(), 0);
-        QCOMPARE(table->model()->columnCount(), expected.widths.size());
+        // Then the change since the line's previous run.
+        QCOMPARE(table->model()->columnCount(), expected.widths.size() + 1);
+        QCOMPARE(table->model()->headerData(expected.widths.size(), Qt::Horizontal).toString(),
+                 QStringLiteral("变化"));
         QCOMPARE(table->editTriggers(), QAbstractItemView::NoEditTriggers);
         int total = 0;
         int expectedTotal = 0;
