@@ -77,8 +77,8 @@ int main(int argc, char **argv)
         const int lines = store.lines(second).size();
         const qint64 linesMs = part.restart();
         const int before = store.previousLines(second).size();
-        std::printf("  reading the lines: %lld ms (%d), their previous results: %lld ms (%d)\n", linesMs, lines,
-                    part.elapsed(), before);
+        std::printf("  reading the lines: %lld ms (%d), their previous results: %lld ms (%d)\n", linesMs,
+                    lines, part.elapsed(), before);
     }
     HistoryPage page;
     page.resize(1000, 700);

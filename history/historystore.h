@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QHash>
 #include <QList>
+#include <QMetaType>
 #include <QString>
 #include <QStringList>
 
@@ -134,3 +135,7 @@ private:
     QString m_error;
     bool m_open = false;
 };
+
+// They cross to the window's history writer thread.
+Q_DECLARE_METATYPE(StoredRun)
+Q_DECLARE_METATYPE(StoredLine)

@@ -252,12 +252,15 @@ void QueryPanel::showRunView()
         label->clear();
 }
 
-void QueryPanel::setHistory(const RunHistory::StoreAccess &store)
+void QueryPanel::setHistory(const QString &path)
 {
-    if (m_spec.historyTool.isEmpty())
-        return;
     delete m_history;
-    m_history = new RunHistory(m_spec.historyTool, store, this);
+    m_history = nullptr;
+    if (m_spec.historyTool.isEmpty() || path.isEmpty()) {
+        m_model->setChangeColumn(QString());
+        return;
+    }
+    m_history = new RunHistory(m_spec.historyTool, path, this);
     connect(m_history, &RunHistory::failed, this, &QueryPanel::showHistoryProblem);
     connect(m_history, &RunHistory::previousReady, this, &QueryPanel::showPreviousChanges);
     m_model->setChangeColumn(translated(kChange));

@@ -62,8 +62,8 @@ public:
     ~QueryPanel() override;
 
     void setEndpoints(const SearchEndpoints &endpoints) { m_endpoints = endpoints; }
-    // Keeps the page's runs in the store the function opens at first use.
-    void setHistory(const RunHistory::StoreAccess &store);
+    // Keeps the page's runs in the history file at path; an empty path keeps none.
+    void setHistory(const QString &path);
     RunHistory *history() const { return m_history; }
     bool isRunning() const { return m_runner != nullptr; }
     BatchRunner *runner() const { return m_runner; }

@@ -1,78 +1,89 @@
 #include "runhistory.h"
 
+#include "historywriter.h"
 #include "linechange.h"
 
-#include <QtConcurrent>
-
-RunHistory::RunHistory(const QString &tool, StoreAccess store, QObject *parent)
-    : QObject(parent), m_tool(tool), m_store(std::move(store))
+RunHistory::RunHistory(const QString &tool, const QString &path, QObject *parent)
+    : QObject(parent), m_tool(tool), m_writer(new HistoryWriter(tool, path))
 {
+    qRegisterMetaType<StoredRun>();
+    qRegisterMetaType<QList<StoredLine>>();
+    qRegisterMetaType<QHash<QString, StoredLine>>();
+    m_thread.setObjectName(QStringLiteral("history writer"));
+    m_writer->moveToThread(&m_thread);
+    connect(&m_thread, &QThread::finished, m_writer, &QObject::deleteLater);
+    connect(m_writer, &HistoryWriter::failed, this, &RunHistory::failed);
+    connect(m_writer, &HistoryWriter::opened, this, &RunHistory::opened);
+    m_thread.start();
     m_flushTimer.setSingleShot(true);
-    m_flushTimer.setInterval(RunRecorder::kFlushIntervalMs);
-    connect(&m_flushTimer, &QTimer::timeout, this, [this] {
-        if (m_recorder)
-            m_recorder->flush();
-    });
-    connect(&m_lookup, &QFutureWatcher<QHash<QString, StoredLine>>::finished, this, [this] {
-        m_previous = m_lookup.result();
-        m_previousKnown = true;
-        emit previousReady();
-    });
+    m_flushTimer.setInterval(kFlushIntervalMs);
+    connect(&m_flushTimer, &QTimer::timeout, this, &RunHistory::flush);
 }
 
 RunHistory::~RunHistory()
 {
-    m_lookup.disconnect(this);
-    m_lookup.waitForFinished();
+    flush();
+    m_thread.quit();
+    m_thread.wait();
 }
 
 void RunHistory::begin(const QString &device, int lineCount)
 {
-    HistoryStore *store = m_store();
-    m_recorder = std::make_unique<RunRecorder>(store, [this](const QString &why) { emit failed(why); });
+    end();
     StoredRun run;
     run.tool = m_tool;
     run.device = device;
     run.lineCount = lineCount;
-    if (m_recorder->start(run))
-        lookUpPrevious(device, m_recorder->runId());
+    run.startedAt = QDateTime::currentDateTimeUtc();
+    m_previousKnown = false;
+    m_previous.clear();
+    QMetaObject::invokeMethod(m_writer, "begin", Q_ARG(int, ++m_generation), Q_ARG(StoredRun, run));
 }
 
 void RunHistory::resume(const StoredRun &run)
 {
-    m_recorder = std::make_unique<RunRecorder>(m_store(), [this](const QString &why) { emit failed(why); });
-    m_recorder->resume(run.id);
-    lookUpPrevious(run.device, run.id);
-}
-
-void RunHistory::lookUpPrevious(const QString &device, qint64 runId)
-{
+    end();
     m_previousKnown = false;
     m_previous.clear();
-    m_lookup.waitForFinished();
-    const QString path = m_store()->path();
-    const QString tool = m_tool;
-    m_lookup.setFuture(QtConcurrent::run([path, tool, device, runId] {
-        HistoryStore store(path);
-        return store.latestLines(tool, device, runId);
-    }));
+    QMetaObject::invokeMethod(m_writer, "resume", Q_ARG(int, ++m_generation), Q_ARG(StoredRun, run));
+}
+
+void RunHistory::opened(int generation, const QHash<QString, StoredLine> &previous)
+{
+    if (generation != m_generation)
+        return; // a run the page has left already
+    m_previous = previous;
+    m_previousKnown = true;
+    emit previousReady();
 }
 
 void RunHistory::record(const StoredLine &line)
 {
-    if (!m_recorder || !m_recorder->isRecording())
-        return;
-    m_recorder->add(line);
-    // Lines gathered while results pause are written all the same.
+    m_pending.append(line);
     if (!m_flushTimer.isActive())
         m_flushTimer.start();
 }
 
-void RunHistory::end()
+void RunHistory::flush()
 {
     m_flushTimer.stop();
-    if (m_recorder)
-        m_recorder->finish();
+    if (m_pending.isEmpty())
+        return;
+    QMetaObject::invokeMethod(m_writer, "write", Q_ARG(QList<StoredLine>, m_pending));
+    m_pending.clear();
+}
+
+void RunHistory::end()
+{
+    flush();
+    QMetaObject::invokeMethod(m_writer, "finish");
+}
+
+void RunHistory::sync()
+{
+    flush();
+    QMetaObject::invokeMethod(
+        m_writer, [] {}, Qt::BlockingQueuedConnection);
 }
 
 QString RunHistory::changeOf(const StoredLine &line) const

@@ -1,57 +1,60 @@
 #pragma once
 
 #include "historystore.h"
-#include "runrecorder.h"
 
-#include <QFutureWatcher>
 #include <QHash>
+#include <QList>
 #include <QObject>
+#include <QThread>
 #include <QTimer>
 
-#include <functional>
-#include <memory>
+class HistoryWriter;
 
 // Keeps one query page's runs in the history. begin() opens a run (resume()
-// goes on with one opened from the history), record() stores each result as
-// it arrives, a batch at most every flush interval, and changeOf() says what
-// changed since the line's previous run of the same tool and device. Those
-// previous results are read on a worker thread with a connection of its own,
-// so the page never waits for them; previousReady() says when rows shown
-// before can get their change. A history that cannot be used is said once
-// through failed(); the run goes on without it.
+// goes on with one opened from the history) and record() gathers each
+// result as it arrives; a batch at a time is written, at most every flush
+// interval, by a thread of its own with a connection of its own, so neither
+// writing nor a locked database ever holds up the window. Once the run is
+// open, the latest result of each line in earlier runs of the same tool and
+// device is known (previousReady()), and changeOf() says what changed since.
+// A history that cannot be used is said once per run through failed(); the
+// run goes on without it.
 class RunHistory : public QObject
 {
     Q_OBJECT
 
 public:
-    using StoreAccess = std::function<HistoryStore *()>;
+    static constexpr int kFlushIntervalMs = 500;
 
-    RunHistory(const QString &tool, StoreAccess store, QObject *parent = nullptr);
-    // Waits for a lookup still under way.
+    RunHistory(const QString &tool, const QString &path, QObject *parent = nullptr);
+    // Writes what is gathered and waits for the writer.
     ~RunHistory() override;
 
     void begin(const QString &device, int lineCount);
     void resume(const StoredRun &run);
     void record(const StoredLine &line);
-    // Writes what waits and the run's end.
+    // Writes what is gathered and the run's end.
     void end();
+    // Waits until everything handed over so far is written.
+    void sync();
 
     bool knowsPrevious() const { return m_previousKnown; }
     QString changeOf(const StoredLine &line) const;
-    qint64 runId() const { return m_recorder ? m_recorder->runId() : 0; }
 
 signals:
     void failed(const QString &message);
     void previousReady();
 
 private:
-    void lookUpPrevious(const QString &device, qint64 runId);
+    void flush();
+    void opened(int generation, const QHash<QString, StoredLine> &previous);
 
     const QString m_tool;
-    StoreAccess m_store;
-    std::unique_ptr<RunRecorder> m_recorder;
-    QFutureWatcher<QHash<QString, StoredLine>> m_lookup;
+    QThread m_thread;
+    HistoryWriter *m_writer;
+    QList<StoredLine> m_pending;
     QHash<QString, StoredLine> m_previous;
     bool m_previousKnown = false;
+    int m_generation = 0; // the run the answers belong to
     QTimer m_flushTimer;
 };

@@ -3,6 +3,7 @@
 #include "uidemo08.h"
 
 #include "batchrunner.h"
+#include "historystore.h"
 #include "inclusionbatch.h"
 #include "messagebox.h"
 #include "miningpage.h"
@@ -48,7 +49,7 @@ void UIDemo08::initQueryPanels()
                          ui->daochuBtn, ui->fanhuiBtn,  ui->stopBtn};
     inclusionPanel = new QueryPanel(inclusionPageSpec(), inclusion, this);
     inclusionPanel->setObjectName(QStringLiteral("inclusionPanel"));
-    inclusionPanel->setHistory([this] { return history(); });
+    inclusionPanel->setHistory(HistoryStore::defaultPath());
 
     QueryPanelWidgets ranking;
     ranking.page = ui->pmcxTab;
@@ -68,7 +69,7 @@ void UIDemo08::initQueryPanels()
     ranking.nameSuffix = QStringLiteral("_2");
     rankingPanel = new QueryPanel(rankingPageSpec(), ranking, this);
     rankingPanel->setObjectName(QStringLiteral("rankingPanel"));
-    rankingPanel->setHistory([this] { return history(); });
+    rankingPanel->setHistory(HistoryStore::defaultPath());
 }
 
 QueryPanel *UIDemo08::panelFor(const QObject *origin, const QString &name, bool namedIsRanking) const

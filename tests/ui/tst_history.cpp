@@ -12,6 +12,8 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTableView>
 #include <QTableWidget>
 #include <QToolButton>
@@ -145,6 +147,55 @@ private slots:
         QCOMPARE(table->model()->rowCount(), 2);
         window.findChild<QToolButton *>(QStringLiteral("tbtnMain3"))->click();
         QTRY_COMPARE(window.findChild<QTableWidget *>(QStringLiteral("historyRuns"))->rowCount(), 2);
+    }
+
+    // The run goes on and fills its rows; the page says why it is not kept.
+    void unusableHistoryLeavesTheRunGoing_data()
+    {
+        QTest::addColumn<bool>("locked");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("corrupt") << false << QStringLiteral("已损坏");
+        QTest::newRow("locked by another writer") << true << QStringLiteral("占用");
+    }
+
+    void unusableHistoryLeavesTheRunGoing()
+    {
+        QFETCH(bool, locked);
+        QFETCH(QString, named);
+        const QString path = HistoryStore::defaultPath();
+        if (locked) {
+            HistoryStore{path};
+        } else {
+            QDir().mkpath(QFileInfo(path).absolutePath());
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QByteArray(8192, 'x')) == 8192);
+        }
+        QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
+        other.setDatabaseName(path);
+        QVERIFY(other.open());
+        if (locked)
+            QVERIFY(QSqlQuery(other).exec(QStringLiteral("BEGIN EXCLUSIVE")));
+
+        LoopbackBaidu baidu;
+        baidu.setHandler([](const Request &request) { return playWeek(request, false, true); });
+        {
+            UIDemo08 window;
+            window.setSearchEndpoints(baidu.endpoints());
+            window.show();
+            window.findChild<QToolButton *>(QStringLiteral("tbtnMain1"))->click();
+            window.findChild<QPlainTextEdit *>(QStringLiteral("urlsList"))
+                ->setPlainText(QString::fromLatin1(kAlpha + "\n" + kBeta));
+            window.findChild<QPushButton *>(QStringLiteral("slcxBtn"))->click();
+            auto *table = window.findChild<QTableView *>(QStringLiteral("resultList"));
+            QTRY_COMPARE_WITH_TIMEOUT(table->model()->rowCount(), 2, 20000);
+            auto *status = window.findChild<QLabel *>(QStringLiteral("zhuangTai"));
+            QTRY_VERIFY_WITH_TIMEOUT(status->text().contains(named), 10000);
+            QTRY_VERIFY(window.findChild<QPushButton *>(QStringLiteral("fanhuiBtn"))->isEnabled());
+            QCOMPARE(table->model()->index(0, 2).data().toString(), QStringLiteral("已收录"));
+        }
+        other.close();
+        other = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("other"));
     }
 
     // A stored run opened from the 历史记录 page fills its query page again.
