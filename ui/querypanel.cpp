@@ -278,7 +278,7 @@ void QueryPanel::showHistoryProblem(const QString &message)
 // Rows shown before the line's previous results were known get their change now.
 void QueryPanel::showPreviousChanges()
 {
-    m_model->flush();
+    flush();
     for (int r = 0; r < m_model->rowCount(); ++r) {
         const ResultRow &row = m_model->row(r);
         if (row.verdict != RowVerdict::Unchecked)
