@@ -62,6 +62,7 @@ constexpr int kFlushIntervalMs = 50;
 // Room for the widest change beside the cell padding and the sort arrow.
 const QString kWidestChange = QStringLiteral("新进前30");
 constexpr int kChangePadding = 28;
+constexpr int kNarrowestAddress = 100;
 const QString kStoredRunTime = QStringLiteral("yyyy-MM-dd HH:mm");
 
 QString translated(const char *text)
@@ -263,10 +264,15 @@ void QueryPanel::setHistory(const QString &path)
     m_history = new RunHistory(m_spec.historyTool, path, this);
     connect(m_history, &RunHistory::failed, this, &QueryPanel::showHistoryProblem);
     connect(m_history, &RunHistory::previousReady, this, &QueryPanel::showPreviousChanges);
+    if (m_model->changeColumn() >= 0)
+        return; // the column is there already
     m_model->setChangeColumn(translated(kChange));
     QTableView *table = m_widgets.table;
-    table->setColumnWidth(m_model->changeColumn(),
-                          table->fontMetrics().horizontalAdvance(kWidestChange) + kChangePadding);
+    const int width = table->fontMetrics().horizontalAdvance(kWidestChange) + kChangePadding;
+    table->setColumnWidth(m_model->changeColumn(), width);
+    // The address column makes room for it, so the table keeps its width.
+    const int address = m_spec.addressColumn;
+    table->setColumnWidth(address, qMax(table->columnWidth(address) - width, kNarrowestAddress));
 }
 
 void QueryPanel::showHistoryProblem(const QString &message)
