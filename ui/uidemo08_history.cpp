@@ -1,5 +1,6 @@
-// The run history: its page among the query pages, and the store the
-// window's runs are kept in.
+// The run history: its page among the query pages, read through the
+// window's own connection, and a stored run opened again in its query page.
+// The query pages write their runs through their RunHistory.
 #include "ui_uidemo08.h"
 #include "uidemo08.h"
 
@@ -13,8 +14,8 @@ const char kHistoryTab[] = QT_TRANSLATE_NOOP("UIDemo08", "当前位置：历史�
 
 HistoryStore *UIDemo08::history()
 {
-    // Opened at first use, so that a window that never runs a query starts
-    // without touching the disk; a store that could not be opened says why.
+    // Opened at first use, so that a window whose history is never shown
+    // starts without touching it; a store that could not be opened says why.
     if (!m_history)
         m_history = std::make_unique<HistoryStore>();
     return m_history.get();
