@@ -1,8 +1,10 @@
 #include "batchdriver.h"
 
+#include "linechange.h"
 #include "progressreporter.h"
 #include "resultoutput.h"
 #include "resultstrings.h"
+#include "runrecorder.h"
 #include "slcxthread.h"
 
 #include <QTimer>
@@ -10,9 +12,10 @@
 #include <utility>
 
 BatchDriver::BatchDriver(const CliOptions &options, const QStringList &lines, const SearchContext &context,
-                         ResultOutput *output, ProgressReporter *progress, QObject *parent)
+                         ResultOutput *output, ProgressReporter *progress, RunRecorder *recorder,
+                         QObject *parent)
     : QObject(parent), m_options(options), m_lines(lines), m_context(context), m_output(output),
-      m_progress(progress), m_pending(lines.size()), m_arrived(lines.size(), false)
+      m_progress(progress), m_recorder(recorder), m_pending(lines.size()), m_arrived(lines.size(), false)
 {
 }
 
@@ -39,7 +42,7 @@ void BatchDriver::start()
         connect(
             m_thread, &SlcxThread::send, this,
             [this](const InclusionResult &result, int i) {
-                acceptResult(i, result.cells(), result.isIncluded(),
+                acceptResult(storedLine(i, result), result.isIncluded(),
                              result.status == ResultText::kNotIncluded, result.isFailed(), result.failure);
             },
             Qt::QueuedConnection);
@@ -49,8 +52,8 @@ void BatchDriver::start()
     }
     connect(&m_watcher, &QFutureWatcher<RankingResult>::resultReadyAt, this, [this](int index) {
         const RankingResult result = m_watcher.resultAt(index);
-        acceptResult(index, result.cells(), result.isIncluded(), result.status == ResultText::kNotIncluded,
-                     result.isFailed(), result.failure);
+        acceptResult(storedLine(index, result), result.isIncluded(),
+                     result.status == ResultText::kNotIncluded, result.isFailed(), result.failure);
     });
     connect(&m_watcher, &QFutureWatcher<RankingResult>::finished, this, &BatchDriver::finishRun);
     m_run = RankingRun::start(m_lines, m_options.deviceMode, m_context);
@@ -68,13 +71,16 @@ void BatchDriver::stop()
         m_run.cancel();
 }
 
-void BatchDriver::acceptResult(int index, const QStringList &cells, bool included, bool notIncluded,
-                               bool failed, const QString &failure)
+void BatchDriver::acceptResult(const StoredLine &line, bool included, bool notIncluded, bool failed,
+                               const QString &failure)
 {
+    const int index = line.index;
     if (index < 0 || index >= m_lines.size() || m_arrived.at(index) || m_finished)
         return;
     m_arrived[index] = true;
-    m_pending[index] = cells;
+    m_pending[index] = line.cells;
+    if (m_recorder)
+        m_recorder->add(line);
     ++m_received;
     m_hits += included;
     m_notIncluded += notIncluded;
@@ -112,8 +118,8 @@ void BatchDriver::collectStoredRankingResults()
     for (int i = 0; i < m_lines.size(); ++i) {
         if (!m_arrived.at(i) && future.isResultReadyAt(i)) {
             const RankingResult result = future.resultAt(i);
-            acceptResult(i, result.cells(), result.isIncluded(), result.status == ResultText::kNotIncluded,
-                         result.isFailed(), result.failure);
+            acceptResult(storedLine(i, result), result.isIncluded(),
+                         result.status == ResultText::kNotIncluded, result.isFailed(), result.failure);
         }
     }
 }
@@ -130,6 +136,8 @@ void BatchDriver::finishRun()
     if (m_options.kind == QueryKind::Ranking && !m_lines.isEmpty())
         collectStoredRankingResults();
     m_finished = true;
+    if (m_recorder)
+        m_recorder->finish();
     m_progress->hideLine();
     writeReadyRows(true);
     m_progress->showLine();

@@ -16,18 +16,22 @@
 
 class ProgressReporter;
 class ResultOutput;
+class RunRecorder;
 class SlcxThread;
+struct StoredLine;
 
 // Runs one command-line batch with the window's workers: SlcxThread for
 // inclusion, RankingRun for ranking. Ranking results arrive in any order, so
 // each result waits until every earlier line's result has been written.
+// With a recorder, every result is also stored in the history as it arrives.
 class BatchDriver : public QObject
 {
     Q_OBJECT
 
 public:
     BatchDriver(const CliOptions &options, const QStringList &lines, const SearchContext &context,
-                ResultOutput *output, ProgressReporter *progress, QObject *parent = nullptr);
+                ResultOutput *output, ProgressReporter *progress, RunRecorder *recorder = nullptr,
+                QObject *parent = nullptr);
     ~BatchDriver() override;
 
     // Called on this object's thread with each failed line's reason, as it arrives.
@@ -55,8 +59,8 @@ signals:
     void finished();
 
 private:
-    // The cells of line index's row; failed: the line got no verdict.
-    void acceptResult(int index, const QStringList &cells, bool included, bool notIncluded, bool failed,
+    // Line index's result as stored; failed: the line got no verdict.
+    void acceptResult(const StoredLine &line, bool included, bool notIncluded, bool failed,
                       const QString &failure = QString());
     void writeReadyRows(bool skipGaps);
     void collectStoredRankingResults();
@@ -67,6 +71,7 @@ private:
     const SearchContext m_context;
     ResultOutput *m_output;
     ProgressReporter *m_progress;
+    RunRecorder *m_recorder;
 
     SlcxThread *m_thread = nullptr;
     RankingRun m_run;

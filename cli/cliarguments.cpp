@@ -1,10 +1,22 @@
 #include "cliarguments.h"
 
 #include "fetchsettings.h"
+#include "miningrun.h"
+#include "siterule.h"
 
 namespace {
 const QString kCommandInclusion = QStringLiteral("inclusion");
 const QString kCommandRanking = QStringLiteral("ranking");
+const QString kCommandSiteRanking = QStringLiteral("site-ranking");
+const QString kCommandMine = QStringLiteral("mine");
+const QString kCommandHistory = QStringLiteral("history");
+const QString kActionList = QStringLiteral("list");
+const QString kActionShow = QStringLiteral("show");
+const QString kActionChanges = QStringLiteral("changes");
+const QString kActionExport = QStringLiteral("export");
+const QString kOptionSite = QStringLiteral("--site");
+const QString kOptionDepth = QStringLiteral("--depth");
+const QString kOptionLimit = QStringLiteral("--limit");
 const QString kOptionDevice = QStringLiteral("--device");
 const QString kOptionReport = QStringLiteral("--report");
 const QString kOptionSavePages = QStringLiteral("--save-pages");
@@ -18,6 +30,7 @@ const QString kOptionProxyList = QStringLiteral("--proxy-list");
 const QString kOptionConnectTimeout = QStringLiteral("--connect-timeout");
 const QString kOptionTimeout = QStringLiteral("--timeout");
 const QString kOptionInsecure = QStringLiteral("--insecure");
+const QString kOptionSave = QStringLiteral("--save");
 const QString kOptionHelp = QStringLiteral("--help");
 const QString kOptionHelpShort = QStringLiteral("-h");
 const QString kEndOfOptions = QStringLiteral("--");
@@ -32,15 +45,34 @@ const QString kUnknownOption = QStringLiteral("unknown option '%1'");
 const QString kMissingValue = QStringLiteral("option '%1' needs a value");
 const QString kUnknownDevice = QStringLiteral("unknown device '%1' (use pc or mobile)");
 const QString kBadReportName = QStringLiteral("report file '%1' must end in .xlsx or .xls");
-const QString kMissingCommand = QStringLiteral("missing command (inclusion or ranking)");
-const QString kUnknownCommand = QStringLiteral("unknown command '%1' (use inclusion or ranking)");
+const QString kMissingCommand =
+    QStringLiteral("missing command (inclusion, ranking, site-ranking, mine or history)");
+const QString kUnknownCommand =
+    QStringLiteral("unknown command '%1' (use inclusion, ranking, site-ranking, mine or history)");
+const QString kMissingAction = QStringLiteral("missing history command (list, show, changes or export)");
+const QString kUnknownAction =
+    QStringLiteral("unknown history command '%1' (use list, show, changes or export)");
+const QString kMissingRun = QStringLiteral("history %1 needs a run's id (see history list)");
+const QString kBadRun = QStringLiteral("'%1' is not a run's id (see history list)");
+const QString kMissingExportFile = QStringLiteral("history export needs a report file (.xlsx or .xls)");
+const QString kExtraArgument = QStringLiteral("unexpected argument '%1'");
+const QString kNotForCommand = QStringLiteral("option '%1' does not apply to %2");
+const QString kMissingSite = QStringLiteral("site-ranking needs --site DOMAIN");
+const QString kBadSite = QStringLiteral("'%1' is no site (use a domain such as qa-site.cn)");
+const QString kBadDepth = QStringLiteral("depth '%1' must be 1, 2 or 3");
+const QString kBadLimit = QStringLiteral("limit '%1' must be a whole number from 1");
 const QString kTwoInputs = QStringLiteral("more than one input file ('%1', '%2')");
 const QString kNotANumber = QStringLiteral("option '%1' needs a whole number, not '%2'");
 const QString kBadProxy = QStringLiteral("option '--proxy': '%1': %2");
 
-const QStringList kValueOptions = {kOptionDevice,    kOptionReport,  kOptionSavePages,     kOptionInterval,
-                                   kOptionJitter,    kOptionThreads, kOptionRetries,       kOptionProxy,
-                                   kOptionProxyList, kOptionTimeout, kOptionConnectTimeout};
+// Pacing and connection: every command that asks Baidu takes them.
+const QStringList kFetchOptions = {kOptionInterval, kOptionJitter,    kOptionThreads,        kOptionRetries,
+                                   kOptionProxy,    kOptionProxyList, kOptionConnectTimeout, kOptionTimeout,
+                                   kOptionInsecure};
+const QStringList kValueOptions = {kOptionDevice,   kOptionReport,  kOptionSavePages,     kOptionSite,
+                                   kOptionDepth,    kOptionLimit,   kOptionInterval,      kOptionJitter,
+                                   kOptionThreads,  kOptionRetries, kOptionProxy,         kOptionProxyList,
+                                   kOptionTimeout,  kOptionConnectTimeout};
 
 bool hasReportExtension(const QString &path)
 {
@@ -61,6 +93,7 @@ CliArguments CliArguments::parse(const QStringList &arguments)
     CliOptions &options = parsed.m_options;
     options.deviceMode = kModeDesktop;
     QStringList positional;
+    QStringList given; // options that only some commands take
     bool optionsEnded = false;
 
     for (int i = 0; i < arguments.size(); ++i) {
@@ -83,6 +116,12 @@ CliArguments CliArguments::parse(const QStringList &arguments)
         }
         if (argument == kOptionInsecure) {
             options.fetch.insecure = true;
+            given.append(argument);
+            continue;
+        }
+        if (argument == kOptionSave) {
+            options.save = true;
+            given.append(argument);
             continue;
         }
 
@@ -117,6 +156,7 @@ CliArguments CliArguments::parse(const QStringList &arguments)
         else if (name == kOptionTimeout)
             number = &options.fetch.timeoutSeconds;
         if (number) {
+            given.append(name);
             int parsedNumber = 0;
             if (!parseSettingNumber(value, &parsedNumber)) {
                 parsed.setError(kNotANumber.arg(name, value));
@@ -133,9 +173,12 @@ CliArguments CliArguments::parse(const QStringList &arguments)
                 return parsed;
             }
             options.fetch.proxy = value;
+            given.append(name);
         } else if (name == kOptionProxyList) {
             options.fetch.proxyListPath = value;
+            given.append(name);
         } else if (name == kOptionDevice) {
+            given.append(name);
             if (value == kDevicePc) {
                 options.deviceMode = kModeDesktop;
             } else if (value == kDeviceMobile) {
@@ -146,6 +189,24 @@ CliArguments CliArguments::parse(const QStringList &arguments)
             }
         } else if (name == kOptionSavePages) {
             options.savePagesPath = value;
+            given.append(name);
+        } else if (name == kOptionSite) {
+            if (!SiteRule::parse(value).isValid()) {
+                parsed.setError(kBadSite.arg(value));
+                return parsed;
+            }
+            options.site = value;
+            given.append(name);
+        } else if (name == kOptionDepth || name == kOptionLimit) {
+            bool number = false;
+            const int count = value.toInt(&number);
+            const bool depth = name == kOptionDepth;
+            if (!number || count < 1 || (depth && count > MiningOptions::kMaxDepth)) {
+                parsed.setError((depth ? kBadDepth : kBadLimit).arg(value));
+                return parsed;
+            }
+            (depth ? options.depth : options.limit) = count;
+            given.append(name);
         } else {
             if (!hasReportExtension(value)) {
                 parsed.setError(kBadReportName.arg(value));
@@ -160,13 +221,46 @@ CliArguments CliArguments::parse(const QStringList &arguments)
         return parsed;
     }
     const QString command = positional.takeFirst();
+    if (command == kCommandHistory) {
+        options.command = CliCommand::History;
+        if (!options.reportPath.isEmpty())
+            given.prepend(kOptionReport);
+        if (!given.isEmpty())
+            parsed.setError(kNotForCommand.arg(given.first(), command));
+        else
+            parsed.parseHistory(positional);
+        return parsed;
+    }
+    QStringList accepted = kFetchOptions + QStringList{kOptionDevice, kOptionSavePages};
     if (command == kCommandInclusion) {
         options.kind = QueryKind::Inclusion;
+        accepted.append(kOptionSave);
     } else if (command == kCommandRanking) {
+        options.command = CliCommand::Ranking;
         options.kind = QueryKind::Ranking;
+        accepted.append(kOptionSave);
+    } else if (command == kCommandSiteRanking) {
+        options.command = CliCommand::SiteRanking;
+        options.kind = QueryKind::Keyword;
+        accepted.append(kOptionSite);
+        if (options.site.isEmpty()) {
+            parsed.setError(kMissingSite);
+            return parsed;
+        }
+    } else if (command == kCommandMine) {
+        options.command = CliCommand::Mine;
+        options.kind = QueryKind::Keyword;
+        // Mining asks the desktop search only, and keeps no pages.
+        accepted = kFetchOptions + QStringList{kOptionDepth, kOptionLimit};
     } else {
         parsed.setError(kUnknownCommand.arg(command));
         return parsed;
+    }
+    for (const QString &option : qAsConst(given)) {
+        if (!accepted.contains(option)) {
+            parsed.setError(kNotForCommand.arg(option, command));
+            return parsed;
+        }
     }
     if (positional.size() > 1) {
         parsed.setError(kTwoInputs.arg(positional.at(0), positional.at(1)));
@@ -177,11 +271,54 @@ CliArguments CliArguments::parse(const QStringList &arguments)
     return parsed;
 }
 
+void CliArguments::parseHistory(QStringList positional)
+{
+    if (positional.isEmpty())
+        return setError(kMissingAction);
+    const QString action = positional.takeFirst();
+    if (action == kActionList)
+        m_options.historyAction = HistoryAction::List;
+    else if (action == kActionShow)
+        m_options.historyAction = HistoryAction::Show;
+    else if (action == kActionChanges)
+        m_options.historyAction = HistoryAction::Changes;
+    else if (action == kActionExport)
+        m_options.historyAction = HistoryAction::Export;
+    else
+        return setError(kUnknownAction.arg(action));
+
+    if (m_options.historyAction != HistoryAction::List) {
+        if (positional.isEmpty())
+            return setError(kMissingRun.arg(action));
+        bool number = false;
+        m_options.runId = positional.first().toLongLong(&number);
+        if (!number || m_options.runId <= 0)
+            return setError(kBadRun.arg(positional.first()));
+        positional.removeFirst();
+    }
+    if (m_options.historyAction == HistoryAction::Export) {
+        if (positional.isEmpty())
+            return setError(kMissingExportFile);
+        if (!hasReportExtension(positional.first()))
+            return setError(kBadReportName.arg(positional.first()));
+        m_options.exportPath = positional.takeFirst();
+    }
+    if (!positional.isEmpty())
+        setError(kExtraArgument.arg(positional.first()));
+}
+
 QString CliArguments::usageText()
 {
     return QStringLiteral("Usage: quillane-cli inclusion|ranking [--device pc|mobile] [--csv] [--report "
                           "FILE.xlsx|FILE.xls]\n"
-                          "                   [--save-pages DIR] [pacing and connection options] [FILE]\n"
+                          "                   [--save-pages DIR] [--save] [pacing and connection options]\n"
+                          "                   [FILE]\n"
+                          "       quillane-cli site-ranking --site DOMAIN [--device pc|mobile] [--csv]\n"
+                          "                   [--report FILE] [--save-pages DIR] [pacing and connection\n"
+                          "                   options] [FILE]\n"
+                          "       quillane-cli mine [--depth N] [--limit N] [--csv] [--report FILE]\n"
+                          "                   [pacing and connection options] [FILE]\n"
+                          "       quillane-cli history list|show|changes|export [--csv] [RUN] [FILE]\n"
                           "\n"
                           "Checks in one batch whether page addresses are in Baidu's index (inclusion,\n"
                           "one address per line) or where an address ranks for a keyword (ranking,\n"
@@ -189,8 +326,20 @@ QString CliArguments::usageText()
                           "from standard input without FILE or with \"-\"; lines without \"http\",\n"
                           "empty lines and repeated lines are dropped.\n"
                           "\n"
+                          "site-ranking reads one keyword per line and finds where the site's pages\n"
+                          "stand among the first 30 results: best position, its address and title,\n"
+                          "the number of the site's entries and their other positions. mine reads\n"
+                          "seed keywords, one per line, and writes the keywords Baidu's search-box\n"
+                          "suggestions and related searches offer for them. For both, empty and\n"
+                          "repeated lines are dropped; no line needs \"http\".\n"
+                          "\n"
                           "Options:\n"
                           "  --device pc|mobile  Baidu's desktop (pc, the default) or mobile result pages\n"
+                          "  --site DOMAIN       site-ranking: the site; a bare domain (qa-site.cn) also\n"
+                          "                      counts its subdomains, www.qa-site.cn only that host\n"
+                          "  --depth N           mine: 1 (the default) expands the seeds, 2 also what\n"
+                          "                      they gave, 3 once more\n"
+                          "  --limit N           mine: stop after N keywords (default 1000)\n"
                           "  --csv               write CSV (UTF-8 with byte-order mark) instead of\n"
                           "                      tab-separated text\n"
                           "  --report FILE       also write the spreadsheet report (.xlsx or .xls)\n"
@@ -198,6 +347,8 @@ QString CliArguments::usageText()
                           "                      (created if missing), one file per page named by\n"
                           "                      result row, check and request, such as\n"
                           "                      0007-ranking-keyword.html\n"
+                          "  --save              inclusion, ranking: keep the run in the history that\n"
+                          "                      the window shows\n"
                           "  -h, --help          show this text\n"
                           "\n"
                           "Pacing and connection (each overrides the window's 基本设置 for this run):\n"
@@ -225,7 +376,20 @@ QString CliArguments::usageText()
                           "of column headings. Progress, dropped lines and the totals go to standard\n"
                           "error. Ctrl-C stops the run and prints what was finished.\n"
                           "\n"
+                          "History commands:\n"
+                          "  list             one line per stored run, its id first\n"
+                          "  show RUN         the stored rows of run RUN, as a check prints them\n"
+                          "  changes RUN      the lines whose result changed since the previous run\n"
+                          "                   (same tool and device), with both values\n"
+                          "  export RUN FILE  write run RUN's spreadsheet report (.xlsx or .xls)\n"
+                          "\n"
+                          "The history is one file, quillane/history.sqlite in the data folder\n"
+                          "($XDG_DATA_HOME, or ~/.local/share), shared with the window.\n"
+                          "\n"
                           "Exit status: 0 every line got a verdict; 3 some line's status or position\n"
-                          "is \"异常\"; 2 usage error; 1 the report could not be written; 130 stopped\n"
-                          "by Ctrl-C.\n");
+                          "is \"异常\" (mine: some request failed); 2 usage error; 1 the report could\n"
+                          "not be written; 130 stopped by Ctrl-C. A history that cannot be used does\n"
+                          "not change a check's status: the run goes on and says why on standard\n"
+                          "error. History commands exit 0, 2 for a usage error or a run that is not\n"
+                          "stored, 1 when the history or the report cannot be used.\n");
 }

@@ -27,16 +27,43 @@ struct FetchOverrides
     bool insecure = false;
 };
 
+enum class CliCommand
+{
+    Inclusion,
+    Ranking,
+    SiteRanking,
+    Mine,
+    History // a look at the stored runs
+};
+
+enum class HistoryAction
+{
+    List,
+    Show,
+    Changes,
+    Export
+};
+
 // What one invocation asks for, after its arguments were checked.
 struct CliOptions
 {
-    QueryKind kind = QueryKind::Inclusion;
-    QString deviceMode;    // "dnd" (desktop) or "sjd" (mobile), as the window passes it
-    QString inputPath;     // empty: standard input
-    QString reportPath;    // empty: no report
-    QString savePagesPath; // empty: answer pages are not kept
+    CliCommand command = CliCommand::Inclusion;
+    QueryKind kind = QueryKind::Inclusion; // how the input lines are prepared
+    QString deviceMode;                    // "dnd" (desktop) or "sjd" (mobile), as the window passes it
+    QString inputPath;                     // empty: standard input
+    QString reportPath;                    // empty: no report
+    QString savePagesPath;                 // empty: answer pages are not kept
     OutputFormat format = OutputFormat::Tsv;
-    FetchOverrides fetch;
+    QString site;      // site-ranking: the site as typed
+    int depth = 1;     // mine
+    int limit = 1000;  // mine
+    bool save = false; // inclusion, ranking: store the run in the history
+
+    FetchOverrides fetch; // every command that asks Baidu
+
+    HistoryAction historyAction = HistoryAction::List;
+    qint64 runId = 0;   // show, changes, export
+    QString exportPath; // export: .xlsx or .xls
 };
 
 // Parses the command line (without the program name). Checks only what the
@@ -62,6 +89,8 @@ public:
 
 private:
     void setError(const QString &message);
+    // The words after "history".
+    void parseHistory(QStringList positional);
 
     Outcome m_outcome = Outcome::Run;
     CliOptions m_options;

@@ -7,7 +7,7 @@ const QLatin1String kClearLine("\r\x1b[K"); // carriage return, erase to end of 
 const int kSteps = 20;                      // plain lines at every 5 %
 const qint64 kPlainHeartbeatMs = 10000;
 const qint64 kTerminalRedrawMs = 100;
-const QString kProgress = QStringLiteral("进度 %1/%2 (%3%)  已收录 %4  用时 %5  剩余 %6");
+const QString kProgress = QStringLiteral("进度 %1/%2 (%3%)  %7 %4  用时 %5  剩余 %6");
 const QString kUnknownTimeLeft = QStringLiteral("--:--");
 // The window's totals labels, joined; each "条 " ends in a blank.
 const QString kTotals = QStringLiteral("总输入：%1条 共收录：%2条 未收录：%3条 异常：%4条 收录率：%5%");
@@ -32,7 +32,11 @@ QString ProgressReporter::progressText(int done, int hits, qint64 elapsedMs) con
 {
     const double percent = m_total > 0 ? done * 100.0 / m_total : 100.0;
     const QString left = done > 0 ? duration(elapsedMs * (m_total - done) / done) : kUnknownTimeLeft;
-    return kProgress.arg(done).arg(m_total).arg(percent, 0, 'f', 1).arg(hits).arg(duration(elapsedMs), left);
+    return kProgress.arg(done)
+        .arg(m_total)
+        .arg(percent, 0, 'f', 1)
+        .arg(hits)
+        .arg(duration(elapsedMs), left, m_hitsLabel);
 }
 
 QString ProgressReporter::totalsText(int total, int included, int notIncluded, int failed)
@@ -107,10 +111,15 @@ void ProgressReporter::redrawLine()
 
 void ProgressReporter::finish(int included, int notIncluded, int failed, qint64 elapsedMs)
 {
-    if (m_terminal) {
+    finishWith(totalsText(m_total, included, notIncluded, failed), elapsedMs);
+}
+
+void ProgressReporter::finishWith(const QString &totals, qint64 elapsedMs, bool withProgress)
+{
+    if (m_terminal && withProgress) {
         m_line = progressText(m_done, m_hits, elapsedMs);
         write(kClearLine + m_line + QLatin1Char('\n'));
         m_lineShown = false;
     }
-    write(totalsText(m_total, included, notIncluded, failed) + QLatin1Char('\n'));
+    write(totals + QLatin1Char('\n'));
 }

@@ -24,6 +24,10 @@ public:
     void showLine();
     // The last progress state and the totals as the window shows them.
     void finish(int included, int notIncluded, int failed, qint64 elapsedMs);
+    // The last progress state (unless withProgress is false) and a totals line of the caller's.
+    void finishWith(const QString &totals, qint64 elapsedMs, bool withProgress = true);
+    // What the progress line calls the hits ("已收录" unless set).
+    void setHitsLabel(const QString &label) { m_hitsLabel = label; }
 
     QString progressText(int done, int hits, qint64 elapsedMs) const;
     // "总输入：N条 共收录：H条 未收录：M条 异常：F条 收录率：R%"; the rate is
@@ -46,4 +50,5 @@ private:
     int m_lastStep = 0; // 5 % steps already written (plain)
     int m_done = 0;
     int m_hits = 0;
+    QString m_hitsLabel = QStringLiteral("已收录");
 };

@@ -18,6 +18,9 @@ QueryInput QueryInput::fromBytes(const QByteArray &bytes, QueryKind kind)
     for (QString &line : rawLines) {
         if (line.endsWith(QLatin1Char('\r')))
             line.chop(1);
+        // A keyword is counted as the run reads it: a line of blanks is empty, "a " repeats "a".
+        if (kind == QueryKind::Keyword)
+            line = line.trimmed();
     }
     input.m_lines = prepareQueryLines(rawLines.join(QLatin1Char('\n')), kind);
 

@@ -3,13 +3,17 @@
 #include "batchdriver.h"
 #include "cliarguments.h"
 #include "fetchsettings.h"
+#include "historycommand.h"
+#include "historystore.h"
 #include "interruptwatcher.h"
 #include "pagesaver.h"
 #include "progressreporter.h"
 #include "queryinput.h"
 #include "reportwriter.h"
 #include "resultoutput.h"
+#include "runrecorder.h"
 #include "runreport.h"
+#include "tooldriver.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -19,7 +23,9 @@
 #include <QSettings>
 
 #include <fcntl.h>
+#include <functional>
 #include <memory>
+#include <optional>
 
 #include <unistd.h>
 
@@ -52,6 +58,7 @@ const QString kEmptyProxyList = QStringLiteral("proxy list '%1' names no proxy")
 const QString kBadSetting = QStringLiteral("option '%1': %2");
 const QString kCertificateFailed =
     QStringLiteral("百度的证书未通过验证，相关行记为“异常”：%1（公司代理拦截 HTTPS 时可用 --insecure）");
+const QString kHistoryNotKept = QStringLiteral("%1；查询继续，本次不保存历史记录");
 
 // Taken before main(): with standard input closed, the next file the process
 // opens would become descriptor 0 and be read as the input. /dev/null takes
@@ -137,10 +144,34 @@ bool settingsForRun(const FetchOverrides &overrides, const CliStreams &streams, 
     return true;
 }
 
-ReportKind reportKindOf(QueryKind kind)
+StoredRun runToStore(const CliOptions &options, int lineCount)
 {
-    return kind == QueryKind::Ranking ? ReportKind::Ranking : ReportKind::Inclusion;
+    StoredRun run;
+    run.tool = options.command == CliCommand::Ranking ? HistoryTool::kRanking : HistoryTool::kInclusion;
+    run.device = options.deviceMode == kMobileMode ? HistoryDevice::kMobile : HistoryDevice::kDesktop;
+    run.lineCount = lineCount;
+    return run;
 }
+
+ReportKind reportKindOf(CliCommand command)
+{
+    switch (command) {
+    case CliCommand::Ranking:
+        return ReportKind::Ranking;
+    case CliCommand::SiteRanking:
+        return ReportKind::SiteRanking;
+    case CliCommand::Mine:
+        return ReportKind::Mining;
+    case CliCommand::Inclusion:
+        break;
+    }
+    return ReportKind::Inclusion;
+}
+
+// Runs a driver to its end and writes the report; the exit status.
+template <typename Driver>
+int drive(Driver &driver, const CliOptions &options, const CliStreams &streams, ProgressReporter &progress,
+          const ReportTable &reportBase, const std::function<QList<ReportTotal>()> &totals);
 
 // A report that cannot be written should fail before a long run, not after it.
 QString reportPathProblem(const QString &path)
@@ -202,6 +233,10 @@ int runCli(const QStringList &arguments, const SearchEndpoints &endpoints, const
         return kExitUsage;
     }
     const CliOptions &options = parsed.options();
+    if (options.command == CliCommand::History) {
+        HistoryStore store;
+        return runHistoryCommand(options, streams, &store);
+    }
     FetchSettings settings;
     if (!settingsForRun(options.fetch, streams, &settings))
         return kExitUsage;
@@ -228,7 +263,7 @@ int runCli(const QStringList &arguments, const SearchEndpoints &endpoints, const
     if (input.dropped().total() > 0)
         progress.message(droppedText(input.dropped()));
 
-    const ReportKind kind = reportKindOf(options.kind);
+    const ReportKind kind = reportKindOf(options.command);
     const QStringList headings = reportHeadings(kind);
     ResultOutput output(streams.out, options.format);
     output.writeHeader(headings);
@@ -246,8 +281,26 @@ int runCli(const QStringList &arguments, const SearchEndpoints &endpoints, const
         context.pageSink = [saver](const AnswerPage &page) { saver->save(page); };
     }
 
-    InterruptWatcher interrupts;
-    BatchDriver driver(options, lines, context, &output, &progress);
+    ReportTable table;
+    table.title = reportTitle(kind);
+    table.headings = headings;
+    table.columnPixelWidths = initialColumnWidths(kind);
+    table.subtitle = reportSubtitle(kind, options.deviceMode == kMobileMode, QDateTime::currentDateTime());
+    table.numberColumns = reportNumberColumns(kind);
+    if (options.command == CliCommand::SiteRanking || options.command == CliCommand::Mine) {
+        ToolDriver driver(options, lines, context, &output, &progress);
+        return drive(driver, options, streams, progress, table, [&] { return driver.totals(); });
+    }
+    // A history that cannot be used costs the run nothing but its record.
+    std::optional<HistoryStore> store;
+    std::optional<RunRecorder> recorder;
+    if (options.save) {
+        store.emplace();
+        recorder.emplace(&*store,
+                         [&progress](const QString &why) { progress.message(kHistoryNotKept.arg(why)); });
+        recorder->start(runToStore(options, lines.size()));
+    }
+    BatchDriver driver(options, lines, context, &output, &progress, recorder ? &*recorder : nullptr);
     bool certificateTold = false;
     driver.setFailureListener([&](const QString &failure) {
         if (certificateTold || !failure.startsWith(certificateFailureReason()))
@@ -255,26 +308,31 @@ int runCli(const QStringList &arguments, const SearchEndpoints &endpoints, const
         certificateTold = true;
         progress.message(kCertificateFailed.arg(failure));
     });
+    return drive(driver, options, streams, progress, table, [&] {
+        return reportTotals(lines.size(), driver.hits(), driver.notIncluded(), driver.failed());
+    });
+}
+
+namespace {
+template <typename Driver>
+int drive(Driver &driver, const CliOptions &options, const CliStreams &streams, ProgressReporter &progress,
+          const ReportTable &reportBase, const std::function<QList<ReportTotal>()> &totals)
+{
+    InterruptWatcher interrupts;
     QObject::connect(&interrupts, &InterruptWatcher::interrupted, &driver, [&] {
         progress.message(options.kind == QueryKind::Inclusion ? kStoppingInclusion : kStoppingRanking);
         driver.stop();
     });
     QEventLoop loop;
-    QObject::connect(&driver, &BatchDriver::finished, &loop, &QEventLoop::quit);
-    const QDateTime started = QDateTime::currentDateTime();
+    QObject::connect(&driver, &Driver::finished, &loop, &QEventLoop::quit);
     driver.start();
     loop.exec();
 
     bool reportFailed = false;
     if (!options.reportPath.isEmpty()) {
-        ReportTable table;
-        table.title = reportTitle(kind);
-        table.headings = headings;
-        table.columnPixelWidths = initialColumnWidths(kind);
+        ReportTable table = reportBase;
         table.rows = driver.rows();
-        table.subtitle = reportSubtitle(kind, options.deviceMode == kMobileMode, started);
-        table.numberColumns = reportNumberColumns(kind);
-        table.totals = reportTotals(lines.size(), driver.hits(), driver.notIncluded(), driver.failed());
+        table.totals = totals();
         const ReportWriteResult written = writeReport(options.reportPath, table);
         if (!written.ok) {
             printError(streams, kReportFailed.arg(options.reportPath, written.errorMessage));
@@ -288,6 +346,7 @@ int runCli(const QStringList &arguments, const SearchEndpoints &endpoints, const
         return kExitReportFailed;
     return driver.sawFailure() ? kExitFailedLines : kExitOk;
 }
+} // namespace
 
 int runCliOnStandardStreams(const QStringList &arguments, const SearchEndpoints &endpoints)
 {

@@ -7,9 +7,10 @@ _quillane_cli()
     local cur prev words cword split
     _init_completion -s || return
 
-    local commands='inclusion ranking'
-    local options='--device --csv --report --save-pages --interval --jitter --threads --retries
-        --proxy --proxy-list --connect-timeout --timeout --insecure --help -h'
+    local commands='inclusion ranking site-ranking mine history'
+    local options='--device --site --depth --limit --csv --report --save-pages --save --interval --jitter
+        --threads --retries --proxy --proxy-list --connect-timeout --timeout --insecure --help -h'
+    local history_commands='list show changes export'
 
     case $prev in
         --device)
@@ -28,38 +29,47 @@ _quillane_cli()
             _filedir
             return
             ;;
-        --interval | --jitter | --threads | --retries | --proxy | --connect-timeout | --timeout)
+        --depth)
+            COMPREPLY=($(compgen -W '1 2 3' -- "$cur"))
+            return
+            ;;
+        --site | --limit | --interval | --jitter | --threads | --retries | --proxy | --connect-timeout | --timeout)
             return
             ;;
     esac
     # an --option=value whose value we know nothing about
     $split && return
 
-    # The command is the first word that is neither an option nor an option's value.
-    local i command='' ended=''
+    # The words that are neither options nor an option's value: the command,
+    # then (for history) its own command, the run and the file.
+    local i ended='' args=()
     for ((i = 1; i < cword; i++)); do
         if [[ -n $ended ]]; then
-            command=${words[i]}
-            break
+            args+=("${words[i]}")
+            continue
         fi
         case ${words[i]} in
             --) ended=1 ;;
-            --device | --report | --save-pages | --interval | --jitter | --threads | --retries | --proxy | \
-                --proxy-list | --connect-timeout | --timeout) ((i++)) ;;
+            --device | --report | --save-pages | --site | --depth | --limit | --interval | --jitter | --threads | \
+                --retries | --proxy | --proxy-list | --connect-timeout | --timeout) ((i++)) ;;
             -?*) ;;
-            *)
-                command=${words[i]}
-                break
-                ;;
+            *) args+=("${words[i]}") ;;
         esac
     done
 
     if [[ -z $ended && $cur == -* ]]; then
         COMPREPLY=($(compgen -W "$options" -- "$cur"))
-    elif [[ -z $command ]]; then
+    elif ((${#args[@]} == 0)); then
         COMPREPLY=($(compgen -W "$commands" -- "$cur"))
-    else
+    elif [[ ${args[0]} != history ]]; then
         _filedir
+    elif ((${#args[@]} == 1)); then
+        COMPREPLY=($(compgen -W "$history_commands" -- "$cur"))
+    elif ((${#args[@]} == 2)) && [[ ${args[1]} == @(show|changes|export) ]]; then
+        # the ids of the stored runs, the first field of each line
+        COMPREPLY=($(compgen -W "$("${words[0]}" history list 2>/dev/null | cut -f1)" -- "$cur"))
+    elif ((${#args[@]} == 3)) && [[ ${args[1]} == export ]]; then
+        _filedir '@(xlsx|xls)'
     fi
 } &&
     complete -F _quillane_cli quillane-cli

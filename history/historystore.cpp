@@ -15,6 +15,9 @@
 namespace {
 
 const QString kDriver = QStringLiteral("QSQLITE");
+// The window and the command are programs of different names; the folder is
+// named here so that both find the one file.
+const QString kFolderName = QStringLiteral("quillane");
 const QString kFileName = QStringLiteral("history.sqlite");
 
 // SQLite's primary result codes, as Qt's driver reports them.
@@ -145,9 +148,19 @@ QString HistoryTool::displayName(const QString &tool)
     return tool;
 }
 
+QString HistoryDevice::displayName(const QString &device)
+{
+    if (device == kDesktop)
+        return QStringLiteral("电脑端");
+    if (device == kMobile)
+        return QStringLiteral("移动端");
+    return device;
+}
+
 QString HistoryStore::defaultPath()
 {
-    return QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)).filePath(kFileName);
+    const QDir data(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+    return data.filePath(kFolderName + QLatin1Char('/') + kFileName);
 }
 
 HistoryStore::HistoryStore(const QString &path) : m_path(path)
@@ -331,7 +344,11 @@ std::optional<StoredRun> HistoryStore::run(qint64 runId)
     QSqlQuery query(QSqlDatabase::database(m_connection, false));
     query.prepare(runQuery(QStringLiteral(" WHERE r.id = ? GROUP BY r.id")));
     query.addBindValue(runId);
-    if (!query.exec() || !query.next())
+    if (!query.exec()) {
+        failWith(query.lastError());
+        return std::nullopt;
+    }
+    if (!query.next())
         return std::nullopt;
     return runFrom(query);
 }
@@ -363,7 +380,9 @@ QHash<QString, StoredLine> HistoryStore::previousLines(qint64 runId)
     QSqlQuery query(QSqlDatabase::database(m_connection, false));
     query.setForwardOnly(true);
     // For every key of this run: its line in the newest earlier run of the same tool and device.
-    query.prepare(QStringLiteral("SELECT o.line_index, o.line_key, o.status, o.position, o.failure, o.cells"
+    // Cells are left out: changes are read from status and position, and
+    // decoding every cell of a long run would double the time it takes to open.
+    query.prepare(QStringLiteral("SELECT o.line_index, o.line_key, o.status, o.position, o.failure, '[]'"
                                  " FROM runs cur JOIN lines l ON l.run_id = cur.id"
                                  " JOIN lines o ON o.line_key = l.line_key AND o.run_id = ("
                                  "   SELECT MAX(e.run_id) FROM lines e JOIN runs er ON er.id = e.run_id"
@@ -371,6 +390,36 @@ QHash<QString, StoredLine> HistoryStore::previousLines(qint64 runId)
                                  "cur.tool AND er.device = cur.device)"
                                  " WHERE cur.id = ?"));
     query.addBindValue(runId);
+    if (!query.exec()) {
+        failWith(query.lastError());
+        return found;
+    }
+    while (query.next()) {
+        const StoredLine line = lineFrom(query);
+        found.insert(line.key, line);
+    }
+    return found;
+}
+
+QHash<QString, StoredLine> HistoryStore::latestLines(const QString &tool, const QString &device,
+                                                     qint64 beforeRunId)
+{
+    QHash<QString, StoredLine> found;
+    if (!m_open)
+        return found;
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    query.setForwardOnly(true);
+    query.prepare(QStringLiteral("SELECT l.line_index, l.line_key, l.status, l.position, l.failure, '[]'"
+                                 " FROM lines l JOIN ("
+                                 "   SELECT e.line_key AS k, MAX(e.run_id) AS newest FROM lines e"
+                                 "   JOIN runs r ON r.id = e.run_id"
+                                 "   WHERE r.tool = ? AND r.device = ? AND (? = 0 OR e.run_id < ?)"
+                                 "   GROUP BY e.line_key) latest"
+                                 " ON l.line_key = latest.k AND l.run_id = latest.newest"));
+    query.addBindValue(tool);
+    query.addBindValue(device);
+    query.addBindValue(beforeRunId);
+    query.addBindValue(beforeRunId);
     if (!query.exec()) {
         failWith(query.lastError());
         return found;

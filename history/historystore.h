@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QHash>
 #include <QList>
+#include <QMetaType>
 #include <QString>
 #include <QStringList>
 
@@ -20,6 +21,15 @@ inline const QString kMining = QStringLiteral("mining");
 // The Chinese name a list of runs shows: 收录, 排名, 泛排名, 挖掘.
 QString displayName(const QString &tool);
 } // namespace HistoryTool
+
+// The devices a run asks Baidu for, by their stored keys.
+namespace HistoryDevice {
+inline const QString kDesktop = QStringLiteral("pc");
+inline const QString kMobile = QStringLiteral("mobile");
+
+// 电脑端 or 移动端.
+QString displayName(const QString &device);
+} // namespace HistoryDevice
 
 // One run as the store keeps it. The counts are read from its stored lines.
 struct StoredRun
@@ -75,7 +85,8 @@ class HistoryStore
 public:
     static constexpr int kSchemaVersion = 2;
 
-    // history.sqlite in the platform's data location (XDG_DATA_HOME, HOME).
+    // quillane/history.sqlite in the platform's data location (XDG_DATA_HOME,
+    // HOME), the same for every program of the project.
     static QString defaultPath();
 
     explicit HistoryStore(const QString &path = defaultPath());
@@ -101,8 +112,13 @@ public:
     // In line order.
     QList<StoredLine> lines(qint64 runId);
     // For each key of the run's lines, its latest result in an earlier run of
-    // the same tool and device.
+    // the same tool and device (without its cells).
     QHash<QString, StoredLine> previousLines(qint64 runId);
+    // For every key ever checked with a tool and device in a run before
+    // beforeRunId (0: any), its latest result (without its cells): what a run
+    // starting now compares its lines with.
+    QHash<QString, StoredLine> latestLines(const QString &tool, const QString &device,
+                                           qint64 beforeRunId = 0);
     // A line's positions over all runs of a tool and device, oldest first.
     QList<PositionPoint> positionHistory(const QString &tool, const QString &device, const QString &key);
 
@@ -119,3 +135,7 @@ private:
     QString m_error;
     bool m_open = false;
 };
+
+// They cross to the window's history writer thread.
+Q_DECLARE_METATYPE(StoredRun)
+Q_DECLARE_METATYPE(StoredLine)

@@ -11,6 +11,8 @@ namespace {
 const QString kTitleProduct = QStringLiteral("Quillane工具");
 const QString kTitleRanking = QStringLiteral("-排名查询报表");
 const QString kTitleInclusion = QStringLiteral("-收录查询报表");
+const QString kTitleSiteRanking = QStringLiteral("-泛排名查询报表");
+const QString kTitleMining = QStringLiteral("-关键词挖掘报表");
 const QString kTitleContact = QStringLiteral("-收录批量查询，排名批量查询，关键词挖掘，官方Q群：");
 const QString kContactNumber = QStringLiteral("618273945");
 
@@ -39,22 +41,46 @@ ReportWriteResult refused(const QString &reason)
 
 QString reportTitle(ReportKind kind)
 {
-    return kTitleProduct % (kind == ReportKind::Ranking ? kTitleRanking : kTitleInclusion) % kTitleContact %
-           kContactNumber;
+    const QString *tool = &kTitleInclusion;
+    if (kind == ReportKind::Ranking)
+        tool = &kTitleRanking;
+    else if (kind == ReportKind::SiteRanking)
+        tool = &kTitleSiteRanking;
+    else if (kind == ReportKind::Mining)
+        tool = &kTitleMining;
+    return kTitleProduct % *tool % kTitleContact % kContactNumber;
 }
 
 QStringList reportHeadings(ReportKind kind)
 {
-    if (kind == ReportKind::Ranking)
+    switch (kind) {
+    case ReportKind::Ranking:
         return {QStringLiteral("关键词"), QStringLiteral("网址"), QStringLiteral("收录"),
                 QStringLiteral("排名"), QStringLiteral("快照")};
+    case ReportKind::SiteRanking:
+        return {QStringLiteral("关键词"), QStringLiteral("最佳排名"), QStringLiteral("排名网址"),
+                QStringLiteral("标题"),   QStringLiteral("数量"),     QStringLiteral("其他排名")};
+    case ReportKind::Mining:
+        return {QStringLiteral("关键词"), QStringLiteral("来源"), QStringLiteral("种子词"),
+                QStringLiteral("层级")};
+    case ReportKind::Inclusion:
+        break;
+    }
     return {QStringLiteral("标题"), QStringLiteral("网址"), QStringLiteral("收录"), QStringLiteral("快照")};
 }
 
 QList<int> initialColumnWidths(ReportKind kind)
 {
-    if (kind == ReportKind::Ranking)
+    switch (kind) {
+    case ReportKind::Ranking:
         return {265, 350, 60, 40, 85};
+    case ReportKind::SiteRanking:
+        return {160, 60, 250, 210, 40, 80};
+    case ReportKind::Mining:
+        return {330, 90, 250, 50};
+    case ReportKind::Inclusion:
+        break;
+    }
     return {270, 370, 60, 100};
 }
 

@@ -33,7 +33,9 @@ struct ReportTable
 enum class ReportKind
 {
     Inclusion,
-    Ranking
+    Ranking,
+    SiteRanking,
+    Mining
 };
 
 // The report title of a page kind.

@@ -50,3 +50,55 @@ QStringList RankingResult::cells() const
 {
     return {keyword, address, status, position, snapshot};
 }
+
+SiteRankingResult SiteRankingResult::failed(const QString &keyword, const QString &why)
+{
+    SiteRankingResult result;
+    result.keyword = keyword;
+    result.position = ResultText::kFailed;
+    result.failure = why;
+    return result;
+}
+
+bool SiteRankingResult::isFailed() const
+{
+    return position == ResultText::kFailed;
+}
+
+int SiteRankingResult::bestPosition() const
+{
+    bool number = false;
+    const int value = position.toInt(&number);
+    return number ? value : 0;
+}
+
+QStringList SiteRankingResult::cells() const
+{
+    QStringList others;
+    for (int other : otherPositions)
+        others.append(QString::number(other));
+    return {keyword,
+            position,
+            address,
+            title,
+            isFailed() ? QString() : QString::number(entries),
+            others.join(QLatin1String(", "))};
+}
+
+QString MinedKeyword::sourceText(MiningSource source)
+{
+    switch (source) {
+    case MiningSource::Related:
+        return QStringLiteral("相关搜索");
+    case MiningSource::AlsoSearched:
+        return QStringLiteral("大家还在搜");
+    case MiningSource::Suggestion:
+        break;
+    }
+    return QStringLiteral("下拉联想");
+}
+
+QStringList MinedKeyword::cells() const
+{
+    return {keyword, sourceText(source), seed, QString::number(depth)};
+}

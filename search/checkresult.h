@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QMetaType>
 #include <QString>
 #include <QStringList>
@@ -43,5 +44,49 @@ struct RankingResult
     QStringList cells() const;
 };
 
+// One keyword's answer from the site ranking check: where the site's pages
+// stand among the first 30 results.
+struct SiteRankingResult
+{
+    QString keyword;
+    QString position; // the best: "1".."30", "30+" or "异常"
+    QString address;  // the site's page at that position
+    QString title;    // its heading
+    int entries = 0;  // the site's entries among the results
+    QList<int> otherPositions;
+    QString failure; // why the position is 异常
+
+    static SiteRankingResult failed(const QString &keyword, const QString &why);
+
+    bool isFailed() const;
+    // The best position as a number, 0 unless the site ranks.
+    int bestPosition() const;
+    // The table row: 关键词, 最佳排名, 排名网址, 标题, 数量, 其他排名 ("3, 17").
+    QStringList cells() const;
+};
+
+// Where a mined keyword came from.
+enum class MiningSource
+{
+    Suggestion,   // 下拉联想: the search box's suggestions
+    Related,      // 相关搜索: the block under the results
+    AlsoSearched, // 大家还在搜: the box among the results
+};
+
+// One keyword found by the keyword mining.
+struct MinedKeyword
+{
+    QString keyword;
+    MiningSource source = MiningSource::Suggestion;
+    QString seed; // the seed whose expansion led here
+    int depth = 1;
+
+    static QString sourceText(MiningSource source);
+    // The table row: 关键词, 来源, 种子词, 层级.
+    QStringList cells() const;
+};
+
 Q_DECLARE_METATYPE(InclusionResult)
 Q_DECLARE_METATYPE(RankingResult)
+Q_DECLARE_METATYPE(SiteRankingResult)
+Q_DECLARE_METATYPE(MinedKeyword)

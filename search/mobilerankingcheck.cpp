@@ -5,6 +5,8 @@
 #include "pagefetcher.h"
 #include "resultstrings.h"
 
+#include <QRegularExpression>
+
 namespace {
 
 // The offset of the first result of pages 2 and 3; page 1 has none.
@@ -18,6 +20,9 @@ const QString kOrderOpen = QStringLiteral(",'order':'");
 const QString kOrderClose = QStringLiteral("',");
 const QString kAddressOpen = QStringLiteral("'mu':'");
 const QString kQuote = QStringLiteral("'");
+const QString kTitleOpen = QStringLiteral("<span class=\"c-title-text\"");
+const QString kSpanClose = QStringLiteral("</span>");
+const QRegularExpression kTag(QStringLiteral("<[^>]*>"));
 constexpr char kNotFoundMarker[] = "抱歉，没有找到";
 const QString kCheckName = QStringLiteral("ranking");
 const QString kSiteRequest = QStringLiteral("site");
@@ -58,6 +63,34 @@ QStringList mobileEntryAddresses(const QString &text)
         order = end + 1;
     }
     return addresses;
+}
+
+QList<MobileEntry> mobileEntries(const QString &text)
+{
+    QList<MobileEntry> entries;
+    int order = text.indexOf(kOrderOpen);
+    while (order >= 0) {
+        const int orderEnd = text.indexOf(kOrderClose, order + kOrderOpen.size());
+        const int open = orderEnd < 0 ? -1 : text.indexOf(kAddressOpen, orderEnd + kOrderClose.size());
+        const int start = open < 0 ? -1 : open + kAddressOpen.size();
+        const int end = start < 0 ? -1 : text.indexOf(kQuote, start);
+        if (end < 0)
+            break;
+        MobileEntry entry;
+        entry.address = text.mid(start, end - start);
+        order = text.indexOf(kOrderOpen, end + 1);
+        // The title stands in the entry's own markup, before the next entry's
+        // data; looked for there only, so the scan stays linear.
+        const QStringRef own = text.midRef(end + 1, order < 0 ? -1 : order - end - 1);
+        const int title = own.indexOf(kTitleOpen);
+        const int titleText = title < 0 ? -1 : own.indexOf(QLatin1Char('>'), title + kTitleOpen.size());
+        const int titleEnd = titleText < 0 ? -1 : own.indexOf(kSpanClose, titleText);
+        if (titleEnd >= 0)
+            entry.title =
+                own.mid(titleText + 1, titleEnd - titleText - 1).toString().remove(kTag).simplified();
+        entries.append(entry);
+    }
+    return entries;
 }
 
 QString searchMobilePage(const QString &keyword, const QString &address, const QString &status, int page,

@@ -30,7 +30,8 @@ const QList<QByteArray> kNotFoundMarkers{QByteArrayLiteral("没有找到该URL")
                                          QByteArrayLiteral("很抱歉，没有找到与")};
 // Titles of Baidu's robot check and of the block page it serves with status 200.
 const QStringList kBlockTitles{QStringLiteral("百度安全验证"), QStringLiteral("页面不存在")};
-const QStringList kRelatedLabels{QStringLiteral("相关搜索"), QStringLiteral("大家还在搜")};
+const QString kRelatedLabel = QStringLiteral("相关搜索");
+const QString kAlsoSearchedLabel = QStringLiteral("大家还在搜");
 const QString kPublishedLabel = QStringLiteral("发布于");
 const QStringList kTimeLabels{QStringLiteral("回答时间"), QStringLiteral("发布时间"),
                               QStringLiteral("时间：")};
@@ -633,12 +634,13 @@ ResultPage readResultPage(const QByteArray &body, const QByteArray &contentType,
             const char *id = attribute(at, "id");
             if (id && std::strcmp(id, kLeftColumnId) == 0)
                 column = at;
-        } else if (at->type == XML_TEXT_NODE && at->content &&
-                   std::strlen(reinterpret_cast<const char *>(at->content)) < 64 &&
-                   kRelatedLabels.contains(
-                       QString::fromUtf8(reinterpret_cast<const char *>(at->content)).trimmed())) {
-            if (at->parent)
+        } else if (at->type == XML_TEXT_NODE && at->content && at->parent &&
+                   std::strlen(reinterpret_cast<const char *>(at->content)) < 64) {
+            const QString label = QString::fromUtf8(reinterpret_cast<const char *>(at->content)).trimmed();
+            if (label == kRelatedLabel)
                 collectRelated(at->parent, &page.relatedSearches);
+            else if (label == kAlsoSearchedLabel)
+                collectRelated(at->parent, &page.alsoSearched);
         }
     }
     if (aborted(abortFlag))

@@ -36,8 +36,10 @@ struct ResultPage
     PageKind kind = PageKind::Unreadable;
     QString title; // the page's <title>
     QList<ResultEntry> entries;
-    // "相关搜索" and "大家还在搜" texts, in page order, without repeats.
+    // The texts of the "相关搜索" block and of the "大家还在搜" box, each in
+    // page order without repeats; a text may stand in both.
     QStringList relatedSearches;
+    QStringList alsoSearched;
 };
 
 // Reads a desktop answer page (any charset; contentType is the answer's

@@ -12,6 +12,7 @@ SearchEndpoints SearchEndpoints::at(const QByteArray &httpsAuthority, const QByt
     endpoints.redirectLink = "http://" + httpAuthority + "/link?url=";
     endpoints.homePage = "https://" + httpsAuthority + "/";
     endpoints.caFile = caFile;
+    endpoints.suggestion = "https://" + httpsAuthority + "/sugrec?prod=pc&wd=";
     return endpoints;
 }
 
@@ -19,7 +20,7 @@ bool SearchEndpoints::operator==(const SearchEndpoints &other) const
 {
     return desktopSearch == other.desktopSearch && mobileSearch == other.mobileSearch &&
            mobileKeywordSearch == other.mobileKeywordSearch && redirectLink == other.redirectLink &&
-           homePage == other.homePage && caFile == other.caFile;
+           homePage == other.homePage && caFile == other.caFile && suggestion == other.suggestion;
 }
 
 QByteArray encodeQueryValue(const QString &text)

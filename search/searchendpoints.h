@@ -27,6 +27,8 @@ struct SearchEndpoints
     QByteArray homePage = QByteArrayLiteral("https://www.baidu.com/");
     // Trusted certificates instead of the system's store; empty in the shipped programs.
     QByteArray caFile;
+    // "https://www.baidu.com/sugrec?prod=pc&wd=": the search box's suggestions, as JSON.
+    QByteArray suggestion = QByteArrayLiteral("https://www.baidu.com/sugrec?prod=pc&wd=");
 
     // Endpoints on other authorities ("host:port"), same paths and query keys,
     // trusting the certificates in caFile.

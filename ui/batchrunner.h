@@ -27,5 +27,9 @@ public:
 
 signals:
     void resultReady(int row, const ResultRow &result);
+    // From runners whose rows are found rather than checked lines: how far
+    // the run has come, and requests that failed without a row of their own.
+    void progressed(int done, int total);
+    void requestsFailed(int count);
     void finished();
 };

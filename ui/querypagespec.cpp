@@ -1,7 +1,9 @@
 #include "querypagespec.h"
 
 #include "inclusionbatch.h"
+#include "miningbatch.h"
 #include "rankingbatch.h"
+#include "siterankingbatch.h"
 
 #include <QCoreApplication>
 
@@ -19,6 +21,19 @@ const char kFilterFailed[] = QT_TRANSLATE_NOOP("UIDemo08", "异常");
 const char kTop10[] = QT_TRANSLATE_NOOP("UIDemo08", "前10");
 const char kTop30[] = QT_TRANSLATE_NOOP("UIDemo08", "前30");
 const char kBeyond30[] = QT_TRANSLATE_NOOP("UIDemo08", "30+");
+const char kTotalInput[] = QT_TRANSLATE_NOOP("UIDemo08", "总输入：%1条 ");
+const char kTotalKeywords[] = QT_TRANSLATE_NOOP("UIDemo08", "总关键词：%1个 ");
+const char kTop10Total[] = QT_TRANSLATE_NOOP("UIDemo08", "前10：%1个 ");
+const char kTop30Total[] = QT_TRANSLATE_NOOP("UIDemo08", "前30：%1个 ");
+const char kBeyond30Total[] = QT_TRANSLATE_NOOP("UIDemo08", "30名外：%1个 ");
+const char kFailedKeywords[] = QT_TRANSLATE_NOOP("UIDemo08", "异常：%1个 ");
+const char kBeyond30Filter[] = QT_TRANSLATE_NOOP("UIDemo08", "30名外");
+const char kSeeds[] = QT_TRANSLATE_NOOP("UIDemo08", "种子词：%1个 ");
+const char kFound[] = QT_TRANSLATE_NOOP("UIDemo08", "共挖掘：%1个 ");
+const char kFailedRequests[] = QT_TRANSLATE_NOOP("UIDemo08", "失败：%1次 ");
+const char kCopyKeywords[] = QT_TRANSLATE_NOOP("UIDemo08", "复制关键词");
+const char kNoSite[] = QT_TRANSLATE_NOOP("UIDemo08", "请先填写要查询的网站，例如 qa-site.cn");
+const char kChanged[] = QT_TRANSLATE_NOOP("UIDemo08", "只看变化");
 
 // 异常 shows in red, beside the other totals in their own colours.
 const QString kFailedStyle = QStringLiteral("color:#e00000");
@@ -45,6 +60,40 @@ QList<ResultFilterSpec> verdictFilters()
              std::bind(hasVerdict, _1, RowVerdict::Failed)}};
 }
 
+ResultFilterSpec changedFilter()
+{
+    return {QStringLiteral("filterChanged"), translated(kChanged),
+            [](const ResultRow &row) { return !row.change.isEmpty(); }};
+}
+
+// The key a line is known by across runs: the address; for ranking, the keyword and the address.
+StoredLine storedInclusionLine(int line, const ResultRow &row)
+{
+    return {line, row.cells.value(1), row.cells.value(2), QString(), QString(), row.cells};
+}
+
+StoredLine storedRankingLine(int line, const ResultRow &row)
+{
+    return {line,
+            row.cells.value(0) + QLatin1Char('\t') + row.cells.value(1),
+            row.cells.value(2),
+            row.cells.value(3),
+            QString(),
+            row.cells};
+}
+
+ResultRow inclusionRowOfStored(const StoredLine &line)
+{
+    const QStringList &c = line.cells;
+    return InclusionBatch::rowOf({c.value(0), c.value(1), c.value(2), c.value(3), line.failure});
+}
+
+ResultRow rankingRowOfStored(const StoredLine &line)
+{
+    const QStringList &c = line.cells;
+    return RankingBatch::rowOf({c.value(0), c.value(1), c.value(2), c.value(3), c.value(4), line.failure});
+}
+
 // Rate over the lines that got a yes or no: a failed fetch says nothing about inclusion.
 QList<ResultTotalSpec> verdictTotals()
 {
@@ -57,6 +106,35 @@ QList<ResultTotalSpec> verdictTotals()
             {QStringLiteral("tShoululv"), QString(), [](const ResultTally &t) {
                  return translated(kRate).arg(t.verdicts() > 0 ? t.included * 100 / t.verdicts() : 0);
              }}};
+}
+
+QList<ReportTotal> verdictReportTotals(int lines, const ResultTally &tally)
+{
+    return reportTotals(lines, tally.included, tally.notIncluded, tally.failed);
+}
+
+QList<ResultColumn> columnsOf(ReportKind kind)
+{
+    QList<ResultColumn> columns;
+    const QStringList headings = reportHeadings(kind);
+    const QList<int> widths = initialColumnWidths(kind);
+    for (int column = 0; column < headings.size(); ++column)
+        columns.append({headings.at(column), widths.value(column), SortKind::Text});
+    return columns;
+}
+
+QList<ResultFilterSpec> positionFilters()
+{
+    using std::placeholders::_1;
+    return {{QStringLiteral("filterAll"), translated(kAll), {}},
+            {QStringLiteral("filterTop10"), translated(kTop10),
+             [](const ResultRow &row) { return row.position >= 1 && row.position <= 10; }},
+            {QStringLiteral("filterTop30"), translated(kTop30),
+             [](const ResultRow &row) { return row.position >= 1 && row.position <= 30; }},
+            {QStringLiteral("filterBeyond30"), translated(kBeyond30Filter),
+             [](const ResultRow &row) { return row.position == ResultRow::kBeyond; }},
+            {QStringLiteral("filterFailed"), translated(kFilterFailed),
+             std::bind(hasVerdict, _1, RowVerdict::Failed)}};
 }
 
 } // namespace
@@ -74,8 +152,14 @@ QueryPageSpec inclusionPageSpec()
     spec.columns[3].sort = SortKind::Date;
     spec.addressColumn = 1;
     spec.filters = verdictFilters();
+    spec.totalInputText = translated(kTotalInput);
     spec.totals = verdictTotals();
+    spec.reportTotals = verdictReportTotals;
+    spec.filters.append(changedFilter());
     spec.makeRunner = [](QObject *parent) -> BatchRunner * { return new InclusionBatch(parent); };
+    spec.historyTool = HistoryTool::kInclusion;
+    spec.storedLine = storedInclusionLine;
+    spec.rowOfStored = inclusionRowOfStored;
     return spec;
 }
 
@@ -99,7 +183,75 @@ QueryPageSpec rankingPageSpec()
                          [](const ResultRow &row) { return row.position >= 1 && row.position <= 30; }});
     spec.filters.append({QStringLiteral("filterBeyond30"), translated(kBeyond30),
                          [](const ResultRow &row) { return row.position == ResultRow::kBeyond; }});
+    spec.totalInputText = translated(kTotalInput);
     spec.totals = verdictTotals();
+    spec.reportTotals = verdictReportTotals;
+    spec.filters.append(changedFilter());
     spec.makeRunner = [](QObject *parent) -> BatchRunner * { return new RankingBatch(parent); };
+    spec.historyTool = HistoryTool::kRanking;
+    spec.storedLine = storedRankingLine;
+    spec.rowOfStored = rankingRowOfStored;
+    return spec;
+}
+
+QueryPageSpec siteRankingPageSpec(const std::function<SiteRule()> &site)
+{
+    QueryPageSpec spec;
+    spec.name = QStringLiteral("泛排名查询");
+    spec.reportKind = ReportKind::SiteRanking;
+    spec.lineKind = QueryKind::Keyword;
+    spec.columns = columnsOf(ReportKind::SiteRanking);
+    spec.columns[1].sort = SortKind::Position;
+    spec.columns[4].sort = SortKind::Number;
+    spec.addressColumn = 2;
+    spec.filters = positionFilters();
+    spec.totalInputText = translated(kTotalKeywords);
+    spec.totals = {{QStringLiteral("tTop10"), QString(),
+                    [](const ResultTally &t) { return translated(kTop10Total).arg(t.top10); }},
+                   {QStringLiteral("tTop30"), QString(),
+                    [](const ResultTally &t) { return translated(kTop30Total).arg(t.top30); }},
+                   {QStringLiteral("tBeyond30"), QString(),
+                    [](const ResultTally &t) { return translated(kBeyond30Total).arg(t.beyond30); }},
+                   {QStringLiteral("tYichang"), kFailedStyle,
+                    [](const ResultTally &t) { return translated(kFailedKeywords).arg(t.failed); }}};
+    spec.reportTotals = [](int lines, const ResultTally &t) {
+        return siteRankingTotals(lines, t.top10, t.top30, t.beyond30, t.failed);
+    };
+    spec.inputProblem = [site] { return site().isValid() ? QString() : translated(kNoSite); };
+    spec.makeRunner = [site](QObject *parent) -> BatchRunner * {
+        return new SiteRankingBatch(site(), parent);
+    };
+    return spec;
+}
+
+QueryPageSpec miningPageSpec(const std::function<MiningOptions()> &options)
+{
+    QueryPageSpec spec;
+    spec.name = QStringLiteral("关键词挖掘");
+    spec.reportKind = ReportKind::Mining;
+    spec.lineKind = QueryKind::Keyword;
+    spec.columns = columnsOf(ReportKind::Mining);
+    spec.columns[3].sort = SortKind::Number;
+    spec.addressColumn = 0;
+    spec.copyColumnLabel = translated(kCopyKeywords);
+    spec.filters = {{QStringLiteral("filterAll"), translated(kAll), {}}};
+    for (const MiningSource source :
+         {MiningSource::Suggestion, MiningSource::Related, MiningSource::AlsoSearched}) {
+        const QString text = MinedKeyword::sourceText(source);
+        spec.filters.append({QStringLiteral("filterSource%1").arg(int(source)), text,
+                             [text](const ResultRow &row) { return row.cells.value(1) == text; }});
+    }
+    spec.totalInputText = translated(kSeeds);
+    spec.totals = {{QStringLiteral("tFound"), QString(),
+                    [](const ResultTally &t) { return translated(kFound).arg(t.checked); }},
+                   {QStringLiteral("tYichang"), kFailedStyle,
+                    [](const ResultTally &t) { return translated(kFailedRequests).arg(t.failedRequests); }}};
+    spec.reportTotals = [](int lines, const ResultTally &t) {
+        return miningTotals(lines, t.checked, t.failedRequests);
+    };
+    spec.rowsFound = true;
+    spec.makeRunner = [options](QObject *parent) -> BatchRunner * {
+        return new MiningBatch(options(), parent);
+    };
     return spec;
 }

@@ -1,9 +1,13 @@
 #pragma once
 
+#include "historystore.h"
+#include "miningrun.h"
 #include "querylines.h"
 #include "reportwriter.h"
 #include "resultfiltermodel.h"
 #include "resulttablemodel.h"
+#include "runreport.h"
+#include "siterule.h"
 
 #include <QList>
 #include <QString>
@@ -38,11 +42,31 @@ struct QueryPageSpec
     ReportKind reportKind = ReportKind::Inclusion;
     QueryKind lineKind = QueryKind::Inclusion;
     QList<ResultColumn> columns;
-    int addressColumn = 1; // what 复制网址 copies
+    int addressColumn = 1;   // what 复制网址 copies
+    QString copyColumnLabel; // that action's text when not 复制网址
     QList<ResultFilterSpec> filters;
+    // The label before the totals, e.g. "总输入：%1条 " with the number of lines.
+    QString totalInputText;
     QList<ResultTotalSpec> totals;
+    // The totals under the report's table: lines of the run, the table's tally.
+    std::function<QList<ReportTotal>(int lines, const ResultTally &tally)> reportTotals;
+    // Why a run cannot start with the page's other fields as they are; empty: it can. Optional.
+    std::function<QString()> inputProblem;
+    // Rows are what the run finds (keyword mining), not one per line: they
+    // come in any number, progress is the runner's word, and there is nothing to check again.
+    bool rowsFound = false;
     std::function<BatchRunner *(QObject *parent)> makeRunner;
+
+    // The page's runs in the history: the tool they are kept under, a row as
+    // it is stored, and a stored line as the table shows it again.
+    QString historyTool;
+    std::function<StoredLine(int line, const ResultRow &row)> storedLine;
+    std::function<ResultRow(const StoredLine &line)> rowOfStored;
 };
 
 QueryPageSpec inclusionPageSpec();
 QueryPageSpec rankingPageSpec();
+// The 泛排名查询 page's: site is asked for when a run starts.
+QueryPageSpec siteRankingPageSpec(const std::function<SiteRule()> &site);
+// The 关键词挖掘 page's: options are asked for when a run starts.
+QueryPageSpec miningPageSpec(const std::function<MiningOptions()> &options);

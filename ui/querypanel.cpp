@@ -27,7 +27,6 @@ namespace {
 
 const char kContext[] = "UIDemo08";
 const char kProgressFormat[] = QT_TRANSLATE_NOOP("UIDemo08", "当前进度为：%1%");
-const char kTotalInput[] = QT_TRANSLATE_NOOP("UIDemo08", "总输入：%1条 ");
 // The blanks keep the question clear of the box's buttons.
 const char kStopQuestion[] = QT_TRANSLATE_NOOP("UIDemo08", "确定要停止查询吗？     ");
 const char kNothingToRun[] = QT_TRANSLATE_NOOP("UIDemo08", "没有可查询的行");
@@ -46,6 +45,9 @@ const char kOpenFolder[] = QT_TRANSLATE_NOOP("UIDemo08", "打开所在文件夹"
 const char kClose[] = QT_TRANSLATE_NOOP("UIDemo08", "关 闭");
 const char kNoOpener[] = QT_TRANSLATE_NOOP("UIDemo08", "系统没有能打开它的程序，请手动打开：%1");
 const char kExportFailed[] = QT_TRANSLATE_NOOP("UIDemo08", "报表导出失败：%1");
+const char kChange[] = QT_TRANSLATE_NOOP("UIDemo08", "变化");
+const char kNotKept[] = QT_TRANSLATE_NOOP("UIDemo08", "%1；查询继续，本次不保存历史记录");
+const char kStoredRun[] = QT_TRANSLATE_NOOP("UIDemo08", "历史记录：%1 的查询，%2 条，异常 %3 条");
 
 const QString kDesktopMode = QStringLiteral("dnd");
 const QString kMobileMode = QStringLiteral("sjd");
@@ -57,6 +59,11 @@ const QString kOtherSuffix = QStringLiteral(".xls");
 
 // Results are shown in batches: one insertion and one repaint per burst.
 constexpr int kFlushIntervalMs = 50;
+// Room for the widest change beside the cell padding and the sort arrow.
+const QString kWidestChange = QStringLiteral("新进前30");
+constexpr int kChangePadding = 28;
+constexpr int kNarrowestAddress = 100;
+const QString kStoredRunTime = QStringLiteral("yyyy-MM-dd HH:mm");
 
 QString translated(const char *text)
 {
@@ -214,7 +221,28 @@ void QueryPanel::start()
         showStatus(translated(kNothingToRun));
         return;
     }
+    const QString problem = m_spec.inputProblem ? m_spec.inputProblem() : QString();
+    if (!problem.isEmpty()) {
+        showStatus(problem);
+        return;
+    }
 
+    showRunView();
+    m_lines = lines;
+    m_runStarted = QDateTime::currentDateTime();
+    m_widgets.totalInput->setText(m_spec.totalInputText.arg(lines.size()));
+    showStatus(dropped > 0 ? translated(kDropped).arg(dropped) : QString());
+    m_historyProblem.clear();
+    if (m_history)
+        m_history->begin(deviceMode() == kMobileMode ? HistoryDevice::kMobile : HistoryDevice::kDesktop,
+                         lines.size());
+    QVector<int> rows(lines.size());
+    std::iota(rows.begin(), rows.end(), 0);
+    runLines(rows);
+}
+
+void QueryPanel::showRunView()
+{
     setAllVisible(m_widgets.inputView, false);
     setAllVisible(m_widgets.runView, true);
     setAllVisible(QList<QWidget *>(m_totalLabels.cbegin(), m_totalLabels.cend()), true);
@@ -223,14 +251,78 @@ void QueryPanel::start()
     m_model->clear();
     for (QLabel *label : qAsConst(m_totalLabels))
         label->clear();
+}
 
-    m_lines = lines;
-    m_runStarted = QDateTime::currentDateTime();
-    m_widgets.totalInput->setText(translated(kTotalInput).arg(lines.size()));
-    showStatus(dropped > 0 ? translated(kDropped).arg(dropped) : QString());
-    QVector<int> rows(lines.size());
-    std::iota(rows.begin(), rows.end(), 0);
-    runLines(rows);
+void QueryPanel::setHistory(const QString &path)
+{
+    delete m_history;
+    m_history = nullptr;
+    if (m_spec.historyTool.isEmpty() || path.isEmpty()) {
+        m_model->setChangeColumn(QString());
+        return;
+    }
+    m_history = new RunHistory(m_spec.historyTool, path, this);
+    connect(m_history, &RunHistory::failed, this, &QueryPanel::showHistoryProblem);
+    connect(m_history, &RunHistory::previousReady, this, &QueryPanel::showPreviousChanges);
+    if (m_model->changeColumn() >= 0)
+        return; // the column is there already
+    m_model->setChangeColumn(translated(kChange));
+    QTableView *table = m_widgets.table;
+    const int width = table->fontMetrics().horizontalAdvance(kWidestChange) + kChangePadding;
+    table->setColumnWidth(m_model->changeColumn(), width);
+    // The address column makes room for it, so the table keeps its width.
+    const int address = m_spec.addressColumn;
+    table->setColumnWidth(address, qMax(table->columnWidth(address) - width, kNarrowestAddress));
+}
+
+void QueryPanel::showHistoryProblem(const QString &message)
+{
+    m_historyProblem = translated(kNotKept).arg(message);
+    showStatus(m_historyProblem);
+}
+
+// Rows shown before the line's previous results were known get their change now.
+void QueryPanel::showPreviousChanges()
+{
+    flush();
+    for (int r = 0; r < m_model->rowCount(); ++r) {
+        const ResultRow &row = m_model->row(r);
+        if (row.verdict != RowVerdict::Unchecked)
+            m_model->setChange(r, m_history->changeOf(m_spec.storedLine(r, row)));
+    }
+}
+
+void QueryPanel::showStoredRun(const StoredRun &run, const QList<StoredLine> &lines)
+{
+    if (isRunning() || !m_spec.rowOfStored)
+        return;
+    if (m_widgets.mobile)
+        m_widgets.mobile->setChecked(run.device == HistoryDevice::kMobile);
+    showRunView();
+    m_lines.clear();
+    for (const StoredLine &line : lines) {
+        while (m_lines.size() <= line.index)
+            m_lines.append(QString());
+        // The query line the key came from: the address, or keyword and address.
+        m_lines[line.index] = QString(line.key).replace(QLatin1Char('\t'), QLatin1Char(' '));
+        m_model->setResult(line.index, m_spec.rowOfStored(line));
+    }
+    m_widgets.editor->setPlainText(m_lines.join(QLatin1Char('\n')));
+    m_model->flush();
+    m_runStarted = run.startedAt.toLocalTime();
+    m_runDevice = run.device == HistoryDevice::kMobile ? kMobileMode : kDesktopMode;
+    m_runSize = 0;
+    m_widgets.totalInput->setText(m_spec.totalInputText.arg(run.lineCount));
+    showTotals();
+    showRunningButtons(false);
+    m_widgets.progress->hide();
+    m_historyProblem.clear();
+    showStatus(translated(kStoredRun)
+                   .arg(m_runStarted.toString(kStoredRunTime))
+                   .arg(m_model->tally().checked)
+                   .arg(m_model->tally().failed));
+    if (m_history)
+        m_history->resume(run);
 }
 
 void QueryPanel::runLines(const QVector<int> &rows)
@@ -254,6 +346,17 @@ void QueryPanel::runLines(const QVector<int> &rows)
 
     m_runner = m_spec.makeRunner(this);
     connect(m_runner, &BatchRunner::resultReady, this, &QueryPanel::addResult);
+    connect(m_runner, &BatchRunner::progressed, this, [this](int done, int total) {
+        m_runReceived = done;
+        m_runSize = total;
+        if (!m_flushTimer.isActive())
+            m_flushTimer.start(kFlushIntervalMs);
+    });
+    connect(m_runner, &BatchRunner::requestsFailed, this, [this](int count) {
+        m_model->countFailedRequests(count);
+        if (!m_flushTimer.isActive())
+            m_flushTimer.start(kFlushIntervalMs);
+    });
     connect(m_runner, &BatchRunner::finished, this, &QueryPanel::runnerFinished);
     m_runner->start(lines, rows, m_runDevice, m_context);
 }
@@ -268,10 +371,24 @@ void QueryPanel::showRunningButtons(bool running)
 
 void QueryPanel::addResult(int row, const ResultRow &result)
 {
-    if (row < 0 || row >= m_lines.size())
+    if (row < 0 || (!m_spec.rowsFound && row >= m_lines.size()))
         return;
-    m_model->setResult(row, result);
-    ++m_runReceived;
+    if (m_history) {
+        const StoredLine stored = m_spec.storedLine(row, result);
+        m_history->record(stored);
+        if (m_history->knowsPrevious()) {
+            ResultRow shown = result;
+            shown.change = m_history->changeOf(stored);
+            m_model->setResult(row, shown);
+        } else {
+            m_model->setResult(row, result);
+        }
+    } else {
+        m_model->setResult(row, result);
+    }
+    // A finding run counts its progress itself.
+    if (!m_spec.rowsFound)
+        ++m_runReceived;
     if (!m_flushTimer.isActive())
         m_flushTimer.start(kFlushIntervalMs);
 }
@@ -284,6 +401,8 @@ void QueryPanel::flush()
     QProgressBar *progress = m_widgets.progress;
     if (m_runSize > 0 && isRunning()) {
         const int done = qMin(m_runReceived, m_runSize);
+        if (progress->maximum() != m_runSize)
+            progress->setMaximum(m_runSize);
         progress->setValue(done);
         progress->setFormat(translated(kProgressFormat).arg(done * 100.0 / m_runSize, 0, 'f', 1));
     }
@@ -299,6 +418,8 @@ void QueryPanel::showTotals()
 void QueryPanel::runnerFinished()
 {
     flush();
+    if (m_history)
+        m_history->end();
     if (m_runner)
         m_runner->deleteLater();
     m_runner = nullptr;
@@ -308,8 +429,9 @@ void QueryPanel::runnerFinished()
     const ResultTally &tally = m_model->tally();
     showStatus(translated(m_stopping ? kStopped : kFinished)
                    .arg(tally.checked)
-                   .arg(tally.failed)
-                   .arg(duration(m_clock.elapsed())));
+                   .arg(tally.failed + tally.failedRequests)
+                   .arg(duration(m_clock.elapsed())) +
+               (m_historyProblem.isEmpty() ? QString() : QLatin1Char('\n') + m_historyProblem));
     m_stopping = false;
 }
 
@@ -361,6 +483,8 @@ void QueryPanel::back()
 QVector<int> QueryPanel::rowsToRecheck() const
 {
     QVector<int> rows;
+    if (m_spec.rowsFound)
+        return rows;
     for (int r = 0; r < m_lines.size(); ++r) {
         if (r >= m_model->rowCount()) {
             rows.append(r);
@@ -399,14 +523,15 @@ ReportTable QueryPanel::reportTable() const
             report.rows.append(m_model->row(r).cells);
     }
     for (int column = 0; column < m_spec.columns.size(); ++column) {
-        if (m_spec.columns.at(column).sort == SortKind::Position)
+        const SortKind sort = m_spec.columns.at(column).sort;
+        if (sort == SortKind::Position || sort == SortKind::Number)
             report.numberColumns.append(column);
     }
     if (m_runStarted.isValid()) {
         report.subtitle = reportSubtitle(m_spec.reportKind, m_runDevice == kMobileMode, m_runStarted);
         // The run's totals, whatever the filter shows.
         const ResultTally &tally = m_model->tally();
-        report.totals = reportTotals(m_lines.size(), tally.included, tally.notIncluded, tally.failed);
+        report.totals = m_spec.reportTotals(m_lines.size(), tally);
     }
     return report;
 }

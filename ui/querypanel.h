@@ -5,6 +5,7 @@
 #include "resulttable.h"
 #include "resulttablemodel.h"
 #include "searchcontext.h"
+#include "runhistory.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -48,6 +49,9 @@ struct QueryPanelWidgets
 // unchecked lines, and exports. Makes the widgets the form lacks (filter
 // row, extra totals, 重查异常, status line) and puts them into the form's
 // layouts. The page's spec says what differs between pages.
+// With a history, every run is stored as it progresses and each row shows
+// its change since the line's previous run (column 变化, filter 只看变化);
+// a stored run can be shown again with all of the above.
 class QueryPanel : public QObject
 {
     Q_OBJECT
@@ -59,6 +63,9 @@ public:
 
     // Where and how the next run's requests go: endpoints, gate, settings.
     void setSearchContext(const SearchContext &context) { m_context = context; }
+    // Keeps the page's runs in the history file at path; an empty path keeps none.
+    void setHistory(const QString &path);
+    RunHistory *history() const { return m_history; }
     bool isRunning() const { return m_runner != nullptr; }
     BatchRunner *runner() const { return m_runner; }
     ResultTable *table() const { return m_table; }
@@ -80,11 +87,16 @@ public slots:
     void showTotals();
     // Shows the results received so far now instead of with the next batch.
     void flush();
+    // A run from the history, as it was shown when it ended; 重查异常 goes on with it.
+    void showStoredRun(const StoredRun &run, const QList<StoredLine> &lines);
 
 private:
     void buildWidgets();
     void runLines(const QVector<int> &rows);
     void runnerFinished();
+    void showRunView();
+    void showPreviousChanges();
+    void showHistoryProblem(const QString &message);
     void showStatus(const QString &text);
     void showRunningButtons(bool running);
     QVector<int> rowsToRecheck() const;
@@ -100,6 +112,9 @@ private:
     QList<QLabel *> m_totalLabels;
     QPushButton *m_recheck = nullptr;
     QLabel *m_status = nullptr;
+
+    RunHistory *m_history = nullptr;
+    QString m_historyProblem; // why the current run is not kept
 
     QPointer<BatchRunner> m_runner;
     QStringList m_lines; // the run's prepared lines; row r holds line r

@@ -105,7 +105,10 @@ void ResultTable::setUpView()
     copyRows->setShortcut(QKeySequence::Copy);
     copyRows->setShortcutContext(Qt::WidgetShortcut);
     addAction(kCopyAll, QStringLiteral("copyAllAction"), &ResultTable::copyAllRows);
-    addAction(kCopyAddresses, QStringLiteral("copyAddressesAction"), &ResultTable::copyAddresses);
+    QAction *copyColumn =
+        addAction(kCopyAddresses, QStringLiteral("copyAddressesAction"), &ResultTable::copyAddresses);
+    if (!m_spec.copyColumnLabel.isEmpty())
+        copyColumn->setText(m_spec.copyColumnLabel);
 }
 
 void ResultTable::buildFilterBar()
@@ -194,12 +197,16 @@ void ResultTable::copyAllRows()
     QApplication::clipboard()->setText(rowsText(m_shown->shownRows(), true));
 }
 
-void ResultTable::copyAddresses()
+QList<int> ResultTable::chosenRows() const
 {
     m_model->flush();
-    QList<int> rows = selectedSourceRows();
-    if (rows.isEmpty())
-        rows = m_shown->shownRows();
+    const QList<int> rows = selectedSourceRows();
+    return rows.isEmpty() ? m_shown->shownRows() : rows;
+}
+
+void ResultTable::copyAddresses()
+{
+    const QList<int> rows = chosenRows();
     QStringList addresses;
     for (int r : qAsConst(rows)) {
         const QString address = m_model->row(r).cells.value(m_spec.addressColumn);

@@ -33,6 +33,9 @@ public:
     ResultFilterModel *shownModel() const { return m_shown; }
     QWidget *filterBar() const { return m_filterBar; }
 
+    // The selected rows, or every row shown when none is selected; source rows in view order.
+    QList<int> chosenRows() const;
+
     // All rows shown again, in line order.
     void resetView();
     // Shows the results set since the last call; follows them down only

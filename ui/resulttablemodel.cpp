@@ -22,6 +22,8 @@ constexpr double kFailedKey = 33;
 constexpr double kUncheckedKey = 34;
 // Cells without a readable date sort after every date.
 constexpr double kNoDateKey = std::numeric_limits<double>::max();
+// Empty count cells (a failed line) sort last.
+constexpr double kNoNumberKey = std::numeric_limits<double>::max();
 
 // The leading number of text, or -1.
 int leadingNumber(const QString &text, int *end)
@@ -76,6 +78,11 @@ QVariant sortKey(const ResultRow &row, const ResultColumn &column, const QString
         const QDate date = snapshotDate(cell);
         return date.isValid() ? double(date.toJulianDay()) : kNoDateKey;
     }
+    case SortKind::Number: {
+        bool number = false;
+        const double value = cell.toDouble(&number);
+        return number ? value : kNoNumberKey;
+    }
     }
     return cell;
 }
@@ -94,14 +101,43 @@ int ResultTableModel::rowCount(const QModelIndex &parent) const
 
 int ResultTableModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : m_columns.size();
+    return parent.isValid() ? 0 : m_columns.size() + (m_changeHeading.isEmpty() ? 0 : 1);
+}
+
+void ResultTableModel::setChangeColumn(const QString &heading)
+{
+    beginResetModel();
+    m_changeHeading = heading;
+    endResetModel();
+}
+
+void ResultTableModel::setChange(int line, const QString &change)
+{
+    if (line < 0)
+        return;
+    const auto waiting = m_pendingIndex.constFind(line);
+    if (waiting != m_pendingIndex.cend()) {
+        m_pending[waiting.value()].second.change = change;
+        return;
+    }
+    if (line >= m_rows.size() || m_rows.at(line).row.change == change)
+        return;
+    m_rows[line].row.change = change;
+    if (changeColumn() >= 0)
+        emit dataChanged(index(line, changeColumn()), index(line, changeColumn()));
 }
 
 QVariant ResultTableModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || index.row() >= m_rows.size() || index.column() >= m_columns.size())
+    if (!index.isValid() || index.row() >= m_rows.size() || index.column() >= columnCount())
         return QVariant();
     const StoredRow &stored = m_rows.at(index.row());
+    if (index.column() == changeColumn()) {
+        if (role == Qt::DisplayRole || role == SortRole)
+            return stored.row.change;
+        return role == Qt::BackgroundRole && stored.row.verdict == RowVerdict::Failed ? QBrush(kFailedTint)
+                                                                                      : QVariant();
+    }
     switch (role) {
     case Qt::DisplayRole:
         return stored.row.cells.value(index.column());
@@ -123,6 +159,8 @@ QVariant ResultTableModel::headerData(int section, Qt::Orientation orientation, 
 {
     if (role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
+    if (orientation == Qt::Horizontal && section == changeColumn())
+        return m_changeHeading;
     if (orientation == Qt::Horizontal)
         return section >= 0 && section < m_columns.size() ? m_columns.at(section).heading : QVariant();
     // Row numbers are line numbers, also when sorted or filtered.
@@ -206,7 +244,7 @@ void ResultTableModel::flush()
             if (entry.first < oldCount)
                 m_rows[entry.first] = stored(entry.second);
         }
-        emit dataChanged(index(firstChanged, 0), index(lastChanged, m_columns.size() - 1));
+        emit dataChanged(index(firstChanged, 0), index(lastChanged, columnCount() - 1));
     }
     if (lastLine >= oldCount) {
         beginInsertRows(QModelIndex(), oldCount, lastLine);

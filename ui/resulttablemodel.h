@@ -31,14 +31,18 @@ struct ResultRow
     RowVerdict verdict = RowVerdict::Unchecked;
     int position = 0;
     bool included = false;
+    // Since the line's previous run of the same check and device: "↑3", "新收录"…; empty: none known.
+    QString change{};
 };
 
-// How a column sorts: as text, as a ranking position, or as a date.
+// How a column sorts: as text, as a ranking position, as a date, or as a
+// whole number (a count, a depth).
 enum class SortKind
 {
     Text,
     Position,
-    Date
+    Date,
+    Number
 };
 
 struct ResultColumn
@@ -58,6 +62,7 @@ struct ResultTally
     int top10 = 0;
     int top30 = 0;
     int beyond30 = 0;
+    int failedRequests = 0; // requests of a run that produces rows of its own, not per line
 
     // Lines whose inclusion got a yes or no.
     int verdicts() const { return included + notIncluded; }
@@ -83,13 +88,21 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
     const QList<ResultColumn> &columns() const { return m_columns; }
+    // The columns' headings; the change column is the table's, never the report's.
     QStringList headings() const;
+    // Shows each row's change in a column after the others.
+    void setChangeColumn(const QString &heading);
+    int changeColumn() const { return m_changeHeading.isEmpty() ? -1 : m_columns.size(); }
+    // Row line's change, as found once the line's previous results are known.
+    void setChange(int line, const QString &change);
     const ResultRow &row(int r) const { return m_rows.at(r).row; }
     // Counts over the shown rows and those waiting for flush().
     const ResultTally &tally() const { return m_tally; }
 
     // Row line's result, shown at the next flush(). A later result for the same line replaces it.
     void setResult(int line, const ResultRow &row);
+    // Counts requests that failed without a row of their own.
+    void countFailedRequests(int count) { m_tally.failedRequests += count; }
     bool hasPendingResults() const { return !m_pending.isEmpty(); }
     void flush();
     void clear();
@@ -105,6 +118,7 @@ private:
     const ResultRow *latest(int line) const;
 
     const QList<ResultColumn> m_columns;
+    QString m_changeHeading;
     QVector<StoredRow> m_rows;
     QVector<std::pair<int, ResultRow>> m_pending;
     QHash<int, int> m_pendingIndex; // line -> its entry in m_pending

@@ -2,10 +2,15 @@
 #include "uidemo08.h"
 #include "ui_uidemo08.h"
 
+#include "editorbinding.h"
+#include "historypage.h"
+#include "historystore.h"
 #include "iconhelper.h"
+#include "miningpage.h"
 #include "pagefitter.h"
 #include "querypanel.h"
 #include "settingspage.h"
+#include "siterankingpage.h"
 #include "stylesheet.h"
 #include "windowmemory.h"
 #include "windowresizer.h"
@@ -48,13 +53,14 @@ enum StackedPage
 {
     MainPage = 0,
     ConfigPage = 1,
-    PlaceholderPage = 2,
+    SiteRankingStackPage = 2,
     HelpPage = 3
 };
 
 // Left navigation texts.
 const QString kLeftInclusion = QStringLiteral("百度收录查询");
 const QString kLeftRanking = QStringLiteral("百度排名查询");
+const QString kLeftHistory = QStringLiteral("历史记录");
 
 // The location label of each query page with each device, in the window's translation context.
 const char kInclusionDesktopLocation[] =
@@ -93,6 +99,8 @@ constexpr int kTitleGlyphSize = 16;
 constexpr int kGlyphSearch = 0xF002;
 constexpr int kGlyphList = 0xF03A;
 constexpr int kGlyphFont = 0xF031;
+constexpr int kGlyphLightbulb = 0xF0EB;
+constexpr int kGlyphHistory = 0xF1DA;
 
 } // namespace
 
@@ -103,6 +111,7 @@ UIDemo08::UIDemo08(QWidget *parent) : QWidget(parent), ui(new Ui::UIDemo08)
     initForm();
     initLeftMain();
     initSettingsPage();
+    initToolPages();
     initLeftConfig();
     readHelptxt();
     loadStyleSheet(kStyleSheetName);
@@ -171,6 +180,8 @@ UIDemo08::~UIDemo08()
     // the window into the process's teardown: the panels cut them short first.
     delete inclusionPanel;
     delete rankingPanel;
+    delete siteRankingPage;
+    delete miningPage;
     delete ui;
 }
 
@@ -192,6 +203,7 @@ void UIDemo08::initSettingsPage()
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setWidget(settingsPage);
     ui->configStack->addWidget(scroll);
+    settingsScroll = scroll;
     connect(settingsPage, &SettingsPage::settingsSaved, this, &UIDemo08::applyFetchSettings);
     const FetchSettings stored = loadFetchSettings(*openApplicationSettings());
     settingsPage->showSettings(stored);
@@ -220,6 +232,31 @@ void UIDemo08::passContextToPanels()
         if (panel)
             panel->setSearchContext(runContext());
     }
+    if (siteRankingPage)
+        siteRankingPage->setSearchContext(runContext());
+    if (miningPage)
+        miningPage->setSearchContext(runContext());
+}
+
+void UIDemo08::initToolPages()
+{
+    siteRankingPage = new SiteRankingPage(ui->page3);
+    ui->page3->layout()->addWidget(siteRankingPage);
+    miningPage = new MiningPage(ui->configStack);
+    ui->configStack->insertWidget(0, miningPage);
+    connect(miningPage, &MiningPage::keywordsSent, this, &UIDemo08::receiveKeywords);
+}
+
+void UIDemo08::receiveKeywords(const QStringList &keywords, bool toSiteRanking)
+{
+    if (toSiteRanking) {
+        siteRankingPage->appendKeywords(keywords);
+        ui->btnData->click();
+        return;
+    }
+    appendEditorLines(ui->urlsList_2, keywords);
+    ui->btnMain->click();
+    ui->tbtnMain2->click();
 }
 
 SearchEndpoints UIDemo08::searchEndpoints() const
@@ -282,7 +319,7 @@ void UIDemo08::buttonClick()
     } else if (name == kTopConfig) {
         ui->stackedWidget->setCurrentIndex(ConfigPage);
     } else if (name == kTopNewFeature || name == kTopData) {
-        ui->stackedWidget->setCurrentIndex(PlaceholderPage);
+        ui->stackedWidget->setCurrentIndex(SiteRankingStackPage);
     } else if (name == kTopHelp) {
         ui->stackedWidget->setCurrentIndex(HelpPage);
     } else if (name == kTopExit) {
@@ -296,8 +333,8 @@ void UIDemo08::buttonClick()
 
 void UIDemo08::initLeftMain()
 {
-    mainNavIcons << kGlyphSearch << kGlyphList;
-    mainNavButtons << ui->tbtnMain1 << ui->tbtnMain2;
+    mainNavIcons << kGlyphSearch << kGlyphList << kGlyphHistory;
+    mainNavButtons << ui->tbtnMain1 << ui->tbtnMain2 << ui->tbtnMain3;
     for (QToolButton *button : qAsConst(mainNavButtons)) {
         button->setCheckable(true);
         button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
@@ -311,8 +348,8 @@ void UIDemo08::initLeftMain()
 
 void UIDemo08::initLeftConfig()
 {
-    configNavIcons << kGlyphFont;
-    configNavButtons << ui->tbtnConfig1;
+    configNavIcons << kGlyphLightbulb << kGlyphFont;
+    configNavButtons << ui->tbtnMining << ui->tbtnConfig1;
     for (QToolButton *button : qAsConst(configNavButtons)) {
         button->setCheckable(true);
         button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
@@ -321,7 +358,7 @@ void UIDemo08::initLeftConfig()
     IconHelper::instance()->styleNavigationBar(ui->widgetLeftConfig, configNavButtons, configNavIcons, 10, 20,
                                                15, kSideLeft, 5, kBorderColour, kIdleBackground,
                                                kActiveBackground, kIdleText, kActiveText);
-    ui->tbtnConfig1->click();
+    ui->tbtnMining->click();
 }
 
 void UIDemo08::leftMainClick()
@@ -343,6 +380,8 @@ void UIDemo08::leftMainClick()
     } else if (name == kLeftRanking) {
         ui->tabWidget->clear();
         ui->tabWidget->addTab(ui->pmcxTab, QString());
+    } else if (name == kLeftHistory) {
+        showHistoryPage();
     }
     showLocation();
 }
@@ -356,8 +395,10 @@ void UIDemo08::leftConfigClick()
         button->setChecked(active);
         button->setIcon(QIcon(icons->stateGlyph(button, !active)));
     }
-    if (clicked == ui->tbtnConfig1)
-        ui->configStack->setCurrentIndex(0);
+    if (clicked == ui->tbtnMining)
+        ui->configStack->setCurrentWidget(miningPage);
+    else if (clicked == ui->tbtnConfig1)
+        ui->configStack->setCurrentWidget(settingsScroll);
 }
 
 QString UIDemo08::inclusionDeviceMode() const

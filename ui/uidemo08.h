@@ -10,14 +10,21 @@
 #include <QString>
 #include <QWidget>
 
+#include <memory>
+
+class HistoryPage;
+class HistoryStore;
 class QAbstractButton;
 class QButtonGroup;
 class QMouseEvent;
+class QScrollArea;
 class QToolButton;
 class QCloseEvent;
 class QUrl;
+class MiningPage;
 class QueryPanel;
 class SettingsPage;
+class SiteRankingPage;
 class WindowMemory;
 class WindowResizer;
 
@@ -27,12 +34,14 @@ class UIDemo08;
 
 // The application's one working window: a frameless frame with its own title
 // bar, top and left navigation, the home page, the inclusion and ranking query
-// pages (editor, run control, result table, export) and the help page.
+// pages (editor, run control, result table, export), the 泛排名查询 and
+// 关键词挖掘 pages (classes of their own) and the help page.
 // Each query page's run control, totals, result table and export are a
 // QueryPanel; the window's own run-control slots forward to it.
 // Slots are implemented by concern: uidemo08.cpp (frame and navigation),
-// uidemo08_editor.cpp, uidemo08_runcontrol.cpp (forwarding to the panels)
-// and uidemo08_pages.cpp (help and home page).
+// uidemo08_editor.cpp, uidemo08_runcontrol.cpp (forwarding to the panels),
+// uidemo08_pages.cpp (help and home page) and uidemo08_history.cpp (the run
+// history: its page and the store the panels record into).
 class UIDemo08 : public QWidget
 {
     Q_OBJECT
@@ -53,7 +62,7 @@ public:
     QString inclusionDeviceMode() const;
     QString rankingDeviceMode() const;
     QString currentDeviceMode() const;
-    // A query is running on either page.
+    // A query is running on any page.
     bool isQueryRunning() const;
 
 signals:
@@ -107,6 +116,10 @@ private:
     void showLocation();
     // The query panels (uidemo08_runcontrol.cpp).
     void initQueryPanels();
+    // The 泛排名查询 and 关键词挖掘 pages, placed in their stacked pages.
+    void initToolPages();
+    // Keywords found by mining, onto the 排名查询 or 泛排名查询 editor, which is then shown.
+    void receiveKeywords(const QStringList &keywords, bool toSiteRanking);
     // True when nothing runs or the user confirms quitting mid-run.
     bool confirmQuit();
     // The page a shared slot serves: the one whose button is named name, or else the other.
@@ -117,6 +130,11 @@ private:
     // What a run starting now uses: the settings in force, through the process's gate.
     SearchContext runContext() const;
     void passContextToPanels();
+    // The run history, opened at first use (uidemo08_history.cpp).
+    HistoryStore *history();
+    void showHistoryPage();
+    // Shows a stored run in its query page.
+    void openStoredRun(qint64 runId);
 
     Ui::UIDemo08 *ui;
     QList<int> mainNavIcons;
@@ -129,8 +147,14 @@ private:
     QueryPanel *inclusionPanel = nullptr;
     QueryPanel *rankingPanel = nullptr;
     SettingsPage *settingsPage = nullptr;
+    QScrollArea *settingsScroll = nullptr; // holds settingsPage in the config area
     // Built from the settings in force; its proxy rotation is shared by the runs.
     SearchContext fetchContext;
+    SiteRankingPage *siteRankingPage = nullptr;
+    MiningPage *miningPage = nullptr;
+
+    std::unique_ptr<HistoryStore> m_history;
+    HistoryPage *m_historyPage = nullptr;
 
     // Frame: the window is maximised by geometry, never by the window system.
     bool m_maximized = false;

@@ -3,10 +3,13 @@
 #include "uidemo08.h"
 
 #include "batchrunner.h"
+#include "historystore.h"
 #include "inclusionbatch.h"
 #include "messagebox.h"
+#include "miningpage.h"
 #include "querypanel.h"
 #include "rankingbatch.h"
+#include "siterankingpage.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -46,6 +49,7 @@ void UIDemo08::initQueryPanels()
                          ui->daochuBtn, ui->fanhuiBtn,  ui->stopBtn};
     inclusionPanel = new QueryPanel(inclusionPageSpec(), inclusion, this);
     inclusionPanel->setObjectName(QStringLiteral("inclusionPanel"));
+    inclusionPanel->setHistory(HistoryStore::defaultPath());
 
     QueryPanelWidgets ranking;
     ranking.page = ui->pmcxTab;
@@ -65,6 +69,7 @@ void UIDemo08::initQueryPanels()
     ranking.nameSuffix = QStringLiteral("_2");
     rankingPanel = new QueryPanel(rankingPageSpec(), ranking, this);
     rankingPanel->setObjectName(QStringLiteral("rankingPanel"));
+    rankingPanel->setHistory(HistoryStore::defaultPath());
 }
 
 QueryPanel *UIDemo08::panelFor(const QObject *origin, const QString &name, bool namedIsRanking) const
@@ -75,7 +80,8 @@ QueryPanel *UIDemo08::panelFor(const QObject *origin, const QString &name, bool 
 
 bool UIDemo08::isQueryRunning() const
 {
-    return inclusionPanel->isRunning() || rankingPanel->isRunning();
+    return inclusionPanel->isRunning() || rankingPanel->isRunning() ||
+           siteRankingPage->panel()->isRunning() || miningPage->panel()->isRunning();
 }
 
 bool UIDemo08::confirmQuit()

@@ -6,7 +6,8 @@
 enum class QueryKind
 {
     Inclusion,
-    Ranking
+    Ranking,
+    Keyword // one keyword per line: site ranking and keyword mining
 };
 
 // The lines a query runs over, from the editor's text: split at every line

@@ -1,4 +1,5 @@
 #include "fetchsettings.h"
+#include "historystore.h"
 #include "inclusionpages.h"
 #include "loopbackbaidu.h"
 #include "progressreporter.h"
@@ -11,6 +12,8 @@
 #include <QJsonDocument>
 #include <QProcess>
 #include <QSettings>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTextCodec>
 #include <QtTest>
@@ -96,18 +99,24 @@ QStringList endpointArguments(const LoopbackBaidu &baidu, bool trustCa = true)
 }
 
 void startCli(QProcess &process, const LoopbackBaidu &baidu, const QStringList &arguments,
-              bool trustCa = true)
+              const QString &dataHome = QString(), bool trustCa = true)
 {
+    if (!dataHome.isEmpty()) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), dataHome);
+        process.setProcessEnvironment(environment);
+    }
     process.setProgram(QStringLiteral(QUILLANE_CLI_UNDER_TEST));
     process.setArguments(endpointArguments(baidu, trustCa) + arguments);
     process.start();
 }
 
 CliOutcome runCli(const LoopbackBaidu &baidu, const QStringList &arguments,
-                  const QByteArray &input = QByteArray(), bool trustCa = true)
+                  const QByteArray &input = QByteArray(), const QString &dataHome = QString(),
+                  bool trustCa = true)
 {
     QProcess process;
-    startCli(process, baidu, arguments, trustCa);
+    startCli(process, baidu, arguments, dataHome, trustCa);
     CliOutcome outcome;
     if (!process.waitForStarted(10000))
         return outcome;
@@ -193,7 +202,7 @@ private slots:
                        : playBaidu(request);
         });
         const CliOutcome outcome = runCli(baidu, QStringList{QStringLiteral("inclusion")} + options,
-                                          kBroken + "\n" + kBeta, trustCa);
+                                          kBroken + "\n" + kBeta, QString(), trustCa);
         testsupport::useUnpacedSettings(m_settingsHome.path());
         QCOMPARE(baidu.requestCount(), expectedRequests);
         QCOMPARE(outcome.exitCode, expectedExit);
@@ -357,6 +366,124 @@ private slots:
         }
     }
 
+    // Two weeks of the same lines: in the second, Baidu includes beta and puts
+    // it third for the keyword, alpha moves up to first.
+    void keepsRunsInTheHistory_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QString>("listed");
+        QTest::addColumn<QByteArray>("changes");
+
+        QTest::newRow("inclusion") << QStringList{QStringLiteral("inclusion")}
+                                   << QByteArray(kAlpha + "\n" + kBeta) << QStringLiteral("收录\t电脑端\t2行")
+                                   << QByteArray("网址\t上次收录\t本次收录\t变化\n" + kBeta +
+                                                 "\t未收录\t已收录\t新收录\n");
+        QTest::newRow("ranking") << QStringList{QStringLiteral("ranking")}
+                                 << QByteArray("词 " + kAlpha + "\n词 " + kBeta)
+                                 << QStringLiteral("排名\t电脑端\t2行")
+                                 << QByteArray("关键词\t网址\t上次排名\t本次排名\t变化\n词\t" + kAlpha +
+                                               "\t2\t1\t↑1\n词\t" + kBeta + "\t--\t3\t新进前30\n");
+    }
+
+    void keepsRunsInTheHistory()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, input);
+        QFETCH(QString, listed);
+        QFETCH(QByteArray, changes);
+        auto secondWeek = std::make_shared<std::atomic<bool>>(false);
+        LoopbackBaidu baidu;
+        baidu.setHandler([secondWeek](const Request &request) {
+            if (!*secondWeek)
+                return playBaidu(request);
+            if (request.param("wd") == kBeta && request.param("rn").isEmpty())
+                return Reply::page(testsupport::desktopRankingSitePage("Beta", "2024年6月1日"));
+            if (request.param("rn") == "30")
+                return Reply::page(testsupport::desktopKeywordPage(
+                    {{"Alpha", kAlpha}, {"别的站点", "http://www.other.cn/"}, {"Beta", kBeta}}));
+            return playBaidu(request);
+        });
+        QTemporaryDir data;
+        const QStringList saved = arguments + QStringList{QStringLiteral("--save")};
+        QCOMPARE(runCli(baidu, saved, input, data.path()).exitCode, 0);
+        *secondWeek = true;
+        const CliOutcome second = runCli(baidu, saved, input, data.path());
+        QCOMPARE(second.exitCode, 0);
+        QVERIFY(QFileInfo::exists(data.filePath(QStringLiteral("quillane/history.sqlite"))));
+
+        const auto history = [&](const QStringList &words) {
+            return runCli(baidu, QStringList{QStringLiteral("history")} + words, QByteArray(), data.path());
+        };
+        const CliOutcome list = history({QStringLiteral("list")});
+        QCOMPARE(list.exitCode, 0);
+        const QList<QByteArray> runs = list.out.trimmed().split('\n');
+        QCOMPARE(runs.size(), 2);
+        const QString newest = QString::fromUtf8(runs.first());
+        QVERIFY2(newest.contains(listed), runs.first().constData());
+        const QString id = newest.section(QLatin1Char('\t'), 0, 0);
+
+        const CliOutcome shown = history({QStringLiteral("show"), id});
+        QCOMPARE(shown.out, second.out);
+        const CliOutcome changed = history({QStringLiteral("changes"), id});
+        QCOMPARE(changed.out, changes);
+        const QString first = QString::fromUtf8(runs.last()).section(QLatin1Char('\t'), 0, 0);
+        QCOMPARE(first.toInt(), id.toInt() - 1);
+        QCOMPARE(history({QStringLiteral("changes"), first}).out,
+                 changes.left(changes.indexOf('\n') + 1)); // the first run has nothing to compare with
+
+        const QString report = data.filePath(QStringLiteral("第二周.xlsx"));
+        QCOMPARE(history({QStringLiteral("export"), id, report}).exitCode, 0);
+        QFile written(report);
+        QVERIFY(written.open(QIODevice::ReadOnly) && written.read(2) == "PK");
+        QCOMPARE(history({QStringLiteral("show"), QStringLiteral("999")}).exitCode, 2);
+    }
+
+    // The run goes on as without --save, and says why nothing was kept.
+    void unusableHistoryDoesNotStopTheRun_data()
+    {
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("corrupt") << QStringLiteral("corrupt") << QStringLiteral("已损坏");
+        QTest::newRow("newer version") << QStringLiteral("newer") << QStringLiteral("更新版本");
+        QTest::newRow("locked by another writer") << QStringLiteral("locked") << QStringLiteral("占用");
+    }
+
+    void unusableHistoryDoesNotStopTheRun()
+    {
+        QFETCH(QString, damage);
+        QFETCH(QString, named);
+        LoopbackBaidu baidu;
+        baidu.setHandler(playBaidu);
+        QTemporaryDir data;
+        const QString path = data.filePath(QStringLiteral("quillane/history.sqlite"));
+        QVERIFY(QDir().mkpath(data.filePath(QStringLiteral("quillane"))));
+        if (damage == QLatin1String("corrupt")) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QByteArray(8192, 'x')) == 8192);
+        } else {
+            HistoryStore{path};
+        }
+        {
+            QSqlDatabase raw = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
+            raw.setDatabaseName(path);
+            QVERIFY(raw.open());
+            QSqlQuery query(raw);
+            if (damage == QLatin1String("newer"))
+                QVERIFY(query.exec(QStringLiteral("PRAGMA user_version = 99")));
+            if (damage == QLatin1String("locked"))
+                QVERIFY(query.exec(QStringLiteral("BEGIN EXCLUSIVE")));
+            const CliOutcome outcome =
+                runCli(baidu, {QStringLiteral("inclusion"), QStringLiteral("--save")}, kAlpha, data.path());
+            QCOMPARE(outcome.exitCode, 0);
+            QCOMPARE(outcome.out,
+                     QByteArray(kInclusionHeader + "Alpha 首页\t" + kAlpha + "\t已收录\t2024年5月1日\n"));
+            QVERIFY2(outcome.err.contains(named.toUtf8()), outcome.err.constData());
+            raw.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("other"));
+    }
+
     void writesReport_data()
     {
         QTest::addColumn<QString>("fileName");
@@ -504,6 +631,20 @@ private slots:
         QTest::newRow("missing proxy list")
             << QStringList{inclusion, QStringLiteral("--proxy-list"), QStringLiteral("/nonexistent/p.txt")}
             << QStringLiteral("'/nonexistent/p.txt'");
+        const QString history = QStringLiteral("history");
+        QTest::newRow("unknown history command")
+            << QStringList{history, QStringLiteral("drop")} << QStringLiteral("'drop'");
+        QTest::newRow("history show without a run")
+            << QStringList{history, QStringLiteral("show")} << QStringLiteral("run's id");
+        QTest::newRow("history run that is no number")
+            << QStringList{history, QStringLiteral("changes"), QStringLiteral("last")}
+            << QStringLiteral("'last'");
+        QTest::newRow("history export to a csv file")
+            << QStringList{history, QStringLiteral("export"), QStringLiteral("3"), QStringLiteral("r.csv")}
+            << QStringLiteral("'r.csv'");
+        QTest::newRow("saving a look at the history")
+            << QStringList{QStringLiteral("--save"), history, QStringLiteral("list")}
+            << QStringLiteral("'--save'");
     }
 
     void refusesUsageErrors()

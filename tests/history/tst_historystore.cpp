@@ -1,5 +1,6 @@
 #include "historystore.h"
 #include "linechange.h"
+#include "runrecorder.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -126,6 +127,13 @@ private slots:
         const QHash<QString, StoredLine> before = store.previousLines(latest);
         QCOMPARE(before.value(line(0, {}).key).position, QStringLiteral("5"));
         QCOMPARE(before.value(line(1, {}).key).position, QStringLiteral("4"));
+        // What a run starting after the latest one compares with, and what the latest compared with.
+        const QHash<QString, StoredLine> now = store.latestLines(HistoryTool::kRanking, QStringLiteral("pc"));
+        QCOMPARE(now.value(line(1, {}).key).position, QStringLiteral("30+"));
+        QCOMPARE(store.latestLines(HistoryTool::kRanking, QStringLiteral("pc"), latest)
+                     .value(line(1, {}).key)
+                     .position,
+                 QStringLiteral("4"));
         const QList<PositionPoint> history =
             store.positionHistory(HistoryTool::kRanking, QStringLiteral("pc"), line(0, {}).key);
         QCOMPARE(history.size(), 3);
@@ -228,6 +236,46 @@ private slots:
         QVERIFY2(store.isOpen(), qPrintable(store.errorMessage()));
         QCOMPARE(store.lines(1).size(), 100);
         QVERIFY(store.addLines(1, lines(100, 1)));
+    }
+
+    // What another connection (the window reading) sees while a run is recorded.
+    void recorderStoresLinesAsTheRunProgresses_data()
+    {
+        QTest::addColumn<int>("flushIntervalMs");
+        QTest::addColumn<int>("seenBeforeFinish");
+        QTest::newRow("every line at once") << 0 << 3;
+        QTest::newRow("gathered until the end") << 3600000 << 0;
+    }
+
+    void recorderStoresLinesAsTheRunProgresses()
+    {
+        QFETCH(int, flushIntervalMs);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("history.sqlite"));
+        HistoryStore store(path);
+        HistoryStore reader(path);
+        QStringList failures;
+        RunRecorder recorder(
+            &store, [&](const QString &why) { failures.append(why); }, flushIntervalMs);
+        QVERIFY(recorder.start(rankingRun()));
+        for (const StoredLine &stored : lines(0, 3))
+            recorder.add(stored);
+        QTEST(int(reader.lines(recorder.runId()).size()), "seenBeforeFinish");
+        QVERIFY(!reader.run(recorder.runId())->endedAt.isValid());
+        recorder.finish();
+        QCOMPARE(reader.lines(recorder.runId()).size(), 3);
+        QVERIFY(reader.run(recorder.runId())->endedAt.isValid());
+        QVERIFY(failures.isEmpty());
+
+        QFile corrupt(dir.filePath(QStringLiteral("corrupt.sqlite")));
+        QVERIFY(corrupt.open(QIODevice::WriteOnly) && corrupt.write(QByteArray(8192, 'x')) == 8192);
+        corrupt.close();
+        HistoryStore unusable(corrupt.fileName());
+        RunRecorder refused(&unusable, [&](const QString &why) { failures.append(why); });
+        QVERIFY(!refused.start(rankingRun()));
+        refused.add(line(0, QStringLiteral("1")));
+        refused.finish();
+        QCOMPARE(failures.size(), 1); // said once, then the run goes on without history
     }
 
     void refusesUnusableFiles_data()

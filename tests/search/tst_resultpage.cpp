@@ -33,10 +33,20 @@ private slots:
     void readsRealPages_data()
     {
         QTest::addColumn<QString>("name");
-        for (const char *name :
-             {"desktop_2017_435236402_day01_baidu_nba.html", "desktop_2020_BaiduSpider_test_web_normal.html",
-              "desktop_2022_DogInNoSense_agt_wodeip.html"})
-            QTest::newRow(name) << QString::fromLatin1(name);
+        // The related searches: first and last text of "相关搜索", then of "大家还在搜".
+        QTest::addColumn<QStringList>("related");
+        QTest::addColumn<QStringList>("alsoSearched");
+        QTest::newRow("2017") << QStringLiteral("desktop_2017_435236402_day01_baidu_nba.html")
+                              << QStringList{QStringLiteral("nba新浪"), QStringLiteral("nba中文网")}
+                              << QStringList();
+        QTest::newRow("2020") << QStringLiteral("desktop_2020_BaiduSpider_test_web_normal.html")
+                              << QStringList{QStringLiteral("python有什么用"), QStringLiteral("Python安装")}
+                              << QStringList();
+        QTest::newRow("2022") << QStringLiteral("desktop_2022_DogInNoSense_agt_wodeip.html")
+                              << QStringList{QStringLiteral("我的网络ip地址"),
+                                             QStringLiteral("怎样查询电脑ip地址")}
+                              << QStringList{QStringLiteral("免费代理ip"),
+                                             QStringLiteral("手机ip地址怎么切换")};
     }
 
     void readsRealPages()
@@ -48,8 +58,14 @@ private slots:
                 .object();
         const ResultPage result =
             readResultPage(readTestData(qPrintable(QStringLiteral("real-pages/") + name)));
+        QFETCH(QStringList, related);
+        QFETCH(QStringList, alsoSearched);
         QCOMPARE(result.kind, PageKind::Results);
-        QVERIFY(!result.relatedSearches.isEmpty());
+        const auto ends = [](const QStringList &texts) {
+            return texts.isEmpty() ? QStringList() : QStringList{texts.first(), texts.last()};
+        };
+        QCOMPARE(ends(result.relatedSearches), related);
+        QCOMPARE(ends(result.alsoSearched), alsoSearched);
 
         QList<QJsonObject> counted;
         for (const QJsonValue &entry : truth.value(QStringLiteral("entries")).toArray()) {

@@ -13,13 +13,16 @@
 // start-up prepares it (embedded browser settings) before the QApplication.
 // The advertisement panel points at a closed loopback port unless a test
 // serves its own page, so that no window test ever leaves the machine.
-// Settings live in a folder of their own that goes with the process, so no
-// run sees what an earlier one or the user left, and runs are unpaced.
+// Settings and the run history live in folders of their own that go with
+// the process, so no run sees what an earlier one or the user left, and
+// runs are unpaced.
 #define QUILLANE_WINDOW_TEST_MAIN(TestObject)                                                                \
     int main(int argc, char *argv[])                                                                         \
     {                                                                                                        \
         const QTemporaryDir settingsHome;                                                                    \
         testsupport::useUnpacedSettings(settingsHome.path());                                                \
+        const QTemporaryDir dataHome;                                                                        \
+        qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome.path()));                                        \
         Startup::prepareProcess();                                                                           \
         QApplication app(argc, argv);                                                                        \
         app.setAttribute(Qt::AA_Use96Dpi, true);                                                             \

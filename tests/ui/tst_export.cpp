@@ -35,10 +35,10 @@ const QStringList kInclusionHeadings{QStringLiteral("标题"), QStringLiteral("�
                                      QStringLiteral("快照")};
 const QStringList kRankingHeadings{QStringLiteral("关键词"), QStringLiteral("网址"), QStringLiteral("收录"),
                                    QStringLiteral("排名"), QStringLiteral("快照")};
-// The address column gives way to a snapshot column that fits a full date and a position column that fits
-// "30+".
-const QList<int> kInclusionWidths{45, 58, 10, 19};
-const QList<int> kRankingWidths{44, 50, 10, 9, 19};
+// The address column gives way to a snapshot column that fits a full date, a position column that fits
+// "30+" and the change column (变化), which the report leaves out.
+const QList<int> kInclusionWidths{45, 44, 10, 19};
+const QList<int> kRankingWidths{44, 36, 10, 9, 19};
 // Magic bytes: a zip archive (.xlsx) and an OLE2 compound file (.xls).
 const QByteArray kZipMagic("PK\x03\x04", 4);
 const QByteArray kCompoundMagic("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);

@@ -260,7 +260,8 @@ public:
     {
         QStringList cells;
         const QAbstractItemModel *shown = table()->model();
-        for (int c = 0; c < shown->columnCount(); ++c)
+        // The result's cells; the last column holds its change since the previous run.
+        for (int c = 0; c < shown->columnCount() - 1; ++c)
             cells << shown->index(r, c).data().toString();
         return cells;
     }

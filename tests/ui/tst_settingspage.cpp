@@ -33,6 +33,7 @@ private slots:
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
         QTest::mouseClick(child<QToolButton>("btnConfig"), Qt::LeftButton);
+        QTest::mouseClick(child<QToolButton>("tbtnConfig1"), Qt::LeftButton);
         QVERIFY(child<QWidget>("SettingsPage")->isVisible());
         m_unpaced = stored();
     }

@@ -208,7 +208,10 @@ void TstUIDemo08::resultTablesAreReady()
         auto *table = child<QTableView>(expected.name);
         // No spare row waits below the results.
         QCOMPARE(table->model()->rowCount(), 0);
-        QCOMPARE(table->model()->columnCount(), expected.widths.size());
+        // Then the change since the line's previous run.
+        QCOMPARE(table->model()->columnCount(), expected.widths.size() + 1);
+        QCOMPARE(table->model()->headerData(expected.widths.size(), Qt::Horizontal).toString(),
+                 QStringLiteral("变化"));
         QCOMPARE(table->editTriggers(), QAbstractItemView::NoEditTriggers);
         int total = 0;
         int expectedTotal = 0;
@@ -221,7 +224,8 @@ void TstUIDemo08::resultTablesAreReady()
             QCOMPARE(table->model()->headerData(column, Qt::Horizontal).toString(),
                      expected.headers.at(column));
         }
-        QCOMPARE(total, expectedTotal);
+        // The change column's room comes from the address column.
+        QCOMPARE(total + table->columnWidth(expected.widths.size()), expectedTotal);
     }
 }
 
@@ -251,9 +255,9 @@ void TstUIDemo08::topNavigation()
     for (QToolButton *other : top)
         QCOMPARE(other->isChecked(), other->objectName() == button);
     if (page == 1)
-        QVERIFY(child<QWidget>("SettingsPage")->isVisible());
+        QVERIFY(child<QWidget>("urlsList_mine")->isVisible());
     if (page == 2)
-        QCOMPARE(child<QLabel>("lab3")->text(), QStringLiteral("正在开发中，敬请期待！"));
+        QVERIFY(child<QWidget>("urlsList_site")->isVisible());
 }
 
 void TstUIDemo08::topNavigationIconsAreCompiledIn()
@@ -629,10 +633,11 @@ void TstUIDemo08::textIsReadable_data()
     QTest::addColumn<QString>("page");
     QTest::addColumn<double>("needed");
     const double text = 4.5;
-    QTest::newRow("基本设置 field") << QStringLiteral("intervalLabel") << QStringLiteral("btnConfig") << text;
+    QTest::newRow("基本设置 field") << QStringLiteral("intervalLabel") << QStringLiteral("btnConfig/tbtnConfig1") << text;
     QTest::newRow("基本设置 certificate warning")
-        << QStringLiteral("insecureWarning") << QStringLiteral("btnConfig") << text;
-    QTest::newRow("泛排名查询 placeholder") << QStringLiteral("lab3") << QStringLiteral("btnData") << text;
+        << QStringLiteral("insecureWarning") << QStringLiteral("btnConfig/tbtnConfig1") << text;
+    QTest::newRow("关键词挖掘 hint") << QStringLiteral("tiShi_mine") << QStringLiteral("btnConfig/tbtnMining") << text;
+    QTest::newRow("泛排名查询 hint") << QStringLiteral("tiShi_site") << QStringLiteral("btnData") << text;
     QTest::newRow("电脑端, chosen") << QStringLiteral("pcRbtn") << QStringLiteral("btnMain") << text;
     QTest::newRow("移动端, not chosen") << QStringLiteral("sjRbtn") << QStringLiteral("btnMain") << text;
     QTest::newRow("input hint") << QStringLiteral("tiShi") << QStringLiteral("btnMain") << text;
@@ -651,7 +656,9 @@ void TstUIDemo08::textIsReadable()
     QFETCH(QString, name);
     QFETCH(QString, page);
     QFETCH(double, needed);
-    QTest::mouseClick(m_window->findChild<QToolButton *>(page), Qt::LeftButton);
+    // A top button, then the entry of its left bar when the row names one.
+    for (const QString &button : page.split(QLatin1Char('/')))
+        QTest::mouseClick(m_window->findChild<QToolButton *>(button), Qt::LeftButton);
     QTest::mouseClick(child<QToolButton>("tbtnMain1"), Qt::LeftButton);
     auto *widget = m_window->findChild<QWidget *>(name);
     QTRY_VERIFY(widget->isVisible());

@@ -1,0 +1,305 @@
+#include "historystore.h"
+#include "loopbackbaidu.h"
+#include "messagebox.h"
+#include "positionchart.h"
+#include "rankingpages.h"
+#include "uidemo08.h"
+#include "windowtestmain.h"
+
+#include <QtTest>
+
+#include <QAbstractItemModel>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTableView>
+#include <QTableWidget>
+#include <QToolButton>
+
+using testsupport::LoopbackBaidu;
+using testsupport::Reply;
+using testsupport::Request;
+
+namespace {
+
+const QByteArray kAlpha = "http://www.alpha.cn/a.html";
+const QByteArray kBeta = "http://www.beta.cn/b";
+const QByteArray kGamma = "http://www.gamma.cn/"; // never included
+
+// Baidu in two weeks: in the first alpha is included and second for the
+// keyword, beta is not included; in the second beta is included and third,
+// alpha first; for inclusion alone, alpha is then gone.
+Reply playWeek(const Request &request, bool second, bool inclusion)
+{
+    if (request.param("rn") == "30") {
+        if (!second)
+            return Reply::page(
+                testsupport::desktopKeywordPage({{"别的站点", "http://www.other.cn/"}, {"Alpha", kAlpha}}));
+        return Reply::page(testsupport::desktopKeywordPage(
+            {{"Alpha", kAlpha}, {"别的站点", "http://www.other.cn/"}, {"Beta", kBeta}}));
+    }
+    const QByteArray address = request.param("wd");
+    const bool included = address == kAlpha ? !(second && inclusion) : (address == kBeta && second);
+    return Reply::page(included ? testsupport::desktopRankingSitePage("标题", "2026年1月5日")
+                                : testsupport::desktopRankingNotFoundPage());
+}
+
+const QString kKeyword = QStringLiteral("词");
+const QString kAddress = QStringLiteral("http://a.cn/");
+
+// A ranking run of one line, started at the given day of January 2026.
+qint64 storeRankingRun(HistoryStore &store, const QString &device, int day, const QString &position,
+                       const QString &address = kAddress)
+{
+    StoredRun run;
+    run.tool = HistoryTool::kRanking;
+    run.device = device;
+    run.lineCount = 1;
+    run.startedAt = QDateTime(QDate(2026, 1, day), QTime(9, 0), Qt::UTC);
+    const qint64 id = store.beginRun(run);
+    store.addLines(id, {{0,
+                         kKeyword + QLatin1Char('\t') + address,
+                         QStringLiteral("已收录"),
+                         position,
+                         QString(),
+                         {kKeyword, address, QStringLiteral("已收录"), position, QString()}}});
+    store.finishRun(id, run.startedAt.addSecs(60));
+    return id;
+}
+
+void removeHistory()
+{
+    for (const QString &suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")})
+        QFile::remove(HistoryStore::defaultPath() + suffix);
+}
+
+int rowOfRun(const QTableWidget *runs, qint64 id)
+{
+    for (int row = 0; row < runs->rowCount(); ++row) {
+        if (runs->item(row, 0)->data(Qt::UserRole).toLongLong() == id)
+            return row;
+    }
+    return -1;
+}
+
+} // namespace
+
+// The 历史记录 page of the real window over a history stored beforehand.
+class TestHistory : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup() { removeHistory(); }
+
+    // The same lines checked twice: the second run's rows show what moved.
+    void secondRunShowsTheChanges_data()
+    {
+        QTest::addColumn<bool>("inclusion");
+        QTest::addColumn<QStringList>("changes");
+        QTest::newRow("收录") << true
+                              << QStringList{QStringLiteral("掉收录"), QStringLiteral("新收录"), QString()};
+        QTest::newRow("排名") << false
+                              << QStringList{QStringLiteral("↑1"), QStringLiteral("新进前30"), QString()};
+    }
+
+    void secondRunShowsTheChanges()
+    {
+        QFETCH(bool, inclusion);
+        QFETCH(QStringList, changes);
+        auto secondWeek = std::make_shared<std::atomic<bool>>(false);
+        LoopbackBaidu baidu;
+        baidu.setHandler([=](const Request &request) { return playWeek(request, *secondWeek, inclusion); });
+        UIDemo08 window;
+        window.setSearchEndpoints(baidu.endpoints());
+        window.show();
+        const QString suffix = inclusion ? QString() : QStringLiteral("_2");
+        const auto get = [&](const QString &name) { return window.findChild<QWidget *>(name + suffix); };
+        window
+            .findChild<QToolButton *>(inclusion ? QStringLiteral("tbtnMain1") : QStringLiteral("tbtnMain2"))
+            ->click();
+        auto *table = qobject_cast<QTableView *>(get(QStringLiteral("resultList")));
+        auto *start = qobject_cast<QPushButton *>(get(QStringLiteral("slcxBtn")));
+        auto *back = qobject_cast<QPushButton *>(get(QStringLiteral("fanhuiBtn")));
+        const QString lines = inclusion
+                                  ? QString::fromLatin1(kAlpha + "\n" + kBeta + "\n" + kGamma)
+                                  : QString::fromUtf8("词 " + kAlpha + "\n词 " + kBeta + "\n词 " + kGamma);
+        const auto check = [&] {
+            qobject_cast<QPlainTextEdit *>(get(QStringLiteral("urlsList")))->setPlainText(lines);
+            start->click();
+            QTRY_VERIFY_WITH_TIMEOUT(back->isEnabled() && table->model()->rowCount() == 3, 20000);
+        };
+        check();
+        const int changeColumn = table->model()->columnCount() - 1;
+        const auto changeOf = [&](int row) {
+            return table->model()->index(row, changeColumn).data().toString();
+        };
+        QTRY_COMPARE(QStringList({changeOf(0), changeOf(1), changeOf(2)}),
+                     (QStringList{QString(), QString(), QString()}));
+        back->click();
+        *secondWeek = true;
+        check();
+        QTRY_COMPARE(QStringList({changeOf(0), changeOf(1), changeOf(2)}), changes);
+
+        qobject_cast<QPushButton *>(get(QStringLiteral("filterChanged")))->click();
+        QCOMPARE(table->model()->rowCount(), 2);
+        window.findChild<QToolButton *>(QStringLiteral("tbtnMain3"))->click();
+        QTRY_COMPARE(window.findChild<QTableWidget *>(QStringLiteral("historyRuns"))->rowCount(), 2);
+    }
+
+    // The run goes on and fills its rows; the page says why it is not kept.
+    void unusableHistoryLeavesTheRunGoing_data()
+    {
+        QTest::addColumn<bool>("locked");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("corrupt") << false << QStringLiteral("已损坏");
+        QTest::newRow("locked by another writer") << true << QStringLiteral("占用");
+    }
+
+    void unusableHistoryLeavesTheRunGoing()
+    {
+        QFETCH(bool, locked);
+        QFETCH(QString, named);
+        const QString path = HistoryStore::defaultPath();
+        if (locked) {
+            HistoryStore{path};
+        } else {
+            QDir().mkpath(QFileInfo(path).absolutePath());
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QByteArray(8192, 'x')) == 8192);
+        }
+        QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
+        other.setDatabaseName(path);
+        QVERIFY(other.open());
+        if (locked)
+            QVERIFY(QSqlQuery(other).exec(QStringLiteral("BEGIN EXCLUSIVE")));
+
+        LoopbackBaidu baidu;
+        baidu.setHandler([](const Request &request) { return playWeek(request, false, true); });
+        {
+            UIDemo08 window;
+            window.setSearchEndpoints(baidu.endpoints());
+            window.show();
+            window.findChild<QToolButton *>(QStringLiteral("tbtnMain1"))->click();
+            window.findChild<QPlainTextEdit *>(QStringLiteral("urlsList"))
+                ->setPlainText(QString::fromLatin1(kAlpha + "\n" + kBeta));
+            window.findChild<QPushButton *>(QStringLiteral("slcxBtn"))->click();
+            auto *table = window.findChild<QTableView *>(QStringLiteral("resultList"));
+            QTRY_COMPARE_WITH_TIMEOUT(table->model()->rowCount(), 2, 20000);
+            auto *status = window.findChild<QLabel *>(QStringLiteral("zhuangTai"));
+            QTRY_VERIFY_WITH_TIMEOUT(status->text().contains(named), 10000);
+            QTRY_VERIFY(window.findChild<QPushButton *>(QStringLiteral("fanhuiBtn"))->isEnabled());
+            QCOMPARE(table->model()->index(0, 2).data().toString(), QStringLiteral("已收录"));
+        }
+        other.close();
+        other = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("other"));
+    }
+
+    // A stored run opened from the 历史记录 page fills its query page again.
+    void opensAStoredRunInItsPage()
+    {
+        qint64 id = 0;
+        {
+            HistoryStore store;
+            storeRankingRun(store, HistoryDevice::kDesktop, 5, QStringLiteral("9"));
+            id = storeRankingRun(store, HistoryDevice::kDesktop, 12, QStringLiteral("4"));
+        }
+        UIDemo08 window;
+        window.show();
+        window.findChild<QToolButton *>(QStringLiteral("tbtnMain3"))->click();
+        auto *runs = window.findChild<QTableWidget *>(QStringLiteral("historyRuns"));
+        runs->selectRow(rowOfRun(runs, id));
+        window.findChild<QPushButton *>(QStringLiteral("historyOpen"))->click();
+        auto *table = window.findChild<QTableView *>(QStringLiteral("resultList_2"));
+        QTRY_VERIFY(table->isVisible());
+        QCOMPARE(table->model()->rowCount(), 1);
+        QCOMPARE(table->model()->index(0, 3).data().toString(), QStringLiteral("4"));
+        QTRY_COMPARE(table->model()->index(0, table->model()->columnCount() - 1).data().toString(),
+                     QStringLiteral("↑5"));
+        QVERIFY(window.findChild<QPushButton *>(QStringLiteral("daochuBtn_2"))->isEnabled());
+    }
+
+    void deletesTheChosenRuns()
+    {
+        qint64 kept = 0;
+        {
+            HistoryStore store;
+            kept = storeRankingRun(store, HistoryDevice::kDesktop, 5, QStringLiteral("9"));
+            storeRankingRun(store, HistoryDevice::kDesktop, 12, QStringLiteral("4"));
+            storeRankingRun(store, HistoryDevice::kMobile, 19, QStringLiteral("1"));
+        }
+        UIDemo08 window;
+        window.show();
+        window.findChild<QToolButton *>(QStringLiteral("tbtnMain3"))->click();
+        auto *runs = window.findChild<QTableWidget *>(QStringLiteral("historyRuns"));
+        runs->selectRow(0);
+        runs->selectionModel()->select(runs->model()->index(1, 0),
+                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        QuillaneMessageBox::setAnswererForTesting([](const QString &) { return true; });
+        window.findChild<QPushButton *>(QStringLiteral("historyDelete"))->click();
+        QCOMPARE(QuillaneMessageBox::takeAskedTextsForTesting().size(), 1);
+        QuillaneMessageBox::setAnswererForTesting({});
+        QCOMPARE(runs->rowCount(), 1);
+        QCOMPARE(rowOfRun(runs, kept), 0);
+        QCOMPARE(HistoryStore().runs().size(), 1);
+    }
+
+    void unusableHistoryIsNamedOnThePage()
+    {
+        QDir().mkpath(QFileInfo(HistoryStore::defaultPath()).absolutePath());
+        QFile file(HistoryStore::defaultPath());
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QByteArray(8192, 'x')) == 8192);
+        file.close();
+        UIDemo08 window;
+        window.show();
+        window.findChild<QToolButton *>(QStringLiteral("tbtnMain3"))->click();
+        QVERIFY(window.findChild<QLabel *>(QStringLiteral("historyStatus"))
+                    ->text()
+                    .contains(QStringLiteral("已损坏")));
+        QCOMPARE(window.findChild<QTableWidget *>(QStringLiteral("historyRuns"))->rowCount(), 0);
+    }
+
+    void chartFollowsTheStoredRuns()
+    {
+        qint64 newest = 0;
+        {
+            HistoryStore store;
+            storeRankingRun(store, HistoryDevice::kDesktop, 5, QStringLiteral("5"));
+            storeRankingRun(store, HistoryDevice::kMobile, 6, QStringLiteral("1")); // another device
+            storeRankingRun(store, HistoryDevice::kDesktop, 12, QStringLiteral("异常"));
+            storeRankingRun(store, HistoryDevice::kDesktop, 19, QStringLiteral("2"));
+            storeRankingRun(store, HistoryDevice::kDesktop, 20, QStringLiteral("7"),
+                            QStringLiteral("http://b.cn/"));
+            newest = storeRankingRun(store, HistoryDevice::kDesktop, 26, QStringLiteral("30+"));
+        }
+        UIDemo08 window;
+        window.show();
+        window.findChild<QToolButton *>(QStringLiteral("tbtnMain3"))->click();
+        auto *runs = window.findChild<QTableWidget *>(QStringLiteral("historyRuns"));
+        QVERIFY(runs && runs->isVisible());
+        QCOMPARE(runs->rowCount(), 6);
+        runs->selectRow(rowOfRun(runs, newest));
+
+        auto *lines = window.findChild<QTableView *>(QStringLiteral("historyLines"));
+        QCOMPARE(lines->model()->rowCount(), 1);
+        const int changeColumn = lines->model()->columnCount() - 1;
+        QCOMPARE(lines->model()->index(0, changeColumn).data().toString(), QStringLiteral("跌出前30"));
+        lines->setCurrentIndex(lines->model()->index(0, 0));
+
+        auto *chart = window.findChild<PositionChart *>(QStringLiteral("historyChart"));
+        QVERIFY(chart->isVisible());
+        const auto at = [](int day, int place) {
+            return QPointF(qreal(QDateTime(QDate(2026, 1, day), QTime(9, 0), Qt::UTC).toMSecsSinceEpoch()),
+                           place);
+        };
+        QCOMPARE(chart->plottedPoints(),
+                 (QList<QPointF>{at(5, 5), at(19, 2), at(26, PositionChart::kBottomEdge)}));
+        QCOMPARE(chart->segmentCount(), 2); // broken by the 异常 run
+    }
+};
+
+QUILLANE_WINDOW_TEST_MAIN(TestHistory)
+#include "tst_history.moc"

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "historystore.h"
+
+#include <QHash>
+#include <QList>
+#include <QObject>
+
+#include <memory>
+
+// The writing side of RunHistory, living on its thread: opens the store there
+// at first use, opens or resumes a run and reads what its lines compare
+// with, and writes the batches it is handed. After a failure it writes
+// nothing more until the next run.
+class HistoryWriter : public QObject
+{
+    Q_OBJECT
+
+public:
+    HistoryWriter(const QString &tool, const QString &path);
+    ~HistoryWriter() override;
+
+public slots:
+    void begin(int generation, const StoredRun &run);
+    void resume(int generation, const StoredRun &run);
+    void write(const QList<StoredLine> &lines);
+    void finish();
+
+signals:
+    void opened(int generation, const QHash<QString, StoredLine> &previous);
+    void failed(const QString &message);
+
+private:
+    bool usable();
+    void fail();
+
+    const QString m_tool;
+    const QString m_path;
+    std::unique_ptr<HistoryStore> m_store;
+    qint64 m_runId = 0;
+    bool m_failed = false;
+};

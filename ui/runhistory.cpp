@@ -1,0 +1,93 @@
+#include "runhistory.h"
+
+#include "historywriter.h"
+#include "linechange.h"
+
+RunHistory::RunHistory(const QString &tool, const QString &path, QObject *parent)
+    : QObject(parent), m_tool(tool), m_writer(new HistoryWriter(tool, path))
+{
+    qRegisterMetaType<StoredRun>();
+    qRegisterMetaType<QList<StoredLine>>();
+    qRegisterMetaType<QHash<QString, StoredLine>>();
+    m_thread.setObjectName(QStringLiteral("history writer"));
+    m_writer->moveToThread(&m_thread);
+    connect(&m_thread, &QThread::finished, m_writer, &QObject::deleteLater);
+    connect(m_writer, &HistoryWriter::failed, this, &RunHistory::failed);
+    connect(m_writer, &HistoryWriter::opened, this, &RunHistory::opened);
+    m_thread.start();
+    m_flushTimer.setSingleShot(true);
+    m_flushTimer.setInterval(kFlushIntervalMs);
+    connect(&m_flushTimer, &QTimer::timeout, this, &RunHistory::flush);
+}
+
+RunHistory::~RunHistory()
+{
+    flush();
+    m_thread.quit();
+    m_thread.wait();
+}
+
+void RunHistory::begin(const QString &device, int lineCount)
+{
+    end();
+    StoredRun run;
+    run.tool = m_tool;
+    run.device = device;
+    run.lineCount = lineCount;
+    run.startedAt = QDateTime::currentDateTimeUtc();
+    m_previousKnown = false;
+    m_previous.clear();
+    QMetaObject::invokeMethod(m_writer, "begin", Q_ARG(int, ++m_generation), Q_ARG(StoredRun, run));
+}
+
+void RunHistory::resume(const StoredRun &run)
+{
+    end();
+    m_previousKnown = false;
+    m_previous.clear();
+    QMetaObject::invokeMethod(m_writer, "resume", Q_ARG(int, ++m_generation), Q_ARG(StoredRun, run));
+}
+
+void RunHistory::opened(int generation, const QHash<QString, StoredLine> &previous)
+{
+    if (generation != m_generation)
+        return; // a run the page has left already
+    m_previous = previous;
+    m_previousKnown = true;
+    emit previousReady();
+}
+
+void RunHistory::record(const StoredLine &line)
+{
+    m_pending.append(line);
+    if (!m_flushTimer.isActive())
+        m_flushTimer.start();
+}
+
+void RunHistory::flush()
+{
+    m_flushTimer.stop();
+    if (m_pending.isEmpty())
+        return;
+    QMetaObject::invokeMethod(m_writer, "write", Q_ARG(QList<StoredLine>, m_pending));
+    m_pending.clear();
+}
+
+void RunHistory::end()
+{
+    flush();
+    QMetaObject::invokeMethod(m_writer, "finish");
+}
+
+void RunHistory::sync()
+{
+    flush();
+    QMetaObject::invokeMethod(
+        m_writer, [] {}, Qt::BlockingQueuedConnection);
+}
+
+QString RunHistory::changeOf(const StoredLine &line) const
+{
+    const auto before = m_previous.constFind(line.key);
+    return before == m_previous.cend() ? QString() : describeChange(m_tool, *before, line);
+}

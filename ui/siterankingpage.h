@@ -1,0 +1,41 @@
+#pragma once
+
+#include "searchcontext.h"
+#include "siterule.h"
+
+#include <QWidget>
+
+class QPlainTextEdit;
+class QueryPanel;
+
+namespace Ui {
+class SiteRankingPage;
+}
+
+// 泛排名查询: for one site and a list of keywords, where the site's pages
+// stand among Baidu's first 30 results (desktop or mobile). Its run control,
+// totals, result table and export are a QueryPanel.
+class SiteRankingPage : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit SiteRankingPage(QWidget *parent = nullptr);
+    // A run still going is cut short and waited for.
+    ~SiteRankingPage() override;
+
+    QueryPanel *panel() const { return m_panel; }
+    QPlainTextEdit *editor() const;
+    SiteRule site() const;
+    // "dnd" or "sjd", as the device buttons show.
+    QString deviceMode() const;
+    void setSearchContext(const SearchContext &context);
+    // Puts keywords after the editor's lines (from the mining page).
+    void appendKeywords(const QStringList &keywords);
+
+private:
+    void showLocation();
+
+    Ui::SiteRankingPage *ui;
+    QueryPanel *m_panel = nullptr;
+};

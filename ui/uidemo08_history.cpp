@@ -1,0 +1,51 @@
+// The run history: its page among the query pages, read through the
+// window's own connection, and a stored run opened again in its query page.
+// The query pages write their runs through their RunHistory.
+#include "ui_uidemo08.h"
+#include "uidemo08.h"
+
+#include "historypage.h"
+#include "historystore.h"
+#include "querypanel.h"
+
+namespace {
+const char kHistoryTab[] = QT_TRANSLATE_NOOP("UIDemo08", "当前位置：历史记录");
+} // namespace
+
+HistoryStore *UIDemo08::history()
+{
+    // Opened at first use, so that a window whose history is never shown
+    // starts without touching it; a store that could not be opened says why.
+    if (!m_history)
+        m_history = std::make_unique<HistoryStore>();
+    return m_history.get();
+}
+
+void UIDemo08::showHistoryPage()
+{
+    if (!m_historyPage) {
+        m_historyPage = new HistoryPage(this);
+        m_historyPage->setObjectName(QStringLiteral("historyPage"));
+        m_historyPage->setStore(history());
+        connect(m_historyPage, &HistoryPage::openRequested, this, &UIDemo08::openStoredRun);
+    } else {
+        m_historyPage->refresh();
+    }
+    ui->tabWidget->clear();
+    ui->tabWidget->addTab(m_historyPage, tr(kHistoryTab));
+}
+
+void UIDemo08::openStoredRun(qint64 runId)
+{
+    const std::optional<StoredRun> run = history()->run(runId);
+    if (!run)
+        return;
+    const bool ranking = run->tool == HistoryTool::kRanking;
+    if (!ranking && run->tool != HistoryTool::kInclusion)
+        return;
+    QueryPanel *panel = ranking ? rankingPanel : inclusionPanel;
+    if (panel->isRunning())
+        return;
+    (ranking ? ui->tbtnMain2 : ui->tbtnMain1)->click();
+    panel->showStoredRun(*run, history()->lines(runId));
+}

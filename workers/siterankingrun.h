@@ -1,0 +1,34 @@
+#pragma once
+
+#include "checkresult.h"
+#include "searchcontext.h"
+#include "siterule.h"
+
+#include <QFuture>
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <memory>
+
+// One site ranking batch: rankSiteDesktop ("dnd") or rankSiteMobile (any
+// other mode) for every keyword, mapped on the global thread pool. Result i
+// of the future belongs to keyword i. Copies share the same run; stop it
+// through cancel(), which also aborts its transfers in flight.
+class SiteRankingRun
+{
+public:
+    SiteRankingRun();
+
+    static SiteRankingRun start(const QStringList &keywords, const SiteRule &site, const QString &deviceMode,
+                                const SearchContext &context = SearchContext());
+
+    QFuture<SiteRankingResult> future() const { return m_future; }
+
+    void cancel();
+    void cancelAndWait();
+
+private:
+    QFuture<SiteRankingResult> m_future;
+    std::shared_ptr<std::atomic<bool>> m_abort;
+};
