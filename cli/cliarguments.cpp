@@ -242,7 +242,7 @@ CliArguments CliArguments::parse(const QStringList &arguments)
     } else if (command == kCommandSiteRanking) {
         options.command = CliCommand::SiteRanking;
         options.kind = QueryKind::Keyword;
-        accepted.append(kOptionSite);
+        accepted << kOptionSite << kOptionSave;
         if (options.site.isEmpty()) {
             parsed.setError(kMissingSite);
             return parsed;
@@ -251,7 +251,7 @@ CliArguments CliArguments::parse(const QStringList &arguments)
         options.command = CliCommand::Mine;
         options.kind = QueryKind::Keyword;
         // Mining asks the desktop search only, and keeps no pages.
-        accepted = kFetchOptions + QStringList{kOptionDepth, kOptionLimit};
+        accepted = kFetchOptions + QStringList{kOptionDepth, kOptionLimit, kOptionSave};
     } else {
         parsed.setError(kUnknownCommand.arg(command));
         return parsed;
@@ -314,10 +314,10 @@ QString CliArguments::usageText()
                           "                   [--save-pages DIR] [--save] [pacing and connection options]\n"
                           "                   [FILE]\n"
                           "       quillane-cli site-ranking --site DOMAIN [--device pc|mobile] [--csv]\n"
-                          "                   [--report FILE] [--save-pages DIR] [pacing and connection\n"
-                          "                   options] [FILE]\n"
+                          "                   [--report FILE] [--save-pages DIR] [--save] [pacing and\n"
+                          "                   connection options] [FILE]\n"
                           "       quillane-cli mine [--depth N] [--limit N] [--csv] [--report FILE]\n"
-                          "                   [pacing and connection options] [FILE]\n"
+                          "                   [--save] [pacing and connection options] [FILE]\n"
                           "       quillane-cli history list|show|changes|export [--csv] [RUN] [FILE]\n"
                           "\n"
                           "Checks in one batch whether page addresses are in Baidu's index (inclusion,\n"
@@ -347,8 +347,7 @@ QString CliArguments::usageText()
                           "                      (created if missing), one file per page named by\n"
                           "                      result row, check and request, such as\n"
                           "                      0007-ranking-keyword.html\n"
-                          "  --save              inclusion, ranking: keep the run in the history that\n"
-                          "                      the window shows\n"
+                          "  --save              keep the run in the history that the window shows\n"
                           "  -h, --help          show this text\n"
                           "\n"
                           "Pacing and connection (each overrides the window's 基本设置 for this run):\n"

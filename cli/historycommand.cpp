@@ -4,6 +4,7 @@
 #include "linechange.h"
 #include "reportwriter.h"
 #include "resultoutput.h"
+#include "runreport.h"
 
 #include <QIODevice>
 #include <QLocale>
@@ -37,15 +38,6 @@ void printError(const CliStreams &streams, const QString &message)
     streams.err->write((kMessagePrefix + message + QLatin1Char('\n')).toUtf8());
 }
 
-std::optional<ReportKind> reportKindOf(const QString &tool)
-{
-    if (tool == HistoryTool::kInclusion)
-        return ReportKind::Inclusion;
-    if (tool == HistoryTool::kRanking)
-        return ReportKind::Ranking;
-    return std::nullopt;
-}
-
 QString startText(const StoredRun &run)
 {
     return run.startedAt.toLocalTime().toString(kTimeFormat);
@@ -76,6 +68,9 @@ QStringList changeHeadings(const QString &tool)
     if (tool == HistoryTool::kInclusion)
         return {QStringLiteral("网址"), QStringLiteral("上次收录"), QStringLiteral("本次收录"),
                 QStringLiteral("变化")};
+    if (tool != HistoryTool::kRanking) // a keyword alone is the line's key
+        return {QStringLiteral("关键词"), QStringLiteral("上次排名"), QStringLiteral("本次排名"),
+                QStringLiteral("变化")};
     return {QStringLiteral("关键词"), QStringLiteral("网址"), QStringLiteral("上次排名"),
             QStringLiteral("本次排名"), QStringLiteral("变化")};
 }
@@ -100,7 +95,7 @@ int listRuns(const CliStreams &streams, HistoryStore *store)
 int showRun(const CliOptions &options, const CliStreams &streams, HistoryStore *store, const StoredRun &run)
 {
     ResultOutput output(streams.out, options.format);
-    if (const auto kind = reportKindOf(run.tool))
+    if (const auto kind = HistoryTool::reportKind(run.tool))
         output.writeHeader(reportHeadings(*kind));
     for (const StoredLine &line : store->lines(run.id))
         output.writeRow(line.cells);
@@ -132,7 +127,7 @@ int showChanges(const CliOptions &options, const CliStreams &streams, HistorySto
 
 int exportRun(const CliOptions &options, const CliStreams &streams, HistoryStore *store, const StoredRun &run)
 {
-    const auto kind = reportKindOf(run.tool);
+    const auto kind = HistoryTool::reportKind(run.tool);
     if (!kind) {
         printError(streams, kNoReport.arg(run.id).arg(HistoryTool::displayName(run.tool)));
         return kExitFailed;
@@ -145,8 +140,7 @@ int exportRun(const CliOptions &options, const CliStreams &streams, HistoryStore
         table.rows.append(line.cells);
     table.subtitle =
         QStringList{HistoryDevice::displayName(run.device), startText(run)}.join(QLatin1Char(' '));
-    if (*kind == ReportKind::Ranking)
-        table.numberColumns = {3}; // 排名
+    table.numberColumns = reportNumberColumns(*kind);
     const ReportWriteResult written = writeReport(options.exportPath, table);
     if (!written.ok) {
         printError(streams, kReportFailed.arg(options.exportPath, written.errorMessage));

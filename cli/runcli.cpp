@@ -144,13 +144,20 @@ bool settingsForRun(const FetchOverrides &overrides, const CliStreams &streams, 
     return true;
 }
 
-StoredRun runToStore(const CliOptions &options, int lineCount)
+StoredRun runToStore(const CliOptions &options, int lineCount, const SearchContext &context)
 {
-    StoredRun run;
-    run.tool = options.command == CliCommand::Ranking ? HistoryTool::kRanking : HistoryTool::kInclusion;
-    run.device = options.deviceMode == kMobileMode ? HistoryDevice::kMobile : HistoryDevice::kDesktop;
-    run.lineCount = lineCount;
-    return run;
+    QString tool = HistoryTool::kInclusion;
+    if (options.command == CliCommand::Ranking)
+        tool = HistoryTool::kRanking;
+    else if (options.command == CliCommand::SiteRanking)
+        tool = HistoryTool::kSiteRanking;
+    else if (options.command == CliCommand::Mine)
+        tool = HistoryTool::kMining;
+    // Mining asks without a device choice.
+    const QString device = options.command == CliCommand::Mine ? QString()
+                           : options.deviceMode == kMobileMode ? HistoryDevice::kMobile
+                                                               : HistoryDevice::kDesktop;
+    return runStarting(tool, device, lineCount, context);
 }
 
 ReportKind reportKindOf(CliCommand command)
@@ -287,10 +294,6 @@ int runCli(const QStringList &arguments, const SearchEndpoints &endpoints, const
     table.columnPixelWidths = initialColumnWidths(kind);
     table.subtitle = reportSubtitle(kind, options.deviceMode == kMobileMode, QDateTime::currentDateTime());
     table.numberColumns = reportNumberColumns(kind);
-    if (options.command == CliCommand::SiteRanking || options.command == CliCommand::Mine) {
-        ToolDriver driver(options, lines, context, &output, &progress);
-        return drive(driver, options, streams, progress, table, [&] { return driver.totals(); });
-    }
     // A history that cannot be used costs the run nothing but its record.
     std::optional<HistoryStore> store;
     std::optional<RunRecorder> recorder;
@@ -298,7 +301,11 @@ int runCli(const QStringList &arguments, const SearchEndpoints &endpoints, const
         store.emplace();
         recorder.emplace(&*store,
                          [&progress](const QString &why) { progress.message(kHistoryNotKept.arg(why)); });
-        recorder->start(runToStore(options, lines.size()));
+        recorder->start(runToStore(options, lines.size(), context));
+    }
+    if (options.command == CliCommand::SiteRanking || options.command == CliCommand::Mine) {
+        ToolDriver driver(options, lines, context, &output, &progress, recorder ? &*recorder : nullptr);
+        return drive(driver, options, streams, progress, table, [&] { return driver.totals(); });
     }
     BatchDriver driver(options, lines, context, &output, &progress, recorder ? &*recorder : nullptr);
     bool certificateTold = false;

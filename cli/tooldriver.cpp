@@ -1,9 +1,11 @@
 #include "tooldriver.h"
 
+#include "linechange.h"
 #include "miningrun.h"
 #include "progressreporter.h"
 #include "resultoutput.h"
 #include "resultstrings.h"
+#include "runrecorder.h"
 #include "runreport.h"
 
 #include <QCoreApplication>
@@ -17,9 +19,10 @@ const QString kRanked = QStringLiteral("前30");
 } // namespace
 
 ToolDriver::ToolDriver(const CliOptions &options, const QStringList &lines, const SearchContext &context,
-                       ResultOutput *output, ProgressReporter *progress, QObject *parent)
+                       ResultOutput *output, ProgressReporter *progress, RunRecorder *recorder,
+                       QObject *parent)
     : QObject(parent), m_options(options), m_lines(lines), m_context(context), m_output(output),
-      m_progress(progress), m_pending(lines.size()), m_arrived(lines.size(), false)
+      m_progress(progress), m_recorder(recorder), m_pending(lines.size()), m_arrived(lines.size(), false)
 {
 }
 
@@ -47,6 +50,8 @@ void ToolDriver::start()
             [this](const MinedKeyword &keyword) {
                 const QStringList cells = keyword.cells();
                 m_output->writeRow(cells);
+                if (m_recorder)
+                    m_recorder->add(storedLine(m_rows.size(), keyword));
                 m_rows.append(cells);
             },
             Qt::QueuedConnection);
@@ -89,6 +94,8 @@ void ToolDriver::acceptSiteResult(int index)
     const SiteRankingResult result = future.resultAt(index);
     m_arrived[index] = true;
     m_pending[index] = result.cells();
+    if (m_recorder)
+        m_recorder->add(storedLine(index, result));
     ++m_received;
     const int best = result.bestPosition();
     m_top10 += best >= 1 && best <= 10;
@@ -139,6 +146,8 @@ void ToolDriver::finishRun()
             acceptSiteResult(i);
     }
     m_finished = true;
+    if (m_recorder)
+        m_recorder->finish();
     m_progress->hideLine();
     writeReadyRows(true);
     m_progress->showLine();

@@ -16,6 +16,7 @@
 class MiningRun;
 class ProgressReporter;
 class ResultOutput;
+class RunRecorder;
 
 // Runs the command's site-ranking or mine batch with the window's workers.
 // Site ranking writes its rows in input order (keywords finish in any
@@ -26,7 +27,8 @@ class ToolDriver : public QObject
 
 public:
     ToolDriver(const CliOptions &options, const QStringList &lines, const SearchContext &context,
-               ResultOutput *output, ProgressReporter *progress, QObject *parent = nullptr);
+               ResultOutput *output, ProgressReporter *progress, RunRecorder *recorder = nullptr,
+               QObject *parent = nullptr);
     ~ToolDriver() override;
 
     void start();
@@ -52,6 +54,7 @@ private:
     const SearchContext m_context;
     ResultOutput *m_output;
     ProgressReporter *m_progress;
+    RunRecorder *m_recorder; // null: the run is not kept
 
     SiteRankingRun m_run;
     QFutureWatcher<SiteRankingResult> m_watcher;

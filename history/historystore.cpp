@@ -148,6 +148,19 @@ QString HistoryTool::displayName(const QString &tool)
     return tool;
 }
 
+std::optional<ReportKind> HistoryTool::reportKind(const QString &tool)
+{
+    if (tool == kInclusion)
+        return ReportKind::Inclusion;
+    if (tool == kRanking)
+        return ReportKind::Ranking;
+    if (tool == kSiteRanking)
+        return ReportKind::SiteRanking;
+    if (tool == kMining)
+        return ReportKind::Mining;
+    return std::nullopt;
+}
+
 QString HistoryDevice::displayName(const QString &device)
 {
     if (device == kDesktop)

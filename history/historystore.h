@@ -1,5 +1,7 @@
 #pragma once
 
+#include "reportwriter.h"
+
 #include <QDateTime>
 #include <QHash>
 #include <QList>
@@ -20,6 +22,8 @@ inline const QString kMining = QStringLiteral("mining");
 
 // The Chinese name a list of runs shows: 收录, 排名, 泛排名, 挖掘.
 QString displayName(const QString &tool);
+// The report a run of the tool is written as; none for an unknown tool.
+std::optional<ReportKind> reportKind(const QString &tool);
 } // namespace HistoryTool
 
 // The devices a run asks Baidu for, by their stored keys.

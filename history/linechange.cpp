@@ -52,6 +52,17 @@ StoredLine storedLine(int index, const RankingResult &result)
             result.failure, result.cells()};
 }
 
+// A site ranking's keyword, or a mined keyword, is known by itself.
+StoredLine storedLine(int index, const SiteRankingResult &result)
+{
+    return {index, result.keyword, QString(), result.position, result.failure, result.cells()};
+}
+
+StoredLine storedLine(int index, const MinedKeyword &keyword)
+{
+    return {index, keyword.keyword, QString(), QString(), QString(), keyword.cells()};
+}
+
 QString describeChange(const QString &tool, const StoredLine &before, const StoredLine &now)
 {
     if (tool != HistoryTool::kInclusion)

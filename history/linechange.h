@@ -9,6 +9,8 @@
 // across runs of its tool (inclusion: the address; ranking: keyword and address).
 StoredLine storedLine(int index, const InclusionResult &result);
 StoredLine storedLine(int index, const RankingResult &result);
+StoredLine storedLine(int index, const SiteRankingResult &result);
+StoredLine storedLine(int index, const MinedKeyword &keyword);
 
 // What changed for a line since its previous result of the same tool and
 // device: "↑3", "↓5", "新进前30", "跌出前30" (positions), "新收录", "掉收录"

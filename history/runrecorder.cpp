@@ -2,6 +2,18 @@
 
 #include <utility>
 
+StoredRun runStarting(const QString &tool, const QString &device, int lineCount, const SearchContext &context)
+{
+    StoredRun run;
+    run.tool = tool;
+    run.device = device;
+    run.lineCount = lineCount;
+    run.startedAt = QDateTime::currentDateTimeUtc();
+    run.intervalMs = context.intervalMs();
+    run.proxyUsed = context.usesProxy();
+    return run;
+}
+
 RunRecorder::RunRecorder(HistoryStore *store, FailureHandler failed, int flushIntervalMs)
     : m_store(store), m_failedHandler(std::move(failed)), m_flushIntervalMs(flushIntervalMs)
 {

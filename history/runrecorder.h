@@ -1,10 +1,16 @@
 #pragma once
 
 #include "historystore.h"
+#include "searchcontext.h"
 
 #include <QElapsedTimer>
 
 #include <functional>
+
+// A run of tool about to start on device ("pc", "mobile", or empty for a tool
+// without one) with the context's pacing and proxies.
+StoredRun runStarting(const QString &tool, const QString &device, int lineCount,
+                      const SearchContext &context);
 
 // Stores one run in the history while it progresses. Lines are gathered and
 // written a batch per transaction, once the flush interval has passed since

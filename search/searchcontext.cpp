@@ -26,6 +26,11 @@ SearchContext SearchContext::fromSettings(const FetchSettings &settings, Request
     return context;
 }
 
+int SearchContext::intervalMs() const
+{
+    return gate ? gate->settings().intervalMs : 0;
+}
+
 FetchResult SearchContext::fetch(const QByteArray &address, const FetchProfile &profile,
                                  const std::atomic<bool> *abortFlag) const
 {

@@ -84,6 +84,11 @@ struct SearchContext
     FetchResult fetch(const QByteArray &address, const FetchProfile &profile,
                       const std::atomic<bool> *abortFlag) const;
 
+    // What a stored run notes of how it asked: the least pause between
+    // requests, and whether a proxy carried them.
+    int intervalMs() const;
+    bool usesProxy() const { return proxies || !fetchOptions.proxy.isEmpty() || fetchOptions.systemProxy; }
+
     void keepFailedPage(const QString &line, const QString &check, const QString &request,
                         const QByteArray &body) const
     {

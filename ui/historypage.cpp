@@ -15,6 +15,7 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QRegularExpression>
 #include <QSortFilterProxyModel>
 #include <QStandardPaths>
 
@@ -46,15 +47,6 @@ const QStringList kRunHeadings = {QStringLiteral("日期"),
                                   QStringLiteral("收录率 / 前10 / 前30"),
                                   QStringLiteral("异常")};
 const QList<int> kRunColumnWidths = {140, 70, 70, 80, 170, 60};
-
-std::optional<ReportKind> reportKindOf(const QString &tool)
-{
-    if (tool == HistoryTool::kInclusion)
-        return ReportKind::Inclusion;
-    if (tool == HistoryTool::kRanking)
-        return ReportKind::Ranking;
-    return std::nullopt;
-}
 
 bool hasPositions(const QString &tool)
 {
@@ -210,12 +202,14 @@ void HistoryPage::showRun(qint64 runId)
     const QList<StoredLine> lines = m_store->lines(runId);
     const QHash<QString, StoredLine> before = m_store->previousLines(runId);
     QStringList headings;
-    if (const auto kind = reportKindOf(m_run.tool))
+    if (const auto kind = HistoryTool::reportKind(m_run.tool))
         headings = reportHeadings(*kind);
     else if (!lines.isEmpty())
         headings =
             QVector<QString>(lines.first().cells.size()).toList(); // a tool without a report: no headings
-    const int positionColumn = hasPositions(m_run.tool) ? headings.indexOf(QStringLiteral("排名")) : -1;
+    // 排名, or 最佳排名 of a site ranking.
+    const int positionColumn =
+        hasPositions(m_run.tool) ? headings.indexOf(QRegularExpression(QStringLiteral("^(最佳)?排名$"))) : -1;
     QStringList changes;
     changes.reserve(lines.size());
     int changed = 0;
@@ -232,7 +226,7 @@ void HistoryPage::showRun(qint64 runId)
                                           HistoryDevice::displayName(m_run.device))
                                      .arg(lines.size()) +
                                  kChangedCount.arg(changed));
-    if (const auto kind = reportKindOf(m_run.tool)) {
+    if (const auto kind = HistoryTool::reportKind(m_run.tool)) {
         const QList<int> widths = initialColumnWidths(*kind);
         for (int column = 0; column < widths.size(); ++column)
             ui->historyLines->setColumnWidth(column, qMin(widths.at(column), kWidestColumn));
@@ -284,7 +278,7 @@ void HistoryPage::deleteSelectedRuns()
 
 void HistoryPage::exportShownRun()
 {
-    const auto kind = reportKindOf(m_run.tool);
+    const auto kind = HistoryTool::reportKind(m_run.tool);
     if (!m_store || m_shownRun <= 0 || !kind)
         return;
     QString path = SaveFileDialog::getSaveFileName(

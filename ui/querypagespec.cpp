@@ -3,6 +3,7 @@
 #include "inclusionbatch.h"
 #include "miningbatch.h"
 #include "rankingbatch.h"
+#include "resultstrings.h"
 #include "siterankingbatch.h"
 
 #include <QCoreApplication>
@@ -92,6 +93,25 @@ ResultRow rankingRowOfStored(const StoredLine &line)
 {
     const QStringList &c = line.cells;
     return RankingBatch::rowOf({c.value(0), c.value(1), c.value(2), c.value(3), c.value(4), line.failure});
+}
+
+// A site ranking's keyword, or a mined keyword, is known by itself.
+StoredLine storedKeywordLine(int line, const ResultRow &row, bool withPosition)
+{
+    return {line,      row.cells.value(0), QString(), withPosition ? row.cells.value(1) : QString(),
+            QString(), row.cells};
+}
+
+ResultRow siteRankingRowOfStored(const StoredLine &line)
+{
+    ResultRow row{line.cells, RowVerdict::Undecided, 0, false};
+    if (line.position == ResultText::kFailed)
+        row.verdict = RowVerdict::Failed;
+    else if (line.position == ResultText::kPositionBeyond)
+        row.position = ResultRow::kBeyond;
+    else
+        row.position = line.position.toInt();
+    return row;
 }
 
 // Rate over the lines that got a yes or no: a failed fetch says nothing about inclusion.
@@ -217,6 +237,10 @@ QueryPageSpec siteRankingPageSpec(const std::function<SiteRule()> &site)
     spec.reportTotals = [](int lines, const ResultTally &t) {
         return siteRankingTotals(lines, t.top10, t.top30, t.beyond30, t.failed);
     };
+    spec.filters.append(changedFilter());
+    spec.historyTool = HistoryTool::kSiteRanking;
+    spec.storedLine = [](int line, const ResultRow &row) { return storedKeywordLine(line, row, true); };
+    spec.rowOfStored = siteRankingRowOfStored;
     spec.inputProblem = [site] { return site().isValid() ? QString() : translated(kNoSite); };
     spec.makeRunner = [site](QObject *parent) -> BatchRunner * {
         return new SiteRankingBatch(site(), parent);
@@ -250,6 +274,11 @@ QueryPageSpec miningPageSpec(const std::function<MiningOptions()> &options)
         return miningTotals(lines, t.checked, t.failedRequests);
     };
     spec.rowsFound = true;
+    // Kept for the history's list and export; the rows are found keywords, not the seeds, so a
+    // stored run is not opened in the page again.
+    spec.historyTool = HistoryTool::kMining;
+    spec.showsChanges = false;
+    spec.storedLine = [](int line, const ResultRow &row) { return storedKeywordLine(line, row, false); };
     spec.makeRunner = [options](QObject *parent) -> BatchRunner * {
         return new MiningBatch(options(), parent);
     };

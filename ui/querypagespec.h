@@ -60,6 +60,8 @@ struct QueryPageSpec
     // The page's runs in the history: the tool they are kept under, a row as
     // it is stored, and a stored line as the table shows it again.
     QString historyTool;
+    // A 变化 column beside the kept runs' rows; off where rows have nothing to compare.
+    bool showsChanges = true;
     std::function<StoredLine(int line, const ResultRow &row)> storedLine;
     std::function<ResultRow(const StoredLine &line)> rowOfStored;
 };

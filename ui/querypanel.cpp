@@ -233,9 +233,13 @@ void QueryPanel::start()
     m_widgets.totalInput->setText(m_spec.totalInputText.arg(lines.size()));
     showStatus(dropped > 0 ? translated(kDropped).arg(dropped) : QString());
     m_historyProblem.clear();
-    if (m_history)
-        m_history->begin(deviceMode() == kMobileMode ? HistoryDevice::kMobile : HistoryDevice::kDesktop,
-                         lines.size());
+    if (m_history) {
+        // A tool without a device choice (mining) stores none.
+        const QString device = !m_widgets.mobile             ? QString()
+                               : deviceMode() == kMobileMode ? HistoryDevice::kMobile
+                                                             : HistoryDevice::kDesktop;
+        m_history->begin(device, lines.size(), m_context);
+    }
     QVector<int> rows(lines.size());
     std::iota(rows.begin(), rows.end(), 0);
     runLines(rows);
@@ -264,6 +268,8 @@ void QueryPanel::setHistory(const QString &path)
     m_history = new RunHistory(m_spec.historyTool, path, this);
     connect(m_history, &RunHistory::failed, this, &QueryPanel::showHistoryProblem);
     connect(m_history, &RunHistory::previousReady, this, &QueryPanel::showPreviousChanges);
+    if (!m_spec.showsChanges)
+        return;
     if (m_model->changeColumn() >= 0)
         return; // the column is there already
     m_model->setChangeColumn(translated(kChange));

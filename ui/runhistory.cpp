@@ -2,6 +2,7 @@
 
 #include "historywriter.h"
 #include "linechange.h"
+#include "runrecorder.h"
 
 RunHistory::RunHistory(const QString &tool, const QString &path, QObject *parent)
     : QObject(parent), m_tool(tool), m_writer(new HistoryWriter(tool, path))
@@ -27,14 +28,10 @@ RunHistory::~RunHistory()
     m_thread.wait();
 }
 
-void RunHistory::begin(const QString &device, int lineCount)
+void RunHistory::begin(const QString &device, int lineCount, const SearchContext &context)
 {
     end();
-    StoredRun run;
-    run.tool = m_tool;
-    run.device = device;
-    run.lineCount = lineCount;
-    run.startedAt = QDateTime::currentDateTimeUtc();
+    const StoredRun run = runStarting(m_tool, device, lineCount, context);
     m_previousKnown = false;
     m_previous.clear();
     QMetaObject::invokeMethod(m_writer, "begin", Q_ARG(int, ++m_generation), Q_ARG(StoredRun, run));

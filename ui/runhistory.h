@@ -1,6 +1,7 @@
 #pragma once
 
 #include "historystore.h"
+#include "searchcontext.h"
 
 #include <QHash>
 #include <QList>
@@ -30,7 +31,7 @@ public:
     // Writes what is gathered and waits for the writer.
     ~RunHistory() override;
 
-    void begin(const QString &device, int lineCount);
+    void begin(const QString &device, int lineCount, const SearchContext &context);
     void resume(const StoredRun &run);
     void record(const StoredLine &line);
     // Writes what is gathered and the run's end.

@@ -244,6 +244,8 @@ void UIDemo08::initToolPages()
     ui->page3->layout()->addWidget(siteRankingPage);
     miningPage = new MiningPage(ui->configStack);
     ui->configStack->insertWidget(0, miningPage);
+    siteRankingPage->panel()->setHistory(HistoryStore::defaultPath());
+    miningPage->panel()->setHistory(HistoryStore::defaultPath());
     connect(miningPage, &MiningPage::keywordsSent, this, &UIDemo08::receiveKeywords);
 }
 

@@ -7,6 +7,7 @@
 #include "historypage.h"
 #include "historystore.h"
 #include "querypanel.h"
+#include "siterankingpage.h"
 
 namespace {
 const char kHistoryTab[] = QT_TRANSLATE_NOOP("UIDemo08", "当前位置：历史记录");
@@ -40,12 +41,21 @@ void UIDemo08::openStoredRun(qint64 runId)
     const std::optional<StoredRun> run = history()->run(runId);
     if (!run)
         return;
-    const bool ranking = run->tool == HistoryTool::kRanking;
-    if (!ranking && run->tool != HistoryTool::kInclusion)
+    QueryPanel *panel = nullptr;
+    QAbstractButton *pageButton = nullptr;
+    if (run->tool == HistoryTool::kInclusion) {
+        panel = inclusionPanel;
+        pageButton = ui->tbtnMain1;
+    } else if (run->tool == HistoryTool::kRanking) {
+        panel = rankingPanel;
+        pageButton = ui->tbtnMain2;
+    } else if (run->tool == HistoryTool::kSiteRanking) {
+        panel = siteRankingPage->panel();
+        pageButton = ui->btnData;
+    }
+    // Mining runs hold found keywords, not the seeds the page starts from.
+    if (!panel || panel->isRunning())
         return;
-    QueryPanel *panel = ranking ? rankingPanel : inclusionPanel;
-    if (panel->isRunning())
-        return;
-    (ranking ? ui->tbtnMain2 : ui->tbtnMain1)->click();
+    pageButton->click();
     panel->showStoredRun(*run, history()->lines(runId));
 }

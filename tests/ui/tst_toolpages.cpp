@@ -104,15 +104,20 @@ private:
         want.insert(
             QStringLiteral("subtitle"),
             QString(check + m_started.addSecs(laterSeconds).toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
+        // The report leaves the change column (变化, last) out.
+        int columns = table->model()->columnCount();
+        if (table->model()->headerData(columns - 1, Qt::Horizontal).toString() == u("变化"))
+            --columns;
         QJsonArray widths;
         QJsonArray headings;
-        for (int c = 0; c < table->model()->columnCount(); ++c) {
+        for (int c = 0; c < columns; ++c) {
             widths.append(table->columnWidth(c) / 6); // report width units
             headings.append(table->model()->headerData(c, Qt::Horizontal).toString());
         }
         QJsonArray rows;
         for (int r = 0; r < table->model()->rowCount(); ++r)
-            rows.append(QJsonArray::fromStringList(row(QStringLiteral("resultList") + suffix, r)));
+            rows.append(
+                QJsonArray::fromStringList(row(QStringLiteral("resultList") + suffix, r).mid(0, columns)));
         want.insert(QStringLiteral("widths"), widths);
         want.insert(QStringLiteral("headings"), headings);
         want.insert(QStringLiteral("rows"), rows);
