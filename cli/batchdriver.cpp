@@ -9,13 +9,12 @@
 
 #include <QTimer>
 
-#include <utility>
 
 BatchDriver::BatchDriver(const CliOptions &options, const QStringList &lines, const SearchContext &context,
                          ResultOutput *output, ProgressReporter *progress, RunRecorder *recorder,
                          QObject *parent)
-    : QObject(parent), m_options(options), m_lines(lines), m_context(context), m_output(output),
-      m_progress(progress), m_recorder(recorder), m_pending(lines.size()), m_arrived(lines.size(), false)
+    : QObject(parent), m_options(options), m_lines(lines), m_context(context),
+      m_progress(progress), m_recorder(recorder), m_rows(output, lines.size())
 {
 }
 
@@ -75,10 +74,8 @@ void BatchDriver::acceptResult(const StoredLine &line, bool included, bool notIn
                                const QString &failure)
 {
     const int index = line.index;
-    if (index < 0 || index >= m_lines.size() || m_arrived.at(index) || m_finished)
+    if (m_finished || !m_rows.accept(index, line.cells))
         return;
-    m_arrived[index] = true;
-    m_pending[index] = line.cells;
     if (m_recorder)
         m_recorder->add(line);
     ++m_received;
@@ -88,26 +85,9 @@ void BatchDriver::acceptResult(const StoredLine &line, bool included, bool notIn
     m_progress->hideLine();
     if (failed && m_failureListener)
         m_failureListener(failure);
-    writeReadyRows(false);
+    m_rows.writeReady(false);
     m_progress->update(m_received, m_hits, m_clock.elapsed());
     m_progress->showLine();
-}
-
-void BatchDriver::writeReadyRows(bool skipGaps)
-{
-    while (m_nextToWrite < m_lines.size()) {
-        const int index = m_nextToWrite;
-        if (!m_arrived.at(index)) {
-            if (!skipGaps)
-                return;
-            ++m_nextToWrite;
-            continue;
-        }
-        const QStringList cells = std::exchange(m_pending[index], QStringList());
-        m_output->writeRow(cells);
-        m_rows.append(cells);
-        ++m_nextToWrite;
-    }
 }
 
 // After a cancel the watcher no longer reports results, but those stored
@@ -116,7 +96,7 @@ void BatchDriver::collectStoredRankingResults()
 {
     const QFuture<RankingResult> future = m_run.future();
     for (int i = 0; i < m_lines.size(); ++i) {
-        if (!m_arrived.at(i) && future.isResultReadyAt(i)) {
+        if (!m_rows.hasArrived(i) && future.isResultReadyAt(i)) {
             const RankingResult result = future.resultAt(i);
             acceptResult(storedLine(i, result), result.isIncluded(),
                          result.status == ResultText::kNotIncluded, result.isFailed(), result.failure);
@@ -139,7 +119,7 @@ void BatchDriver::finishRun()
     if (m_recorder)
         m_recorder->finish();
     m_progress->hideLine();
-    writeReadyRows(true);
+    m_rows.writeReady(true);
     m_progress->showLine();
     m_progress->finish(m_hits, m_notIncluded, m_failed, m_clock.elapsed());
     emit finished();

@@ -2,6 +2,7 @@
 
 #include "checkresult.h"
 #include "cliarguments.h"
+#include "rowsinorder.h"
 #include "rankingrun.h"
 #include "searchcontext.h"
 
@@ -53,7 +54,7 @@ public:
     int received() const { return m_received; }
     int hits() const { return m_hits; }
     // The rows written, in input order.
-    QList<QStringList> rows() const { return m_rows; }
+    QList<QStringList> rows() const { return m_rows.written(); }
 
 signals:
     void finished();
@@ -62,14 +63,12 @@ private:
     // Line index's result as stored; failed: the line got no verdict.
     void acceptResult(const StoredLine &line, bool included, bool notIncluded, bool failed,
                       const QString &failure = QString());
-    void writeReadyRows(bool skipGaps);
     void collectStoredRankingResults();
     void finishRun();
 
     const CliOptions m_options;
     const QStringList m_lines;
     const SearchContext m_context;
-    ResultOutput *m_output;
     ProgressReporter *m_progress;
     RunRecorder *m_recorder;
 
@@ -77,10 +76,7 @@ private:
     RankingRun m_run;
     QFutureWatcher<RankingResult> m_watcher;
 
-    QVector<QStringList> m_pending; // rows waiting for an earlier line, by index
-    QVector<bool> m_arrived;
-    int m_nextToWrite = 0;
-    QList<QStringList> m_rows;
+    RowsInOrder m_rows;
     int m_received = 0;
     int m_hits = 0;
     int m_notIncluded = 0;

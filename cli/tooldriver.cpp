@@ -11,7 +11,6 @@
 #include <QCoreApplication>
 #include <QTimer>
 
-#include <utility>
 
 namespace {
 const QString kFailedRequest = QStringLiteral("「%1」%2失败：%3");
@@ -21,8 +20,8 @@ const QString kRanked = QStringLiteral("前30");
 ToolDriver::ToolDriver(const CliOptions &options, const QStringList &lines, const SearchContext &context,
                        ResultOutput *output, ProgressReporter *progress, RunRecorder *recorder,
                        QObject *parent)
-    : QObject(parent), m_options(options), m_lines(lines), m_context(context), m_output(output),
-      m_progress(progress), m_recorder(recorder), m_pending(lines.size()), m_arrived(lines.size(), false)
+    : QObject(parent), m_options(options), m_lines(lines), m_context(context),
+      m_progress(progress), m_recorder(recorder), m_rows(output, lines.size())
 {
 }
 
@@ -48,11 +47,9 @@ void ToolDriver::start()
         connect(
             m_mining, &MiningRun::found, this,
             [this](const MinedKeyword &keyword) {
-                const QStringList cells = keyword.cells();
-                m_output->writeRow(cells);
                 if (m_recorder)
-                    m_recorder->add(storedLine(m_rows.size(), keyword));
-                m_rows.append(cells);
+                    m_recorder->add(storedLine(m_rows.written().size(), keyword));
+                m_rows.writeNow(keyword.cells());
             },
             Qt::QueuedConnection);
         connect(
@@ -88,12 +85,11 @@ void ToolDriver::stop()
 void ToolDriver::acceptSiteResult(int index)
 {
     const QFuture<SiteRankingResult> future = m_run.future();
-    if (index < 0 || index >= m_lines.size() || m_arrived.at(index) || m_finished ||
+    if (m_finished || index < 0 || index >= m_lines.size() || m_rows.hasArrived(index) ||
         !future.isResultReadyAt(index))
         return;
     const SiteRankingResult result = future.resultAt(index);
-    m_arrived[index] = true;
-    m_pending[index] = result.cells();
+    m_rows.accept(index, result.cells());
     if (m_recorder)
         m_recorder->add(storedLine(index, result));
     ++m_received;
@@ -103,32 +99,15 @@ void ToolDriver::acceptSiteResult(int index)
     m_beyond30 += result.position == ResultText::kPositionBeyond;
     m_failed += result.isFailed();
     m_progress->hideLine();
-    writeReadyRows(false);
+    m_rows.writeReady(false);
     m_progress->update(m_received, m_top30, m_clock.elapsed());
     m_progress->showLine();
-}
-
-void ToolDriver::writeReadyRows(bool skipGaps)
-{
-    while (m_nextToWrite < m_lines.size()) {
-        const int index = m_nextToWrite;
-        if (!m_arrived.at(index)) {
-            if (!skipGaps)
-                return;
-            ++m_nextToWrite;
-            continue;
-        }
-        const QStringList cells = std::exchange(m_pending[index], QStringList());
-        m_output->writeRow(cells);
-        m_rows.append(cells);
-        ++m_nextToWrite;
-    }
 }
 
 QList<ReportTotal> ToolDriver::totals() const
 {
     if (m_options.command == CliCommand::Mine)
-        return miningTotals(m_lines.size(), m_rows.size(), m_failed);
+        return miningTotals(m_lines.size(), m_rows.written().size(), m_failed);
     return siteRankingTotals(m_lines.size(), m_top10, m_top30, m_beyond30, m_failed);
 }
 
@@ -149,7 +128,7 @@ void ToolDriver::finishRun()
     if (m_recorder)
         m_recorder->finish();
     m_progress->hideLine();
-    writeReadyRows(true);
+    m_rows.writeReady(true);
     m_progress->showLine();
     QStringList figures;
     for (const ReportTotal &total : totals())

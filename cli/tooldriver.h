@@ -3,6 +3,7 @@
 #include "checkresult.h"
 #include "cliarguments.h"
 #include "reportwriter.h"
+#include "rowsinorder.h"
 #include "searchcontext.h"
 #include "siterankingrun.h"
 
@@ -38,7 +39,7 @@ public:
     bool wasStopped() const { return m_stopped; }
     // Site ranking: some keyword is 异常; mining: some request failed.
     bool sawFailure() const { return m_failed > 0; }
-    QList<QStringList> rows() const { return m_rows; }
+    QList<QStringList> rows() const { return m_rows.written(); }
     QList<ReportTotal> totals() const;
 
 signals:
@@ -46,13 +47,11 @@ signals:
 
 private:
     void acceptSiteResult(int index);
-    void writeReadyRows(bool skipGaps);
     void finishRun();
 
     const CliOptions m_options;
     const QStringList m_lines;
     const SearchContext m_context;
-    ResultOutput *m_output;
     ProgressReporter *m_progress;
     RunRecorder *m_recorder; // null: the run is not kept
 
@@ -60,10 +59,7 @@ private:
     QFutureWatcher<SiteRankingResult> m_watcher;
     MiningRun *m_mining = nullptr;
 
-    QVector<QStringList> m_pending;
-    QVector<bool> m_arrived;
-    int m_nextToWrite = 0;
-    QList<QStringList> m_rows;
+    RowsInOrder m_rows;
     int m_received = 0;
     int m_top10 = 0;
     int m_top30 = 0;

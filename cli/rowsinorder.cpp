@@ -1,0 +1,40 @@
+#include "rowsinorder.h"
+
+#include "resultoutput.h"
+
+#include <utility>
+
+RowsInOrder::RowsInOrder(ResultOutput *output, int lineCount)
+    : m_output(output), m_pending(lineCount), m_arrived(lineCount, false)
+{
+}
+
+bool RowsInOrder::accept(int index, const QStringList &cells)
+{
+    if (index < 0 || index >= m_arrived.size() || m_arrived.at(index))
+        return false;
+    m_arrived[index] = true;
+    m_pending[index] = cells;
+    return true;
+}
+
+void RowsInOrder::writeReady(bool skipGaps)
+{
+    while (m_next < m_arrived.size()) {
+        const int index = m_next;
+        if (!m_arrived.at(index)) {
+            if (!skipGaps)
+                return;
+            ++m_next;
+            continue;
+        }
+        writeNow(std::exchange(m_pending[index], QStringList()));
+        ++m_next;
+    }
+}
+
+void RowsInOrder::writeNow(const QStringList &cells)
+{
+    m_output->writeRow(cells);
+    m_written.append(cells);
+}
