@@ -3,7 +3,7 @@
 
 #include "editorbinding.h"
 #include "pagefitter.h"
-#include "querypagespec.h"
+#include "querypagetraits.h"
 #include "querypanel.h"
 
 namespace {
@@ -35,7 +35,7 @@ MiningPage::MiningPage(QWidget *parent) : QWidget(parent), ui(new Ui::MiningPage
     widgets.nameSuffix = QStringLiteral("_mine");
     for (QWidget *widget : qAsConst(widgets.runView))
         widget->hide();
-    m_panel = new QueryPanel(miningPageSpec([this] { return options(); }), widgets, this);
+    m_panel = new QueryPanel(miningPageTraits([this] { return options(); }), widgets, this);
     m_panel->setObjectName(QStringLiteral("miningPanel"));
     connect(ui->slcxBtn_mine, &QPushButton::clicked, m_panel, &QueryPanel::start);
     connect(ui->stopBtn_mine, &QPushButton::clicked, m_panel, &QueryPanel::requestStop);

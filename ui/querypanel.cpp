@@ -126,9 +126,9 @@ void setAllVisible(const QList<QWidget *> &widgets, bool visible)
 
 } // namespace
 
-QueryPanel::QueryPanel(const QueryPageSpec &spec, const QueryPanelWidgets &widgets, QObject *parent)
-    : QObject(parent), m_spec(spec), m_widgets(widgets),
-      m_table(new ResultTable(spec, widgets.table, widgets.nameSuffix, this)), m_model(m_table->model())
+QueryPanel::QueryPanel(const QueryPageTraits &traits, const QueryPanelWidgets &widgets, QObject *parent)
+    : QObject(parent), m_traits(traits), m_widgets(widgets),
+      m_table(new ResultTable(traits, widgets.table, widgets.nameSuffix, this)), m_model(m_table->model())
 {
     m_flushTimer.setSingleShot(true);
     connect(&m_flushTimer, &QTimer::timeout, this, &QueryPanel::flush);
@@ -145,7 +145,7 @@ void QueryPanel::buildWidgets()
 {
     // Totals: the form's labels, and new ones after the previous total.
     QLabel *previous = m_widgets.totalInput;
-    for (const ResultTotalSpec &total : m_spec.totals) {
+    for (const ResultTotalLabel &total : m_traits.totals) {
         const QString name = total.labelName + m_widgets.nameSuffix;
         auto *label = m_widgets.page->findChild<QLabel *>(name);
         if (!label) {
@@ -215,13 +215,13 @@ void QueryPanel::start()
     // The line feed that ends the last line does not start another one.
     if (text.endsWith(QLatin1Char('\n')))
         --typed;
-    const QStringList lines = prepareQueryLines(text, m_spec.lineKind);
+    const QStringList lines = prepareQueryLines(text, m_traits.lineKind);
     const int dropped = qMax(typed - lines.size(), 0);
     if (lines.isEmpty()) {
         showStatus(translated(kNothingToRun));
         return;
     }
-    const QString problem = m_spec.inputProblem ? m_spec.inputProblem() : QString();
+    const QString problem = m_traits.inputProblem ? m_traits.inputProblem() : QString();
     if (!problem.isEmpty()) {
         showStatus(problem);
         return;
@@ -230,7 +230,7 @@ void QueryPanel::start()
     showRunView();
     m_lines = lines;
     m_runStarted = QDateTime::currentDateTime();
-    m_widgets.totalInput->setText(m_spec.totalInputText.arg(lines.size()));
+    m_widgets.totalInput->setText(m_traits.totalInputText.arg(lines.size()));
     showStatus(dropped > 0 ? translated(kDropped).arg(dropped) : QString());
     m_historyProblem.clear();
     if (m_history) {
@@ -261,14 +261,14 @@ void QueryPanel::setHistory(const QString &path)
 {
     delete m_history;
     m_history = nullptr;
-    if (m_spec.historyTool.isEmpty() || path.isEmpty()) {
+    if (m_traits.historyTool.isEmpty() || path.isEmpty()) {
         m_model->setChangeColumn(QString());
         return;
     }
-    m_history = new RunHistory(m_spec.historyTool, path, this);
+    m_history = new RunHistory(m_traits.historyTool, path, this);
     connect(m_history, &RunHistory::failed, this, &QueryPanel::showHistoryProblem);
     connect(m_history, &RunHistory::previousReady, this, &QueryPanel::showPreviousChanges);
-    if (!m_spec.showsChanges)
+    if (!m_traits.showsChanges)
         return;
     if (m_model->changeColumn() >= 0)
         return; // the column is there already
@@ -277,7 +277,7 @@ void QueryPanel::setHistory(const QString &path)
     const int width = table->fontMetrics().horizontalAdvance(kWidestChange) + kChangePadding;
     table->setColumnWidth(m_model->changeColumn(), width);
     // The address column makes room for it, so the table keeps its width.
-    const int address = m_spec.addressColumn;
+    const int address = m_traits.addressColumn;
     table->setColumnWidth(address, qMax(table->columnWidth(address) - width, kNarrowestAddress));
 }
 
@@ -294,13 +294,13 @@ void QueryPanel::showPreviousChanges()
     for (int r = 0; r < m_model->rowCount(); ++r) {
         const ResultRow &row = m_model->row(r);
         if (row.verdict != RowVerdict::Unchecked)
-            m_model->setChange(r, m_history->changeOf(m_spec.storedLine(r, row)));
+            m_model->setChange(r, m_history->changeOf(m_traits.storedLine(r, row)));
     }
 }
 
 void QueryPanel::showStoredRun(const StoredRun &run, const QList<StoredLine> &lines)
 {
-    if (isRunning() || !m_spec.rowOfStored)
+    if (isRunning() || !m_traits.rowOfStored)
         return;
     if (m_widgets.mobile)
         m_widgets.mobile->setChecked(run.device == HistoryDevice::kMobile);
@@ -311,14 +311,14 @@ void QueryPanel::showStoredRun(const StoredRun &run, const QList<StoredLine> &li
             m_lines.append(QString());
         // The query line the key came from: the address, or keyword and address.
         m_lines[line.index] = QString(line.key).replace(QLatin1Char('\t'), QLatin1Char(' '));
-        m_model->setResult(line.index, m_spec.rowOfStored(line));
+        m_model->setResult(line.index, m_traits.rowOfStored(line));
     }
     m_widgets.editor->setPlainText(m_lines.join(QLatin1Char('\n')));
     m_model->flush();
     m_runStarted = run.startedAt.toLocalTime();
     m_runDevice = run.device == HistoryDevice::kMobile ? kMobileMode : kDesktopMode;
     m_runSize = 0;
-    m_widgets.totalInput->setText(m_spec.totalInputText.arg(run.lineCount));
+    m_widgets.totalInput->setText(m_traits.totalInputText.arg(run.lineCount));
     showTotals();
     showRunningButtons(false);
     m_widgets.progress->hide();
@@ -350,7 +350,7 @@ void QueryPanel::runLines(const QVector<int> &rows)
     progress->show();
     showRunningButtons(true);
 
-    m_runner = m_spec.makeRunner(this);
+    m_runner = m_traits.makeRunner(this);
     connect(m_runner, &BatchRunner::resultReady, this, &QueryPanel::addResult);
     connect(m_runner, &BatchRunner::progressed, this, [this](int done, int total) {
         m_runReceived = done;
@@ -377,10 +377,10 @@ void QueryPanel::showRunningButtons(bool running)
 
 void QueryPanel::addResult(int row, const ResultRow &result)
 {
-    if (row < 0 || (!m_spec.rowsFound && row >= m_lines.size()))
+    if (row < 0 || (!m_traits.rowsFound && row >= m_lines.size()))
         return;
     if (m_history) {
-        const StoredLine stored = m_spec.storedLine(row, result);
+        const StoredLine stored = m_traits.storedLine(row, result);
         m_history->record(stored);
         if (m_history->knowsPrevious()) {
             ResultRow shown = result;
@@ -393,7 +393,7 @@ void QueryPanel::addResult(int row, const ResultRow &result)
         m_model->setResult(row, result);
     }
     // A finding run counts its progress itself.
-    if (!m_spec.rowsFound)
+    if (!m_traits.rowsFound)
         ++m_runReceived;
     if (!m_flushTimer.isActive())
         m_flushTimer.start(kFlushIntervalMs);
@@ -418,7 +418,7 @@ void QueryPanel::showTotals()
 {
     const ResultTally &tally = m_model->tally();
     for (int i = 0; i < m_totalLabels.size(); ++i)
-        m_totalLabels.at(i)->setText(m_spec.totals.at(i).text(tally));
+        m_totalLabels.at(i)->setText(m_traits.totals.at(i).text(tally));
 }
 
 void QueryPanel::runnerFinished()
@@ -489,7 +489,7 @@ void QueryPanel::back()
 QVector<int> QueryPanel::rowsToRecheck() const
 {
     QVector<int> rows;
-    if (m_spec.rowsFound)
+    if (m_traits.rowsFound)
         return rows;
     for (int r = 0; r < m_lines.size(); ++r) {
         if (r >= m_model->rowCount()) {
@@ -518,9 +518,9 @@ void QueryPanel::recheck()
 ReportTable QueryPanel::reportTable() const
 {
     ReportTable report;
-    report.title = reportTitle(m_spec.reportKind);
+    report.title = reportTitle(m_traits.reportKind);
     report.headings = m_model->headings();
-    for (int column = 0; column < m_spec.columns.size(); ++column)
+    for (int column = 0; column < m_traits.columns.size(); ++column)
         report.columnPixelWidths.append(m_widgets.table->columnWidth(column));
     // The rows as the table shows them, sorted and filtered; lines never checked have none.
     const QList<int> rows = m_table->shownModel()->shownRows();
@@ -528,16 +528,16 @@ ReportTable QueryPanel::reportTable() const
         if (m_model->row(r).verdict != RowVerdict::Unchecked)
             report.rows.append(m_model->row(r).cells);
     }
-    for (int column = 0; column < m_spec.columns.size(); ++column) {
-        const SortKind sort = m_spec.columns.at(column).sort;
+    for (int column = 0; column < m_traits.columns.size(); ++column) {
+        const SortKind sort = m_traits.columns.at(column).sort;
         if (sort == SortKind::Position || sort == SortKind::Number)
             report.numberColumns.append(column);
     }
     if (m_runStarted.isValid()) {
-        report.subtitle = reportSubtitle(m_spec.reportKind, m_runDevice == kMobileMode, m_runStarted);
+        report.subtitle = reportSubtitle(m_traits.reportKind, m_runDevice == kMobileMode, m_runStarted);
         // The run's totals, whatever the filter shows.
         const ResultTally &tally = m_model->tally();
-        report.totals = m_spec.reportTotals(m_lines.size(), tally);
+        report.totals = m_traits.reportTotals(m_lines.size(), tally);
     }
     return report;
 }
@@ -551,7 +551,7 @@ void QueryPanel::exportReport()
     if (!QFileInfo(folder).isDir())
         folder = documents;
     const QString suggested =
-        QDir(folder).filePath(m_spec.name + QLatin1Char('_') +
+        QDir(folder).filePath(m_traits.name + QLatin1Char('_') +
                               QDateTime::currentDateTime().toString(kReportStamp) + kDefaultSuffix);
 
     const QString chosen = SaveFileDialog::getSaveFileName(m_widgets.table, translated(kSaveCaption),

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "batchrunner.h"
-#include "querypagespec.h"
+#include "querypagetraits.h"
 #include "resulttable.h"
 #include "resulttablemodel.h"
 #include "searchcontext.h"
@@ -48,7 +48,7 @@ struct QueryPanelWidgets
 // come (in batches, at most every 50 ms), stops, re-checks the 异常 and
 // unchecked lines, and exports. Makes the widgets the form lacks (filter
 // row, extra totals, 重查异常, status line) and puts them into the form's
-// layouts. The page's spec says what differs between pages.
+// layouts. The page's traits say what differs between pages.
 // With a history, every run is stored as it progresses and each row shows
 // its change since the line's previous run (column 变化, filter 只看变化);
 // a stored run can be shown again with all of the above.
@@ -57,7 +57,7 @@ class QueryPanel : public QObject
     Q_OBJECT
 
 public:
-    QueryPanel(const QueryPageSpec &spec, const QueryPanelWidgets &widgets, QObject *parent = nullptr);
+    QueryPanel(const QueryPageTraits &traits, const QueryPanelWidgets &widgets, QObject *parent = nullptr);
     // A run still going is cut short and waited for.
     ~QueryPanel() override;
 
@@ -103,7 +103,7 @@ private:
     QString deviceMode() const;
     ReportTable reportTable() const;
 
-    const QueryPageSpec m_spec;
+    const QueryPageTraits m_traits;
     const QueryPanelWidgets m_widgets;
     ResultTable *m_table;
     ResultTableModel *m_model; // the table's

@@ -49,10 +49,10 @@ QString cellText(const QString &text)
 
 } // namespace
 
-ResultTable::ResultTable(const QueryPageSpec &spec, QTableView *view, const QString &nameSuffix,
+ResultTable::ResultTable(const QueryPageTraits &traits, QTableView *view, const QString &nameSuffix,
                          QObject *parent)
-    : QObject(parent), m_spec(spec), m_nameSuffix(nameSuffix), m_view(view),
-      m_model(new ResultTableModel(spec.columns, this)), m_shown(new ResultFilterModel(m_model, this))
+    : QObject(parent), m_traits(traits), m_nameSuffix(nameSuffix), m_view(view),
+      m_model(new ResultTableModel(traits.columns, this)), m_shown(new ResultFilterModel(m_model, this))
 {
     setUpView();
     buildFilterBar();
@@ -71,7 +71,7 @@ void ResultTable::setUpView()
     int narrowest = header->minimumSectionSize();
     QList<int> widths;
     int widened = 0;
-    for (const ResultColumn &column : m_spec.columns) {
+    for (const ResultColumn &column : m_traits.columns) {
         int width = column.width;
         if (column.sort == SortKind::Date)
             width = qMax(width, table->fontMetrics().horizontalAdvance(kWidestDate) + kCellPadding);
@@ -82,7 +82,7 @@ void ResultTable::setUpView()
         narrowest = qMin(narrowest, width);
     }
     // The address column gives up what the others needed, so the table keeps its width.
-    widths[m_spec.addressColumn] = qMax(widths.at(m_spec.addressColumn) - widened, kNarrowestAddress);
+    widths[m_traits.addressColumn] = qMax(widths.at(m_traits.addressColumn) - widened, kNarrowestAddress);
     // The style sheet's header padding would otherwise widen the narrowest columns.
     header->setMinimumSectionSize(narrowest);
     for (int column = 0; column < widths.size(); ++column)
@@ -107,8 +107,8 @@ void ResultTable::setUpView()
     addAction(kCopyAll, QStringLiteral("copyAllAction"), &ResultTable::copyAllRows);
     QAction *copyColumn =
         addAction(kCopyAddresses, QStringLiteral("copyAddressesAction"), &ResultTable::copyAddresses);
-    if (!m_spec.copyColumnLabel.isEmpty())
-        copyColumn->setText(m_spec.copyColumnLabel);
+    if (!m_traits.copyColumnLabel.isEmpty())
+        copyColumn->setText(m_traits.copyColumnLabel);
 }
 
 void ResultTable::buildFilterBar()
@@ -121,9 +121,9 @@ void ResultTable::buildFilterBar()
     filterLayout->setSpacing(4);
     m_filters = new QButtonGroup(this);
     m_filters->setExclusive(true);
-    for (int i = 0; i < m_spec.filters.size(); ++i) {
-        auto *button = new QPushButton(m_spec.filters.at(i).label);
-        button->setObjectName(m_spec.filters.at(i).objectName + m_nameSuffix);
+    for (int i = 0; i < m_traits.filters.size(); ++i) {
+        auto *button = new QPushButton(m_traits.filters.at(i).label);
+        button->setObjectName(m_traits.filters.at(i).objectName + m_nameSuffix);
         button->setCheckable(true);
         button->setChecked(i == 0);
         button->setMaximumSize(kFilterButtonSize);
@@ -132,7 +132,7 @@ void ResultTable::buildFilterBar()
     }
     filterLayout->addStretch();
     connect(m_filters, &QButtonGroup::idClicked, this,
-            [this](int id) { m_shown->setRowFilter(m_spec.filters.value(id).accepts); });
+            [this](int id) { m_shown->setRowFilter(m_traits.filters.value(id).accepts); });
     m_filterBar->hide();
 }
 
@@ -209,7 +209,7 @@ void ResultTable::copyAddresses()
     const QList<int> rows = chosenRows();
     QStringList addresses;
     for (int r : qAsConst(rows)) {
-        const QString address = m_model->row(r).cells.value(m_spec.addressColumn);
+        const QString address = m_model->row(r).cells.value(m_traits.addressColumn);
         if (!address.isEmpty())
             addresses.append(address);
     }

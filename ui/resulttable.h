@@ -1,6 +1,6 @@
 #pragma once
 
-#include "querypagespec.h"
+#include "querypagetraits.h"
 #include "resultfiltermodel.h"
 #include "resulttablemodel.h"
 
@@ -25,7 +25,7 @@ class ResultTable : public QObject
 
 public:
     // nameSuffix is appended to the object names of the widgets and actions made here.
-    ResultTable(const QueryPageSpec &spec, QTableView *view, const QString &nameSuffix,
+    ResultTable(const QueryPageTraits &traits, QTableView *view, const QString &nameSuffix,
                 QObject *parent = nullptr);
 
     QTableView *view() const { return m_view; }
@@ -53,7 +53,7 @@ private:
     QString rowsText(const QList<int> &sourceRows, bool withHeadings) const;
     QList<int> selectedSourceRows() const;
 
-    const QueryPageSpec m_spec;
+    const QueryPageTraits m_traits;
     const QString m_nameSuffix;
     QTableView *m_view;
     ResultTableModel *m_model;

@@ -3,7 +3,7 @@
 
 #include "editorbinding.h"
 #include "pagefitter.h"
-#include "querypagespec.h"
+#include "querypagetraits.h"
 #include "querypanel.h"
 
 #include <QButtonGroup>
@@ -47,7 +47,7 @@ SiteRankingPage::SiteRankingPage(QWidget *parent) : QWidget(parent), ui(new Ui::
     widgets.nameSuffix = QStringLiteral("_site");
     for (QWidget *widget : qAsConst(widgets.runView))
         widget->hide();
-    m_panel = new QueryPanel(siteRankingPageSpec([this] { return site(); }), widgets, this);
+    m_panel = new QueryPanel(siteRankingPageTraits([this] { return site(); }), widgets, this);
     m_panel->setObjectName(QStringLiteral("siteRankingPanel"));
     connect(ui->slcxBtn_site, &QPushButton::clicked, m_panel, &QueryPanel::start);
     connect(ui->stopBtn_site, &QPushButton::clicked, m_panel, &QueryPanel::requestStop);

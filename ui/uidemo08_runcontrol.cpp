@@ -47,7 +47,7 @@ void UIDemo08::initQueryPanels()
                            ui->tiShi,   ui->pcRbtn,   ui->sjRbtn};
     inclusion.runView = {ui->tShuru,    ui->resultList, ui->progressBar,
                          ui->daochuBtn, ui->fanhuiBtn,  ui->stopBtn};
-    inclusionPanel = new QueryPanel(inclusionPageSpec(), inclusion, this);
+    inclusionPanel = new QueryPanel(inclusionPageTraits(), inclusion, this);
     inclusionPanel->setObjectName(QStringLiteral("inclusionPanel"));
     inclusionPanel->setHistory(HistoryStore::defaultPath());
 
@@ -67,7 +67,7 @@ void UIDemo08::initQueryPanels()
     ranking.runView = {ui->tShuru_2,    ui->resultList_2, ui->progressBar_2,
                        ui->daochuBtn_2, ui->fanhuiBtn_2,  ui->stopBtn_2};
     ranking.nameSuffix = QStringLiteral("_2");
-    rankingPanel = new QueryPanel(rankingPageSpec(), ranking, this);
+    rankingPanel = new QueryPanel(rankingPageTraits(), ranking, this);
     rankingPanel->setObjectName(QStringLiteral("rankingPanel"));
     rankingPanel->setHistory(HistoryStore::defaultPath());
 }

@@ -1,4 +1,4 @@
-#include "querypagespec.h"
+#include "querypagetraits.h"
 
 #include "inclusionbatch.h"
 #include "miningbatch.h"
@@ -49,7 +49,7 @@ bool hasVerdict(const ResultRow &row, RowVerdict verdict)
     return row.verdict == verdict;
 }
 
-QList<ResultFilterSpec> verdictFilters()
+QList<ResultFilter> verdictFilters()
 {
     using std::placeholders::_1;
     return {{QStringLiteral("filterAll"), translated(kAll), {}},
@@ -61,7 +61,7 @@ QList<ResultFilterSpec> verdictFilters()
              std::bind(hasVerdict, _1, RowVerdict::Failed)}};
 }
 
-ResultFilterSpec changedFilter()
+ResultFilter changedFilter()
 {
     return {QStringLiteral("filterChanged"), translated(kChanged),
             [](const ResultRow &row) { return !row.change.isEmpty(); }};
@@ -115,7 +115,7 @@ ResultRow siteRankingRowOfStored(const StoredLine &line)
 }
 
 // Rate over the lines that got a yes or no: a failed fetch says nothing about inclusion.
-QList<ResultTotalSpec> verdictTotals()
+QList<ResultTotalLabel> verdictTotals()
 {
     return {{QStringLiteral("tShoulu"), QString(),
              [](const ResultTally &t) { return translated(kIncluded).arg(t.included); }},
@@ -143,7 +143,7 @@ QList<ResultColumn> columnsOf(ReportKind kind)
     return columns;
 }
 
-QList<ResultFilterSpec> positionFilters()
+QList<ResultFilter> positionFilters()
 {
     using std::placeholders::_1;
     return {{QStringLiteral("filterAll"), translated(kAll), {}},
@@ -159,74 +159,74 @@ QList<ResultFilterSpec> positionFilters()
 
 } // namespace
 
-QueryPageSpec inclusionPageSpec()
+QueryPageTraits inclusionPageTraits()
 {
-    QueryPageSpec spec;
-    spec.name = QStringLiteral("收录查询");
-    spec.reportKind = ReportKind::Inclusion;
-    spec.lineKind = QueryKind::Inclusion;
+    QueryPageTraits traits;
+    traits.name = QStringLiteral("收录查询");
+    traits.reportKind = ReportKind::Inclusion;
+    traits.lineKind = QueryKind::Inclusion;
     const QStringList headings = reportHeadings(ReportKind::Inclusion);
     const QList<int> widths = initialColumnWidths(ReportKind::Inclusion);
     for (int column = 0; column < headings.size(); ++column)
-        spec.columns.append({headings.at(column), widths.value(column), SortKind::Text});
-    spec.columns[3].sort = SortKind::Date;
-    spec.addressColumn = 1;
-    spec.filters = verdictFilters();
-    spec.totalInputText = translated(kTotalInput);
-    spec.totals = verdictTotals();
-    spec.reportTotals = verdictReportTotals;
-    spec.filters.append(changedFilter());
-    spec.makeRunner = [](QObject *parent) -> BatchRunner * { return new InclusionBatch(parent); };
-    spec.historyTool = HistoryTool::kInclusion;
-    spec.storedLine = storedInclusionLine;
-    spec.rowOfStored = inclusionRowOfStored;
-    return spec;
+        traits.columns.append({headings.at(column), widths.value(column), SortKind::Text});
+    traits.columns[3].sort = SortKind::Date;
+    traits.addressColumn = 1;
+    traits.filters = verdictFilters();
+    traits.totalInputText = translated(kTotalInput);
+    traits.totals = verdictTotals();
+    traits.reportTotals = verdictReportTotals;
+    traits.filters.append(changedFilter());
+    traits.makeRunner = [](QObject *parent) -> BatchRunner * { return new InclusionBatch(parent); };
+    traits.historyTool = HistoryTool::kInclusion;
+    traits.storedLine = storedInclusionLine;
+    traits.rowOfStored = inclusionRowOfStored;
+    return traits;
 }
 
-QueryPageSpec rankingPageSpec()
+QueryPageTraits rankingPageTraits()
 {
-    QueryPageSpec spec;
-    spec.name = QStringLiteral("排名查询");
-    spec.reportKind = ReportKind::Ranking;
-    spec.lineKind = QueryKind::Ranking;
+    QueryPageTraits traits;
+    traits.name = QStringLiteral("排名查询");
+    traits.reportKind = ReportKind::Ranking;
+    traits.lineKind = QueryKind::Ranking;
     const QStringList headings = reportHeadings(ReportKind::Ranking);
     const QList<int> widths = initialColumnWidths(ReportKind::Ranking);
     for (int column = 0; column < headings.size(); ++column)
-        spec.columns.append({headings.at(column), widths.value(column), SortKind::Text});
-    spec.columns[3].sort = SortKind::Position;
-    spec.columns[4].sort = SortKind::Date;
-    spec.addressColumn = 1;
-    spec.filters = verdictFilters();
-    spec.filters.append({QStringLiteral("filterTop10"), translated(kTop10),
+        traits.columns.append({headings.at(column), widths.value(column), SortKind::Text});
+    traits.columns[3].sort = SortKind::Position;
+    traits.columns[4].sort = SortKind::Date;
+    traits.addressColumn = 1;
+    traits.filters = verdictFilters();
+    traits.filters.append({QStringLiteral("filterTop10"), translated(kTop10),
                          [](const ResultRow &row) { return row.position >= 1 && row.position <= 10; }});
-    spec.filters.append({QStringLiteral("filterTop30"), translated(kTop30),
+    traits.filters.append({QStringLiteral("filterTop30"), translated(kTop30),
                          [](const ResultRow &row) { return row.position >= 1 && row.position <= 30; }});
-    spec.filters.append({QStringLiteral("filterBeyond30"), translated(kBeyond30),
+    traits.filters.append({QStringLiteral("filterBeyond30"), translated(kBeyond30),
                          [](const ResultRow &row) { return row.position == ResultRow::kBeyond; }});
-    spec.totalInputText = translated(kTotalInput);
-    spec.totals = verdictTotals();
-    spec.reportTotals = verdictReportTotals;
-    spec.filters.append(changedFilter());
-    spec.makeRunner = [](QObject *parent) -> BatchRunner * { return new RankingBatch(parent); };
-    spec.historyTool = HistoryTool::kRanking;
-    spec.storedLine = storedRankingLine;
-    spec.rowOfStored = rankingRowOfStored;
-    return spec;
+    traits.totalInputText = translated(kTotalInput);
+    traits.totals = verdictTotals();
+    traits.reportTotals = verdictReportTotals;
+    traits.filters.append(changedFilter());
+    traits.makeRunner = [](QObject *parent) -> BatchRunner * { return new RankingBatch(parent); };
+    traits.historyTool = HistoryTool::kRanking;
+    traits.storedLine = storedRankingLine;
+    traits.rowOfStored = rankingRowOfStored;
+    return traits;
 }
 
-QueryPageSpec siteRankingPageSpec(const std::function<SiteRule()> &site)
+QueryPageTraits siteRankingPageTraits(const std::function<SiteRule()> &site)
 {
-    QueryPageSpec spec;
-    spec.name = QStringLiteral("泛排名查询");
-    spec.reportKind = ReportKind::SiteRanking;
-    spec.lineKind = QueryKind::Keyword;
-    spec.columns = columnsOf(ReportKind::SiteRanking);
-    spec.columns[1].sort = SortKind::Position;
-    spec.columns[4].sort = SortKind::Number;
-    spec.addressColumn = 2;
-    spec.filters = positionFilters();
-    spec.totalInputText = translated(kTotalKeywords);
-    spec.totals = {{QStringLiteral("tTop10"), QString(),
+    QueryPageTraits traits;
+    traits.name = QStringLiteral("泛排名查询");
+    traits.reportKind = ReportKind::SiteRanking;
+    traits.lineKind = QueryKind::Keyword;
+    traits.columns = columnsOf(ReportKind::SiteRanking);
+    traits.columns[1].sort = SortKind::Position;
+    traits.columns[4].sort = SortKind::Number;
+    traits.addressColumn = 2;
+    traits.filters = positionFilters();
+    traits.totalInputText = translated(kTotalKeywords);
+    traits.totals = {{QStringLiteral("tTop10"), QString(),
                     [](const ResultTally &t) { return translated(kTop10Total).arg(t.top10); }},
                    {QStringLiteral("tTop30"), QString(),
                     [](const ResultTally &t) { return translated(kTop30Total).arg(t.top30); }},
@@ -234,53 +234,53 @@ QueryPageSpec siteRankingPageSpec(const std::function<SiteRule()> &site)
                     [](const ResultTally &t) { return translated(kBeyond30Total).arg(t.beyond30); }},
                    {QStringLiteral("tYichang"), kFailedStyle,
                     [](const ResultTally &t) { return translated(kFailedKeywords).arg(t.failed); }}};
-    spec.reportTotals = [](int lines, const ResultTally &t) {
+    traits.reportTotals = [](int lines, const ResultTally &t) {
         return siteRankingTotals(lines, t.top10, t.top30, t.beyond30, t.failed);
     };
-    spec.filters.append(changedFilter());
-    spec.historyTool = HistoryTool::kSiteRanking;
-    spec.storedLine = [](int line, const ResultRow &row) { return storedKeywordLine(line, row, true); };
-    spec.rowOfStored = siteRankingRowOfStored;
-    spec.inputProblem = [site] { return site().isValid() ? QString() : translated(kNoSite); };
-    spec.makeRunner = [site](QObject *parent) -> BatchRunner * {
+    traits.filters.append(changedFilter());
+    traits.historyTool = HistoryTool::kSiteRanking;
+    traits.storedLine = [](int line, const ResultRow &row) { return storedKeywordLine(line, row, true); };
+    traits.rowOfStored = siteRankingRowOfStored;
+    traits.inputProblem = [site] { return site().isValid() ? QString() : translated(kNoSite); };
+    traits.makeRunner = [site](QObject *parent) -> BatchRunner * {
         return new SiteRankingBatch(site(), parent);
     };
-    return spec;
+    return traits;
 }
 
-QueryPageSpec miningPageSpec(const std::function<MiningOptions()> &options)
+QueryPageTraits miningPageTraits(const std::function<MiningOptions()> &options)
 {
-    QueryPageSpec spec;
-    spec.name = QStringLiteral("关键词挖掘");
-    spec.reportKind = ReportKind::Mining;
-    spec.lineKind = QueryKind::Keyword;
-    spec.columns = columnsOf(ReportKind::Mining);
-    spec.columns[3].sort = SortKind::Number;
-    spec.addressColumn = 0;
-    spec.copyColumnLabel = translated(kCopyKeywords);
-    spec.filters = {{QStringLiteral("filterAll"), translated(kAll), {}}};
+    QueryPageTraits traits;
+    traits.name = QStringLiteral("关键词挖掘");
+    traits.reportKind = ReportKind::Mining;
+    traits.lineKind = QueryKind::Keyword;
+    traits.columns = columnsOf(ReportKind::Mining);
+    traits.columns[3].sort = SortKind::Number;
+    traits.addressColumn = 0;
+    traits.copyColumnLabel = translated(kCopyKeywords);
+    traits.filters = {{QStringLiteral("filterAll"), translated(kAll), {}}};
     for (const MiningSource source :
          {MiningSource::Suggestion, MiningSource::Related, MiningSource::AlsoSearched}) {
         const QString text = MinedKeyword::sourceText(source);
-        spec.filters.append({QStringLiteral("filterSource%1").arg(int(source)), text,
+        traits.filters.append({QStringLiteral("filterSource%1").arg(int(source)), text,
                              [text](const ResultRow &row) { return row.cells.value(1) == text; }});
     }
-    spec.totalInputText = translated(kSeeds);
-    spec.totals = {{QStringLiteral("tFound"), QString(),
+    traits.totalInputText = translated(kSeeds);
+    traits.totals = {{QStringLiteral("tFound"), QString(),
                     [](const ResultTally &t) { return translated(kFound).arg(t.checked); }},
                    {QStringLiteral("tYichang"), kFailedStyle,
                     [](const ResultTally &t) { return translated(kFailedRequests).arg(t.failedRequests); }}};
-    spec.reportTotals = [](int lines, const ResultTally &t) {
+    traits.reportTotals = [](int lines, const ResultTally &t) {
         return miningTotals(lines, t.checked, t.failedRequests);
     };
-    spec.rowsFound = true;
+    traits.rowsFound = true;
     // Kept for the history's list and export; the rows are found keywords, not the seeds, so a
     // stored run is not opened in the page again.
-    spec.historyTool = HistoryTool::kMining;
-    spec.showsChanges = false;
-    spec.storedLine = [](int line, const ResultRow &row) { return storedKeywordLine(line, row, false); };
-    spec.makeRunner = [options](QObject *parent) -> BatchRunner * {
+    traits.historyTool = HistoryTool::kMining;
+    traits.showsChanges = false;
+    traits.storedLine = [](int line, const ResultRow &row) { return storedKeywordLine(line, row, false); };
+    traits.makeRunner = [options](QObject *parent) -> BatchRunner * {
         return new MiningBatch(options(), parent);
     };
-    return spec;
+    return traits;
 }

@@ -18,7 +18,7 @@ class BatchRunner;
 class QObject;
 
 // One toggle of the filter row above a result table.
-struct ResultFilterSpec
+struct ResultFilter
 {
     QString objectName; // without the page's suffix
     QString label;
@@ -26,7 +26,7 @@ struct ResultFilterSpec
 };
 
 // One running total beside 总输入.
-struct ResultTotalSpec
+struct ResultTotalLabel
 {
     // The label showing it: one of the page's own, or a new one made after the previous total's label.
     QString labelName;
@@ -36,7 +36,7 @@ struct ResultTotalSpec
 
 // What makes a query page differ from the others: its columns, filters and
 // totals, and how it checks a batch of lines. QueryPanel does the rest.
-struct QueryPageSpec
+struct QueryPageTraits
 {
     QString name; // "收录查询": names the suggested report file
     ReportKind reportKind = ReportKind::Inclusion;
@@ -44,10 +44,10 @@ struct QueryPageSpec
     QList<ResultColumn> columns;
     int addressColumn = 1;   // what 复制网址 copies
     QString copyColumnLabel; // that action's text when not 复制网址
-    QList<ResultFilterSpec> filters;
+    QList<ResultFilter> filters;
     // The label before the totals, e.g. "总输入：%1条 " with the number of lines.
     QString totalInputText;
-    QList<ResultTotalSpec> totals;
+    QList<ResultTotalLabel> totals;
     // The totals under the report's table: lines of the run, the table's tally.
     std::function<QList<ReportTotal>(int lines, const ResultTally &tally)> reportTotals;
     // Why a run cannot start with the page's other fields as they are; empty: it can. Optional.
@@ -66,9 +66,9 @@ struct QueryPageSpec
     std::function<ResultRow(const StoredLine &line)> rowOfStored;
 };
 
-QueryPageSpec inclusionPageSpec();
-QueryPageSpec rankingPageSpec();
+QueryPageTraits inclusionPageTraits();
+QueryPageTraits rankingPageTraits();
 // The 泛排名查询 page's: site is asked for when a run starts.
-QueryPageSpec siteRankingPageSpec(const std::function<SiteRule()> &site);
+QueryPageTraits siteRankingPageTraits(const std::function<SiteRule()> &site);
 // The 关键词挖掘 page's: options are asked for when a run starts.
-QueryPageSpec miningPageSpec(const std::function<MiningOptions()> &options);
+QueryPageTraits miningPageTraits(const std::function<MiningOptions()> &options);
