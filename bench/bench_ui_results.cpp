@@ -197,8 +197,12 @@ double benchRanking(const SearchEndpoints &silent, bool repaint, bool history)
     if (!history)
         panel->setHistory(QString());
     startRun(window, true, kLines);
-    auto *watcher =
-        dynamic_cast<QFutureWatcher<RankingResult> *>(window.findChildren<QFutureWatcherBase *>().value(0));
+    // The running batch's watcher, among those other pages keep.
+    QFutureWatcher<RankingResult> *watcher = nullptr;
+    for (QFutureWatcherBase *candidate : window.findChildren<QFutureWatcherBase *>()) {
+        if (!watcher)
+            watcher = dynamic_cast<QFutureWatcher<RankingResult> *>(candidate);
+    }
     if (!watcher)
         qFatal("no ranking watcher");
     // The bench, not the pool, provides the results: the window reads them from this future.
