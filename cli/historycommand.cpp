@@ -68,9 +68,9 @@ QStringList changeHeadings(const QString &tool)
     if (tool == HistoryTool::kInclusion)
         return {QStringLiteral("网址"), QStringLiteral("上次收录"), QStringLiteral("本次收录"),
                 QStringLiteral("变化")};
-    if (tool != HistoryTool::kRanking) // a keyword alone is the line's key
-        return {QStringLiteral("关键词"), QStringLiteral("上次排名"), QStringLiteral("本次排名"),
-                QStringLiteral("变化")};
+    if (tool == HistoryTool::kSiteRanking)
+        return {QStringLiteral("站点"), QStringLiteral("关键词"), QStringLiteral("上次排名"),
+                QStringLiteral("本次排名"), QStringLiteral("变化")};
     return {QStringLiteral("关键词"), QStringLiteral("网址"), QStringLiteral("上次排名"),
             QStringLiteral("本次排名"), QStringLiteral("变化")};
 }

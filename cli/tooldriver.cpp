@@ -91,7 +91,7 @@ void ToolDriver::acceptSiteResult(int index)
     const SiteRankingResult result = future.resultAt(index);
     m_rows.accept(index, result.cells());
     if (m_recorder)
-        m_recorder->add(storedLine(index, result));
+        m_recorder->add(storedLine(index, result, SiteRule::parse(m_options.site).host()));
     ++m_received;
     const int best = result.bestPosition();
     m_top10 += best >= 1 && best <= 10;

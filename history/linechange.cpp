@@ -52,11 +52,28 @@ StoredLine storedLine(int index, const RankingResult &result)
             result.failure, result.cells()};
 }
 
-// A site ranking's keyword, or a mined keyword, is known by itself.
-StoredLine storedLine(int index, const SiteRankingResult &result)
+QString siteRankingKey(const QString &siteHost, const QString &keyword)
 {
-    return {index, result.keyword, QString(), result.position, result.failure, result.cells()};
+    return siteHost + kKeySeparator + keyword;
 }
+
+QString siteRankingSite(const QString &key)
+{
+    return key.section(kKeySeparator, 0, 0);
+}
+
+QString siteRankingKeyword(const QString &key)
+{
+    return key.section(kKeySeparator, 1);
+}
+
+StoredLine storedLine(int index, const SiteRankingResult &result, const QString &siteHost)
+{
+    return {index, siteRankingKey(siteHost, result.keyword), QString(), result.position, result.failure,
+            result.cells()};
+}
+
+// A mined keyword is known by itself.
 
 StoredLine storedLine(int index, const MinedKeyword &keyword)
 {

@@ -9,7 +9,11 @@
 // across runs of its tool (inclusion: the address; ranking: keyword and address).
 StoredLine storedLine(int index, const InclusionResult &result);
 StoredLine storedLine(int index, const RankingResult &result);
-StoredLine storedLine(int index, const SiteRankingResult &result);
+// A site ranking's line is known by the site's host and the keyword.
+QString siteRankingKey(const QString &siteHost, const QString &keyword);
+QString siteRankingSite(const QString &key);
+QString siteRankingKeyword(const QString &key);
+StoredLine storedLine(int index, const SiteRankingResult &result, const QString &siteHost);
 StoredLine storedLine(int index, const MinedKeyword &keyword);
 
 // What changed for a line since its previous result of the same tool and

@@ -1,6 +1,7 @@
 #include "querypagetraits.h"
 
 #include "inclusionbatch.h"
+#include "linechange.h"
 #include "miningbatch.h"
 #include "rankingbatch.h"
 #include "resultstrings.h"
@@ -95,11 +96,10 @@ ResultRow rankingRowOfStored(const StoredLine &line)
     return RankingBatch::rowOf({c.value(0), c.value(1), c.value(2), c.value(3), c.value(4), line.failure});
 }
 
-// A site ranking's keyword, or a mined keyword, is known by itself.
-StoredLine storedKeywordLine(int line, const ResultRow &row, bool withPosition)
+// A mined keyword is known by itself.
+StoredLine storedMinedLine(int line, const ResultRow &row)
 {
-    return {line,      row.cells.value(0), QString(), withPosition ? row.cells.value(1) : QString(),
-            QString(), row.cells};
+    return {line, row.cells.value(0), QString(), QString(), QString(), row.cells};
 }
 
 ResultRow siteRankingRowOfStored(const StoredLine &line)
@@ -239,8 +239,14 @@ QueryPageTraits siteRankingPageTraits(const std::function<SiteRule()> &site)
     };
     traits.filters.append(changedFilter());
     traits.historyTool = HistoryTool::kSiteRanking;
-    traits.storedLine = [](int line, const ResultRow &row) { return storedKeywordLine(line, row, true); };
+    // A keyword is known together with the site it was checked for.
+    traits.storedLine = [site](int line, const ResultRow &row) {
+        return StoredLine{line,      siteRankingKey(site().host(), row.cells.value(0)),
+                          QString(), row.cells.value(1),
+                          QString(), row.cells};
+    };
     traits.rowOfStored = siteRankingRowOfStored;
+    traits.lineOfStored = [](const StoredLine &line) { return siteRankingKeyword(line.key); };
     traits.inputProblem = [site] { return site().isValid() ? QString() : translated(kNoSite); };
     traits.makeRunner = [site](QObject *parent) -> BatchRunner * {
         return new SiteRankingBatch(site(), parent);
@@ -278,7 +284,7 @@ QueryPageTraits miningPageTraits(const std::function<MiningOptions()> &options)
     // stored run is not opened in the page again.
     traits.historyTool = HistoryTool::kMining;
     traits.showsChanges = false;
-    traits.storedLine = [](int line, const ResultRow &row) { return storedKeywordLine(line, row, false); };
+    traits.storedLine = storedMinedLine;
     traits.makeRunner = [options](QObject *parent) -> BatchRunner * {
         return new MiningBatch(options(), parent);
     };

@@ -64,6 +64,8 @@ struct QueryPageTraits
     bool showsChanges = true;
     std::function<StoredLine(int line, const ResultRow &row)> storedLine;
     std::function<ResultRow(const StoredLine &line)> rowOfStored;
+    // The editor line a stored line came from; empty: its key, fields joined by a blank.
+    std::function<QString(const StoredLine &line)> lineOfStored;
 };
 
 QueryPageTraits inclusionPageTraits();

@@ -68,6 +68,11 @@ QPlainTextEdit *SiteRankingPage::editor() const
     return ui->urlsList_site;
 }
 
+void SiteRankingPage::setSite(const QString &typed)
+{
+    ui->siteEdit->setText(typed);
+}
+
 SiteRule SiteRankingPage::site() const
 {
     return SiteRule::parse(ui->siteEdit->text());

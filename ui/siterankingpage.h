@@ -27,6 +27,7 @@ public:
     QueryPanel *panel() const { return m_panel; }
     QPlainTextEdit *editor() const;
     SiteRule site() const;
+    void setSite(const QString &typed);
     // "dnd" or "sjd", as the device buttons show.
     QString deviceMode() const;
     void setSearchContext(const SearchContext &context);

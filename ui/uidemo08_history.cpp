@@ -6,6 +6,7 @@
 
 #include "historypage.h"
 #include "historystore.h"
+#include "linechange.h"
 #include "querypanel.h"
 #include "siterankingpage.h"
 
@@ -56,6 +57,10 @@ void UIDemo08::openStoredRun(qint64 runId)
     // Mining runs hold found keywords, not the seeds the page starts from.
     if (!panel || panel->isRunning())
         return;
+    const QList<StoredLine> lines = history()->lines(runId);
+    // 重查异常 asks again for the site the run was for.
+    if (run->tool == HistoryTool::kSiteRanking && !lines.isEmpty())
+        siteRankingPage->setSite(siteRankingSite(lines.first().key));
     pageButton->click();
-    panel->showStoredRun(*run, history()->lines(runId));
+    panel->showStoredRun(*run, lines);
 }

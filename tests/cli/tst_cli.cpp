@@ -387,7 +387,7 @@ private slots:
         QTest::newRow("site ranking") << QStringList{QStringLiteral("site-ranking"), QStringLiteral("--site"),
                                                      QStringLiteral("alpha.cn")}
                                       << QByteArray("词") << QStringLiteral("泛排名\t电脑端\t1行")
-                                      << QByteArray("关键词\t上次排名\t本次排名\t变化\n词\t2\t1\t↑1\n");
+                                      << QByteArray("站点\t关键词\t上次排名\t本次排名\t变化\nalpha.cn\t词\t2\t1\t↑1\n");
     }
 
     void keepsRunsInTheHistory()

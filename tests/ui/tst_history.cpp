@@ -237,6 +237,35 @@ private slots:
         QVERIFY(window.findChild<QPushButton *>(QStringLiteral("daochuBtn_2"))->isEnabled());
     }
 
+    // A 泛排名 run opens with its site and keywords, so that 重查异常 asks for the same site.
+    void opensAStoredSiteRankingRun()
+    {
+        qint64 id = 0;
+        {
+            HistoryStore store;
+            StoredRun run;
+            run.tool = HistoryTool::kSiteRanking;
+            run.device = HistoryDevice::kDesktop;
+            run.lineCount = 1;
+            run.startedAt = QDateTime::currentDateTimeUtc();
+            id = store.beginRun(run);
+            store.addLines(id, {{0, QStringLiteral("www.alpha.cn\t词"), QString(), QStringLiteral("异常"),
+                                 QString(), QStringList{kKeyword, QStringLiteral("异常")}}});
+        }
+        UIDemo08 window;
+        window.show();
+        window.findChild<QToolButton *>(QStringLiteral("tbtnMain3"))->click();
+        auto *runs = window.findChild<QTableWidget *>(QStringLiteral("historyRuns"));
+        runs->selectRow(rowOfRun(runs, id));
+        window.findChild<QPushButton *>(QStringLiteral("historyOpen"))->click();
+        auto *table = window.findChild<QTableView *>(QStringLiteral("resultList_site"));
+        QTRY_VERIFY(table->isVisible());
+        QCOMPARE(window.findChild<QLineEdit *>(QStringLiteral("siteEdit"))->text(), QStringLiteral("www.alpha.cn"));
+        QCOMPARE(window.findChild<QPlainTextEdit *>(QStringLiteral("urlsList_site"))->toPlainText(), kKeyword);
+        QCOMPARE(table->model()->index(0, 1).data().toString(), QStringLiteral("异常"));
+        QVERIFY(window.findChild<QWidget *>(QStringLiteral("chongchaBtn_site"))->isVisible());
+    }
+
     void deletesTheChosenRuns()
     {
         qint64 kept = 0;
