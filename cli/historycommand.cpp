@@ -29,6 +29,8 @@ const QString kIncluded = QStringLiteral("已收录 %1");
 const QString kRate = QStringLiteral("收录率 %1%");
 const QString kTop10 = QStringLiteral("前10 %1");
 const QString kTop30 = QStringLiteral("前30 %1");
+const QString kSeeds = QStringLiteral("种子词 %1");
+const QString kFound = QStringLiteral("共挖掘 %1");
 const QString kFailed = QStringLiteral("异常 %1");
 const QString kUnfinished = QStringLiteral("未完成");
 const QLatin1Char kKeySeparator('\t');
@@ -47,11 +49,15 @@ QString startText(const StoredRun &run)
 // that never ended (stopped hard, or still going on).
 QStringList listFields(const StoredRun &run)
 {
+    // A mining run's lines are the keywords it found, not its seeds.
+    const bool mining = run.tool == HistoryTool::kMining;
     QStringList fields{QString::number(run.id), startText(run), HistoryTool::displayName(run.tool),
                        HistoryDevice::displayName(run.device),
-                       run.stored == run.lineCount ? kLines.arg(run.stored)
-                                                   : kLinesOf.arg(run.stored).arg(run.lineCount)};
-    if (run.tool == HistoryTool::kInclusion) {
+                       run.stored == run.lineCount || mining ? kLines.arg(run.stored)
+                                                             : kLinesOf.arg(run.stored).arg(run.lineCount)};
+    if (mining) {
+        fields << kSeeds.arg(run.lineCount) << kFound.arg(run.stored);
+    } else if (run.tool == HistoryTool::kInclusion) {
         const int verdicts = run.included + run.notIncluded;
         fields << kIncluded.arg(run.included) << kRate.arg(verdicts > 0 ? run.included * 100 / verdicts : 0);
     } else {

@@ -59,13 +59,17 @@ QString figuresText(const StoredRun &run)
         const int verdicts = run.included + run.notIncluded;
         return QStringLiteral("收录率 %1%").arg(verdicts > 0 ? run.included * 100 / verdicts : 0);
     }
+    if (run.tool == HistoryTool::kMining)
+        return QStringLiteral("种子词 %1").arg(run.lineCount);
     return QStringLiteral("前10 %1 / 前30 %2").arg(run.top10).arg(run.top30);
 }
 
+// A mining run's lines are the keywords it found, not its seeds.
 QString linesText(const StoredRun &run)
 {
-    return run.stored == run.lineCount ? QString::number(run.stored)
-                                       : QStringLiteral("%1/%2").arg(run.stored).arg(run.lineCount);
+    return run.stored == run.lineCount || run.tool == HistoryTool::kMining
+               ? QString::number(run.stored)
+               : QStringLiteral("%1/%2").arg(run.stored).arg(run.lineCount);
 }
 
 } // namespace
