@@ -9,12 +9,11 @@
 
 #include <QTimer>
 
-
 BatchDriver::BatchDriver(const CliOptions &options, const QStringList &lines, const SearchContext &context,
                          ResultOutput *output, ProgressReporter *progress, RunRecorder *recorder,
                          QObject *parent)
-    : QObject(parent), m_options(options), m_lines(lines), m_context(context),
-      m_progress(progress), m_recorder(recorder), m_rows(output, lines.size())
+    : QObject(parent), m_options(options), m_lines(lines), m_context(context), m_progress(progress),
+      m_recorder(recorder), m_rows(output, lines.size())
 {
 }
 

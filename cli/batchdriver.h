@@ -2,8 +2,8 @@
 
 #include "checkresult.h"
 #include "cliarguments.h"
-#include "rowsinorder.h"
 #include "rankingrun.h"
+#include "rowsinorder.h"
 #include "searchcontext.h"
 
 #include <QElapsedTimer>

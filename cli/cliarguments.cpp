@@ -66,13 +66,13 @@ const QString kNotANumber = QStringLiteral("option '%1' needs a whole number, no
 const QString kBadProxy = QStringLiteral("option '--proxy': '%1': %2");
 
 // Pacing and connection: every command that asks Baidu takes them.
-const QStringList kFetchOptions = {kOptionInterval, kOptionJitter,    kOptionThreads,        kOptionRetries,
-                                   kOptionProxy,    kOptionProxyList, kOptionConnectTimeout, kOptionTimeout,
-                                   kOptionInsecure};
-const QStringList kValueOptions = {kOptionDevice,   kOptionReport,  kOptionSavePages,     kOptionSite,
-                                   kOptionDepth,    kOptionLimit,   kOptionInterval,      kOptionJitter,
-                                   kOptionThreads,  kOptionRetries, kOptionProxy,         kOptionProxyList,
-                                   kOptionTimeout,  kOptionConnectTimeout};
+const QStringList kFetchOptions = {kOptionInterval,       kOptionJitter,  kOptionThreads,
+                                   kOptionRetries,        kOptionProxy,   kOptionProxyList,
+                                   kOptionConnectTimeout, kOptionTimeout, kOptionInsecure};
+const QStringList kValueOptions = {kOptionDevice,  kOptionReport,        kOptionSavePages, kOptionSite,
+                                   kOptionDepth,   kOptionLimit,         kOptionInterval,  kOptionJitter,
+                                   kOptionThreads, kOptionRetries,       kOptionProxy,     kOptionProxyList,
+                                   kOptionTimeout, kOptionConnectTimeout};
 
 bool hasReportExtension(const QString &path)
 {

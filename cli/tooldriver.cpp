@@ -11,7 +11,6 @@
 #include <QCoreApplication>
 #include <QTimer>
 
-
 namespace {
 const QString kFailedRequest = QStringLiteral("「%1」%2失败：%3");
 const QString kRanked = QStringLiteral("前30");
@@ -20,8 +19,8 @@ const QString kRanked = QStringLiteral("前30");
 ToolDriver::ToolDriver(const CliOptions &options, const QStringList &lines, const SearchContext &context,
                        ResultOutput *output, ProgressReporter *progress, RunRecorder *recorder,
                        QObject *parent)
-    : QObject(parent), m_options(options), m_lines(lines), m_context(context),
-      m_progress(progress), m_recorder(recorder), m_rows(output, lines.size())
+    : QObject(parent), m_options(options), m_lines(lines), m_context(context), m_progress(progress),
+      m_recorder(recorder), m_rows(output, lines.size())
 {
 }
 

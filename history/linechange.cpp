@@ -69,8 +69,9 @@ QString siteRankingKeyword(const QString &key)
 
 StoredLine storedLine(int index, const SiteRankingResult &result, const QString &siteHost)
 {
-    return {index, siteRankingKey(siteHost, result.keyword), QString(), result.position, result.failure,
-            result.cells()};
+    return {index,          siteRankingKey(siteHost, result.keyword),
+            QString(),      result.position,
+            result.failure, result.cells()};
 }
 
 // A mined keyword is known by itself.

@@ -116,9 +116,9 @@ SiteRankingResult rankSiteMobile(const QString &keyword, const SiteRule &site, c
     for (int page = 0; page < 3; ++page) {
         const QString request =
             page == 0 ? kKeywordRequest : kKeywordRequest + QLatin1Char('-') + QString::number(page + 1);
-        const FetchResult answer =
-            context.fetch(requestAddress(context.endpoints.mobileKeywordSearch, keyword) + kMobilePageOffsets[page],
-                          FetchProfile::RankingDesktop, abortFlag);
+        const FetchResult answer = context.fetch(
+            requestAddress(context.endpoints.mobileKeywordSearch, keyword) + kMobilePageOffsets[page],
+            FetchProfile::RankingDesktop, abortFlag);
         if (isUnusableSearchPage(answer))
             return failedKeyword(keyword, unusablePageReason(answer), request, answer.body, context);
         const PageText text = decodePageBody(answer.body, answer.contentType);

@@ -198,11 +198,11 @@ QueryPageTraits rankingPageTraits()
     traits.addressColumn = 1;
     traits.filters = verdictFilters();
     traits.filters.append({QStringLiteral("filterTop10"), translated(kTop10),
-                         [](const ResultRow &row) { return row.position >= 1 && row.position <= 10; }});
+                           [](const ResultRow &row) { return row.position >= 1 && row.position <= 10; }});
     traits.filters.append({QStringLiteral("filterTop30"), translated(kTop30),
-                         [](const ResultRow &row) { return row.position >= 1 && row.position <= 30; }});
+                           [](const ResultRow &row) { return row.position >= 1 && row.position <= 30; }});
     traits.filters.append({QStringLiteral("filterBeyond30"), translated(kBeyond30),
-                         [](const ResultRow &row) { return row.position == ResultRow::kBeyond; }});
+                           [](const ResultRow &row) { return row.position == ResultRow::kBeyond; }});
     traits.totalInputText = translated(kTotalInput);
     traits.totals = verdictTotals();
     traits.reportTotals = verdictReportTotals;
@@ -227,13 +227,13 @@ QueryPageTraits siteRankingPageTraits(const std::function<SiteRule()> &site)
     traits.filters = positionFilters();
     traits.totalInputText = translated(kTotalKeywords);
     traits.totals = {{QStringLiteral("tTop10"), QString(),
-                    [](const ResultTally &t) { return translated(kTop10Total).arg(t.top10); }},
-                   {QStringLiteral("tTop30"), QString(),
-                    [](const ResultTally &t) { return translated(kTop30Total).arg(t.top30); }},
-                   {QStringLiteral("tBeyond30"), QString(),
-                    [](const ResultTally &t) { return translated(kBeyond30Total).arg(t.beyond30); }},
-                   {QStringLiteral("tYichang"), kFailedStyle,
-                    [](const ResultTally &t) { return translated(kFailedKeywords).arg(t.failed); }}};
+                      [](const ResultTally &t) { return translated(kTop10Total).arg(t.top10); }},
+                     {QStringLiteral("tTop30"), QString(),
+                      [](const ResultTally &t) { return translated(kTop30Total).arg(t.top30); }},
+                     {QStringLiteral("tBeyond30"), QString(),
+                      [](const ResultTally &t) { return translated(kBeyond30Total).arg(t.beyond30); }},
+                     {QStringLiteral("tYichang"), kFailedStyle,
+                      [](const ResultTally &t) { return translated(kFailedKeywords).arg(t.failed); }}};
     traits.reportTotals = [](int lines, const ResultTally &t) {
         return siteRankingTotals(lines, t.top10, t.top30, t.beyond30, t.failed);
     };
@@ -269,13 +269,14 @@ QueryPageTraits miningPageTraits(const std::function<MiningOptions()> &options)
          {MiningSource::Suggestion, MiningSource::Related, MiningSource::AlsoSearched}) {
         const QString text = MinedKeyword::sourceText(source);
         traits.filters.append({QStringLiteral("filterSource%1").arg(int(source)), text,
-                             [text](const ResultRow &row) { return row.cells.value(1) == text; }});
+                               [text](const ResultRow &row) { return row.cells.value(1) == text; }});
     }
     traits.totalInputText = translated(kSeeds);
     traits.totals = {{QStringLiteral("tFound"), QString(),
-                    [](const ResultTally &t) { return translated(kFound).arg(t.checked); }},
-                   {QStringLiteral("tYichang"), kFailedStyle,
-                    [](const ResultTally &t) { return translated(kFailedRequests).arg(t.failedRequests); }}};
+                      [](const ResultTally &t) { return translated(kFound).arg(t.checked); }},
+                     {QStringLiteral("tYichang"), kFailedStyle, [](const ResultTally &t) {
+                          return translated(kFailedRequests).arg(t.failedRequests);
+                      }}};
     traits.reportTotals = [](int lines, const ResultTally &t) {
         return miningTotals(lines, t.checked, t.failedRequests);
     };

@@ -310,8 +310,9 @@ void QueryPanel::showStoredRun(const StoredRun &run, const QList<StoredLine> &li
         while (m_lines.size() <= line.index)
             m_lines.append(QString());
         // The query line the key came from: the address, or keyword and address.
-        m_lines[line.index] = m_traits.lineOfStored ? m_traits.lineOfStored(line)
-                                                    : QString(line.key).replace(QLatin1Char('\t'), QLatin1Char(' '));
+        m_lines[line.index] = m_traits.lineOfStored
+                                  ? m_traits.lineOfStored(line)
+                                  : QString(line.key).replace(QLatin1Char('\t'), QLatin1Char(' '));
         m_model->setResult(line.index, m_traits.rowOfStored(line));
     }
     m_widgets.editor->setPlainText(m_lines.join(QLatin1Char('\n')));

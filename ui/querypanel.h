@@ -4,8 +4,8 @@
 #include "querypagetraits.h"
 #include "resulttable.h"
 #include "resulttablemodel.h"
-#include "searchcontext.h"
 #include "runhistory.h"
+#include "searchcontext.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>

@@ -384,10 +384,11 @@ private slots:
                                  << QStringLiteral("排名\t电脑端\t2行")
                                  << QByteArray("关键词\t网址\t上次排名\t本次排名\t变化\n词\t" + kAlpha +
                                                "\t2\t1\t↑1\n词\t" + kBeta + "\t--\t3\t新进前30\n");
-        QTest::newRow("site ranking") << QStringList{QStringLiteral("site-ranking"), QStringLiteral("--site"),
-                                                     QStringLiteral("alpha.cn")}
-                                      << QByteArray("词") << QStringLiteral("泛排名\t电脑端\t1行")
-                                      << QByteArray("站点\t关键词\t上次排名\t本次排名\t变化\nalpha.cn\t词\t2\t1\t↑1\n");
+        QTest::newRow("site ranking")
+            << QStringList{QStringLiteral("site-ranking"), QStringLiteral("--site"),
+                           QStringLiteral("alpha.cn")}
+            << QByteArray("词") << QStringLiteral("泛排名\t电脑端\t1行")
+            << QByteArray("站点\t关键词\t上次排名\t本次排名\t变化\nalpha.cn\t词\t2\t1\t↑1\n");
     }
 
     void keepsRunsInTheHistory()

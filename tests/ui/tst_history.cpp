@@ -260,8 +260,10 @@ private slots:
         window.findChild<QPushButton *>(QStringLiteral("historyOpen"))->click();
         auto *table = window.findChild<QTableView *>(QStringLiteral("resultList_site"));
         QTRY_VERIFY(table->isVisible());
-        QCOMPARE(window.findChild<QLineEdit *>(QStringLiteral("siteEdit"))->text(), QStringLiteral("www.alpha.cn"));
-        QCOMPARE(window.findChild<QPlainTextEdit *>(QStringLiteral("urlsList_site"))->toPlainText(), kKeyword);
+        QCOMPARE(window.findChild<QLineEdit *>(QStringLiteral("siteEdit"))->text(),
+                 QStringLiteral("www.alpha.cn"));
+        QCOMPARE(window.findChild<QPlainTextEdit *>(QStringLiteral("urlsList_site"))->toPlainText(),
+                 kKeyword);
         QCOMPARE(table->model()->index(0, 1).data().toString(), QStringLiteral("异常"));
         QVERIFY(window.findChild<QWidget *>(QStringLiteral("chongchaBtn_site"))->isVisible());
     }

@@ -633,10 +633,12 @@ void TstUIDemo08::textIsReadable_data()
     QTest::addColumn<QString>("page");
     QTest::addColumn<double>("needed");
     const double text = 4.5;
-    QTest::newRow("基本设置 field") << QStringLiteral("intervalLabel") << QStringLiteral("btnConfig/tbtnConfig1") << text;
+    QTest::newRow("基本设置 field") << QStringLiteral("intervalLabel")
+                                    << QStringLiteral("btnConfig/tbtnConfig1") << text;
     QTest::newRow("基本设置 certificate warning")
         << QStringLiteral("insecureWarning") << QStringLiteral("btnConfig/tbtnConfig1") << text;
-    QTest::newRow("关键词挖掘 hint") << QStringLiteral("tiShi_mine") << QStringLiteral("btnConfig/tbtnMining") << text;
+    QTest::newRow("关键词挖掘 hint") << QStringLiteral("tiShi_mine") << QStringLiteral("btnConfig/tbtnMining")
+                                     << text;
     QTest::newRow("泛排名查询 hint") << QStringLiteral("tiShi_site") << QStringLiteral("btnData") << text;
     QTest::newRow("电脑端, chosen") << QStringLiteral("pcRbtn") << QStringLiteral("btnMain") << text;
     QTest::newRow("移动端, not chosen") << QStringLiteral("sjRbtn") << QStringLiteral("btnMain") << text;
