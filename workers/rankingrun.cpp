@@ -5,10 +5,6 @@
 #include "mobilerankingcheck.h"
 
 #include <QObject>
-#include <QThreadPool>
-#include <QtConcurrent/QtConcurrentMap>
-
-#include <algorithm>
 
 namespace {
 
@@ -45,40 +41,10 @@ RankingRun RankingRun::start(const QStringList &lines, const QString &deviceMode
                              const SearchContext &context)
 {
     RankingRun run;
-    run.m_abort = std::make_shared<std::atomic<bool>>(false);
-    if (lines.isEmpty()) {
-        // Finished without ever starting: a watcher then reports only the end,
-        // no progress range that would turn the bar into a busy indicator.
-        QFutureInterface<RankingResult> finished;
-        finished.reportFinished();
-        run.m_future = finished.future();
-        return run;
-    }
-    if (context.gate) {
-        // Enough pool threads for the lines the gate lets run at once; those
-        // beyond wait in the gate, not in the pool's queue.
-        QThreadPool *pool = QThreadPool::globalInstance();
-        pool->setMaxThreadCount(std::max(pool->maxThreadCount(), context.gate->settings().maxLinesInFlight));
-    }
-    run.m_future = QtConcurrent::mapped(lines, RankLine{deviceMode == kDesktopMode, context, run.m_abort});
+    run.begin(lines, context, [&](const std::shared_ptr<std::atomic<bool>> &abort) {
+        return RankLine{deviceMode == kDesktopMode, context, abort};
+    });
     return run;
-}
-
-void RankingRun::cancel()
-{
-    // A finished run keeps its results; only a running one is stopped.
-    if (!m_abort || m_future.isFinished())
-        return;
-    // Cancel first: a line whose transfer the flag cuts short returns "异常",
-    // and that result must find the future already refusing results.
-    m_future.cancel();
-    m_abort->store(true);
-}
-
-void RankingRun::cancelAndWait()
-{
-    cancel();
-    m_future.waitForFinished();
 }
 
 bool connectRankingWatcher(QFutureWatcher<RankingResult> *watcher, QObject *window, QObject *progressBar)

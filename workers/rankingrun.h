@@ -1,6 +1,7 @@
 #pragma once
 
 #include "checkresult.h"
+#include "mappedrun.h"
 #include "searchcontext.h"
 
 #include <QFuture>
@@ -20,7 +21,7 @@ class QObject;
 //
 // Stop a run through cancel()/cancelAndWait(), not through the watcher's or
 // the future's own cancel(): only these abort the run's transfers in flight.
-class RankingRun
+class RankingRun : public MappedRun<RankingResult>
 {
 public:
     // An empty, finished run: cancelling it does nothing.
@@ -28,19 +29,6 @@ public:
 
     static RankingRun start(const QStringList &lines, const QString &deviceMode,
                             const SearchContext &context = SearchContext());
-
-    QFuture<RankingResult> future() const { return m_future; }
-
-    // No further line starts, and transfers in flight for this run (only) are
-    // aborted, so the lines in progress return at once; their results are dropped.
-    // Harmless on a finished run: its results stay readable.
-    void cancel();
-    // cancel(), then wait until the lines in progress have returned.
-    void cancelAndWait();
-
-private:
-    QFuture<RankingResult> m_future;
-    std::shared_ptr<std::atomic<bool>> m_abort;
 };
 
 // Makes the connections through which the window follows a run, in this order:

@@ -3,11 +3,6 @@
 #include "linecheck.h"
 #include "siterankingcheck.h"
 
-#include <QThreadPool>
-#include <QtConcurrent/QtConcurrentMap>
-
-#include <algorithm>
-
 namespace {
 
 const QString kDesktopMode = QStringLiteral("dnd");
@@ -45,34 +40,8 @@ SiteRankingRun SiteRankingRun::start(const QStringList &keywords, const SiteRule
                                      const QString &deviceMode, const SearchContext &context)
 {
     SiteRankingRun run;
-    run.m_abort = std::make_shared<std::atomic<bool>>(false);
-    if (keywords.isEmpty()) {
-        QFutureInterface<SiteRankingResult> finished;
-        finished.reportFinished();
-        run.m_future = finished.future();
-        return run;
-    }
-    if (context.gate) {
-        // As for ranking lines: the gate, not the pool's queue, holds back the keywords beyond its limit.
-        QThreadPool *pool = QThreadPool::globalInstance();
-        pool->setMaxThreadCount(std::max(pool->maxThreadCount(), context.gate->settings().maxLinesInFlight));
-    }
-    run.m_future =
-        QtConcurrent::mapped(keywords, RankKeyword{site, deviceMode == kDesktopMode, context, run.m_abort});
+    run.begin(keywords, context, [&](const std::shared_ptr<std::atomic<bool>> &abort) {
+        return RankKeyword{site, deviceMode == kDesktopMode, context, abort};
+    });
     return run;
-}
-
-void SiteRankingRun::cancel()
-{
-    if (!m_abort || m_future.isFinished())
-        return;
-    // Cancel first, so that a keyword the flag cuts short finds the future refusing its result.
-    m_future.cancel();
-    m_abort->store(true);
-}
-
-void SiteRankingRun::cancelAndWait()
-{
-    cancel();
-    m_future.waitForFinished();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "checkresult.h"
+#include "mappedrun.h"
 #include "searchcontext.h"
 #include "siterule.h"
 
@@ -15,20 +16,11 @@
 // other mode) for every keyword, mapped on the global thread pool. Result i
 // of the future belongs to keyword i. Copies share the same run; stop it
 // through cancel(), which also aborts its transfers in flight.
-class SiteRankingRun
+class SiteRankingRun : public MappedRun<SiteRankingResult>
 {
 public:
     SiteRankingRun();
 
     static SiteRankingRun start(const QStringList &keywords, const SiteRule &site, const QString &deviceMode,
                                 const SearchContext &context = SearchContext());
-
-    QFuture<SiteRankingResult> future() const { return m_future; }
-
-    void cancel();
-    void cancelAndWait();
-
-private:
-    QFuture<SiteRankingResult> m_future;
-    std::shared_ptr<std::atomic<bool>> m_abort;
 };
