@@ -1,4 +1,4 @@
-#include "appinit.h"
+#include "app/appinit.h"
 
 #include <QApplication>
 #include <QMouseEvent>

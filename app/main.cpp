@@ -1,6 +1,6 @@
-#include "startup.h"
-#include "systemtrayicon.h"
-#include "uidemo08.h"
+#include "app/startup.h"
+#include "app/systemtrayicon.h"
+#include "ui/uidemo08.h"
 
 #include <QApplication>
 #include <QIcon>

@@ -1,7 +1,7 @@
-#include "startup.h"
+#include "app/startup.h"
 
-#include "appinit.h"
-#include "uidemo08.h"
+#include "app/appinit.h"
+#include "ui/uidemo08.h"
 
 #include <QApplication>
 #include <QByteArray>

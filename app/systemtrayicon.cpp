@@ -1,4 +1,4 @@
-#include "systemtrayicon.h"
+#include "app/systemtrayicon.h"
 
 #include <QAction>
 #include <QActionGroup>

@@ -1,7 +1,7 @@
 // Times the inclusion checks' page judgement (everything after the fetch) on
 // copies of real Baidu result pages and prints milliseconds per page.
-#include "desktopinclusioncheck.h"
-#include "mobileinclusioncheck.h"
+#include "search/desktopinclusioncheck.h"
+#include "search/mobileinclusioncheck.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -6,11 +6,11 @@
 // requests in 3.75 s (one per 125 ms), and the gate's first slowdown and the
 // retries' pauses alike.
 
-#include "inclusionpages.h"
-#include "loopbackbaidu.h"
-#include "ratelimitedbaidu.h"
-#include "resultstrings.h"
-#include "slcxthread.h"
+#include "search/resultstrings.h"
+#include "tests/support/inclusionpages.h"
+#include "tests/support/loopbackbaidu.h"
+#include "tests/support/ratelimitedbaidu.h"
+#include "workers/slcxthread.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

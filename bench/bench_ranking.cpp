@@ -4,11 +4,11 @@
 // against 50 ms answers as a ratio to the ideal, and how long a cancel takes
 // with lines waiting on a silent server.
 
-#include "desktoprankingcheck.h"
-#include "loopbackbaidu.h"
-#include "rankingpages.h"
-#include "rankingrun.h"
-#include "resultstrings.h"
+#include "search/desktoprankingcheck.h"
+#include "search/resultstrings.h"
+#include "tests/support/loopbackbaidu.h"
+#include "tests/support/rankingpages.h"
+#include "workers/rankingrun.h"
 
 #include <QCoreApplication>
 #include <QDir>

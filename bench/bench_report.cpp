@@ -3,7 +3,7 @@
 // took, the .xlsx read-back and the sync to disk included. Goal: under 2 s
 // each. Each format runs in a child process of its own so that one format's
 // freed memory does not hide the other's peak.
-#include "reportwriter.h"
+#include "report/reportwriter.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

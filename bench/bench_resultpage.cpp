@@ -2,8 +2,8 @@
 // 32 MiB hostile pages full of unclosed openings, the worst a server can send.
 // Figures are the reading thread's CPU time, so that other work on a shared
 // machine does not inflate them; wall time is printed beside it.
-#include "pagefetcher.h"
-#include "resultpage.h"
+#include "search/pagefetcher.h"
+#include "search/resultpage.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -2,9 +2,9 @@
 // and single keystrokes in a 10,000-line editor, each on the real window and
 // each with the line numbers painted, and the per-line-append way of filling
 // a gutter editor at 10,000 lines as the baseline. Goals: 50 ms, 1 s and 16 ms.
-#include "linenumberarea.h"
-#include "startup.h"
-#include "uidemo08.h"
+#include "app/startup.h"
+#include "ui/linenumberarea.h"
+#include "ui/uidemo08.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

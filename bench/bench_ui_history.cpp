@@ -2,9 +2,9 @@
 // recorder as the window does (a batch per flush), the database's size per
 // 10,000 lines, and opening a stored run in the 历史记录 page with every
 // line's change since the previous run. Goal: opening under 1 s.
-#include "historypage.h"
-#include "historystore.h"
-#include "runrecorder.h"
+#include "history/historystore.h"
+#include "history/runrecorder.h"
+#include "ui/historypage.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -10,13 +10,13 @@
 // thread itself was busy between two 10 ms ticks (goal: 100 ms at most).
 // Each page is measured without and with its run kept in the history (into a
 // temporary folder); keeping it may add 5 % at most to the painted cost.
-#include "checkresult.h"
-#include "loopbackbaidu.h"
-#include "querypanel.h"
-#include "rankingpages.h"
-#include "resultstrings.h"
-#include "testsettings.h"
-#include "uidemo08.h"
+#include "search/checkresult.h"
+#include "search/resultstrings.h"
+#include "tests/support/loopbackbaidu.h"
+#include "tests/support/rankingpages.h"
+#include "tests/support/testsettings.h"
+#include "ui/querypanel.h"
+#include "ui/uidemo08.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>

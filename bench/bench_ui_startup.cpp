@@ -1,8 +1,8 @@
 // Start-up time: from main() to the main window's first show event and to its
 // first paint, running the application's own start-up. Each sample is a fresh
 // process (this program started again with "--once"). Goal: shown within 1 s.
-#include "startup.h"
-#include "uidemo08.h"
+#include "app/startup.h"
+#include "ui/uidemo08.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

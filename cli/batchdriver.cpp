@@ -1,11 +1,11 @@
-#include "batchdriver.h"
+#include "cli/batchdriver.h"
 
-#include "linechange.h"
-#include "progressreporter.h"
-#include "resultoutput.h"
-#include "resultstrings.h"
-#include "runrecorder.h"
-#include "slcxthread.h"
+#include "cli/progressreporter.h"
+#include "cli/resultoutput.h"
+#include "history/linechange.h"
+#include "history/runrecorder.h"
+#include "search/resultstrings.h"
+#include "workers/slcxthread.h"
 
 #include <QTimer>
 

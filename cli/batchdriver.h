@@ -1,10 +1,10 @@
 #pragma once
 
-#include "checkresult.h"
-#include "cliarguments.h"
-#include "rankingrun.h"
-#include "rowsinorder.h"
-#include "searchcontext.h"
+#include "cli/cliarguments.h"
+#include "cli/rowsinorder.h"
+#include "search/checkresult.h"
+#include "search/searchcontext.h"
+#include "workers/rankingrun.h"
 
 #include <QElapsedTimer>
 #include <QFutureWatcher>

@@ -1,8 +1,8 @@
-#include "cliarguments.h"
+#include "cli/cliarguments.h"
 
-#include "fetchsettings.h"
-#include "miningrun.h"
-#include "siterule.h"
+#include "search/fetchsettings.h"
+#include "search/siterule.h"
+#include "workers/miningrun.h"
 
 namespace {
 const QString kCommandInclusion = QStringLiteral("inclusion");

@@ -1,10 +1,10 @@
-#include "historycommand.h"
+#include "cli/historycommand.h"
 
-#include "historystore.h"
-#include "linechange.h"
-#include "reportwriter.h"
-#include "resultoutput.h"
-#include "runreport.h"
+#include "cli/resultoutput.h"
+#include "history/historystore.h"
+#include "history/linechange.h"
+#include "report/reportwriter.h"
+#include "report/runreport.h"
 
 #include <QIODevice>
 #include <QLocale>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "cliarguments.h"
-#include "runcli.h"
+#include "cli/cliarguments.h"
+#include "cli/runcli.h"
 
 class HistoryStore;
 

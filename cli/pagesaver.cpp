@@ -1,4 +1,4 @@
-#include "pagesaver.h"
+#include "cli/pagesaver.h"
 
 #include <QFile>
 #include <QFileInfo>

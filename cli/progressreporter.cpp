@@ -1,4 +1,4 @@
-#include "progressreporter.h"
+#include "cli/progressreporter.h"
 
 #include <QIODevice>
 

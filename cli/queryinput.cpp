@@ -1,6 +1,6 @@
-#include "queryinput.h"
+#include "cli/queryinput.h"
 
-#include "inputtext.h"
+#include "workers/inputtext.h"
 
 QueryInput QueryInput::fromBytes(const QByteArray &bytes, QueryKind kind)
 {

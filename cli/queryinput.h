@@ -1,6 +1,6 @@
 #pragma once
 
-#include "querylines.h"
+#include "workers/querylines.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "resultoutput.h"
+#include "cli/resultoutput.h"
 
 #include <QIODevice>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cliarguments.h"
+#include "cli/cliarguments.h"
 
 #include <QByteArray>
 #include <QStringList>

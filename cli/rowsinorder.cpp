@@ -1,6 +1,6 @@
-#include "rowsinorder.h"
+#include "cli/rowsinorder.h"
 
-#include "resultoutput.h"
+#include "cli/resultoutput.h"
 
 #include <utility>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "searchendpoints.h"
+#include "search/searchendpoints.h"
 
 #include <QStringList>
 

@@ -1,12 +1,12 @@
-#include "tooldriver.h"
+#include "cli/tooldriver.h"
 
-#include "linechange.h"
-#include "miningrun.h"
-#include "progressreporter.h"
-#include "resultoutput.h"
-#include "resultstrings.h"
-#include "runrecorder.h"
-#include "runreport.h"
+#include "cli/progressreporter.h"
+#include "cli/resultoutput.h"
+#include "history/linechange.h"
+#include "history/runrecorder.h"
+#include "report/runreport.h"
+#include "search/resultstrings.h"
+#include "workers/miningrun.h"
 
 #include <QCoreApplication>
 #include <QTimer>

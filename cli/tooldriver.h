@@ -1,11 +1,11 @@
 #pragma once
 
-#include "checkresult.h"
-#include "cliarguments.h"
-#include "reportwriter.h"
-#include "rowsinorder.h"
-#include "searchcontext.h"
-#include "siterankingrun.h"
+#include "cli/cliarguments.h"
+#include "cli/rowsinorder.h"
+#include "report/reportwriter.h"
+#include "search/checkresult.h"
+#include "search/searchcontext.h"
+#include "workers/siterankingrun.h"
 
 #include <QElapsedTimer>
 #include <QFutureWatcher>

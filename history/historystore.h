@@ -1,6 +1,6 @@
 #pragma once
 
-#include "reportwriter.h"
+#include "report/reportwriter.h"
 
 #include <QDateTime>
 #include <QHash>

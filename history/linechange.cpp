@@ -1,6 +1,6 @@
-#include "linechange.h"
+#include "history/linechange.h"
 
-#include "resultstrings.h"
+#include "search/resultstrings.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "checkresult.h"
-#include "historystore.h"
+#include "history/historystore.h"
+#include "search/checkresult.h"
 
 #include <QString>
 

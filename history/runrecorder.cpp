@@ -1,4 +1,4 @@
-#include "runrecorder.h"
+#include "history/runrecorder.h"
 
 #include <utility>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "historystore.h"
-#include "searchcontext.h"
+#include "history/historystore.h"
+#include "search/searchcontext.h"
 
 #include <QElapsedTimer>
 

@@ -1,4 +1,4 @@
-#include "compoundfile.h"
+#include "report/compoundfile.h"
 
 #include <QVector>
 #include <QtEndian>

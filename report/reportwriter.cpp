@@ -1,8 +1,8 @@
-#include "reportwriter.h"
+#include "report/reportwriter.h"
 
-#include "reportlayout.h"
-#include "xlsreportwriter.h"
-#include "xlsxreportwriter.h"
+#include "report/reportlayout.h"
+#include "report/xlsreportwriter.h"
+#include "report/xlsxreportwriter.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "runreport.h"
+#include "report/runreport.h"
 
 namespace {
 const QString kSeparator = QStringLiteral(" · ");

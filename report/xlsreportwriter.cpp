@@ -1,8 +1,8 @@
-#include "xlsreportwriter.h"
+#include "report/xlsreportwriter.h"
 
-#include "compoundfile.h"
-#include "reportfile.h"
-#include "reportlayout.h"
+#include "report/compoundfile.h"
+#include "report/reportfile.h"
+#include "report/reportlayout.h"
 
 #include <QHash>
 #include <QVector>

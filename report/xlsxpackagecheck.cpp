@@ -1,4 +1,4 @@
-#include "xlsxpackagecheck.h"
+#include "report/xlsxpackagecheck.h"
 
 #include <QXmlStreamReader>
 #include <QtEndian>

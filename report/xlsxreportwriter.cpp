@@ -1,8 +1,8 @@
-#include "xlsxreportwriter.h"
+#include "report/xlsxreportwriter.h"
 
-#include "reportfile.h"
-#include "reportlayout.h"
-#include "xlsxpackagecheck.h"
+#include "report/reportfile.h"
+#include "report/reportlayout.h"
+#include "report/xlsxpackagecheck.h"
 
 #include <QFile>
 #include <QVector>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "reportwriter.h"
+#include "report/reportwriter.h"
 
 // Writes a report table as an Office Open XML workbook (.xlsx) through
 // libxlsxwriter.

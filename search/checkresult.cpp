@@ -1,6 +1,6 @@
-#include "checkresult.h"
+#include "search/checkresult.h"
 
-#include "resultstrings.h"
+#include "search/resultstrings.h"
 
 InclusionResult InclusionResult::failed(const QString &address, const QString &why)
 {

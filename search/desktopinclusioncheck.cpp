@@ -1,7 +1,7 @@
-#include "desktopinclusioncheck.h"
+#include "search/desktopinclusioncheck.h"
 
-#include "pagefetcher.h"
-#include "resultstrings.h"
+#include "search/pagefetcher.h"
+#include "search/resultstrings.h"
 
 namespace {
 const QString kCheckName = QStringLiteral("inclusion");

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "checkresult.h"
-#include "resultpage.h"
-#include "searchcontext.h"
+#include "search/checkresult.h"
+#include "search/resultpage.h"
+#include "search/searchcontext.h"
 
 #include <QString>
 

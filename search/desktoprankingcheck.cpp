@@ -1,9 +1,9 @@
-#include "desktoprankingcheck.h"
+#include "search/desktoprankingcheck.h"
 
-#include "desktopinclusioncheck.h"
-#include "pagefetcher.h"
-#include "resultpage.h"
-#include "resultstrings.h"
+#include "search/desktopinclusioncheck.h"
+#include "search/pagefetcher.h"
+#include "search/resultpage.h"
+#include "search/resultstrings.h"
 
 #include <QStringList>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "pagefetcher.h"
-#include "requestgate.h"
+#include "search/pagefetcher.h"
+#include "search/requestgate.h"
 
 #include <QList>
 #include <QString>

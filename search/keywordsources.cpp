@@ -1,8 +1,8 @@
-#include "keywordsources.h"
+#include "search/keywordsources.h"
 
-#include "desktopinclusioncheck.h"
-#include "pagefetcher.h"
-#include "resultpage.h"
+#include "search/desktopinclusioncheck.h"
+#include "search/pagefetcher.h"
+#include "search/resultpage.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

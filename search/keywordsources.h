@@ -1,6 +1,6 @@
 #pragma once
 
-#include "searchcontext.h"
+#include "search/searchcontext.h"
 
 #include <QString>
 #include <QStringList>

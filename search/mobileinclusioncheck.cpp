@@ -1,8 +1,8 @@
-#include "mobileinclusioncheck.h"
+#include "search/mobileinclusioncheck.h"
 
-#include "pagefetcher.h"
-#include "resultpage.h"
-#include "resultstrings.h"
+#include "search/pagefetcher.h"
+#include "search/resultpage.h"
+#include "search/resultstrings.h"
 
 #include <QStringList>
 

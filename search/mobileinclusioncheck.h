@@ -1,8 +1,8 @@
 #pragma once
 
-#include "checkresult.h"
-#include "pagetext.h"
-#include "searchcontext.h"
+#include "search/checkresult.h"
+#include "search/pagetext.h"
+#include "search/searchcontext.h"
 
 #include <QByteArray>
 #include <QString>

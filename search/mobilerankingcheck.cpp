@@ -1,9 +1,9 @@
-#include "mobilerankingcheck.h"
+#include "search/mobilerankingcheck.h"
 
-#include "desktoprankingcheck.h"
-#include "mobileinclusioncheck.h"
-#include "pagefetcher.h"
-#include "resultstrings.h"
+#include "search/desktoprankingcheck.h"
+#include "search/mobileinclusioncheck.h"
+#include "search/pagefetcher.h"
+#include "search/resultstrings.h"
 
 #include <QRegularExpression>
 

@@ -1,4 +1,4 @@
-#include "pagefetcher.h"
+#include "search/pagefetcher.h"
 
 #include <curl/curl.h>
 #include <openssl/crypto.h>

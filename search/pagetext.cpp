@@ -1,4 +1,4 @@
-#include "pagetext.h"
+#include "search/pagetext.h"
 
 #include <QTextCodec>
 

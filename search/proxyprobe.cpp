@@ -1,4 +1,4 @@
-#include "proxyprobe.h"
+#include "search/proxyprobe.h"
 
 #include <QElapsedTimer>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "pagefetcher.h"
-#include "searchendpoints.h"
+#include "search/pagefetcher.h"
+#include "search/searchendpoints.h"
 
 #include <QByteArray>
 #include <QString>

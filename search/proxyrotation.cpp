@@ -1,4 +1,4 @@
-#include "proxyrotation.h"
+#include "search/proxyrotation.h"
 
 ProxyRotation::ProxyRotation(const QList<QByteArray> &proxies, int restMs) : m_rest(restMs)
 {

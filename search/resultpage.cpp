@@ -1,6 +1,6 @@
-#include "resultpage.h"
+#include "search/resultpage.h"
 
-#include "pagetext.h"
+#include "search/pagetext.h"
 
 #include <QRegularExpression>
 

@@ -1,4 +1,4 @@
-#include "searchcontext.h"
+#include "search/searchcontext.h"
 
 #include <algorithm>
 

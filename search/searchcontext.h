@@ -1,10 +1,10 @@
 #pragma once
 
-#include "fetchsettings.h"
-#include "pagefetcher.h"
-#include "proxyrotation.h"
-#include "requestgate.h"
-#include "searchendpoints.h"
+#include "search/fetchsettings.h"
+#include "search/pagefetcher.h"
+#include "search/proxyrotation.h"
+#include "search/requestgate.h"
+#include "search/searchendpoints.h"
 
 #include <QByteArray>
 #include <QString>

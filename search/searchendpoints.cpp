@@ -1,4 +1,4 @@
-#include "searchendpoints.h"
+#include "search/searchendpoints.h"
 
 #include <QUrl>
 

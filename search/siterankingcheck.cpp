@@ -1,12 +1,12 @@
-#include "siterankingcheck.h"
+#include "search/siterankingcheck.h"
 
-#include "desktopinclusioncheck.h"
-#include "desktoprankingcheck.h"
-#include "mobileinclusioncheck.h"
-#include "mobilerankingcheck.h"
-#include "pagefetcher.h"
-#include "resultpage.h"
-#include "resultstrings.h"
+#include "search/desktopinclusioncheck.h"
+#include "search/desktoprankingcheck.h"
+#include "search/mobileinclusioncheck.h"
+#include "search/mobilerankingcheck.h"
+#include "search/pagefetcher.h"
+#include "search/resultpage.h"
+#include "search/resultstrings.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "checkresult.h"
-#include "searchcontext.h"
-#include "siterule.h"
+#include "search/checkresult.h"
+#include "search/searchcontext.h"
+#include "search/siterule.h"
 
 #include <QString>
 

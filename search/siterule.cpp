@@ -1,4 +1,4 @@
-#include "siterule.h"
+#include "search/siterule.h"
 
 #include <QStringList>
 

@@ -1,4 +1,4 @@
-#include "iconhelper.h"
+#include "style/iconhelper.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "advertisementpage.h"
+#include "ui/advertisementpage.h"
 
 #include <QFile>
 #include <QWebEngineSettings>

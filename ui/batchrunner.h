@@ -1,7 +1,7 @@
 #pragma once
 
-#include "resulttablemodel.h"
-#include "searchcontext.h"
+#include "search/searchcontext.h"
+#include "ui/resulttablemodel.h"
 
 #include <QObject>
 #include <QString>

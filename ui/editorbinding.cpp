@@ -1,9 +1,9 @@
-#include "editorbinding.h"
+#include "ui/editorbinding.h"
 
-#include "linenumberarea.h"
-#include "messagebox.h"
-#include "openfiledialog.h"
-#include "queryeditor.h"
+#include "ui/linenumberarea.h"
+#include "ui/messagebox.h"
+#include "ui/openfiledialog.h"
+#include "ui/queryeditor.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

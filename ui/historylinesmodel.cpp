@@ -1,6 +1,6 @@
-#include "historylinesmodel.h"
+#include "ui/historylinesmodel.h"
 
-#include "positionchart.h"
+#include "ui/positionchart.h"
 
 namespace {
 const QString kChangeHeading = QStringLiteral("变化");

@@ -1,12 +1,12 @@
-#include "historypage.h"
+#include "ui/historypage.h"
 #include "ui_historypage.h"
 
-#include "historylinesmodel.h"
-#include "linechange.h"
-#include "messagebox.h"
-#include "positionchart.h"
-#include "reportwriter.h"
-#include "savefiledialog.h"
+#include "history/linechange.h"
+#include "report/reportwriter.h"
+#include "ui/historylinesmodel.h"
+#include "ui/messagebox.h"
+#include "ui/positionchart.h"
+#include "ui/savefiledialog.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,7 +1,7 @@
-#include "inclusionbatch.h"
+#include "ui/inclusionbatch.h"
 
-#include "resultstrings.h"
-#include "slcxthread.h"
+#include "search/resultstrings.h"
+#include "workers/slcxthread.h"
 
 #include <utility>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "batchrunner.h"
-#include "checkresult.h"
+#include "search/checkresult.h"
+#include "ui/batchrunner.h"
 
 class SlcxThread;
 

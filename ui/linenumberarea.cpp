@@ -1,6 +1,6 @@
-#include "linenumberarea.h"
+#include "ui/linenumberarea.h"
 
-#include "queryeditor.h"
+#include "ui/queryeditor.h"
 
 #include <QPaintEvent>
 #include <QPainter>

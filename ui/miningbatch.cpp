@@ -1,4 +1,4 @@
-#include "miningbatch.h"
+#include "ui/miningbatch.h"
 
 MiningBatch::MiningBatch(const MiningOptions &options, QObject *parent)
     : BatchRunner(parent), m_options(options)

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "batchrunner.h"
-#include "checkresult.h"
-#include "miningrun.h"
+#include "search/checkresult.h"
+#include "ui/batchrunner.h"
+#include "workers/miningrun.h"
 
 // A keyword mining run (MiningRun) over the lines as seeds. Its rows are the
 // keywords found, row r for the r-th; failed requests and progress are

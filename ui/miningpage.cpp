@@ -1,10 +1,10 @@
-#include "miningpage.h"
+#include "ui/miningpage.h"
 #include "ui_miningpage.h"
 
-#include "editorbinding.h"
-#include "pagefitter.h"
-#include "querypagetraits.h"
-#include "querypanel.h"
+#include "ui/editorbinding.h"
+#include "ui/pagefitter.h"
+#include "ui/querypagetraits.h"
+#include "ui/querypanel.h"
 
 namespace {
 const QMargins kContentMargins(3, 5, 3, 13);

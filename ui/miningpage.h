@@ -1,7 +1,7 @@
 #pragma once
 
-#include "miningrun.h"
-#include "searchcontext.h"
+#include "search/searchcontext.h"
+#include "workers/miningrun.h"
 
 #include <QStringList>
 #include <QWidget>

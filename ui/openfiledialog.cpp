@@ -1,4 +1,4 @@
-#include "openfiledialog.h"
+#include "ui/openfiledialog.h"
 
 #include <QFileDialog>
 

@@ -1,4 +1,4 @@
-#include "pagefitter.h"
+#include "ui/pagefitter.h"
 
 #include <QEvent>
 #include <QWidget>

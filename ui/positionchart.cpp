@@ -1,6 +1,6 @@
-#include "positionchart.h"
+#include "ui/positionchart.h"
 
-#include "resultstrings.h"
+#include "search/resultstrings.h"
 
 #include <QtCharts/QCategoryAxis>
 #include <QtCharts/QChart>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "historystore.h"
+#include "history/historystore.h"
 
 #include <QList>
 #include <QPointF>

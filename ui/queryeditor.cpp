@@ -1,6 +1,6 @@
-#include "queryeditor.h"
+#include "ui/queryeditor.h"
 
-#include "inputtext.h"
+#include "workers/inputtext.h"
 
 #include <QEvent>
 #include <QFile>

@@ -1,11 +1,11 @@
-#include "querypagetraits.h"
+#include "ui/querypagetraits.h"
 
-#include "inclusionbatch.h"
-#include "linechange.h"
-#include "miningbatch.h"
-#include "rankingbatch.h"
-#include "resultstrings.h"
-#include "siterankingbatch.h"
+#include "history/linechange.h"
+#include "search/resultstrings.h"
+#include "ui/inclusionbatch.h"
+#include "ui/miningbatch.h"
+#include "ui/rankingbatch.h"
+#include "ui/siterankingbatch.h"
 
 #include <QCoreApplication>
 

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "historystore.h"
-#include "miningrun.h"
-#include "querylines.h"
-#include "reportwriter.h"
-#include "resultfiltermodel.h"
-#include "resulttablemodel.h"
-#include "runreport.h"
-#include "siterule.h"
+#include "history/historystore.h"
+#include "report/reportwriter.h"
+#include "report/runreport.h"
+#include "search/siterule.h"
+#include "ui/resultfiltermodel.h"
+#include "ui/resulttablemodel.h"
+#include "workers/miningrun.h"
+#include "workers/querylines.h"
 
 #include <QList>
 #include <QString>

@@ -1,9 +1,9 @@
-#include "querypanel.h"
+#include "ui/querypanel.h"
 
-#include "batchrunner.h"
-#include "messagebox.h"
-#include "runreport.h"
-#include "savefiledialog.h"
+#include "report/runreport.h"
+#include "ui/batchrunner.h"
+#include "ui/messagebox.h"
+#include "ui/savefiledialog.h"
 
 #include <QBoxLayout>
 #include <QCoreApplication>

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "batchrunner.h"
-#include "querypagetraits.h"
-#include "resulttable.h"
-#include "resulttablemodel.h"
-#include "runhistory.h"
-#include "searchcontext.h"
+#include "search/searchcontext.h"
+#include "ui/batchrunner.h"
+#include "ui/querypagetraits.h"
+#include "ui/resulttable.h"
+#include "ui/resulttablemodel.h"
+#include "ui/runhistory.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
-#include "rankingbatch.h"
+#include "ui/rankingbatch.h"
 
-#include "resultstrings.h"
+#include "search/resultstrings.h"
 
 RankingBatch::RankingBatch(QObject *parent)
     : BatchRunner(parent), m_watcher(new QFutureWatcher<RankingResult>(this))

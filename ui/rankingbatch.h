@@ -1,8 +1,8 @@
 #pragma once
 
-#include "batchrunner.h"
-#include "checkresult.h"
-#include "rankingrun.h"
+#include "search/checkresult.h"
+#include "ui/batchrunner.h"
+#include "workers/rankingrun.h"
 
 #include <QFutureWatcher>
 #include <QVector>

@@ -1,4 +1,4 @@
-#include "resultfiltermodel.h"
+#include "ui/resultfiltermodel.h"
 
 ResultFilterModel::ResultFilterModel(ResultTableModel *source, QObject *parent)
     : QSortFilterProxyModel(parent), m_source(source)

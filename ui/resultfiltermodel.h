@@ -1,6 +1,6 @@
 #pragma once
 
-#include "resulttablemodel.h"
+#include "ui/resulttablemodel.h"
 
 #include <QSortFilterProxyModel>
 

@@ -1,4 +1,4 @@
-#include "resultrowheader.h"
+#include "ui/resultrowheader.h"
 
 #include <QEvent>
 

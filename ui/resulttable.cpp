@@ -1,6 +1,6 @@
-#include "resulttable.h"
+#include "ui/resulttable.h"
 
-#include "resultrowheader.h"
+#include "ui/resultrowheader.h"
 
 #include <QAction>
 #include <QApplication>

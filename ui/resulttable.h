@@ -1,8 +1,8 @@
 #pragma once
 
-#include "querypagetraits.h"
-#include "resultfiltermodel.h"
-#include "resulttablemodel.h"
+#include "ui/querypagetraits.h"
+#include "ui/resultfiltermodel.h"
+#include "ui/resulttablemodel.h"
 
 #include <QList>
 #include <QObject>

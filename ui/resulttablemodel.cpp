@@ -1,4 +1,4 @@
-#include "resulttablemodel.h"
+#include "ui/resulttablemodel.h"
 
 #include <QBrush>
 #include <QColor>

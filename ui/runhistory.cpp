@@ -1,8 +1,8 @@
-#include "runhistory.h"
+#include "ui/runhistory.h"
 
-#include "historywriter.h"
-#include "linechange.h"
-#include "runrecorder.h"
+#include "history/linechange.h"
+#include "history/runrecorder.h"
+#include "ui/historywriter.h"
 
 RunHistory::RunHistory(const QString &tool, const QString &path, QObject *parent)
     : QObject(parent), m_tool(tool), m_writer(new HistoryWriter(tool, path))

@@ -1,4 +1,4 @@
-#include "savefiledialog.h"
+#include "ui/savefiledialog.h"
 
 #include <QFileDialog>
 

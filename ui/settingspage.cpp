@@ -1,4 +1,4 @@
-#include "settingspage.h"
+#include "ui/settingspage.h"
 #include "ui_settingspage.h"
 
 #include <QFutureWatcher>

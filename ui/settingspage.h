@@ -1,8 +1,8 @@
 #pragma once
 
-#include "fetchsettings.h"
-#include "proxyprobe.h"
-#include "searchendpoints.h"
+#include "search/fetchsettings.h"
+#include "search/proxyprobe.h"
+#include "search/searchendpoints.h"
 
 #include <QList>
 #include <QWidget>

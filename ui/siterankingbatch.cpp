@@ -1,6 +1,6 @@
-#include "siterankingbatch.h"
+#include "ui/siterankingbatch.h"
 
-#include "resultstrings.h"
+#include "search/resultstrings.h"
 
 SiteRankingBatch::SiteRankingBatch(const SiteRule &site, QObject *parent)
     : BatchRunner(parent), m_site(site), m_watcher(new QFutureWatcher<SiteRankingResult>(this))

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "batchrunner.h"
-#include "checkresult.h"
-#include "siterankingrun.h"
-#include "siterule.h"
+#include "search/checkresult.h"
+#include "search/siterule.h"
+#include "ui/batchrunner.h"
+#include "workers/siterankingrun.h"
 
 #include <QFutureWatcher>
 #include <QVector>

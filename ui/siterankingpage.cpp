@@ -1,10 +1,10 @@
-#include "siterankingpage.h"
+#include "ui/siterankingpage.h"
 #include "ui_siterankingpage.h"
 
-#include "editorbinding.h"
-#include "pagefitter.h"
-#include "querypagetraits.h"
-#include "querypanel.h"
+#include "ui/editorbinding.h"
+#include "ui/pagefitter.h"
+#include "ui/querypagetraits.h"
+#include "ui/querypanel.h"
 
 #include <QButtonGroup>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "searchcontext.h"
-#include "siterule.h"
+#include "search/searchcontext.h"
+#include "search/siterule.h"
 
 #include <QWidget>
 

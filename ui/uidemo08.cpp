@@ -1,19 +1,19 @@
 // Frame, navigation and construction of the main window.
-#include "uidemo08.h"
+#include "ui/uidemo08.h"
 #include "ui_uidemo08.h"
 
-#include "editorbinding.h"
-#include "historypage.h"
-#include "historystore.h"
-#include "iconhelper.h"
-#include "miningpage.h"
-#include "pagefitter.h"
-#include "querypanel.h"
-#include "settingspage.h"
-#include "siterankingpage.h"
-#include "stylesheet.h"
-#include "windowmemory.h"
-#include "windowresizer.h"
+#include "history/historystore.h"
+#include "style/iconhelper.h"
+#include "style/stylesheet.h"
+#include "ui/editorbinding.h"
+#include "ui/historypage.h"
+#include "ui/miningpage.h"
+#include "ui/pagefitter.h"
+#include "ui/querypanel.h"
+#include "ui/settingspage.h"
+#include "ui/siterankingpage.h"
+#include "ui/windowmemory.h"
+#include "ui/windowresizer.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>

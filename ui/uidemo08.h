@@ -1,9 +1,9 @@
 #pragma once
 
-#include "checkresult.h"
-#include "fetchsettings.h"
-#include "searchcontext.h"
-#include "searchendpoints.h"
+#include "search/checkresult.h"
+#include "search/fetchsettings.h"
+#include "search/searchcontext.h"
+#include "search/searchendpoints.h"
 
 #include <QList>
 #include <QRect>

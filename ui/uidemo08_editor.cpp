@@ -1,11 +1,11 @@
 // The query pages' input editors: line numbers, 清空 and importing files.
+#include "ui/uidemo08.h"
 #include "ui_uidemo08.h"
-#include "uidemo08.h"
 
-#include "linenumberarea.h"
-#include "messagebox.h"
-#include "openfiledialog.h"
-#include "queryeditor.h"
+#include "ui/linenumberarea.h"
+#include "ui/messagebox.h"
+#include "ui/openfiledialog.h"
+#include "ui/queryeditor.h"
 
 #include <QFileInfo>
 

@@ -1,14 +1,14 @@
 // The run history: its page among the query pages, read through the
 // window's own connection, and a stored run opened again in its query page.
 // The query pages write their runs through their RunHistory.
+#include "ui/uidemo08.h"
 #include "ui_uidemo08.h"
-#include "uidemo08.h"
 
-#include "historypage.h"
-#include "historystore.h"
-#include "linechange.h"
-#include "querypanel.h"
-#include "siterankingpage.h"
+#include "history/historystore.h"
+#include "history/linechange.h"
+#include "ui/historypage.h"
+#include "ui/querypanel.h"
+#include "ui/siterankingpage.h"
 
 namespace {
 const char kHistoryTab[] = QT_TRANSLATE_NOOP("UIDemo08", "当前位置：历史记录");

@@ -1,8 +1,8 @@
 // The help page and the home page with its advertisement panel.
+#include "ui/uidemo08.h"
 #include "ui_uidemo08.h"
-#include "uidemo08.h"
 
-#include "advertisementpage.h"
+#include "ui/advertisementpage.h"
 
 #include <QFile>
 #include <QTextStream>

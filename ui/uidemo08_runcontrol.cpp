@@ -1,15 +1,15 @@
 // Run control of the query pages: the window's slots forward to each page's QueryPanel.
+#include "ui/uidemo08.h"
 #include "ui_uidemo08.h"
-#include "uidemo08.h"
 
-#include "batchrunner.h"
-#include "historystore.h"
-#include "inclusionbatch.h"
-#include "messagebox.h"
-#include "miningpage.h"
-#include "querypanel.h"
-#include "rankingbatch.h"
-#include "siterankingpage.h"
+#include "history/historystore.h"
+#include "ui/batchrunner.h"
+#include "ui/inclusionbatch.h"
+#include "ui/messagebox.h"
+#include "ui/miningpage.h"
+#include "ui/querypanel.h"
+#include "ui/rankingbatch.h"
+#include "ui/siterankingpage.h"
 
 #include <QCloseEvent>
 #include <QLabel>

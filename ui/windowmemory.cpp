@@ -1,4 +1,4 @@
-#include "windowmemory.h"
+#include "ui/windowmemory.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>

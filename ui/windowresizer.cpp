@@ -1,4 +1,4 @@
-#include "windowresizer.h"
+#include "ui/windowresizer.h"
 
 #include <QApplication>
 #include <QCursor>

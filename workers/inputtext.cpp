@@ -1,4 +1,4 @@
-#include "inputtext.h"
+#include "workers/inputtext.h"
 
 #include <QTextCodec>
 #include <QtEndian>

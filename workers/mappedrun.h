@@ -1,7 +1,7 @@
 #pragma once
 
-#include "requestgate.h"
-#include "searchcontext.h"
+#include "search/requestgate.h"
+#include "search/searchcontext.h"
 
 #include <QFuture>
 #include <QFutureInterface>

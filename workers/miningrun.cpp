@@ -1,7 +1,7 @@
-#include "miningrun.h"
+#include "workers/miningrun.h"
 
-#include "keywordsources.h"
-#include "linecheck.h"
+#include "search/keywordsources.h"
+#include "workers/linecheck.h"
 
 #include <QSet>
 

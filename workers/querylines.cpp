@@ -1,4 +1,4 @@
-#include "querylines.h"
+#include "workers/querylines.h"
 
 QStringList prepareQueryLines(const QString &text, QueryKind kind)
 {

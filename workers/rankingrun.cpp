@@ -1,8 +1,8 @@
-#include "rankingrun.h"
+#include "workers/rankingrun.h"
 
-#include "desktoprankingcheck.h"
-#include "linecheck.h"
-#include "mobilerankingcheck.h"
+#include "search/desktoprankingcheck.h"
+#include "search/mobilerankingcheck.h"
+#include "workers/linecheck.h"
 
 #include <QObject>
 

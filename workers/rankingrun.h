@@ -1,8 +1,8 @@
 #pragma once
 
-#include "checkresult.h"
-#include "mappedrun.h"
-#include "searchcontext.h"
+#include "search/checkresult.h"
+#include "search/searchcontext.h"
+#include "workers/mappedrun.h"
 
 #include <QFuture>
 #include <QFutureWatcher>

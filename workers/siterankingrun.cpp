@@ -1,7 +1,7 @@
-#include "siterankingrun.h"
+#include "workers/siterankingrun.h"
 
-#include "linecheck.h"
-#include "siterankingcheck.h"
+#include "search/siterankingcheck.h"
+#include "workers/linecheck.h"
 
 namespace {
 

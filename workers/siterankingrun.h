@@ -1,9 +1,9 @@
 #pragma once
 
-#include "checkresult.h"
-#include "mappedrun.h"
-#include "searchcontext.h"
-#include "siterule.h"
+#include "search/checkresult.h"
+#include "search/searchcontext.h"
+#include "search/siterule.h"
+#include "workers/mappedrun.h"
 
 #include <QFuture>
 #include <QString>

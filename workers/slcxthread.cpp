@@ -1,8 +1,8 @@
-#include "slcxthread.h"
+#include "workers/slcxthread.h"
 
-#include "desktopinclusioncheck.h"
-#include "linecheck.h"
-#include "mobileinclusioncheck.h"
+#include "search/desktopinclusioncheck.h"
+#include "search/mobileinclusioncheck.h"
+#include "workers/linecheck.h"
 
 namespace {
 const QString kMobileMode = QStringLiteral("sjd");

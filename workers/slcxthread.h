@@ -1,7 +1,7 @@
 #pragma once
 
-#include "checkresult.h"
-#include "searchcontext.h"
+#include "search/checkresult.h"
+#include "search/searchcontext.h"
 
 #include <QString>
 #include <QStringList>

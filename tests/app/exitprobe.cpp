@@ -3,11 +3,11 @@
 // on. With "--queries-running" both query pages first start a run whose
 // requests the loopback server never answers, and the question before quitting
 // mid-run is answered with "确 定".
-#include "loopbackbaidu.h"
-#include "messagebox.h"
-#include "startup.h"
-#include "testsettings.h"
-#include "uidemo08.h"
+#include "app/startup.h"
+#include "tests/support/loopbackbaidu.h"
+#include "tests/support/testsettings.h"
+#include "ui/messagebox.h"
+#include "ui/uidemo08.h"
 
 #include <QApplication>
 #include <QPlainTextEdit>

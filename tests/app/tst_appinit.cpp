@@ -1,5 +1,5 @@
 // The application-wide drag filter, on plain top-level widgets.
-#include "appinit.h"
+#include "app/appinit.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,8 +1,8 @@
 // Start-up as the application runs it: settings, the shown window, dragging
 // it, its screenshot, and "用户退出" ending the process.
-#include "startup.h"
-#include "uidemo08.h"
-#include "windowtestmain.h"
+#include "app/startup.h"
+#include "tests/support/windowtestmain.h"
+#include "ui/uidemo08.h"
 
 #include <QDialogButtonBox>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "runcli.h"
+#include "cli/runcli.h"
 
 #include <QCoreApplication>
 #include <QFile>

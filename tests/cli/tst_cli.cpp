@@ -1,11 +1,11 @@
-#include "fetchsettings.h"
-#include "historystore.h"
-#include "inclusionpages.h"
-#include "loopbackbaidu.h"
-#include "progressreporter.h"
-#include "queryinput.h"
-#include "rankingpages.h"
-#include "testsettings.h"
+#include "cli/progressreporter.h"
+#include "cli/queryinput.h"
+#include "history/historystore.h"
+#include "search/fetchsettings.h"
+#include "tests/support/inclusionpages.h"
+#include "tests/support/loopbackbaidu.h"
+#include "tests/support/rankingpages.h"
+#include "tests/support/testsettings.h"
 
 #include <QBuffer>
 #include <QJsonArray>

@@ -1,6 +1,6 @@
-#include "historystore.h"
-#include "linechange.h"
-#include "runrecorder.h"
+#include "history/historystore.h"
+#include "history/linechange.h"
+#include "history/runrecorder.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>

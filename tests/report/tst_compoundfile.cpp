@@ -1,4 +1,4 @@
-#include "compoundfile.h"
+#include "report/compoundfile.h"
 
 #include <QtTest>
 
@@ -49,9 +49,9 @@ private slots:
 
         const QString output = dir.filePath(QStringLiteral("stream.bin"));
         QProcess reader;
-        reader.start(
-            QStringLiteral("/usr/bin/python3"),
-            {QFINDTESTDATA("readcompound.py"), container.fileName(), QStringLiteral("Workbook"), output});
+        reader.start(QStringLiteral("/usr/bin/python3"),
+                     {QStringLiteral(QUILLANE_TESTS_DIR "/report/readcompound.py"), container.fileName(),
+                      QStringLiteral("Workbook"), output});
         QVERIFY(reader.waitForFinished(120000));
         QVERIFY2(reader.exitCode() == 0, reader.readAllStandardError().constData());
 

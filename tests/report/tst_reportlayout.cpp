@@ -1,4 +1,4 @@
-#include "reportwriter.h"
+#include "report/reportwriter.h"
 
 #include <QtTest>
 
@@ -53,7 +53,8 @@ private:
         expected.close();
 
         QProcess reader;
-        reader.start(m_python, {QFINDTESTDATA("checkreport.py"), reportPath, expected.fileName()});
+        reader.start(m_python, {QStringLiteral(QUILLANE_TESTS_DIR "/report/checkreport.py"), reportPath,
+                                expected.fileName()});
         if (!reader.waitForFinished(120000))
             return QStringLiteral("reader did not finish");
         if (reader.exitStatus() != QProcess::NormalExit || reader.exitCode() != 0)

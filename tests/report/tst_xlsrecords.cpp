@@ -1,4 +1,4 @@
-#include "xlsreportwriter.h"
+#include "report/xlsreportwriter.h"
 
 #include <QtTest>
 
@@ -108,7 +108,6 @@ private slots:
         QCOMPARE(sheet.last().offset + 4 + sheet.last().data.size(), stream.size());
     }
 };
-
 
 QTEST_GUILESS_MAIN(TestXlsRecords)
 #include "tst_xlsrecords.moc"

@@ -1,7 +1,7 @@
-#include "desktopinclusioncheck.h"
-#include "inclusionpages.h"
-#include "loopbackbaidu.h"
-#include "mobileinclusioncheck.h"
+#include "search/desktopinclusioncheck.h"
+#include "search/mobileinclusioncheck.h"
+#include "tests/support/inclusionpages.h"
+#include "tests/support/loopbackbaidu.h"
 
 #include <QtTest>
 

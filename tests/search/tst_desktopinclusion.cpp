@@ -1,8 +1,8 @@
-#include "desktopinclusioncheck.h"
-#include "inclusionpages.h"
-#include "loopbackbaidu.h"
-#include "resultcells.h"
-#include "resultstrings.h"
+#include "search/desktopinclusioncheck.h"
+#include "search/resultstrings.h"
+#include "tests/support/inclusionpages.h"
+#include "tests/support/loopbackbaidu.h"
+#include "tests/support/resultcells.h"
 
 #include <QtTest>
 

@@ -1,8 +1,8 @@
-#include "desktoprankingcheck.h"
-#include "loopbackbaidu.h"
-#include "rankingpages.h"
-#include "resultcells.h"
-#include "resultstrings.h"
+#include "search/desktoprankingcheck.h"
+#include "search/resultstrings.h"
+#include "tests/support/loopbackbaidu.h"
+#include "tests/support/rankingpages.h"
+#include "tests/support/resultcells.h"
 
 #include <QtTest>
 

@@ -1,4 +1,4 @@
-#include "fetchsettings.h"
+#include "search/fetchsettings.h"
 
 #include <QSettings>
 #include <QTemporaryDir>

@@ -1,5 +1,5 @@
-#include "loopbackbaidu.h"
-#include "pagefetcher.h"
+#include "search/pagefetcher.h"
+#include "tests/support/loopbackbaidu.h"
 
 #include <QtTest>
 

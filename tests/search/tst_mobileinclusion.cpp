@@ -1,7 +1,7 @@
-#include "inclusionpages.h"
-#include "loopbackbaidu.h"
-#include "mobileinclusioncheck.h"
-#include "resultcells.h"
+#include "search/mobileinclusioncheck.h"
+#include "tests/support/inclusionpages.h"
+#include "tests/support/loopbackbaidu.h"
+#include "tests/support/resultcells.h"
 
 #include <QtTest>
 

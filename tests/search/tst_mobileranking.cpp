@@ -1,8 +1,8 @@
-#include "loopbackbaidu.h"
-#include "mobilerankingcheck.h"
-#include "rankingpages.h"
-#include "resultcells.h"
-#include "resultstrings.h"
+#include "search/mobilerankingcheck.h"
+#include "search/resultstrings.h"
+#include "tests/support/loopbackbaidu.h"
+#include "tests/support/rankingpages.h"
+#include "tests/support/resultcells.h"
 
 #include <QtTest>
 

@@ -1,6 +1,6 @@
-#include "loopbackbaidu.h"
-#include "pagefetcher.h"
-#include "rawcaptureserver.h"
+#include "search/pagefetcher.h"
+#include "tests/support/loopbackbaidu.h"
+#include "tests/support/rawcaptureserver.h"
 
 #include <QtTest>
 

@@ -1,10 +1,10 @@
-#include "desktopinclusioncheck.h"
-#include "inclusionpages.h"
-#include "loopbackbaidu.h"
-#include "loopbackproxy.h"
-#include "proxyprobe.h"
-#include "rawcaptureserver.h"
-#include "searchcontext.h"
+#include "search/desktopinclusioncheck.h"
+#include "search/proxyprobe.h"
+#include "search/searchcontext.h"
+#include "tests/support/inclusionpages.h"
+#include "tests/support/loopbackbaidu.h"
+#include "tests/support/loopbackproxy.h"
+#include "tests/support/rawcaptureserver.h"
 
 #include <QtTest>
 

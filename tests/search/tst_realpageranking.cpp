@@ -1,7 +1,7 @@
-#include "desktoprankingcheck.h"
-#include "loopbackbaidu.h"
-#include "rankingpages.h"
-#include "resultstrings.h"
+#include "search/desktoprankingcheck.h"
+#include "search/resultstrings.h"
+#include "tests/support/loopbackbaidu.h"
+#include "tests/support/rankingpages.h"
 
 #include <QtTest>
 

@@ -1,4 +1,4 @@
-#include "requestgate.h"
+#include "search/requestgate.h"
 
 #include <QtTest>
 

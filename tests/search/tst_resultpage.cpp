@@ -1,5 +1,5 @@
-#include "loopbackbaidu.h"
-#include "resultpage.h"
+#include "search/resultpage.h"
+#include "tests/support/loopbackbaidu.h"
 
 #include <QtTest>
 

@@ -1,6 +1,6 @@
-#include "loopbackbaidu.h"
-#include "rankingpages.h"
-#include "siterankingcheck.h"
+#include "search/siterankingcheck.h"
+#include "tests/support/loopbackbaidu.h"
+#include "tests/support/rankingpages.h"
 
 #include <QtTest>
 

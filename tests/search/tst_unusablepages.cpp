@@ -1,13 +1,13 @@
-#include "desktopinclusioncheck.h"
-#include "desktoprankingcheck.h"
-#include "inclusionpages.h"
-#include "loopbackbaidu.h"
-#include "mobileinclusioncheck.h"
-#include "mobilerankingcheck.h"
-#include "rankingpages.h"
-#include "rawcaptureserver.h"
-#include "resultcells.h"
-#include "resultstrings.h"
+#include "search/desktopinclusioncheck.h"
+#include "search/desktoprankingcheck.h"
+#include "search/mobileinclusioncheck.h"
+#include "search/mobilerankingcheck.h"
+#include "search/resultstrings.h"
+#include "tests/support/inclusionpages.h"
+#include "tests/support/loopbackbaidu.h"
+#include "tests/support/rankingpages.h"
+#include "tests/support/rawcaptureserver.h"
+#include "tests/support/resultcells.h"
 
 #include <QtTest>
 

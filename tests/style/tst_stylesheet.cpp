@@ -1,4 +1,4 @@
-#include "stylesheet.h"
+#include "style/stylesheet.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "inclusionpages.h"
+#include "tests/support/inclusionpages.h"
 
 #include <QStringBuilder>
 
@@ -6,15 +6,16 @@ namespace testsupport {
 
 QByteArray desktopPage(const QByteArray &inner)
 {
-    return QByteArray("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>百度一下，你就知道</title></head>\n"
-           "<body><div id=\"content_left\">\n") +
+    return QByteArray("<!DOCTYPE html>\n<html><head><meta "
+                      "charset=\"utf-8\"><title>百度一下，你就知道</title></head>\n"
+                      "<body><div id=\"content_left\">\n") +
            inner + "\n</div></body></html>\n";
 }
 
 QByteArray desktopHeading(const QByteArray &title)
 {
     return QByteArray("<div class=\"result c-container\"><h3 class=\"t\"><a\n"
-           " href=\"http://www.baidu.com/link?url=q1\" target=\"_blank\">") +
+                      " href=\"http://www.baidu.com/link?url=q1\" target=\"_blank\">") +
            title + "</a></h3>\n";
 }
 
@@ -27,19 +28,21 @@ QByteArray desktopDateSpan(const QByteArray &date)
 QByteArray mobilePage(const QByteArray &inner)
 {
     return QByteArray("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>百度</title></head>\n"
-           "<body><div id=\"results\">\n") +
+                      "<body><div id=\"results\">\n") +
            inner + "\n</div></body></html>\n";
 }
 
 QByteArray mobileFirstResult(const QByteArray &firstAddress)
 {
-    return QByteArray("<div class=\"c-result result\" data-log=\"{'ensrcid':'www_normal','order':'1','mu':'") + firstAddress +
-           "'}\">\n<a class=\"c-blocka\" aria-label=\"搜索结果第1条.标题\">\n";
+    return QByteArray(
+               "<div class=\"c-result result\" data-log=\"{'ensrcid':'www_normal','order':'1','mu':'") +
+           firstAddress + "'}\">\n<a class=\"c-blocka\" aria-label=\"搜索结果第1条.标题\">\n";
 }
 
 QByteArray mobileTitleSpan(const QByteArray &title)
 {
-    return QByteArray("<h3 class=\"c-title\"><span class=\"c-title-text\" data-a-5c2ab1e4>") + title + "</span></h3>\n";
+    return QByteArray("<h3 class=\"c-title\"><span class=\"c-title-text\" data-a-5c2ab1e4>") + title +
+           "</span></h3>\n";
 }
 
 QByteArray mobileDateSpan(const QByteArray &date)

@@ -1,4 +1,4 @@
-#include "loopbackbaidu.h"
+#include "tests/support/loopbackbaidu.h"
 
 #include <memory>
 

@@ -1,6 +1,6 @@
-#include "loopbackproxy.h"
+#include "tests/support/loopbackproxy.h"
 
-#include "rawcaptureserver.h"
+#include "tests/support/rawcaptureserver.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "rankingpages.h"
+#include "tests/support/rankingpages.h"
 
 namespace testsupport {
 
@@ -11,7 +11,8 @@ const QByteArray kPageTail = QByteArrayLiteral("</body></html>\n");
 // Markup that sits between results on a real page: attributes, quotes, tags
 // that open and close, Chinese text; none of it forms a heading or an entry.
 const QByteArray kFillerBlock = QByteArrayLiteral(
-    "<div class=\"c-abstract\" data-tools='{\"title\":\"x\"}'><span class=\"c-color-gray\">2021年3月4日</span>"
+    "<div class=\"c-abstract\" data-tools='{\"title\":\"x\"}'><span "
+    "class=\"c-color-gray\">2021年3月4日</span>"
     "这是一段摘要文字，说明页面的内容 <a class=\"c-showurl\" href=\"/x\">www.example.com/</a></div>\n");
 
 QByteArray filler(int bytes)
@@ -27,15 +28,17 @@ QByteArray filler(int bytes)
 QByteArray desktopRankingSitePage(const QByteArray &title, const QByteArray &date)
 {
     // The anchor's attributes end on the line before the title, as Baidu writes them.
-    return kPageHead + "<div class=\"result c-container\" id=\"1\"><h3 class=\"t\"><a\n"
-                       " href = \"http://www.baidu.com/link?url=site\" target=\"_blank\"\n>" +
+    return kPageHead +
+           "<div class=\"result c-container\" id=\"1\"><h3 class=\"t\"><a\n"
+           " href = \"http://www.baidu.com/link?url=site\" target=\"_blank\"\n>" +
            title + "</a></h3>\n<span class=\" newTimeFactor_before_abs m\">" + date +
            "&nbsp;-&nbsp;</span>\n</div>\n" + kPageTail;
 }
 
 QByteArray desktopRankingNotFoundPage()
 {
-    return kPageHead + "<div class=\"nors\"><p>很抱歉，没有找到该URL。您可以直接访问：</p></div>\n" + kPageTail;
+    return kPageHead + "<div class=\"nors\"><p>很抱歉，没有找到该URL。您可以直接访问：</p></div>\n" +
+           kPageTail;
 }
 
 QByteArray desktopKeywordPage(const QList<DesktopHeading> &headings, int fillerBytes)
@@ -78,8 +81,9 @@ QByteArray mobileKeywordPage(const QList<QByteArray> &entryAddresses)
     QByteArray page = kPageHead;
     int order = 1;
     for (const QByteArray &address : entryAddresses) {
-        page += "<div class=\"c-result\" data-log=\"{'ensrcid':'www_normal','order':'" + QByteArray::number(order++) +
-                "','tpl':'www_normal','mu':'" + address + "','pos':'x'}\">" + kFillerBlock + "</div>\n";
+        page += "<div class=\"c-result\" data-log=\"{'ensrcid':'www_normal','order':'" +
+                QByteArray::number(order++) + "','tpl':'www_normal','mu':'" + address + "','pos':'x'}\">" +
+                kFillerBlock + "</div>\n";
     }
     return page + kPageTail;
 }

@@ -1,4 +1,4 @@
-#include "ratelimitedbaidu.h"
+#include "tests/support/ratelimitedbaidu.h"
 
 namespace testsupport {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "loopbackbaidu.h"
+#include "tests/support/loopbackbaidu.h"
 
 #include <QByteArray>
 

@@ -1,4 +1,4 @@
-#include "rawcaptureserver.h"
+#include "tests/support/rawcaptureserver.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

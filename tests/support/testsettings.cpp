@@ -1,6 +1,6 @@
-#include "testsettings.h"
+#include "tests/support/testsettings.h"
 
-#include "fetchsettings.h"
+#include "search/fetchsettings.h"
 
 #include <QFile>
 #include <QSettings>

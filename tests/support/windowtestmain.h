@@ -1,8 +1,8 @@
 #pragma once
 
-#include "startup.h"
-#include "testsettings.h"
-#include "uidemo08.h"
+#include "app/startup.h"
+#include "tests/support/testsettings.h"
+#include "ui/uidemo08.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

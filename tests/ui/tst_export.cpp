@@ -1,9 +1,9 @@
-#include "loopbackbaidu.h"
-#include "messagebox.h"
-#include "rankingpages.h"
-#include "savefiledialog.h"
-#include "uidemo08.h"
-#include "windowtestmain.h"
+#include "tests/support/loopbackbaidu.h"
+#include "tests/support/rankingpages.h"
+#include "tests/support/windowtestmain.h"
+#include "ui/messagebox.h"
+#include "ui/savefiledialog.h"
+#include "ui/uidemo08.h"
 
 #include <QtTest>
 
@@ -194,8 +194,9 @@ private:
         if (!expected.open() || expected.write(QJsonDocument(want).toJson()) < 0 || !expected.flush())
             return QStringLiteral("cannot write the expectations");
         QProcess reader;
-        reader.start(QStringLiteral("/usr/bin/python3"),
-                     {QFINDTESTDATA("../report/checkreport.py"), path, expected.fileName()});
+        reader.start(
+            QStringLiteral("/usr/bin/python3"),
+            {QStringLiteral(QUILLANE_TESTS_DIR "/report/checkreport.py"), path, expected.fileName()});
         if (!reader.waitForFinished(120000))
             return QStringLiteral("reader did not finish");
         if (reader.exitStatus() != QProcess::NormalExit || reader.exitCode() != 0) {

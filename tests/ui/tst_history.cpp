@@ -1,10 +1,10 @@
-#include "historystore.h"
-#include "loopbackbaidu.h"
-#include "messagebox.h"
-#include "positionchart.h"
-#include "rankingpages.h"
-#include "uidemo08.h"
-#include "windowtestmain.h"
+#include "history/historystore.h"
+#include "tests/support/loopbackbaidu.h"
+#include "tests/support/rankingpages.h"
+#include "tests/support/windowtestmain.h"
+#include "ui/messagebox.h"
+#include "ui/positionchart.h"
+#include "ui/uidemo08.h"
 
 #include <QtTest>
 

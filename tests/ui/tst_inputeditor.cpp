@@ -1,11 +1,11 @@
 // The query pages' editors, their line numbers, keyboard and file import.
-#include "linenumberarea.h"
-#include "messagebox.h"
-#include "openfiledialog.h"
-#include "queryeditor.h"
-#include "startup.h"
-#include "uidemo08.h"
-#include "windowtestmain.h"
+#include "app/startup.h"
+#include "tests/support/windowtestmain.h"
+#include "ui/linenumberarea.h"
+#include "ui/messagebox.h"
+#include "ui/openfiledialog.h"
+#include "ui/queryeditor.h"
+#include "ui/uidemo08.h"
 
 #include <QClipboard>
 #include <QLabel>

@@ -1,6 +1,6 @@
-#include "loopbackbaidu.h"
-#include "uidemo08.h"
-#include "windowtestmain.h"
+#include "tests/support/loopbackbaidu.h"
+#include "tests/support/windowtestmain.h"
+#include "ui/uidemo08.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,10 +1,10 @@
-#include "inclusionpages.h"
-#include "loopbackbaidu.h"
-#include "messagebox.h"
-#include "rankingpages.h"
-#include "systemtrayicon.h"
-#include "uidemo08.h"
-#include "windowtestmain.h"
+#include "app/systemtrayicon.h"
+#include "tests/support/inclusionpages.h"
+#include "tests/support/loopbackbaidu.h"
+#include "tests/support/rankingpages.h"
+#include "tests/support/windowtestmain.h"
+#include "ui/messagebox.h"
+#include "ui/uidemo08.h"
 
 #include <QtTest>
 

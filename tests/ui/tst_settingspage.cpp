@@ -1,8 +1,8 @@
-#include "fetchsettings.h"
-#include "inclusionpages.h"
-#include "loopbackbaidu.h"
-#include "uidemo08.h"
-#include "windowtestmain.h"
+#include "search/fetchsettings.h"
+#include "tests/support/inclusionpages.h"
+#include "tests/support/loopbackbaidu.h"
+#include "tests/support/windowtestmain.h"
+#include "ui/uidemo08.h"
 
 #include <QCheckBox>
 #include <QLabel>

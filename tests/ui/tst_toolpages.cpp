@@ -1,9 +1,9 @@
-#include "loopbackbaidu.h"
-#include "messagebox.h"
-#include "rankingpages.h"
-#include "savefiledialog.h"
-#include "uidemo08.h"
-#include "windowtestmain.h"
+#include "tests/support/loopbackbaidu.h"
+#include "tests/support/rankingpages.h"
+#include "tests/support/windowtestmain.h"
+#include "ui/messagebox.h"
+#include "ui/savefiledialog.h"
+#include "ui/uidemo08.h"
 
 #include <QtTest>
 
@@ -125,8 +125,9 @@ private:
         if (!file.open() || file.write(QJsonDocument(want).toJson()) < 0 || !file.flush())
             return QStringLiteral("cannot write the expectations");
         QProcess reader;
-        reader.start(QStringLiteral("/usr/bin/python3"),
-                     {QFINDTESTDATA("../report/checkreport.py"), m_savePath, file.fileName()});
+        reader.start(
+            QStringLiteral("/usr/bin/python3"),
+            {QStringLiteral(QUILLANE_TESTS_DIR "/report/checkreport.py"), m_savePath, file.fileName()});
         if (!reader.waitForFinished(120000))
             return QStringLiteral("reader did not finish");
         if (reader.exitCode() == 0)

@@ -1,11 +1,11 @@
 // The main window's frame and navigation, driven by object name.
-#include "startup.h"
-#include "uidemo08.h"
-#include "windowtestmain.h"
+#include "app/startup.h"
+#include "tests/support/windowtestmain.h"
+#include "ui/uidemo08.h"
 
-#include "iconhelper.h"
-#include "loopbackbaidu.h"
-#include "windowresizer.h"
+#include "style/iconhelper.h"
+#include "tests/support/loopbackbaidu.h"
+#include "ui/windowresizer.h"
 
 #include <QAbstractButton>
 #include <QDir>

@@ -1,6 +1,6 @@
-#include "loopbackbaidu.h"
-#include "miningrun.h"
-#include "rankingpages.h"
+#include "tests/support/loopbackbaidu.h"
+#include "tests/support/rankingpages.h"
+#include "workers/miningrun.h"
 
 #include <QtTest>
 

@@ -1,10 +1,10 @@
-#include "inclusionpages.h"
-#include "loopbackbaidu.h"
-#include "rankingpages.h"
-#include "rankingrun.h"
-#include "ratelimitedbaidu.h"
-#include "resultstrings.h"
-#include "slcxthread.h"
+#include "search/resultstrings.h"
+#include "tests/support/inclusionpages.h"
+#include "tests/support/loopbackbaidu.h"
+#include "tests/support/rankingpages.h"
+#include "tests/support/ratelimitedbaidu.h"
+#include "workers/rankingrun.h"
+#include "workers/slcxthread.h"
 
 #include <QElapsedTimer>
 #include <QtTest>

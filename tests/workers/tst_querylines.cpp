@@ -1,4 +1,4 @@
-#include "querylines.h"
+#include "workers/querylines.h"
 
 #include <QtTest>
 
@@ -17,9 +17,11 @@ private slots:
         const QString mixed = QStringLiteral("no address here\nhttp://a.cn/1.html\nhttp://a.cn/1.html\n\n"
                                              "HTTPS://b.cn/2.html");
         QTest::newRow("inclusion drops lines without http, duplicates and blanks")
-            << mixed << false << QStringList{QStringLiteral("http://a.cn/1.html"), QStringLiteral("HTTPS://b.cn/2.html")};
+            << mixed << false
+            << QStringList{QStringLiteral("http://a.cn/1.html"), QStringLiteral("HTTPS://b.cn/2.html")};
         QTest::newRow("ranking keeps upper-case HTTPS as typed")
-            << mixed << true << QStringList{QStringLiteral("http://a.cn/1.html"), QStringLiteral("HTTPS://b.cn/2.html")};
+            << mixed << true
+            << QStringList{QStringLiteral("http://a.cn/1.html"), QStringLiteral("HTTPS://b.cn/2.html")};
         QTest::newRow("ranking turns https: into http:")
             << QStringLiteral("词 https://c.cn/x https://d.cn") << true
             << QStringList{QStringLiteral("词 http://c.cn/x http://d.cn")};

@@ -1,8 +1,8 @@
-#include "loopbackbaidu.h"
-#include "rankingpages.h"
-#include "rankingrun.h"
-#include "resultcells.h"
-#include "resultstrings.h"
+#include "search/resultstrings.h"
+#include "tests/support/loopbackbaidu.h"
+#include "tests/support/rankingpages.h"
+#include "tests/support/resultcells.h"
+#include "workers/rankingrun.h"
 
 #include <QtTest>
 
@@ -28,8 +28,8 @@ void playNotIncluded(LoopbackBaidu &baidu)
     baidu.setHandler([](const Request &request) {
         const bool desktop = !request.param("wd").isEmpty();
         const QByteArray address = desktop ? request.param("wd") : request.param("word");
-        const QByteArray page = desktop ? testsupport::desktopRankingNotFoundPage()
-                                        : testsupport::mobileRankingNotFoundPage();
+        const QByteArray page =
+            desktop ? testsupport::desktopRankingNotFoundPage() : testsupport::mobileRankingNotFoundPage();
         if (address.contains(kSilent))
             return Reply::silent();
         return Reply::delayed(page, address.contains(kSlow) ? kSlowMs : 0);
@@ -117,8 +117,10 @@ private slots:
         RunFollower follower(&watcher);
         QVERIFY(connectRankingWatcher(&watcher, &follower, &follower));
         QStringList order;
-        connect(&watcher, &QFutureWatcherBase::resultReadyAt, this, [&order] { order.append(QStringLiteral("ready")); });
-        connect(&watcher, &QFutureWatcherBase::finished, this, [&order] { order.append(QStringLiteral("finished")); });
+        connect(&watcher, &QFutureWatcherBase::resultReadyAt, this,
+                [&order] { order.append(QStringLiteral("ready")); });
+        connect(&watcher, &QFutureWatcherBase::finished, this,
+                [&order] { order.append(QStringLiteral("finished")); });
         RankingRun run = RankingRun::start(lines, mode, baidu.endpoints());
         watcher.setFuture(run.future());
 
@@ -239,8 +241,8 @@ private slots:
         playNotIncluded(baidu);
         const QStringList slowLine = linesFor({QString::fromLatin1(kSlow)});
         RankingRun other = RankingRun::start(slowLine, QStringLiteral("dnd"), baidu.endpoints());
-        RankingRun cancelled =
-            RankingRun::start(linesFor({QString::fromLatin1(kSilent)}), QStringLiteral("dnd"), baidu.endpoints());
+        RankingRun cancelled = RankingRun::start(linesFor({QString::fromLatin1(kSilent)}),
+                                                 QStringLiteral("dnd"), baidu.endpoints());
         // Both transfers are in flight; the slow one is answered only after the cancel.
         QTRY_COMPARE(baidu.requestCount(), 2);
         cancelled.cancelAndWait();

@@ -1,8 +1,8 @@
-#include "inclusionpages.h"
-#include "loopbackbaidu.h"
-#include "rawcaptureserver.h"
-#include "resultcells.h"
-#include "slcxthread.h"
+#include "tests/support/inclusionpages.h"
+#include "tests/support/loopbackbaidu.h"
+#include "tests/support/rawcaptureserver.h"
+#include "tests/support/resultcells.h"
+#include "workers/slcxthread.h"
 
 #include <QtTest>
 
