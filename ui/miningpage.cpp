@@ -10,7 +10,7 @@ namespace {
 const QMargins kContentMargins(3, 5, 3, 13);
 } // namespace
 
-MiningPage::MiningPage(QWidget *parent) : QWidget(parent), ui(new Ui::MiningPage)
+MiningPage::MiningPage(QWidget *parent) : ToolPage(parent), ui(new Ui::MiningPage)
 {
     ui->setupUi(this);
     ui->limitBox->setValue(MiningOptions::kDefaultLimit);
@@ -58,11 +58,6 @@ MiningOptions MiningPage::options() const
     options.depth = ui->depthBox->value();
     options.limit = ui->limitBox->value();
     return options;
-}
-
-void MiningPage::setSearchContext(const SearchContext &context)
-{
-    m_panel->setSearchContext(context);
 }
 
 void MiningPage::send(bool toSiteRanking)

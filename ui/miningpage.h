@@ -1,10 +1,9 @@
 #pragma once
 
-#include "search/searchcontext.h"
+#include "ui/toolpage.h"
 #include "workers/miningrun.h"
 
 #include <QStringList>
-#include <QWidget>
 
 class QueryPanel;
 
@@ -16,7 +15,7 @@ class MiningPage;
 // related searches, to a depth and up to a limit. Its run control, totals,
 // result table and export are a QueryPanel; the keywords found can be sent
 // to the ranking pages' editors.
-class MiningPage : public QWidget
+class MiningPage : public ToolPage
 {
     Q_OBJECT
 
@@ -24,9 +23,8 @@ public:
     explicit MiningPage(QWidget *parent = nullptr);
     ~MiningPage() override;
 
-    QueryPanel *panel() const { return m_panel; }
+    QueryPanel *panel() const override { return m_panel; }
     MiningOptions options() const;
-    void setSearchContext(const SearchContext &context);
 
 signals:
     // The chosen keywords (the selected rows, or all rows shown), for 排名查询

@@ -69,6 +69,7 @@ public:
     bool isRunning() const { return m_runner != nullptr; }
     BatchRunner *runner() const { return m_runner; }
     ResultTable *table() const { return m_table; }
+    QString historyTool() const { return m_traits.historyTool; }
 
 public slots:
     // Runs the editor's lines, or says why there is nothing to run.

@@ -1,6 +1,7 @@
 #include "ui/siterankingpage.h"
 #include "ui_siterankingpage.h"
 
+#include "history/linechange.h"
 #include "ui/editorbinding.h"
 #include "ui/pagefitter.h"
 #include "ui/querypagetraits.h"
@@ -18,7 +19,7 @@ const QString kMobileMode = QStringLiteral("sjd");
 const QMargins kContentMargins(3, 5, 3, 13);
 } // namespace
 
-SiteRankingPage::SiteRankingPage(QWidget *parent) : QWidget(parent), ui(new Ui::SiteRankingPage)
+SiteRankingPage::SiteRankingPage(QWidget *parent) : ToolPage(parent), ui(new Ui::SiteRankingPage)
 {
     ui->setupUi(this);
     auto *devices = new QButtonGroup(this);
@@ -83,9 +84,13 @@ QString SiteRankingPage::deviceMode() const
     return ui->sjRbtn_site->isChecked() ? kMobileMode : kDesktopMode;
 }
 
-void SiteRankingPage::setSearchContext(const SearchContext &context)
+void SiteRankingPage::showStoredRun(const StoredRun &run, const QList<StoredLine> &lines)
 {
-    m_panel->setSearchContext(context);
+    if (m_panel->isRunning())
+        return;
+    if (!lines.isEmpty())
+        setSite(siteRankingSite(lines.first().key));
+    ToolPage::showStoredRun(run, lines);
 }
 
 void SiteRankingPage::appendKeywords(const QStringList &keywords)

@@ -1,9 +1,7 @@
 #pragma once
 
-#include "search/searchcontext.h"
 #include "search/siterule.h"
-
-#include <QWidget>
+#include "ui/toolpage.h"
 
 class QPlainTextEdit;
 class QueryPanel;
@@ -15,7 +13,7 @@ class SiteRankingPage;
 // 泛排名查询: for one site and a list of keywords, where the site's pages
 // stand among Baidu's first 30 results (desktop or mobile). Its run control,
 // totals, result table and export are a QueryPanel.
-class SiteRankingPage : public QWidget
+class SiteRankingPage : public ToolPage
 {
     Q_OBJECT
 
@@ -24,15 +22,16 @@ public:
     // A run still going is cut short and waited for.
     ~SiteRankingPage() override;
 
-    QueryPanel *panel() const { return m_panel; }
+    QueryPanel *panel() const override { return m_panel; }
     QPlainTextEdit *editor() const;
     SiteRule site() const;
     void setSite(const QString &typed);
     // "dnd" or "sjd", as the device buttons show.
     QString deviceMode() const;
-    void setSearchContext(const SearchContext &context);
     // Puts keywords after the editor's lines (from the mining page).
     void appendKeywords(const QStringList &keywords);
+    // 重查异常 then asks again for the site the run was for.
+    void showStoredRun(const StoredRun &run, const QList<StoredLine> &lines) override;
 
 private:
     void showLocation();

@@ -1,22 +1,24 @@
-// Frame, navigation and construction of the main window.
 #include "ui/uidemo08.h"
 #include "ui_uidemo08.h"
 
 #include "history/historystore.h"
 #include "style/iconhelper.h"
 #include "style/stylesheet.h"
-#include "ui/editorbinding.h"
+#include "ui/helppage.h"
 #include "ui/historypage.h"
+#include "ui/homepage.h"
+#include "ui/inclusionbatch.h"
+#include "ui/messagebox.h"
 #include "ui/miningpage.h"
-#include "ui/pagefitter.h"
+#include "ui/querypage.h"
 #include "ui/querypanel.h"
+#include "ui/rankingbatch.h"
 #include "ui/settingspage.h"
 #include "ui/siterankingpage.h"
 #include "ui/windowmemory.h"
 #include "ui/windowresizer.h"
 
-#include <QAbstractButton>
-#include <QButtonGroup>
+#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QMouseEvent>
@@ -26,58 +28,23 @@
 #include <QSettings>
 #include <QToolButton>
 
+#include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <unistd.h>
 
 namespace {
-
-const QString kDesktopMode = QStringLiteral("dnd");
-const QString kMobileMode = QStringLiteral("sjd");
 
 const QString kWindowIcon = QStringLiteral(":/images/quillane.ico");
 const QString kStyleSheetName = QStringLiteral("blue.css");
 const QString kTitleFont = QStringLiteral("Microsoft Yahei");
 constexpr int kTitlePointSize = 19;
-
-// Top navigation: the button texts decide the page.
-const QString kTopMain = QStringLiteral("查收录排名");
-const QString kTopConfig = QStringLiteral("关键词挖掘");
-const QString kTopNewFeature = QStringLiteral("新功能待定");
-const QString kTopData = QStringLiteral("泛排名查询");
-const QString kTopHelp = QStringLiteral("帮助手册");
-const QString kTopExit = QStringLiteral("用户退出");
 constexpr int kTopIconSize = 32;
 constexpr int kTopMinimumWidth = 85;
 
-enum StackedPage
-{
-    MainPage = 0,
-    ConfigPage = 1,
-    SiteRankingStackPage = 2,
-    HelpPage = 3
-};
-
-// Left navigation texts.
-const QString kLeftInclusion = QStringLiteral("百度收录查询");
-const QString kLeftRanking = QStringLiteral("百度排名查询");
-const QString kLeftHistory = QStringLiteral("历史记录");
-
-// The location label of each query page with each device, in the window's translation context.
-const char kInclusionDesktopLocation[] =
-    QT_TRANSLATE_NOOP("UIDemo08", "当前位置：百度收录查询-->>电脑端收录查询");
-const char kInclusionMobileLocation[] =
-    QT_TRANSLATE_NOOP("UIDemo08", "当前位置：百度收录查询-->>移动端收录查询");
-const char kRankingDesktopLocation[] =
-    QT_TRANSLATE_NOOP("UIDemo08", "当前位置：百度排名查询-->>电脑端排名查询");
-const char kRankingMobileLocation[] =
-    QT_TRANSLATE_NOOP("UIDemo08", "当前位置：百度排名查询-->>移动端排名查询");
-
-// Where the query pages' content stands in its page: at the default size exactly where it always stood.
-const QMargins kQueryContentMargins(-6, 5, 0, 13);
-
-// What each page's settings are kept under.
-const QString kInclusionSettings = QStringLiteral("inclusion");
-const QString kRankingSettings = QStringLiteral("ranking");
+const char kHomeLocation[] = QT_TRANSLATE_NOOP("UIDemo08", "当前位置：首页");
+const char kHistoryLocation[] = QT_TRANSLATE_NOOP("UIDemo08", "当前位置：历史记录");
+const char kQuitQuestion[] = QT_TRANSLATE_NOOP("UIDemo08", "查询尚未完成，确定退出吗？");
 
 const QString kLeftButtonHeight =
     QStringLiteral("QWidget[flag=\"left\"] QAbstractButton{min-height:%1px;max-height:%1px;}");
@@ -107,106 +74,97 @@ constexpr int kGlyphHistory = 0xF1DA;
 UIDemo08::UIDemo08(QWidget *parent) : QWidget(parent), ui(new Ui::UIDemo08)
 {
     ui->setupUi(this);
-
+    createPages();
     initForm();
+    initTopNavigation();
     initLeftMain();
     initSettingsPage();
-    initToolPages();
     initLeftConfig();
-    readHelptxt();
     loadStyleSheet(kStyleSheetName);
-    initHomePage();
-
-    inclusionDeviceGroup = new QButtonGroup(this);
-    rankingDeviceGroup = new QButtonGroup(this);
-
-    for (QWidget *widget : {static_cast<QWidget *>(ui->progressBar), static_cast<QWidget *>(ui->daochuBtn),
-                            static_cast<QWidget *>(ui->fanhuiBtn), static_cast<QWidget *>(ui->stopBtn),
-                            static_cast<QWidget *>(ui->tShuru), static_cast<QWidget *>(ui->tShoulu),
-                            static_cast<QWidget *>(ui->twuShoulu), static_cast<QWidget *>(ui->tShoululv)})
-        widget->hide();
-    ui->pcRbtn->setChecked(true);
-    inclusionDeviceGroup->setExclusive(true);
-    inclusionDeviceGroup->addButton(ui->pcRbtn);
-    inclusionDeviceGroup->addButton(ui->sjRbtn);
-
-    for (QWidget *widget :
-         {static_cast<QWidget *>(ui->progressBar_2), static_cast<QWidget *>(ui->daochuBtn_2),
-          static_cast<QWidget *>(ui->fanhuiBtn_2), static_cast<QWidget *>(ui->stopBtn_2),
-          static_cast<QWidget *>(ui->tShuru_2), static_cast<QWidget *>(ui->tShoulu_2),
-          static_cast<QWidget *>(ui->twuShoulu_2), static_cast<QWidget *>(ui->tShoululv_2)})
-        widget->hide();
-    ui->pcRbtn_2->setChecked(true);
-    rankingDeviceGroup->setExclusive(true);
-    rankingDeviceGroup->addButton(ui->pcRbtn_2);
-    rankingDeviceGroup->addButton(ui->sjRbtn_2);
-
-    ui->tabWidget->clear();
-    ui->tabWidget->addTab(ui->homeTab, tr("当前位置：首页"));
-
-    initQueryPanels();
-    passContextToPanels();
-    connect(ui->slcxBtn, &QPushButton::clicked, this, &UIDemo08::showResult);
-    connect(this, &UIDemo08::sendTotalShoulu, this, &UIDemo08::changeSate);
-    // Toggled, not clicked: a choice put back from the settings shows as well.
-    connect(inclusionDeviceGroup, &QButtonGroup::buttonToggled, this, &UIDemo08::onButtonClicked);
-
-    connect(ui->slcxBtn_2, &QPushButton::clicked, this, &UIDemo08::showResult);
-    connect(this, &UIDemo08::pmsendTotalShoulu, this, &UIDemo08::pmchangeSate);
-    connect(rankingDeviceGroup, &QButtonGroup::buttonToggled, this, &UIDemo08::onButtonClicked);
-    connect(ui->fanhuiBtn_2, &QPushButton::clicked, this, &UIDemo08::on_fanhuiBtn_clicked);
-    connect(ui->stopBtn_2, &QPushButton::clicked, this, &UIDemo08::on_stopBtn_clicked);
-    connect(ui->clearBtn_2, &QPushButton::clicked, this, &UIDemo08::on_clearBtn_clicked);
-    connect(ui->daochuBtn_2, &QPushButton::clicked, this, &UIDemo08::on_daochuBtn_clicked);
-
-    initEditors();
-    PageFitter::fit(ui->slcxTab, ui->layoutWidget, kQueryContentMargins);
-    PageFitter::fit(ui->pmcxTab, ui->layoutWidget_2, kQueryContentMargins);
+    showTab(m_homePage, tr(kHomeLocation));
 
     m_resizer = new WindowResizer(this);
     m_memory = new WindowMemory(
         this,
         {[this] { return m_maximized ? m_normalGeometry : geometry(); }, [this] { return m_maximized; }},
-        {{kInclusionSettings, ui->sjRbtn, ui->pcRbtn, ui->urlsList},
-         {kRankingSettings, ui->sjRbtn_2, ui->pcRbtn_2, ui->urlsList_2}});
+        {m_inclusionPage->memory(), m_rankingPage->memory()});
     if (m_memory->restore())
         on_btnMenu_Max_clicked();
-    connect(this, &UIDemo08::pmcxCancel, this, &UIDemo08::pmthreadClose);
 }
 
 UIDemo08::~UIDemo08()
 {
     // Runs still going would report into widgets that are gone, or outlive
-    // the window into the process's teardown: the panels cut them short first.
-    delete inclusionPanel;
-    delete rankingPanel;
-    delete siteRankingPage;
-    delete miningPage;
+    // the window into the process's teardown: the pages cut them short first.
+    qDeleteAll(m_toolPages);
     delete ui;
 }
 
-void UIDemo08::setSearchEndpoints(const SearchEndpoints &searchEndpoints)
+void UIDemo08::createPages()
 {
-    endpoints = searchEndpoints;
-    settingsPage->setProbeEndpoints(searchEndpoints);
-    passContextToPanels();
+    m_homePage = new HomePage(ui->tabWidget);
+    m_inclusionPage = new QueryPage(QueryPage::Inclusion, ui->tabWidget);
+    m_rankingPage = new QueryPage(QueryPage::Ranking, ui->tabWidget);
+    // The tab holds one page at a time; the others wait hidden in it.
+    for (QWidget *page : {static_cast<QWidget *>(m_homePage), static_cast<QWidget *>(m_inclusionPage),
+                          static_cast<QWidget *>(m_rankingPage)})
+        ui->tabWidget->addTab(page, QString());
+    for (QueryPage *page : {m_inclusionPage, m_rankingPage}) {
+        connect(page, &QueryPage::locationChanged, this, [this, page](const QString &location) {
+            if (ui->tabWidget->currentWidget() == page)
+                ui->tabWidget->setTabText(0, location);
+        });
+    }
+
+    m_siteRankingPage = new SiteRankingPage(ui->page3);
+    ui->page3->layout()->addWidget(m_siteRankingPage);
+    m_miningPage = new MiningPage(ui->configStack);
+    connect(m_miningPage, &MiningPage::keywordsSent, this, &UIDemo08::receiveKeywords);
+    m_helpPage = new HelpPage(ui->stackedWidget);
+    ui->stackedWidget->addWidget(m_helpPage);
+
+    m_toolPages = {m_inclusionPage, m_rankingPage, m_siteRankingPage, m_miningPage};
+    for (ToolPage *page : qAsConst(m_toolPages))
+        page->panel()->setHistory(HistoryStore::defaultPath());
+    // Mining runs hold the keywords found, not the seeds the page starts from: they are not opened again.
+    m_runPages = {
+        {m_inclusionPage, ui->tbtnMain1}, {m_rankingPage, ui->tbtnMain2}, {m_siteRankingPage, ui->btnData}};
+}
+
+void UIDemo08::setSearchEndpoints(const SearchEndpoints &endpoints)
+{
+    m_endpoints = endpoints;
+    m_settingsPage->setProbeEndpoints(endpoints);
+    passContextToPages();
+}
+
+SearchEndpoints UIDemo08::searchEndpoints() const
+{
+    return m_endpoints;
+}
+
+void UIDemo08::setAdvertisementAddressForTesting(const QUrl &address)
+{
+    HomePage::setAdvertisementAddressForTesting(address);
 }
 
 void UIDemo08::initSettingsPage()
 {
-    settingsPage = new SettingsPage(this);
+    m_settingsPage = new SettingsPage(this);
     // Scrolls rather than growing the window beyond its size.
-    auto *scroll = new QScrollArea(this);
-    scroll->setObjectName(QStringLiteral("settingsScroll"));
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setWidgetResizable(true);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setWidget(settingsPage);
-    ui->configStack->addWidget(scroll);
-    settingsScroll = scroll;
-    connect(settingsPage, &SettingsPage::settingsSaved, this, &UIDemo08::applyFetchSettings);
+    m_settingsScroll = new QScrollArea(this);
+    m_settingsScroll->setObjectName(QStringLiteral("settingsScroll"));
+    m_settingsScroll->setFrameShape(QFrame::NoFrame);
+    m_settingsScroll->setWidgetResizable(true);
+    m_settingsScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_settingsScroll->setWidget(m_settingsPage);
+    // The settings go in first, the stack's current page until the mining page comes in front:
+    // added behind it from the start, the scroll area keeps Qt's grey, not the window's background.
+    ui->configStack->addWidget(m_settingsScroll);
+    ui->configStack->insertWidget(0, m_miningPage);
+    connect(m_settingsPage, &SettingsPage::settingsSaved, this, &UIDemo08::applyFetchSettings);
     const FetchSettings stored = loadFetchSettings(*openApplicationSettings());
-    settingsPage->showSettings(stored);
+    m_settingsPage->showSettings(stored);
     applyFetchSettings(stored);
 }
 
@@ -214,56 +172,21 @@ void UIDemo08::applyFetchSettings(const FetchSettings &settings)
 {
     RequestGate &gate = RequestGate::shared();
     gate.configure(settings.pacing);
-    fetchContext = SearchContext::fromSettings(settings, &gate);
-    passContextToPanels();
+    m_fetchContext = SearchContext::fromSettings(settings, &gate);
+    passContextToPages();
 }
 
 SearchContext UIDemo08::runContext() const
 {
-    SearchContext context = fetchContext;
-    context.endpoints = endpoints;
+    SearchContext context = m_fetchContext;
+    context.endpoints = m_endpoints;
     return context;
 }
 
-void UIDemo08::passContextToPanels()
+void UIDemo08::passContextToPages()
 {
-    // The panels come after the settings page; they are handed the context once they exist.
-    for (QueryPanel *panel : {inclusionPanel, rankingPanel}) {
-        if (panel)
-            panel->setSearchContext(runContext());
-    }
-    if (siteRankingPage)
-        siteRankingPage->setSearchContext(runContext());
-    if (miningPage)
-        miningPage->setSearchContext(runContext());
-}
-
-void UIDemo08::initToolPages()
-{
-    siteRankingPage = new SiteRankingPage(ui->page3);
-    ui->page3->layout()->addWidget(siteRankingPage);
-    miningPage = new MiningPage(ui->configStack);
-    ui->configStack->insertWidget(0, miningPage);
-    siteRankingPage->panel()->setHistory(HistoryStore::defaultPath());
-    miningPage->panel()->setHistory(HistoryStore::defaultPath());
-    connect(miningPage, &MiningPage::keywordsSent, this, &UIDemo08::receiveKeywords);
-}
-
-void UIDemo08::receiveKeywords(const QStringList &keywords, bool toSiteRanking)
-{
-    if (toSiteRanking) {
-        siteRankingPage->appendKeywords(keywords);
-        ui->btnData->click();
-        return;
-    }
-    appendEditorLines(ui->urlsList_2, keywords);
-    ui->btnMain->click();
-    ui->tbtnMain2->click();
-}
-
-SearchEndpoints UIDemo08::searchEndpoints() const
-{
-    return endpoints;
+    for (ToolPage *page : qAsConst(m_toolPages))
+        page->setSearchContext(runContext());
 }
 
 void UIDemo08::initForm()
@@ -273,27 +196,19 @@ void UIDemo08::initForm()
     setWindowFlags(Qt::FramelessWindowHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint);
 
     ui->labIco->setPixmap(QPixmap(kWindowIcon));
-
     IconHelper *icons = IconHelper::instance();
     icons->setButtonGlyph(ui->btnMenu_Min, QChar(kGlyphMinus), kTitleGlyphSize);
     icons->setButtonGlyph(ui->btnMenu_Max, QChar(kGlyphPlus), kTitleGlyphSize);
     icons->setButtonGlyph(ui->btnMenu_Close, QChar(kGlyphCross), kTitleGlyphSize);
+    connect(ui->btnMenu_Min, &QPushButton::clicked, this, &UIDemo08::on_btnMenu_Min_clicked);
+    connect(ui->btnMenu_Max, &QPushButton::clicked, this, &UIDemo08::on_btnMenu_Max_clicked);
+    connect(ui->btnMenu_Close, &QPushButton::clicked, this, &UIDemo08::on_btnMenu_Close_clicked);
 
     ui->widgetTitle->setProperty("form", QStringLiteral("title"));
     ui->widgetTop->setProperty("nav", QStringLiteral("top"));
-
     ui->labTitle->setText(tr("Quillane工具    "));
     ui->labTitle->setFont(QFont(kTitleFont, kTitlePointSize));
     setWindowTitle(ui->labTitle->text());
-
-    const QList<QToolButton *> topButtons = ui->widgetTop->findChildren<QToolButton *>();
-    for (QToolButton *button : topButtons) {
-        button->setIconSize(QSize(kTopIconSize, kTopIconSize));
-        button->setMinimumWidth(kTopMinimumWidth);
-        button->setCheckable(true);
-        connect(button, &QToolButton::clicked, this, &UIDemo08::buttonClick);
-    }
-    ui->btnMain->click();
 
     ui->widgetLeftMain->setProperty("flag", kSideLeft);
     ui->widgetLeftConfig->setProperty("flag", kSideLeft);
@@ -301,138 +216,212 @@ void UIDemo08::initForm()
     ui->page2->setStyleSheet(kLeftButtonHeight.arg(kConfigBarButtonHeight));
 }
 
-void UIDemo08::buttonClick()
+void UIDemo08::initTopNavigation()
 {
-    auto *clicked = qobject_cast<QToolButton *>(sender());
-    if (!clicked)
-        return;
+    const struct
+    {
+        QToolButton *button;
+        QWidget *page;
+    } top[] = {{ui->btnMain, ui->page1},
+               {ui->btnConfig, ui->page2},
+               {ui->btnData, ui->page3},
+               {ui->btnHelp, m_helpPage},
+               {ui->btnExit, nullptr}};
+    for (const auto &entry : top) {
+        m_topButtons.append(entry.button);
+        entry.button->setIconSize(QSize(kTopIconSize, kTopIconSize));
+        entry.button->setMinimumWidth(kTopMinimumWidth);
+        entry.button->setCheckable(true);
+        connect(entry.button, &QToolButton::clicked, this,
+                [this, entry] { showTopPage(entry.button, entry.page); });
+    }
+    ui->btnMain->click();
+}
 
-    const QString name = clicked->text();
-    const QList<QToolButton *> topButtons = ui->widgetTop->findChildren<QToolButton *>();
-    if (name == kTopExit && !confirmQuit()) {
-        clicked->setChecked(false);
+void UIDemo08::showTopPage(QToolButton *button, QWidget *page)
+{
+    if (!page && !confirmQuit()) {
+        button->setChecked(false);
         return;
     }
-    for (QToolButton *button : topButtons)
-        button->setChecked(button == clicked);
-
-    if (name == kTopMain) {
-        ui->stackedWidget->setCurrentIndex(MainPage);
-    } else if (name == kTopConfig) {
-        ui->stackedWidget->setCurrentIndex(ConfigPage);
-    } else if (name == kTopNewFeature || name == kTopData) {
-        ui->stackedWidget->setCurrentIndex(SiteRankingStackPage);
-    } else if (name == kTopHelp) {
-        ui->stackedWidget->setCurrentIndex(HelpPage);
-    } else if (name == kTopExit) {
-        // Ends at once, also with a query running (once confirmed): no static
-        // destructors racing the worker threads, only pending output is written.
-        m_memory->save();
-        std::fflush(nullptr);
-        ::_exit(0);
+    for (QToolButton *other : qAsConst(m_topButtons))
+        other->setChecked(other == button);
+    if (page) {
+        ui->stackedWidget->setCurrentWidget(page);
+        return;
     }
+    // Ends at once, also with a query running (once confirmed): no static
+    // destructors racing the worker threads, only pending output is written.
+    m_memory->save();
+    std::fflush(nullptr);
+    ::_exit(0);
 }
 
 void UIDemo08::initLeftMain()
 {
-    mainNavIcons << kGlyphSearch << kGlyphList << kGlyphHistory;
-    mainNavButtons << ui->tbtnMain1 << ui->tbtnMain2 << ui->tbtnMain3;
-    for (QToolButton *button : qAsConst(mainNavButtons)) {
+    m_mainBar = {ui->tbtnMain1, ui->tbtnMain2, ui->tbtnMain3};
+    const std::function<void()> shows[] = {[this] { showQueryPage(m_inclusionPage); },
+                                           [this] { showQueryPage(m_rankingPage); },
+                                           [this] { showHistoryPage(); }};
+    for (int i = 0; i < m_mainBar.size(); ++i) {
+        QToolButton *button = m_mainBar.at(i);
         button->setCheckable(true);
         button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-        connect(button, &QToolButton::clicked, this, &UIDemo08::leftMainClick);
+        connect(button, &QToolButton::clicked, this, [this, button, show = shows[i]] {
+            markLeftEntry(m_mainBar, button);
+            show();
+        });
     }
-    IconHelper::instance()->styleNavigationBar(ui->widgetLeftMain, mainNavButtons, mainNavIcons, 15, 35, 25,
-                                               kSideLeft, 2, kBorderColour, kIdleBackground,
-                                               kActiveBackground, kIdleText, kActiveText);
+    IconHelper::instance()->styleNavigationBar(
+        ui->widgetLeftMain, m_mainBar, {kGlyphSearch, kGlyphList, kGlyphHistory}, 15, 35, 25, kSideLeft, 2,
+        kBorderColour, kIdleBackground, kActiveBackground, kIdleText, kActiveText);
     ui->tbtnMain1->click();
 }
 
 void UIDemo08::initLeftConfig()
 {
-    configNavIcons << kGlyphLightbulb << kGlyphFont;
-    configNavButtons << ui->tbtnMining << ui->tbtnConfig1;
-    for (QToolButton *button : qAsConst(configNavButtons)) {
+    m_configBar = {ui->tbtnMining, ui->tbtnConfig1};
+    const QList<QWidget *> pages = {m_miningPage, m_settingsScroll};
+    for (int i = 0; i < m_configBar.size(); ++i) {
+        QToolButton *button = m_configBar.at(i);
         button->setCheckable(true);
         button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-        connect(button, &QToolButton::clicked, this, &UIDemo08::leftConfigClick);
+        connect(button, &QToolButton::clicked, this, [this, button, page = pages.at(i)] {
+            markLeftEntry(m_configBar, button);
+            ui->configStack->setCurrentWidget(page);
+        });
     }
-    IconHelper::instance()->styleNavigationBar(ui->widgetLeftConfig, configNavButtons, configNavIcons, 10, 20,
-                                               15, kSideLeft, 5, kBorderColour, kIdleBackground,
-                                               kActiveBackground, kIdleText, kActiveText);
+    IconHelper::instance()->styleNavigationBar(
+        ui->widgetLeftConfig, m_configBar, {kGlyphLightbulb, kGlyphFont}, 10, 20, 15, kSideLeft, 5,
+        kBorderColour, kIdleBackground, kActiveBackground, kIdleText, kActiveText);
     ui->tbtnMining->click();
 }
 
-void UIDemo08::leftMainClick()
+void UIDemo08::markLeftEntry(const QList<QToolButton *> &bar, QToolButton *chosen)
 {
-    auto *clicked = qobject_cast<QToolButton *>(sender());
     IconHelper *icons = IconHelper::instance();
-    for (QToolButton *button : qAsConst(mainNavButtons)) {
-        const bool active = button == clicked;
+    for (QToolButton *button : bar) {
+        const bool active = button == chosen;
         button->setChecked(active);
         button->setIcon(QIcon(icons->stateGlyph(button, !active)));
     }
-    if (!clicked)
-        return;
-
-    const QString name = clicked->text();
-    if (name == kLeftInclusion) {
-        ui->tabWidget->clear();
-        ui->tabWidget->addTab(ui->slcxTab, QString());
-    } else if (name == kLeftRanking) {
-        ui->tabWidget->clear();
-        ui->tabWidget->addTab(ui->pmcxTab, QString());
-    } else if (name == kLeftHistory) {
-        showHistoryPage();
-    }
-    showLocation();
 }
 
-void UIDemo08::leftConfigClick()
+void UIDemo08::showTab(QWidget *page, const QString &location)
 {
-    auto *clicked = qobject_cast<QToolButton *>(sender());
-    IconHelper *icons = IconHelper::instance();
-    for (QToolButton *button : qAsConst(configNavButtons)) {
-        const bool active = button == clicked;
-        button->setChecked(active);
-        button->setIcon(QIcon(icons->stateGlyph(button, !active)));
+    ui->tabWidget->clear();
+    ui->tabWidget->addTab(page, location);
+}
+
+void UIDemo08::showQueryPage(QueryPage *page)
+{
+    showTab(page, page->location());
+}
+
+void UIDemo08::receiveKeywords(const QStringList &keywords, bool toSiteRanking)
+{
+    if (toSiteRanking) {
+        m_siteRankingPage->appendKeywords(keywords);
+        ui->btnData->click();
+        return;
     }
-    if (clicked == ui->tbtnMining)
-        ui->configStack->setCurrentWidget(miningPage);
-    else if (clicked == ui->tbtnConfig1)
-        ui->configStack->setCurrentWidget(settingsScroll);
+    m_rankingPage->appendLines(keywords);
+    ui->btnMain->click();
+    ui->tbtnMain2->click();
 }
 
 QString UIDemo08::inclusionDeviceMode() const
 {
-    return ui->sjRbtn->isChecked() ? kMobileMode : kDesktopMode;
+    return m_inclusionPage->deviceMode();
 }
 
 QString UIDemo08::rankingDeviceMode() const
 {
-    return ui->sjRbtn_2->isChecked() ? kMobileMode : kDesktopMode;
+    return m_rankingPage->deviceMode();
 }
 
 QString UIDemo08::currentDeviceMode() const
 {
-    return ui->tabWidget->currentWidget() == ui->pmcxTab ? rankingDeviceMode() : inclusionDeviceMode();
+    return ui->tabWidget->currentWidget() == m_rankingPage ? rankingDeviceMode() : inclusionDeviceMode();
 }
 
-void UIDemo08::onButtonClicked(QAbstractButton *)
+bool UIDemo08::isQueryRunning() const
 {
-    showLocation();
+    return std::any_of(m_toolPages.cbegin(), m_toolPages.cend(),
+                       [](const ToolPage *page) { return page->isRunning(); });
 }
 
-void UIDemo08::showLocation()
+bool UIDemo08::confirmQuit()
 {
-    const QWidget *page = ui->tabWidget->currentWidget();
-    const char *location = nullptr;
-    if (page == ui->slcxTab)
-        location = ui->sjRbtn->isChecked() ? kInclusionMobileLocation : kInclusionDesktopLocation;
-    else if (page == ui->pmcxTab)
-        location = ui->sjRbtn_2->isChecked() ? kRankingMobileLocation : kRankingDesktopLocation;
-    if (location)
-        ui->tabWidget->setTabText(0, tr(location));
+    return !isQueryRunning() || QuillaneMessageBox::ask(tr(kQuitQuestion));
+}
+
+void UIDemo08::closeEvent(QCloseEvent *event)
+{
+    if (confirmQuit())
+        event->accept();
+    else
+        event->ignore();
+}
+
+void UIDemo08::showResult()
+{
+    m_rankingPage->panel()->start();
+}
+
+void UIDemo08::on_daochuBtn_clicked()
+{
+    m_inclusionPage->panel()->exportReport();
+}
+
+void UIDemo08::receiveResult(InclusionResult theResult, int i)
+{
+    m_inclusionPage->panel()->addResult(i, InclusionBatch::rowOf(theResult));
+}
+
+void UIDemo08::pmreceiveResult(int i)
+{
+    if (auto *batch = qobject_cast<RankingBatch *>(m_rankingPage->panel()->runner()))
+        batch->deliver(i);
+}
+
+HistoryStore *UIDemo08::history()
+{
+    // Opened at first use, so that a window whose history is never shown
+    // starts without touching it; a store that could not be opened says why.
+    if (!m_history)
+        m_history = std::make_unique<HistoryStore>();
+    return m_history.get();
+}
+
+void UIDemo08::showHistoryPage()
+{
+    if (!m_historyPage) {
+        m_historyPage = new HistoryPage(this);
+        m_historyPage->setObjectName(QStringLiteral("historyPage"));
+        m_historyPage->setStore(history());
+        connect(m_historyPage, &HistoryPage::openRequested, this, &UIDemo08::openStoredRun);
+    } else {
+        m_historyPage->refresh();
+    }
+    showTab(m_historyPage, tr(kHistoryLocation));
+}
+
+void UIDemo08::openStoredRun(qint64 runId)
+{
+    const std::optional<StoredRun> run = history()->run(runId);
+    if (!run)
+        return;
+    for (const RunPage &entry : qAsConst(m_runPages)) {
+        if (entry.page->historyTool() != run->tool)
+            continue;
+        if (entry.page->isRunning())
+            return;
+        const QList<StoredLine> lines = history()->lines(runId);
+        entry.button->click();
+        entry.page->showStoredRun(*run, lines);
+        return;
+    }
 }
 
 void UIDemo08::on_btnMenu_Min_clicked()

@@ -1,5 +1,18 @@
 #pragma once
 
+// The product's own words live on in object and slot names (users' scripts find widgets by them):
+//   slcx       收录查询, inclusion query (slcxBtn: its 查询 button, slcxTab: its page)
+//   pmcx       排名查询, ranking query (pmcxTab; pmreceiveResult)
+//   shoulu     收录, included (tShoulu, twuShoulu 未收录, tShoululv 收录率)
+//   shuru      输入, input (tShuru: 总输入)           yichang    异常, failed (tYichang)
+//   tiShi      提示, the input hint                  hangHao    行号, line numbers
+//   urlsList   the input editor                     resultList the result table
+//   daochu     导出, export (daochuBtn: 导出报表)     fanhui     返回, back to the input (重新查询)
+//   chongcha   重查, check again (chongchaBtn: 重查异常)
+//   zhuangTai  状态, the status line under a run
+//   dnd / sjd  电脑端 / 手机端 (shown as 移动端), desktop / mobile (pcRbtn / sjRbtn)
+//   suffixes   none: 收录查询, "_2": 排名查询, "_site": 泛排名查询, "_mine": 关键词挖掘
+
 #include "search/checkresult.h"
 #include "search/fetchsettings.h"
 #include "search/searchcontext.h"
@@ -8,23 +21,25 @@
 #include <QList>
 #include <QRect>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include <memory>
 
 class HistoryPage;
 class HistoryStore;
+class HomePage;
+class MiningPage;
 class QAbstractButton;
-class QButtonGroup;
+class QCloseEvent;
 class QMouseEvent;
 class QScrollArea;
 class QToolButton;
-class QCloseEvent;
 class QUrl;
-class MiningPage;
-class QueryPanel;
+class QueryPage;
 class SettingsPage;
 class SiteRankingPage;
+class ToolPage;
 class WindowMemory;
 class WindowResizer;
 
@@ -32,16 +47,14 @@ namespace Ui {
 class UIDemo08;
 }
 
-// The application's one working window: a frameless frame with its own title
-// bar, top and left navigation, the home page, the inclusion and ranking query
-// pages (editor, run control, result table, export), the 泛排名查询 and
-// 关键词挖掘 pages (classes of their own) and the help page.
-// Each query page's run control, totals, result table and export are a
-// QueryPanel; the window's own run-control slots forward to it.
-// Slots are implemented by concern: uidemo08.cpp (frame and navigation),
-// uidemo08_editor.cpp, uidemo08_runcontrol.cpp (forwarding to the panels),
-// uidemo08_pages.cpp (help and home page) and uidemo08_history.cpp (the run
-// history: its page and the store the panels record into).
+// The application's one working window, a frameless frame: its own title
+// bar, the top navigation between the stacked pages and the left bars
+// within them. The pages are classes of their own that the frame creates
+// and places: the home page, 收录查询 and 排名查询 (two QueryPages) and
+// 历史记录 in the tab of the first stacked page, 关键词挖掘 and 基本设置
+// in the second, 泛排名查询 the third, 帮助手册 the fourth. The frame hands
+// the tool pages the search context in force and opens a stored run in
+// the page whose tool kept it.
 class UIDemo08 : public QWidget
 {
     Q_OBJECT
@@ -65,42 +78,20 @@ public:
     // A query is running on any page.
     bool isQueryRunning() const;
 
-signals:
-    void sendTotalShoulu(int hits);
-    void pmsendTotalShoulu(int hits);
-    void pmcxCancel();
-
 private slots:
-    // Frame and navigation.
-    void initForm();
-    void buttonClick();
-    void initLeftMain();
-    void initLeftConfig();
-    void leftMainClick();
-    void leftConfigClick();
-    // Help page.
-    void readHelptxt();
-    // Input editor.
-    void importLines();
-    void reportUnreadableFile(const QString &path);
-    // Run control.
+    // Kept by name for scripts that call them; each serves one page now.
+    // Starts the 排名查询 page, as every caller but the inclusion page's own button always did.
     void showResult();
-    void changeSate();
-    void pmchangeSate();
+    // Exports the 收录查询 page's table, as every caller but the ranking page's own button always did.
+    void on_daochuBtn_clicked();
+    // A result for the 收录查询 page's running batch.
+    void receiveResult(InclusionResult theResult, int i);
+    // The 排名查询 page's running batch shows its result i.
+    void pmreceiveResult(int i);
     // Title bar.
     void on_btnMenu_Min_clicked();
     void on_btnMenu_Max_clicked();
     void on_btnMenu_Close_clicked();
-    // Query pages (the "_2" twins are connected explicitly).
-    void on_clearBtn_clicked();
-    void on_stopBtn_clicked();
-    void on_fanhuiBtn_clicked();
-    void on_daochuBtn_clicked();
-    void receiveResult(InclusionResult theResult, int i);
-    void pmreceiveResult(int i);
-    void threadClose();
-    void pmthreadClose();
-    void onButtonClicked(QAbstractButton *button);
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
@@ -108,53 +99,61 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    // Home page with the advertisement panel (uidemo08_pages.cpp).
-    void initHomePage();
-    // Editors, their line numbers and import (uidemo08_editor.cpp).
-    void initEditors();
-    // The location label: the page shown and its device.
-    void showLocation();
-    // The query panels (uidemo08_runcontrol.cpp).
-    void initQueryPanels();
-    // The 泛排名查询 and 关键词挖掘 pages, placed in their stacked pages.
-    void initToolPages();
+    void createPages();
+    void initForm();
+    void initTopNavigation();
+    void initLeftMain();
+    void initLeftConfig();
+    void initSettingsPage();
+    // The top button chosen and its stacked page; no page: the user leaves.
+    void showTopPage(QToolButton *button, QWidget *page);
+    // Marks the chosen entry of a left bar, in its active picture.
+    void markLeftEntry(const QList<QToolButton *> &bar, QToolButton *chosen);
+    // The one tab of the first stacked page: page, with its location as the tab's text.
+    void showTab(QWidget *page, const QString &location);
+    void showQueryPage(QueryPage *page);
     // Keywords found by mining, onto the 排名查询 or 泛排名查询 editor, which is then shown.
     void receiveKeywords(const QStringList &keywords, bool toSiteRanking);
     // True when nothing runs or the user confirms quitting mid-run.
     bool confirmQuit();
-    // The page a shared slot serves: the one whose button is named name, or else the other.
-    QueryPanel *panelFor(const QObject *origin, const QString &name, bool namedIsRanking) const;
-    // The 基本设置 page in the config area; the settings file's values in force.
-    void initSettingsPage();
     void applyFetchSettings(const FetchSettings &settings);
     // What a run starting now uses: the settings in force, through the process's gate.
     SearchContext runContext() const;
-    void passContextToPanels();
-    // The run history, opened at first use (uidemo08_history.cpp).
+    void passContextToPages();
+    // The run history, opened at first use.
     HistoryStore *history();
     void showHistoryPage();
-    // Shows a stored run in its query page.
+    // Shows a stored run in the page of its tool.
     void openStoredRun(qint64 runId);
 
     Ui::UIDemo08 *ui;
-    QList<int> mainNavIcons;
-    QList<QToolButton *> mainNavButtons;
-    QList<int> configNavIcons;
-    QList<QToolButton *> configNavButtons;
-    QButtonGroup *inclusionDeviceGroup = nullptr;
-    QButtonGroup *rankingDeviceGroup = nullptr;
-    SearchEndpoints endpoints;
-    QueryPanel *inclusionPanel = nullptr;
-    QueryPanel *rankingPanel = nullptr;
-    SettingsPage *settingsPage = nullptr;
-    QScrollArea *settingsScroll = nullptr; // holds settingsPage in the config area
-    // Built from the settings in force; its proxy rotation is shared by the runs.
-    SearchContext fetchContext;
-    SiteRankingPage *siteRankingPage = nullptr;
-    MiningPage *miningPage = nullptr;
-
-    std::unique_ptr<HistoryStore> m_history;
+    HomePage *m_homePage = nullptr;
+    QWidget *m_helpPage = nullptr;
+    QueryPage *m_inclusionPage = nullptr;
+    QueryPage *m_rankingPage = nullptr;
+    SiteRankingPage *m_siteRankingPage = nullptr;
+    MiningPage *m_miningPage = nullptr;
+    SettingsPage *m_settingsPage = nullptr;
+    QScrollArea *m_settingsScroll = nullptr; // holds the settings page in the config area
     HistoryPage *m_historyPage = nullptr;
+    // Every page that runs a tool.
+    QList<ToolPage *> m_toolPages;
+    // The pages that show a stored run again, with the button that leads to each.
+    struct RunPage
+    {
+        ToolPage *page;
+        QAbstractButton *button;
+    };
+    QList<RunPage> m_runPages;
+
+    QList<QToolButton *> m_topButtons;
+    QList<QToolButton *> m_mainBar;
+    QList<QToolButton *> m_configBar;
+
+    SearchEndpoints m_endpoints;
+    // Built from the settings in force; its proxy rotation is shared by the runs.
+    SearchContext m_fetchContext;
+    std::unique_ptr<HistoryStore> m_history;
 
     // Frame: the window is maximised by geometry, never by the window system.
     bool m_maximized = false;

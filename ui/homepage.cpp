@@ -1,19 +1,9 @@
-// The help page and the home page with its advertisement panel.
-#include "ui/uidemo08.h"
-#include "ui_uidemo08.h"
+#include "ui/homepage.h"
+#include "ui_homepage.h"
 
 #include "ui/advertisementpage.h"
 
-#include <QFile>
-#include <QTextStream>
-#include <QUrl>
-
 namespace {
-
-const QString kHelpFile = QStringLiteral(":/images/help.txt");
-// The help file is written in GBK, whatever the locale.
-const char *const kHelpCodec = "GBK";
-const QString kLineEnd = QStringLiteral("\r\n");
 
 const QString kParagraph = QStringLiteral("<p><font size=\"%1\" color=\"%2\">%3</font></p>");
 const int kAdvertiserFontSize = 3;
@@ -40,28 +30,9 @@ QUrl advertisementAddress()
 
 } // namespace
 
-void UIDemo08::setAdvertisementAddressForTesting(const QUrl &address)
+HomePage::HomePage(QWidget *parent) : QWidget(parent), ui(new Ui::HomePage)
 {
-    advertisementAddressOverride() = address;
-}
-
-void UIDemo08::readHelptxt()
-{
-    QFile file(kHelpFile);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return;
-    QTextStream stream(&file);
-    stream.setCodec(kHelpCodec);
-    QString text;
-    while (!stream.atEnd())
-        text += stream.readLine() + kLineEnd;
-    ui->helpText->clear();
-    ui->helpText->setPlainText(text);
-    file.close();
-}
-
-void UIDemo08::initHomePage()
-{
+    ui->setupUi(this);
     ui->homeText->append(
         kParagraph.arg(kAdvertiserFontSize).arg(kAdvertiserColour, kAdvertiserText + kAdvertiserContact));
 
@@ -69,4 +40,14 @@ void UIDemo08::initHomePage()
     auto *page = new AdvertisementPage(ui->adHtml);
     ui->adHtml->setPage(page);
     page->showAdvertisement(advertisementAddress());
+}
+
+HomePage::~HomePage()
+{
+    delete ui;
+}
+
+void HomePage::setAdvertisementAddressForTesting(const QUrl &address)
+{
+    advertisementAddressOverride() = address;
 }
