@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
 #include <QToolButton>
@@ -235,6 +236,56 @@ private slots:
         QTRY_COMPARE(table->model()->index(0, table->model()->columnCount() - 1).data().toString(),
                      QStringLiteral("↑5"));
         QVERIFY(window.findChild<QPushButton *>(QStringLiteral("daochuBtn_2"))->isEnabled());
+    }
+
+    // A stored run opens in the page of its tool, whose tab then names the run's device;
+    // mining runs hold the keywords found, not seeds, and stay on the history page.
+    void opensAStoredRunInThePageOfItsTool_data()
+    {
+        QTest::addColumn<QString>("tool");
+        QTest::addColumn<QString>("device");
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("location");
+        QTest::newRow("收录, mobile")
+            << HistoryTool::kInclusion << HistoryDevice::kMobile << QStringLiteral("slcxTab")
+            << QStringLiteral("当前位置：百度收录查询-->>移动端收录查询");
+        QTest::newRow("排名, desktop")
+            << HistoryTool::kRanking << HistoryDevice::kDesktop << QStringLiteral("pmcxTab")
+            << QStringLiteral("当前位置：百度排名查询-->>电脑端排名查询");
+        QTest::newRow("排名, mobile")
+            << HistoryTool::kRanking << HistoryDevice::kMobile << QStringLiteral("pmcxTab")
+            << QStringLiteral("当前位置：百度排名查询-->>移动端排名查询");
+        QTest::newRow("挖掘") << HistoryTool::kMining << QString() << QStringLiteral("historyPage")
+                              << QStringLiteral("当前位置：历史记录");
+    }
+
+    void opensAStoredRunInThePageOfItsTool()
+    {
+        QFETCH(QString, tool);
+        QFETCH(QString, device);
+        QFETCH(QString, page);
+        QFETCH(QString, location);
+        qint64 id = 0;
+        {
+            HistoryStore store;
+            StoredRun run;
+            run.tool = tool;
+            run.device = device;
+            run.lineCount = 1;
+            run.startedAt = QDateTime::currentDateTimeUtc();
+            id = store.beginRun(run);
+            store.addLines(id, {{0, kAddress, QStringLiteral("已收录"), QString(), QString(),
+                                 QStringList{kKeyword, kAddress, QStringLiteral("已收录"), QString()}}});
+        }
+        UIDemo08 window;
+        window.show();
+        window.findChild<QToolButton *>(QStringLiteral("tbtnMain3"))->click();
+        auto *runs = window.findChild<QTableWidget *>(QStringLiteral("historyRuns"));
+        runs->selectRow(rowOfRun(runs, id));
+        window.findChild<QPushButton *>(QStringLiteral("historyOpen"))->click();
+        auto *tabs = window.findChild<QTabWidget *>(QStringLiteral("tabWidget"));
+        QTRY_COMPARE(tabs->currentWidget()->objectName(), page);
+        QCOMPARE(tabs->tabText(0), location);
     }
 
     // A 泛排名 run opens with its site and keywords, so that 重查异常 asks for the same site.

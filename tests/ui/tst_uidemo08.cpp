@@ -119,6 +119,9 @@ private slots:
     void textIsReadable();
     void chosenDeviceIsTheFilledOne();
     void styleSheetAndPaletteInForce();
+    void queryPagesNameTheirWidgetsApart();
+    void pagesWearTheWindowBackground_data();
+    void pagesWearTheWindowBackground();
 
 private:
     template <typename T> T *child(const char *name) const
@@ -723,6 +726,47 @@ void TstUIDemo08::styleSheetAndPaletteInForce()
     QVERIFY(child<QToolButton>("tbtnConfig1")->height() < 60);
     QCOMPARE(child<QWidget>("widgetTitle")->property("form").toString(), QStringLiteral("title"));
     QCOMPARE(child<QWidget>("widgetTop")->property("nav").toString(), QStringLiteral("top"));
+}
+
+// Both query pages are one form: the ranking page's widgets carry "_2", and no name is found twice.
+void TstUIDemo08::queryPagesNameTheirWidgetsApart()
+{
+    const QList<QWidget *> named = child<QWidget>("slcxTab")->findChildren<QWidget *>();
+    int checked = 0;
+    for (const QWidget *widget : named) {
+        const QString name = widget->objectName();
+        if (name.isEmpty() || name.startsWith(QLatin1String("qt_")))
+            continue;
+        QCOMPARE(m_window->findChildren<QWidget *>(name).size(), 1);
+        const QList<QWidget *> twins = m_window->findChildren<QWidget *>(name + QStringLiteral("_2"));
+        QVERIFY2(twins.size() == 1, qPrintable(name));
+        QVERIFY2(child<QWidget>("pmcxTab")->isAncestorOf(twins.first()), qPrintable(name));
+        ++checked;
+    }
+    QVERIFY(checked >= 20);
+}
+
+void TstUIDemo08::pagesWearTheWindowBackground_data()
+{
+    // The page's place in the navigation, and a widget filling the page.
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("基本设置") << QStringLiteral("btnConfig/tbtnConfig1") << QStringLiteral("settingsScroll");
+    QTest::newRow("关键词挖掘") << QStringLiteral("btnConfig/tbtnMining") << QStringLiteral("MiningPage");
+    QTest::newRow("泛排名查询") << QStringLiteral("btnData") << QStringLiteral("SiteRankingPage");
+}
+
+void TstUIDemo08::pagesWearTheWindowBackground()
+{
+    QFETCH(QString, page);
+    QFETCH(QString, name);
+    for (const QString &button : page.split(QLatin1Char('/')))
+        QTest::mouseClick(m_window->findChild<QToolButton *>(button), Qt::LeftButton);
+    auto *widget = m_window->findChild<QWidget *>(name);
+    QTRY_VERIFY(widget->isVisible());
+    // The page's left margin, where no child paints.
+    const QPoint margin = widget->mapTo(m_window.get(), QPoint(1, widget->height() / 2));
+    QCOMPARE(QColor(m_window->grab().toImage().pixel(margin)), QColor(QStringLiteral("#c8def9")));
 }
 
 QUILLANE_WINDOW_TEST_MAIN(TstUIDemo08)
