@@ -10,10 +10,10 @@
 #include <QPushButton>
 
 namespace {
-const char kContext[] = "UIDemo08";
-const char kImportCaption[] = QT_TRANSLATE_NOOP("UIDemo08", "导入文本文件");
-const char kImportFilter[] = QT_TRANSLATE_NOOP("UIDemo08", "文本文件 (*.txt *.csv);;所有文件 (*)");
-const char kUnreadableFile[] = QT_TRANSLATE_NOOP("UIDemo08", "无法读取文件：%1");
+const char kContext[] = "EditorBinding";
+const char kImportCaption[] = QT_TRANSLATE_NOOP("EditorBinding", "导入文本文件");
+const char kImportFilter[] = QT_TRANSLATE_NOOP("EditorBinding", "文本文件 (*.txt *.csv);;所有文件 (*)");
+const char kUnreadableFile[] = QT_TRANSLATE_NOOP("EditorBinding", "无法读取文件：%1");
 } // namespace
 
 void bindQueryEditor(QueryEditor *editor, LineNumberArea *numbers, QPushButton *import, QPushButton *clear)

@@ -14,10 +14,10 @@ const QString kIconPath = QStringLiteral(":/images/quillane.ico");
 const QString kTextOpen = QStringLiteral("<font size='4' color='#666666'>");
 const QString kTextClose = QStringLiteral("</font>");
 // Texts of the boxes belong to the window's translation context.
-const char kContext[] = "UIDemo08";
-const char kTitle[] = QT_TRANSLATE_NOOP("UIDemo08", "Quillane工具");
-const char kOkLabel[] = QT_TRANSLATE_NOOP("UIDemo08", "确 定");
-const char kCancelLabel[] = QT_TRANSLATE_NOOP("UIDemo08", "取 消");
+const char kContext[] = "QuillaneMessageBox";
+const char kTitle[] = QT_TRANSLATE_NOOP("QuillaneMessageBox", "Quillane工具");
+const char kOkLabel[] = QT_TRANSLATE_NOOP("QuillaneMessageBox", "确 定");
+const char kCancelLabel[] = QT_TRANSLATE_NOOP("QuillaneMessageBox", "取 消");
 
 // Boxes are asked from the GUI thread only; the lock keeps the seam honest
 // when a test swaps the answerer from elsewhere.

@@ -16,10 +16,10 @@
 
 namespace {
 
-const char kContext[] = "UIDemo08";
-const char kCopyRows[] = QT_TRANSLATE_NOOP("UIDemo08", "复制选中行");
-const char kCopyAll[] = QT_TRANSLATE_NOOP("UIDemo08", "复制全部");
-const char kCopyAddresses[] = QT_TRANSLATE_NOOP("UIDemo08", "复制网址");
+const char kContext[] = "ResultTable";
+const char kCopyRows[] = QT_TRANSLATE_NOOP("ResultTable", "复制选中行");
+const char kCopyAll[] = QT_TRANSLATE_NOOP("ResultTable", "复制全部");
+const char kCopyAddresses[] = QT_TRANSLATE_NOOP("ResultTable", "复制网址");
 
 // Room for a full snapshot date and "30+" beside the cell padding and the sort arrow.
 const QString kWidestDate = QStringLiteral("2019年12月28日");
