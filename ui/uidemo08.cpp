@@ -106,8 +106,7 @@ void UIDemo08::createPages()
     m_inclusionPage = new QueryPage(QueryPage::Inclusion, ui->tabWidget);
     m_rankingPage = new QueryPage(QueryPage::Ranking, ui->tabWidget);
     // The tab holds one page at a time; the others wait hidden in it.
-    for (QWidget *page : {static_cast<QWidget *>(m_homePage), static_cast<QWidget *>(m_inclusionPage),
-                          static_cast<QWidget *>(m_rankingPage)})
+    for (QWidget *page : QList<QWidget *>{m_homePage, m_inclusionPage, m_rankingPage})
         ui->tabWidget->addTab(page, QString());
     for (QueryPage *page : {m_inclusionPage, m_rankingPage}) {
         connect(page, &QueryPage::locationChanged, this, [this, page](const QString &location) {
