@@ -57,14 +57,16 @@ struct NumberField
 };
 
 const NumberField kNumbers[] = {
-    {FetchSettingsKey::kInterval, 0, kMaxIntervalMs, [](FetchSettings &s) -> int & { return s.pacing.intervalMs; }},
+    {FetchSettingsKey::kInterval, 0, kMaxIntervalMs,
+     [](FetchSettings &s) -> int & { return s.pacing.intervalMs; }},
     {FetchSettingsKey::kJitter, 0, 100, [](FetchSettings &s) -> int & { return s.pacing.jitterPercent; }},
     {FetchSettingsKey::kThreads, 1, kMaxThreads,
      [](FetchSettings &s) -> int & { return s.pacing.maxLinesInFlight; }},
     {FetchSettingsKey::kRetries, 0, kMaxRetries, [](FetchSettings &s) -> int & { return s.retries; }},
     {FetchSettingsKey::kConnectTimeout, 1, kMaxTimeoutSeconds,
      [](FetchSettings &s) -> int & { return s.connectTimeoutSeconds; }},
-    {FetchSettingsKey::kTimeout, 1, kMaxTimeoutSeconds, [](FetchSettings &s) -> int & { return s.timeoutSeconds; }},
+    {FetchSettingsKey::kTimeout, 1, kMaxTimeoutSeconds,
+     [](FetchSettings &s) -> int & { return s.timeoutSeconds; }},
     {FetchSettingsKey::kLinkTimeout, 1, kMaxTimeoutSeconds,
      [](FetchSettings &s) -> int & { return s.linkTimeoutSeconds; }},
 };
