@@ -128,6 +128,8 @@ public:
 
 private:
     bool openDatabase();
+    // The file's schema version; false for one newer than this program's.
+    bool schemaVersion(int *found);
     bool migrate();
     bool fail(const QString &what);
     // Says what went wrong, in the user's terms; always false.
@@ -137,6 +139,7 @@ private:
     QString m_path;
     QString m_connection;
     QString m_error;
+    bool m_busy = false; // the last failure was another program's lock
     bool m_open = false;
 };
 
