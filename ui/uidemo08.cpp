@@ -205,9 +205,10 @@ void UIDemo08::initSettingsPage()
     ui->configStack->addWidget(scroll);
     settingsScroll = scroll;
     connect(settingsPage, &SettingsPage::settingsSaved, this, &UIDemo08::applyFetchSettings);
-    const FetchSettings stored = loadFetchSettings(*openApplicationSettings());
-    settingsPage->showSettings(stored);
-    applyFetchSettings(stored);
+    const std::unique_ptr<QSettings> file = openApplicationSettings();
+    const StoredFetchSettings stored = readFetchSettings(*file);
+    settingsPage->showStoredSettings(stored, file->fileName());
+    applyFetchSettings(stored.settings);
 }
 
 void UIDemo08::applyFetchSettings(const FetchSettings &settings)
@@ -361,6 +362,11 @@ void UIDemo08::initLeftConfig()
                                                15, kSideLeft, 5, kBorderColour, kIdleBackground,
                                                kActiveBackground, kIdleText, kActiveText);
     ui->tbtnMining->click();
+    // A settings file that is refused or unreadable is shown first, its problems marked.
+    if (settingsPage->hasStoredProblems()) {
+        ui->btnConfig->click();
+        ui->tbtnConfig1->click();
+    }
 }
 
 void UIDemo08::leftMainClick()
