@@ -137,6 +137,9 @@ FetchResult fetchPage(const QByteArray &address, const FetchProfile &profile,
 
     const bool mobile = profile.agent == UserAgent::Mobile;
     QByteArray agent = mobile ? options.mobileAgent : options.desktopAgent;
+    // A line break would end the header and start one of someone else's making.
+    if (agent.contains('\n') || agent.contains('\r'))
+        agent.clear();
     if (agent.isEmpty())
         agent = mobile ? FetchHeaders::kMobileAgentValue : FetchHeaders::kDesktopAgentValue;
     const QByteArray agentLine = FetchHeaders::kAgentName + agent;

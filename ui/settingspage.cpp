@@ -197,7 +197,7 @@ void SettingsPage::showProbes()
     QStringList lines;
     const QList<ProxyProbe> probes = m_probeWatcher->result();
     for (const ProxyProbe &probe : probes)
-        lines.append(kProbeLine.arg(QString::fromUtf8(probe.proxy), probe.summary()));
+        lines.append(kProbeLine.arg(maskedProxy(QString::fromUtf8(probe.proxy)), probe.summary()));
     ui->proxyTestResult->setText(lines.join(QLatin1Char('\n')));
     ui->testProxyBtn->setEnabled(true);
 }
