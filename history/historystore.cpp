@@ -204,6 +204,7 @@ HistoryStore::HistoryStore(const QString &path) : m_path(path)
 
 HistoryStore::~HistoryStore()
 {
+    m_insertLine.reset();
     {
         QSqlDatabase database = QSqlDatabase::database(m_connection, false);
         database.close();
@@ -320,13 +321,19 @@ bool HistoryStore::addLines(qint64 runId, const QList<StoredLine> &lines)
     if (!m_open)
         return false;
     QSqlDatabase database = QSqlDatabase::database(m_connection, false);
-    // The write lock at once, waiting for another program's write to end.
-    if (!exec(QStringLiteral("BEGIN IMMEDIATE")))
+    if (!m_insertLine) {
+        m_insertLine = std::make_unique<QSqlQuery>(database);
+        m_insertLine->prepare(
+            QStringLiteral("INSERT OR REPLACE INTO lines"
+                           " (run_id, line_index, line_key, status, position, failure, cells)"
+                           " VALUES (?, ?, ?, ?, ?, ?, ?)"));
+    }
+    // One line is a transaction of its own; more take the write lock at once,
+    // waiting for another program's write to end.
+    const bool batch = lines.size() > 1;
+    if (batch && !exec(QStringLiteral("BEGIN IMMEDIATE")))
         return false;
-    QSqlQuery query(database);
-    query.prepare(QStringLiteral("INSERT OR REPLACE INTO lines"
-                                 " (run_id, line_index, line_key, status, position, failure, cells)"
-                                 " VALUES (?, ?, ?, ?, ?, ?, ?)"));
+    QSqlQuery &query = *m_insertLine;
     for (const StoredLine &line : lines) {
         query.bindValue(0, runId);
         query.bindValue(1, line.index);
@@ -337,11 +344,14 @@ bool HistoryStore::addLines(qint64 runId, const QList<StoredLine> &lines)
         query.bindValue(6, cellsText(line.cells));
         if (!query.exec()) {
             const QSqlError error = query.lastError();
-            database.rollback();
+            query.finish();
+            if (batch)
+                database.rollback();
             return failWith(error);
         }
     }
-    if (database.commit())
+    query.finish();
+    if (!batch || database.commit())
         return true;
     const QSqlError error = database.lastError();
     database.rollback();

@@ -283,6 +283,8 @@ private slots:
             {QStringLiteral("site-ranking"), QStringLiteral("--site"), QStringLiteral("alpha.cn")}, false);
         QTest::newRow("garbage") << QByteArray("\x7f\x45\x4c\x46\x02\x01[fetch\xff") << QStringList() << true
                                  << 0 << QStringList{QStringLiteral("the defaults are used")};
+        QTest::newRow("a section left open") << QByteArray("[fetch\nretries=0\n") << QStringList() << true
+                                             << 0 << QStringList{QStringLiteral("the defaults are used")};
         QTest::newRow("a folder in the file's place") << QByteArray() << QStringList() << true << 0
                                                       << QStringList{QStringLiteral("the defaults are used")};
     }
