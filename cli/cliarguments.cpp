@@ -169,7 +169,7 @@ CliArguments CliArguments::parse(const QStringList &arguments)
         if (name == kOptionProxy) {
             const QString problem = proxyAddressProblem(value);
             if (!problem.isEmpty()) {
-                parsed.setError(kBadProxy.arg(value, problem));
+                parsed.setError(kBadProxy.arg(maskedProxy(value), problem));
                 return parsed;
             }
             options.fetch.proxy = value;

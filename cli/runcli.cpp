@@ -54,8 +54,12 @@ const QString kStoppingInclusion = QStringLiteral("正在停止：等待当前�
 const QString kStoppingRanking = QStringLiteral("正在停止……");
 const QString kMobileMode = QStringLiteral("sjd");
 const QString kBadProxyList = QStringLiteral("proxy list '%1': %2");
+const QString kBadProxyLine = QStringLiteral("proxy list '%1', line %2 '%3': %4");
 const QString kEmptyProxyList = QStringLiteral("proxy list '%1' names no proxy");
 const QString kBadSetting = QStringLiteral("option '%1': %2");
+const QString kBadStoredSetting = QStringLiteral("settings file '%1': %2 '%3': %4");
+const QString kSettingsUnused =
+    QStringLiteral("settings file '%1' cannot be read (%2); the defaults are used");
 const QString kCertificateFailed =
     QStringLiteral("百度的证书未通过验证，相关行记为“异常”：%1（公司代理拦截 HTTPS 时可用 --insecure）");
 const QString kHistoryNotKept = QStringLiteral("%1；查询继续，本次不保存历史记录");
@@ -91,10 +95,69 @@ QString optionOfKey(const QString &key)
     return key;
 }
 
+// A stored value as one line of a message: line breaks and other control characters escaped.
+QString shownValue(const QString &value)
+{
+    QString shown;
+    for (const QChar c : value) {
+        if (c == QLatin1Char('\n'))
+            shown += QLatin1String("\\n");
+        else if (c == QLatin1Char('\r'))
+            shown += QLatin1String("\\r");
+        else if (c.category() == QChar::Other_Control)
+            shown += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            shown += c;
+    }
+    return shown;
+}
+
+// An option of this run sets the value of the settings key, so the stored one does not matter.
+bool overriddenByOption(const QString &key, const FetchOverrides &overrides)
+{
+    using namespace FetchSettingsKey;
+    const std::pair<const char *, bool> given[] = {
+        {kInterval, bool(overrides.intervalMs)},
+        {kJitter, bool(overrides.jitterPercent)},
+        {kThreads, bool(overrides.threads)},
+        {kRetries, bool(overrides.retries)},
+        {kConnectTimeout, bool(overrides.connectTimeoutSeconds)},
+        {kTimeout, bool(overrides.timeoutSeconds)},
+        {kInsecure, overrides.insecure},
+        {kProxyMode, !overrides.proxy.isEmpty() || !overrides.proxyListPath.isEmpty()},
+        {kProxies, !overrides.proxy.isEmpty() || !overrides.proxyListPath.isEmpty()}};
+    for (const auto &option : given) {
+        if (key == QLatin1String(option.first))
+            return option.second;
+    }
+    return false;
+}
+
+// The settings file read strictly; false after printing every stored value this run would use and cannot.
+bool storedSettings(const FetchOverrides &overrides, const CliStreams &streams, FetchSettings *settings)
+{
+    const std::unique_ptr<QSettings> store = openApplicationSettings();
+    const StoredFetchSettings stored = readFetchSettings(*store);
+    const QString path = QDir::toNativeSeparators(store->fileName());
+    if (!stored.unreadable.isEmpty())
+        printError(streams, kSettingsUnused.arg(path, stored.unreadable));
+    bool usable = true;
+    for (const SettingsProblem &problem : stored.refused) {
+        if (overriddenByOption(problem.key, overrides))
+            continue;
+        printError(streams,
+                   kBadStoredSetting.arg(path, problem.key, shownValue(problem.value), problem.message));
+        usable = false;
+    }
+    *settings = stored.settings;
+    return usable;
+}
+
 // The settings file with this run's options applied; false after printing why they cannot be used.
 bool settingsForRun(const FetchOverrides &overrides, const CliStreams &streams, FetchSettings *settings)
 {
-    *settings = loadFetchSettings(*openApplicationSettings());
+    if (!storedSettings(overrides, streams, settings))
+        return false;
     const std::pair<const std::optional<int> *, int *> numbers[] = {
         {&overrides.intervalMs, &settings->pacing.intervalMs},
         {&overrides.jitterPercent, &settings->pacing.jitterPercent},
@@ -125,11 +188,12 @@ bool settingsForRun(const FetchOverrides &overrides, const CliStreams &streams, 
             printError(streams, kEmptyProxyList.arg(overrides.proxyListPath));
             return false;
         }
-        for (const QString &proxy : listed) {
-            const QString problem = proxyAddressProblem(proxy);
+        for (int i = 0; i < listed.size(); ++i) {
+            const QString problem = proxyAddressProblem(listed.at(i));
             if (!problem.isEmpty()) {
-                printError(streams,
-                           kBadProxyList.arg(overrides.proxyListPath, proxy + QLatin1String(": ") + problem));
+                printError(streams, kBadProxyLine.arg(overrides.proxyListPath)
+                                        .arg(i + 1)
+                                        .arg(maskedProxy(listed.at(i)), problem));
                 return false;
             }
         }
@@ -278,8 +342,18 @@ int runCli(const QStringList &arguments, const SearchEndpoints &endpoints, const
     RequestGate &gate = RequestGate::shared();
     gate.configure(settings.pacing);
     SearchContext context = SearchContext::fromSettings(settings, &gate, endpoints);
+    // What the checking threads have to say reaches standard error between the rows, from this thread.
+    QObject sayer;
+    const auto sayLater = [&sayer, &progress](const QString &text) {
+        QMetaObject::invokeMethod(
+            &sayer, [&progress, text] { progress.message(text); }, Qt::QueuedConnection);
+    };
+    context.notices = std::make_shared<FetchNotices>([sayLater](const FetchNotice &notice) {
+        sayLater(notice.kind == FetchNotice::Kind::Certificate ? kCertificateFailed.arg(notice.reason)
+                                                               : notice.reason);
+    });
     if (!options.savePagesPath.isEmpty()) {
-        const auto saver = std::make_shared<const PageSaver>(options.savePagesPath, lines);
+        const auto saver = std::make_shared<const PageSaver>(options.savePagesPath, lines, sayLater);
         const QString problem = saver->prepare();
         if (!problem.isEmpty()) {
             printError(streams, problem);
@@ -308,13 +382,6 @@ int runCli(const QStringList &arguments, const SearchEndpoints &endpoints, const
         return drive(driver, options, streams, progress, table, [&] { return driver.totals(); });
     }
     BatchDriver driver(options, lines, context, &output, &progress, recorder ? &*recorder : nullptr);
-    bool certificateTold = false;
-    driver.setFailureListener([&](const QString &failure) {
-        if (certificateTold || !failure.startsWith(certificateFailureReason()))
-            return;
-        certificateTold = true;
-        progress.message(kCertificateFailed.arg(failure));
-    });
     return drive(driver, options, streams, progress, table, [&] {
         return reportTotals(lines.size(), driver.hits(), driver.notIncluded(), driver.failed());
     });

@@ -1,6 +1,7 @@
 #include "history/historystore.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -9,6 +10,8 @@
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QVariant>
+
+#include <QThread>
 
 #include <atomic>
 
@@ -34,13 +37,19 @@ const QString kFullMessage = QStringLiteral("磁盘已满，历史记录无法�
 const QString kOtherMessage = QStringLiteral("历史记录数据库出错（%1）：%2");
 const QString kNotOpenMessage = QStringLiteral("历史记录数据库无法打开：%1");
 
+// How long a program waits for another one that holds the file: every lock
+// wait, and opening while a second program creates or migrates the file.
+constexpr int kBusyTimeoutMs = 3000;
+constexpr int kOpenRetryPauseMs = 20;
+
 // Version 1 kept runs and their lines; version 2 added the settings that
 // matter for a run's figures, a line's failure reason and the lookup of a
 // line's earlier results.
+// "IF NOT EXISTS" throughout: a second program may have created them already.
 const char *const kVersion1[] = {
-    "CREATE TABLE runs (id INTEGER PRIMARY KEY, tool TEXT NOT NULL, device TEXT NOT NULL,"
+    "CREATE TABLE IF NOT EXISTS runs (id INTEGER PRIMARY KEY, tool TEXT NOT NULL, device TEXT NOT NULL,"
     " started_at TEXT NOT NULL, ended_at TEXT, line_count INTEGER NOT NULL)",
-    "CREATE TABLE lines (run_id INTEGER NOT NULL REFERENCES runs(id) ON DELETE CASCADE,"
+    "CREATE TABLE IF NOT EXISTS lines (run_id INTEGER NOT NULL REFERENCES runs(id) ON DELETE CASCADE,"
     " line_index INTEGER NOT NULL, line_key TEXT NOT NULL, status TEXT NOT NULL, position TEXT NOT NULL,"
     " cells TEXT NOT NULL, PRIMARY KEY (run_id, line_index))",
 };
@@ -48,7 +57,7 @@ const char *const kVersion2[] = {
     "ALTER TABLE runs ADD COLUMN interval_ms INTEGER NOT NULL DEFAULT 0",
     "ALTER TABLE runs ADD COLUMN proxy_used INTEGER NOT NULL DEFAULT 0",
     "ALTER TABLE lines ADD COLUMN failure TEXT NOT NULL DEFAULT ''",
-    "CREATE INDEX lines_by_key ON lines (line_key, run_id)",
+    "CREATE INDEX IF NOT EXISTS lines_by_key ON lines (line_key, run_id)",
 };
 
 // A whole number from 1 to the bound, as positions are written.
@@ -180,11 +189,22 @@ HistoryStore::HistoryStore(const QString &path) : m_path(path)
 {
     static std::atomic<int> stores{0};
     m_connection = QStringLiteral("quillane-history-%1").arg(++stores);
-    m_open = openDatabase() && migrate();
+    // Some of what opening does (entering WAL mode, recovering another
+    // program's log) can meet a lock that SQLite's own wait does not cover.
+    QElapsedTimer clock;
+    clock.start();
+    for (;;) {
+        m_open = openDatabase() && migrate();
+        if (m_open || !m_busy || clock.elapsed() > kBusyTimeoutMs)
+            break;
+        QSqlDatabase::database(m_connection, false).close();
+        QThread::msleep(kOpenRetryPauseMs);
+    }
 }
 
 HistoryStore::~HistoryStore()
 {
+    m_insertLine.reset();
     {
         QSqlDatabase database = QSqlDatabase::database(m_connection, false);
         database.close();
@@ -201,9 +221,11 @@ bool HistoryStore::fail(const QString &what)
 bool HistoryStore::openDatabase()
 {
     QDir().mkpath(QFileInfo(m_path).absolutePath());
-    QSqlDatabase database = QSqlDatabase::addDatabase(kDriver, m_connection);
+    QSqlDatabase database = QSqlDatabase::contains(m_connection)
+                                ? QSqlDatabase::database(m_connection, false)
+                                : QSqlDatabase::addDatabase(kDriver, m_connection);
     database.setDatabaseName(m_path);
-    database.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=3000"));
+    database.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
     if (!database.open())
         return fail(kNotOpenMessage.arg(database.lastError().text()));
     return exec(QStringLiteral("PRAGMA journal_mode = WAL")) &&
@@ -221,7 +243,8 @@ bool HistoryStore::failWith(const QSqlError &error)
 {
     const QString code = error.nativeErrorCode();
     const QString detail = QDir::toNativeSeparators(m_path);
-    if (code == kBusy || code == kLocked)
+    m_busy = code == kBusy || code == kLocked;
+    if (m_busy)
         return fail(kLockedMessage.arg(detail));
     if (code == kCorrupt || code == kNotADatabase)
         return fail(kCorruptMessage.arg(detail));
@@ -230,34 +253,46 @@ bool HistoryStore::failWith(const QSqlError &error)
     return fail(kOtherMessage.arg(error.text(), detail));
 }
 
-bool HistoryStore::migrate()
+bool HistoryStore::schemaVersion(int *found)
 {
     QSqlQuery version(QSqlDatabase::database(m_connection, false));
     if (!version.exec(QStringLiteral("PRAGMA user_version")) || !version.next())
         return failWith(version.lastError());
-    const int found = version.value(0).toInt();
-    version.finish();
-    if (found > kSchemaVersion)
-        return fail(kNewerMessage.arg(found).arg(QDir::toNativeSeparators(m_path)));
+    *found = version.value(0).toInt();
+    if (*found > kSchemaVersion)
+        return fail(kNewerMessage.arg(*found).arg(QDir::toNativeSeparators(m_path)));
+    return true;
+}
+
+bool HistoryStore::migrate()
+{
+    int found = 0;
+    if (!schemaVersion(&found))
+        return false;
     if (found == kSchemaVersion)
         return true;
-
-    QSqlDatabase database = QSqlDatabase::database(m_connection, false);
-    if (!database.transaction())
-        return failWith(database.lastError());
-    bool ok = true;
-    if (found < 1) {
+    // Alone in the file while the schema changes: another program that starts
+    // at the same moment waits here, then finds the schema made.
+    if (!exec(QStringLiteral("BEGIN EXCLUSIVE")))
+        return false;
+    bool ok = schemaVersion(&found);
+    if (ok && found < 1) {
         for (const char *statement : kVersion1)
             ok = ok && exec(QString::fromLatin1(statement));
     }
-    for (const char *statement : kVersion2)
-        ok = ok && exec(QString::fromLatin1(statement));
-    ok = ok && exec(QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion));
-    if (!ok) {
-        database.rollback();
-        return false;
+    if (ok && found < 2) {
+        for (const char *statement : kVersion2)
+            ok = ok && exec(QString::fromLatin1(statement));
+        ok = ok && exec(QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion));
     }
-    return database.commit() || failWith(database.lastError());
+    if (ok && exec(QStringLiteral("COMMIT")))
+        return true;
+    const QString error = m_error;
+    const bool busy = m_busy;
+    QSqlQuery(QSqlDatabase::database(m_connection, false)).exec(QStringLiteral("ROLLBACK"));
+    m_error = error;
+    m_busy = busy;
+    return false;
 }
 
 qint64 HistoryStore::beginRun(const StoredRun &run)
@@ -286,12 +321,19 @@ bool HistoryStore::addLines(qint64 runId, const QList<StoredLine> &lines)
     if (!m_open)
         return false;
     QSqlDatabase database = QSqlDatabase::database(m_connection, false);
-    if (!database.transaction())
-        return failWith(database.lastError());
-    QSqlQuery query(database);
-    query.prepare(QStringLiteral("INSERT OR REPLACE INTO lines"
-                                 " (run_id, line_index, line_key, status, position, failure, cells)"
-                                 " VALUES (?, ?, ?, ?, ?, ?, ?)"));
+    if (!m_insertLine) {
+        m_insertLine = std::make_unique<QSqlQuery>(database);
+        m_insertLine->prepare(
+            QStringLiteral("INSERT OR REPLACE INTO lines"
+                           " (run_id, line_index, line_key, status, position, failure, cells)"
+                           " VALUES (?, ?, ?, ?, ?, ?, ?)"));
+    }
+    // One line is a transaction of its own; more take the write lock at once,
+    // waiting for another program's write to end.
+    const bool batch = lines.size() > 1;
+    if (batch && !exec(QStringLiteral("BEGIN IMMEDIATE")))
+        return false;
+    QSqlQuery &query = *m_insertLine;
     for (const StoredLine &line : lines) {
         query.bindValue(0, runId);
         query.bindValue(1, line.index);
@@ -302,11 +344,14 @@ bool HistoryStore::addLines(qint64 runId, const QList<StoredLine> &lines)
         query.bindValue(6, cellsText(line.cells));
         if (!query.exec()) {
             const QSqlError error = query.lastError();
-            database.rollback();
+            query.finish();
+            if (batch)
+                database.rollback();
             return failWith(error);
         }
     }
-    if (database.commit())
+    query.finish();
+    if (!batch || database.commit())
         return true;
     const QSqlError error = database.lastError();
     database.rollback();

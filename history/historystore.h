@@ -9,9 +9,11 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
 
 class QSqlError;
+class QSqlQuery;
 
 // The tools whose runs are kept, by the keys stored in the database.
 namespace HistoryTool {
@@ -128,6 +130,8 @@ public:
 
 private:
     bool openDatabase();
+    // The file's schema version; false for one newer than this program's.
+    bool schemaVersion(int *found);
     bool migrate();
     bool fail(const QString &what);
     // Says what went wrong, in the user's terms; always false.
@@ -136,7 +140,9 @@ private:
 
     QString m_path;
     QString m_connection;
+    std::unique_ptr<QSqlQuery> m_insertLine; // prepared once: a run adds its lines one at a time
     QString m_error;
+    bool m_busy = false; // the last failure was another program's lock
     bool m_open = false;
 };
 

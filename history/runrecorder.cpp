@@ -14,8 +14,8 @@ StoredRun runStarting(const QString &tool, const QString &device, int lineCount,
     return run;
 }
 
-RunRecorder::RunRecorder(HistoryStore *store, FailureHandler failed, int flushIntervalMs)
-    : m_store(store), m_failedHandler(std::move(failed)), m_flushIntervalMs(flushIntervalMs)
+RunRecorder::RunRecorder(HistoryStore *store, FailureHandler failed)
+    : m_store(store), m_failedHandler(std::move(failed))
 {
 }
 
@@ -29,7 +29,6 @@ void RunRecorder::reportFailure()
     if (m_failed)
         return;
     m_failed = true;
-    m_pending.clear();
     if (m_failedHandler)
         m_failedHandler(m_store->errorMessage());
 }
@@ -45,7 +44,6 @@ bool RunRecorder::start(const StoredRun &run)
         reportFailure();
         return false;
     }
-    m_sinceFlush.start();
     return true;
 }
 
@@ -54,8 +52,6 @@ void RunRecorder::resume(qint64 runId)
     m_runId = runId;
     m_failed = false;
     m_finished = false;
-    m_pending.clear();
-    m_sinceFlush.start();
 }
 
 void RunRecorder::add(const StoredLine &line)
@@ -63,19 +59,7 @@ void RunRecorder::add(const StoredLine &line)
     if (!isRecording())
         return;
     m_finished = false;
-    m_pending.append(line);
-    if (m_pending.size() >= kMaxBatch || m_sinceFlush.elapsed() >= m_flushIntervalMs)
-        flush();
-}
-
-void RunRecorder::flush()
-{
-    m_sinceFlush.restart();
-    if (!isRecording() || m_pending.isEmpty())
-        return;
-    if (m_store->addLines(m_runId, m_pending))
-        m_pending.clear();
-    else
+    if (!m_store->addLines(m_runId, {line}))
         reportFailure();
 }
 
@@ -83,8 +67,7 @@ void RunRecorder::finish()
 {
     if (!isRecording() || m_finished)
         return;
-    flush();
-    if (isRecording() && !m_store->finishRun(m_runId, QDateTime::currentDateTimeUtc()))
+    if (!m_store->finishRun(m_runId, QDateTime::currentDateTimeUtc()))
         reportFailure();
     m_finished = true;
 }

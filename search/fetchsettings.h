@@ -57,11 +57,29 @@ inline constexpr char kDesktopAgent[] = "fetch/desktopAgent";
 inline constexpr char kMobileAgent[] = "fetch/mobileAgent";
 } // namespace FetchSettingsKey
 
-// A refused value: the key of its field and what to tell the user there.
+// A refused value: the key of its field, what to tell the user there and,
+// for a value read from the settings file, the value found (a proxy line with
+// its password masked).
 struct SettingsProblem
 {
     QString key;
     QString message;
+    QString value;
+};
+
+// The settings file as read.
+struct StoredFetchSettings
+{
+    // What runs use: the stored values, and the defaults for missing and
+    // refused ones; except that a refused proxy mode or list leaves a list of
+    // no proxy, through which no request goes out at all, never straight to Baidu.
+    FetchSettings settings;
+    // Every stored value that cannot be used, in the order of the keys above.
+    QList<SettingsProblem> refused;
+    // The proxy list as stored, to be shown for correction when it is refused.
+    QStringList storedProxies;
+    // Why the file itself cannot be read, so that all its values are the defaults; empty when it can.
+    QString unreadable;
 };
 
 // Every value out of its range, every malformed proxy line; empty when all is well.
@@ -71,13 +89,21 @@ QList<SettingsProblem> validateFetchSettings(const FetchSettings &settings);
 // socks5h, a host, a port, optionally user:password@, nothing after the port.
 QString proxyAddressProblem(const QString &address);
 
+// The address with the password of its user:password@ part replaced by "***",
+// as every message that names a proxy shows it, also for a malformed line.
+QString maskedProxy(const QString &address);
+
 // The non-blank lines of a proxy list, trimmed.
 QStringList proxyLines(const QString &text);
 
 // Reads a whole number as typed into a field or an option; false for anything else.
 bool parseSettingNumber(const QString &text, int *value);
 
-// The settings as stored; a value that is missing or out of range reads as its default.
+// The settings file read strictly: numbers in their ranges, booleans as
+// true/false, 1/0, yes/no or on/off, a known proxy mode, usable proxy lines,
+// agents on one line. Anything else is refused with its key and value.
+StoredFetchSettings readFetchSettings(const QSettings &store);
+// readFetchSettings(store).settings.
 FetchSettings loadFetchSettings(const QSettings &store);
 // Stores valid settings; false (and nothing written) when validateFetchSettings refuses them.
 bool saveFetchSettings(QSettings &store, const FetchSettings &settings);

@@ -1,5 +1,7 @@
 #include "search/pagefetcher.h"
 
+#include "search/fetchsettings.h"
+
 #include <curl/curl.h>
 #include <openssl/crypto.h>
 
@@ -15,6 +17,7 @@ constexpr int kAbortPollMilliseconds = 50;
 constexpr char kTitleOpen[] = "<title>";
 constexpr char kTitleClose[] = "</title>";
 constexpr char kRobotCheckTitle[] = "百度安全验证";
+constexpr long kProxyAuthenticationStatus = 407;
 
 void initialiseCurlOnce()
 {
@@ -93,6 +96,17 @@ FetchFailure failureOf(CURLcode outcome, bool throughProxy)
     }
 }
 
+// A request through a proxy got past it: the tunnel was opened, or the
+// connection (tunnel, TLS) was ready for the request. Any failure before is the proxy's.
+bool passedProxy(CURL *handle)
+{
+    long tunnelStatus = 0;
+    curl_easy_getinfo(handle, CURLINFO_HTTP_CONNECTCODE, &tunnelStatus);
+    curl_off_t readyMicroseconds = 0;
+    curl_easy_getinfo(handle, CURLINFO_PRETRANSFER_TIME_T, &readyMicroseconds);
+    return (tunnelStatus >= 200 && tunnelStatus < 300) || readyMicroseconds > 0;
+}
+
 } // namespace
 
 std::size_t writeBody(char *data, std::size_t size, std::size_t count, void *buffer)
@@ -123,6 +137,9 @@ FetchResult fetchPage(const QByteArray &address, const FetchProfile &profile,
 
     const bool mobile = profile.agent == UserAgent::Mobile;
     QByteArray agent = mobile ? options.mobileAgent : options.desktopAgent;
+    // A line break would end the header and start one of someone else's making.
+    if (agent.contains('\n') || agent.contains('\r'))
+        agent.clear();
     if (agent.isEmpty())
         agent = mobile ? FetchHeaders::kMobileAgentValue : FetchHeaders::kDesktopAgentValue;
     const QByteArray agentLine = FetchHeaders::kAgentName + agent;
@@ -150,6 +167,9 @@ FetchResult fetchPage(const QByteArray &address, const FetchProfile &profile,
     // An empty proxy turns off libcurl's reading of the environment's proxy variables.
     if (!options.proxy.isEmpty() || !options.systemProxy)
         curl_easy_setopt(handle, CURLOPT_PROXY, options.proxy.constData());
+    // A chosen proxy carries every request: the environment's no_proxy must not send one past it.
+    if (!options.proxy.isEmpty())
+        curl_easy_setopt(handle, CURLOPT_NOPROXY, "");
     curl_easy_setopt(handle, CURLOPT_URL, address.constData());
     const long timeout = profile.readsLink ? options.linkTimeoutSeconds : options.timeoutSeconds;
     curl_easy_setopt(handle, CURLOPT_TIMEOUT, timeout > 0 ? timeout : profile.timeoutSeconds);
@@ -181,6 +201,13 @@ FetchResult fetchPage(const QByteArray &address, const FetchProfile &profile,
         abortFlag && abortFlag->load() ? FetchFailure::Aborted : failureOf(outcome, throughProxy);
     if (outcome != CURLE_OK)
         result.errorText = QString::fromUtf8(errorText[0] ? errorText : curl_easy_strerror(outcome));
+    if (throughProxy && outcome != CURLE_OK && result.failure != FetchFailure::Aborted &&
+        result.failure != FetchFailure::Certificate && !passedProxy(handle)) {
+        result.failure = FetchFailure::ProxyUnreachable;
+        curl_easy_getinfo(handle, CURLINFO_HTTP_CONNECTCODE, &result.httpStatus);
+    }
+    if (result.failure == FetchFailure::ProxyUnreachable)
+        result.proxy = maskedProxy(QString::fromUtf8(options.proxy));
     if (outcome == CURLE_OK) {
         result.ok = true;
         curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &result.httpStatus);
@@ -192,6 +219,13 @@ FetchResult fetchPage(const QByteArray &address, const FetchProfile &profile,
             text)
             result.redirectAddress = QString::fromLatin1(text);
         result.body = std::move(body);
+        // Only a proxy asks for proxy authentication; Baidu never saw the request.
+        if (throughProxy && result.httpStatus == kProxyAuthenticationStatus) {
+            result.ok = false;
+            result.body.clear();
+            result.failure = FetchFailure::ProxyUnreachable;
+            result.proxy = maskedProxy(QString::fromUtf8(options.proxy));
+        }
     }
     curl_slist_free_all(headers);
     curl_easy_cleanup(handle);
@@ -206,6 +240,10 @@ const QString kReasonEmpty = QStringLiteral("空白页面");
 const QString kReasonRobotCheck = QStringLiteral("百度安全验证");
 const QString kReasonCertificate = QStringLiteral("证书验证失败");
 const QString kReasonWithDetail = QStringLiteral("%1：%2");
+const QString kReasonProxy = QStringLiteral("代理 %1 无法使用：%2");
+const QString kReasonNoProxy = QStringLiteral("没有可用的代理（代理列表为空或有误）");
+const QString kProxyAuthentication = QStringLiteral("要求身份验证（HTTP 407）");
+const QString kProxyNoPassage = QStringLiteral("未能经它连到百度（%1）");
 
 bool isRobotCheck(const QByteArray &body)
 {
@@ -231,6 +269,9 @@ QString unusablePageReason(const FetchResult &result)
 {
     if (result.failure == FetchFailure::Certificate)
         return kReasonWithDetail.arg(kReasonCertificate, result.errorText);
+    if (result.failure == FetchFailure::ProxyUnreachable)
+        return result.proxy.isEmpty() ? kReasonNoProxy
+                                      : kReasonProxy.arg(result.proxy, proxyFailureDetail(result));
     if (!result.ok)
         return kReasonTransfer;
     if (result.httpStatus < 200 || result.httpStatus > 299)
@@ -259,6 +300,12 @@ bool isTransientFailure(const FetchResult &result)
     default:
         return false;
     }
+}
+
+QString proxyFailureDetail(const FetchResult &result)
+{
+    return result.httpStatus == kProxyAuthenticationStatus ? kProxyAuthentication
+                                                           : kProxyNoPassage.arg(result.errorText);
 }
 
 QString certificateFailureReason()

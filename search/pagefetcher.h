@@ -78,12 +78,14 @@ struct FetchOptions
 enum class FetchFailure
 {
     None,
-    Aborted,          // the abort flag, or the gate's wait was cut short
-    TimedOut,         // the connect or the whole-transfer time-out
-    Connection,       // refused, reset, name not resolved, closed mid-answer, TLS handshake
-    Certificate,      // the server's certificate did not verify
-    ProxyUnreachable, // the proxy itself refused or could not be found
-    Other             // a body over kMaxBodyBytes, a bad address, out of memory
+    Aborted,     // the abort flag, or the gate's wait was cut short
+    TimedOut,    // the connect or the whole-transfer time-out
+    Connection,  // refused, reset, name not resolved, closed mid-answer, TLS handshake
+    Certificate, // the server's certificate did not verify
+    // The proxy did not carry the request to Baidu: refused, not found, no
+    // answer, a garbled answer, authentication asked (407), a SOCKS refusal.
+    ProxyUnreachable,
+    Other // a body over kMaxBodyBytes, a bad address, out of memory
 };
 
 struct FetchResult
@@ -101,6 +103,8 @@ struct FetchResult
     FetchFailure failure = FetchFailure::None;
     // libcurl's words for the failure, for diagnostics.
     QString errorText;
+    // The proxy that failed to carry the request (ProxyUnreachable), its password masked.
+    QString proxy;
 };
 
 // A body larger than this fails the fetch, so a misbehaving server cannot exhaust memory.
@@ -131,6 +135,9 @@ bool isRobotCheckAnswer(const FetchResult &result);
 // Asking again may bring a verdict: a robot check, a time-out, a connection
 // failure or a 5xx answer. A certificate that does not verify never will.
 bool isTransientFailure(const FetchResult &result);
+
+// What went wrong with the proxy of a ProxyUnreachable result, without naming it.
+QString proxyFailureDetail(const FetchResult &result);
 
 // The reason unusablePageReason gives for a certificate that did not verify;
 // the failure text of such a line starts with it.

@@ -7,7 +7,6 @@ const QString kLatency = QStringLiteral("%1 ms");
 const QString kFailed = QStringLiteral("失败：%1");
 const QString kStatus = QStringLiteral("HTTP 状态 %1");
 const QString kTimedOut = QStringLiteral("超时");
-const QString kUnreachable = QStringLiteral("无法连接代理（%1）");
 const QString kTransfer = QStringLiteral("请求失败（%1）");
 } // namespace
 
@@ -35,7 +34,7 @@ ProxyProbe probeProxy(const QByteArray &proxy, const SearchEndpoints &endpoints,
     } else if (answer.failure == FetchFailure::TimedOut) {
         probe.error = kTimedOut;
     } else if (answer.failure == FetchFailure::ProxyUnreachable) {
-        probe.error = kUnreachable.arg(answer.errorText);
+        probe.error = proxyFailureDetail(answer);
     } else if (answer.failure == FetchFailure::Certificate) {
         probe.error = unusablePageReason(answer);
     } else {

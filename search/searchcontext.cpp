@@ -17,7 +17,7 @@ SearchContext SearchContext::fromSettings(const FetchSettings &settings, Request
     context.gate = gate;
     context.fetchOptions = settings.fetchOptions();
     context.retry.retries = settings.retries;
-    if (settings.proxyMode == ProxyMode::List && !settings.proxies.isEmpty()) {
+    if (settings.proxyMode == ProxyMode::List) {
         QList<QByteArray> proxies;
         for (const QString &proxy : settings.proxies)
             proxies.append(proxy.toUtf8());
@@ -34,6 +34,14 @@ int SearchContext::intervalMs() const
 FetchResult SearchContext::fetch(const QByteArray &address, const FetchProfile &profile,
                                  const std::atomic<bool> *abortFlag) const
 {
+    if (proxies && proxies->size() == 0) {
+        // Nothing is asked, and asking again is no use until the settings are mended.
+        FetchResult refused;
+        refused.failure = FetchFailure::ProxyUnreachable;
+        if (notices)
+            notices->tell({FetchNotice::Kind::Proxy, QString(), unusablePageReason(refused)});
+        return refused;
+    }
     if (gate && !gate->waitForTurn(stopFlag ? stopFlag : abortFlag)) {
         FetchResult cut;
         cut.failure = FetchFailure::Aborted;
@@ -50,6 +58,8 @@ FetchResult SearchContext::fetch(const QByteArray &address, const FetchProfile &
             options.proxy = proxies->next();
         result = fetchPage(address, profile, abortFlag, options);
         ++tried;
+        if (notices && result.failure == FetchFailure::ProxyUnreachable)
+            notices->tell({FetchNotice::Kind::Proxy, result.proxy, unusablePageReason(result)});
         if (!proxies)
             break;
         const bool robotCheck = isRobotCheckAnswer(result);
@@ -60,6 +70,8 @@ FetchResult SearchContext::fetch(const QByteArray &address, const FetchProfile &
         if (result.failure != FetchFailure::ProxyUnreachable || tried >= proxyCount)
             break;
     }
+    if (notices && result.failure == FetchFailure::Certificate)
+        notices->tell({FetchNotice::Kind::Certificate, QString(), unusablePageReason(result)});
     if (gate) {
         if (isRobotCheckAnswer(result))
             gate->reportRobotCheck();

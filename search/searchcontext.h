@@ -1,5 +1,6 @@
 #pragma once
 
+#include "search/fetchnotices.h"
 #include "search/fetchsettings.h"
 #include "search/pagefetcher.h"
 #include "search/proxyrotation.h"
@@ -70,6 +71,7 @@ struct SearchContext
     RequestGate *gate = nullptr;
     FetchOptions fetchOptions;
     // The proxies of a list, in turn; null: fetchOptions decides (none or the system's).
+    // A list that holds no proxy refuses every request: none ever goes out unproxied.
     std::shared_ptr<ProxyRotation> proxies;
     RetryPolicy retry;
     // Cuts waits for the gate and between tries short, but no transfer in
@@ -77,10 +79,12 @@ struct SearchContext
     const std::atomic<bool> *stopFlag = nullptr;
     // Where fetch notes what the current try of a line met; null: nowhere.
     LineNotes *notes = nullptr;
+    // Where fetch tells a failing proxy or certificate, once each per run; null: nowhere.
+    std::shared_ptr<FetchNotices> notices;
 
     // One request to Baidu: waits for its turn at the gate, goes through the
-    // next proxy (the one after it when that one cannot be reached), and tells
-    // the gate and the rotation how Baidu answered.
+    // next proxy (the one after it when that one does not carry it), and tells
+    // the gate and the rotation how Baidu answered, and the notices what failed.
     FetchResult fetch(const QByteArray &address, const FetchProfile &profile,
                       const std::atomic<bool> *abortFlag) const;
 

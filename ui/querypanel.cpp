@@ -48,6 +48,9 @@ const char kExportFailed[] = QT_TRANSLATE_NOOP("UIDemo08", "报表导出失败�
 const char kChange[] = QT_TRANSLATE_NOOP("UIDemo08", "变化");
 const char kNotKept[] = QT_TRANSLATE_NOOP("UIDemo08", "%1；查询继续，本次不保存历史记录");
 const char kStoredRun[] = QT_TRANSLATE_NOOP("UIDemo08", "历史记录：%1 的查询，%2 条，异常 %3 条");
+const char kCertificateFailed[] = QT_TRANSLATE_NOOP(
+    "UIDemo08",
+    "百度的证书未通过验证，相关行记为“异常”：%1（公司代理拦截 HTTPS 时可在基本设置中勾选“不验证证书”）");
 
 const QString kDesktopMode = QStringLiteral("dnd");
 const QString kMobileMode = QStringLiteral("sjd");
@@ -352,6 +355,14 @@ void QueryPanel::runLines(const QVector<int> &rows)
     progress->show();
     showRunningButtons(true);
 
+    m_runNotices.clear();
+    // What the checking threads meet that concerns the whole run is said in the status line, once each.
+    SearchContext context = m_context;
+    context.notices = std::make_shared<FetchNotices>([this](const FetchNotice &notice) {
+        QMetaObject::invokeMethod(
+            this, [this, notice] { showFetchNotice(notice); }, Qt::QueuedConnection);
+    });
+
     m_runner = m_traits.makeRunner(this);
     connect(m_runner, &BatchRunner::resultReady, this, &QueryPanel::addResult);
     connect(m_runner, &BatchRunner::progressed, this, [this](int done, int total) {
@@ -366,7 +377,17 @@ void QueryPanel::runLines(const QVector<int> &rows)
             m_flushTimer.start(kFlushIntervalMs);
     });
     connect(m_runner, &BatchRunner::finished, this, &QueryPanel::runnerFinished);
-    m_runner->start(lines, rows, m_runDevice, m_context);
+    m_runner->start(lines, rows, m_runDevice, context);
+}
+
+void QueryPanel::showFetchNotice(const FetchNotice &notice)
+{
+    if (!isRunning())
+        return;
+    m_runNotices.append(notice.kind == FetchNotice::Kind::Certificate
+                            ? translated(kCertificateFailed).arg(notice.reason)
+                            : notice.reason);
+    showStatus(m_runNotices.join(QLatin1Char('\n')));
 }
 
 void QueryPanel::showRunningButtons(bool running)
@@ -435,11 +456,14 @@ void QueryPanel::runnerFinished()
     m_widgets.progress->hide();
     showRunningButtons(false);
     const ResultTally &tally = m_model->tally();
-    showStatus(translated(m_stopping ? kStopped : kFinished)
-                   .arg(tally.checked)
-                   .arg(tally.failed + tally.failedRequests)
-                   .arg(duration(m_clock.elapsed())) +
-               (m_historyProblem.isEmpty() ? QString() : QLatin1Char('\n') + m_historyProblem));
+    QStringList status = m_runNotices;
+    status.prepend(translated(m_stopping ? kStopped : kFinished)
+                       .arg(tally.checked)
+                       .arg(tally.failed + tally.failedRequests)
+                       .arg(duration(m_clock.elapsed())));
+    if (!m_historyProblem.isEmpty())
+        status.append(m_historyProblem);
+    showStatus(status.join(QLatin1Char('\n')));
     m_stopping = false;
 }
 

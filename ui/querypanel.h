@@ -98,6 +98,7 @@ private:
     void showRunView();
     void showPreviousChanges();
     void showHistoryProblem(const QString &message);
+    void showFetchNotice(const FetchNotice &notice);
     void showStatus(const QString &text);
     void showRunningButtons(bool running);
     QVector<int> rowsToRecheck() const;
@@ -116,6 +117,7 @@ private:
 
     RunHistory *m_history = nullptr;
     QString m_historyProblem; // why the current run is not kept
+    QStringList m_runNotices; // failing proxies and certificates the current run met
 
     QPointer<BatchRunner> m_runner;
     QStringList m_lines; // the run's prepared lines; row r holds line r

@@ -16,8 +16,9 @@ RunHistory::RunHistory(const QString &tool, const QString &path, QObject *parent
     connect(m_writer, &HistoryWriter::failed, this, &RunHistory::failed);
     connect(m_writer, &HistoryWriter::opened, this, &RunHistory::opened);
     m_thread.start();
+    // The results of one burst go in one transaction, written before the page's next repaint.
     m_flushTimer.setSingleShot(true);
-    m_flushTimer.setInterval(kFlushIntervalMs);
+    m_flushTimer.setInterval(0);
     connect(&m_flushTimer, &QTimer::timeout, this, &RunHistory::flush);
 }
 

@@ -12,10 +12,12 @@
 class HistoryWriter;
 
 // Keeps one query page's runs in the history. begin() opens a run (resume()
-// goes on with one opened from the history) and record() gathers each
-// result as it arrives; a batch at a time is written, at most every flush
-// interval, by a thread of its own with a connection of its own, so neither
-// writing nor a locked database ever holds up the window. Once the run is
+// goes on with one opened from the history) and record() hands each result
+// on as it arrives: the results of one turn of the event loop go together,
+// before the page shows them, to a thread of its own with a connection of its
+// own, which commits them at once; so the history holds every row the window
+// shows however the process ends, and neither writing nor a locked database
+// ever holds up the window. Once the run is
 // open, the latest result of each line in earlier runs of the same tool and
 // device is known (previousReady()), and changeOf() says what changed since.
 // A history that cannot be used is said once per run through failed(); the
@@ -25,8 +27,6 @@ class RunHistory : public QObject
     Q_OBJECT
 
 public:
-    static constexpr int kFlushIntervalMs = 500;
-
     RunHistory(const QString &tool, const QString &path, QObject *parent = nullptr);
     // Writes what is gathered and waits for the writer.
     ~RunHistory() override;

@@ -1,6 +1,7 @@
 #include "ui/settingspage.h"
 #include "ui_settingspage.h"
 
+#include <QDir>
 #include <QFutureWatcher>
 #include <QSettings>
 #include <QtConcurrent/QtConcurrentRun>
@@ -14,6 +15,11 @@ const QString kDefaultsShown = QStringLiteral("已填入默认值，按“保存
 const QString kTesting = QStringLiteral("正在测试……");
 const QString kNoProxyListed = QStringLiteral("代理列表为空");
 const QString kProbeLine = QStringLiteral("%1 — %2");
+const QString kStoredRefused = QStringLiteral("设置文件中的“%1”无法使用：%2。现用默认值，改正后按“保存”");
+const QString kStoredProxiesRefused =
+    QStringLiteral("设置文件中的代理设置无法使用：%1。改正并保存之前不发出任何请求");
+const QString kStoredProblems = QStringLiteral("设置文件 %1 中有无法使用的值，已在各项旁标出");
+const QString kFileUnusable = QStringLiteral("设置文件 %1 %2，已使用默认设置");
 } // namespace
 
 SettingsPage::SettingsPage(QWidget *parent)
@@ -66,6 +72,34 @@ void SettingsPage::showSettings(const FetchSettings &settings)
     updateProxyFields();
 }
 
+void SettingsPage::showStoredSettings(const StoredFetchSettings &stored, const QString &path)
+{
+    clearProblems();
+    showSettings(stored.settings);
+    const QString file = QDir::toNativeSeparators(path);
+    m_storedProblems = !stored.unreadable.isEmpty() || !stored.refused.isEmpty();
+    if (!stored.unreadable.isEmpty()) {
+        ui->statusLabel->setText(kFileUnusable.arg(file, stored.unreadable));
+        return;
+    }
+    for (const SettingsProblem &problem : stored.refused) {
+        const bool proxies = problem.key == QLatin1String(FetchSettingsKey::kProxies) ||
+                             problem.key == QLatin1String(FetchSettingsKey::kProxyMode);
+        if (proxies) {
+            // The list as stored, to be mended rather than typed again.
+            ui->proxyListEdit->setPlainText(stored.storedProxies.join(QLatin1Char('\n')));
+            showProblem(problem.key, kStoredProxiesRefused.arg(problem.value.isEmpty()
+                                                                   ? problem.message
+                                                                   : problem.message + QStringLiteral("：") +
+                                                                         problem.value));
+        } else {
+            showProblem(problem.key, kStoredRefused.arg(problem.value, problem.message));
+        }
+    }
+    if (m_storedProblems)
+        ui->statusLabel->setText(kStoredProblems.arg(file));
+}
+
 bool SettingsPage::readForm(FetchSettings *settings)
 {
     bool numbers = true;
@@ -112,6 +146,7 @@ void SettingsPage::save()
         return;
     }
     m_settings = settings;
+    m_storedProblems = false;
     ui->statusLabel->setText(kSaved);
     emit settingsSaved(settings);
 }
@@ -162,7 +197,7 @@ void SettingsPage::showProbes()
     QStringList lines;
     const QList<ProxyProbe> probes = m_probeWatcher->result();
     for (const ProxyProbe &probe : probes)
-        lines.append(kProbeLine.arg(QString::fromUtf8(probe.proxy), probe.summary()));
+        lines.append(kProbeLine.arg(maskedProxy(QString::fromUtf8(probe.proxy)), probe.summary()));
     ui->proxyTestResult->setText(lines.join(QLatin1Char('\n')));
     ui->testProxyBtn->setEnabled(true);
 }

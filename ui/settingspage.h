@@ -34,6 +34,12 @@ public:
 
     // Fills the form; what a later failed save leaves in force.
     void showSettings(const FetchSettings &settings);
+    // Fills the form with the settings file as read and marks every value it
+    // refused at its field (a refused proxy list shown as stored, to be
+    // mended), or says why the file could not be read at all.
+    void showStoredSettings(const StoredFetchSettings &stored, const QString &path);
+    // The file last shown holds values that are refused, or cannot be read.
+    bool hasStoredProblems() const { return m_storedProblems; }
     // The settings last shown or saved.
     FetchSettings settings() const { return m_settings; }
 
@@ -67,6 +73,7 @@ private:
 
     std::unique_ptr<Ui::SettingsPage> ui;
     FetchSettings m_settings;
+    bool m_storedProblems = false;
     SearchEndpoints m_probeEndpoints;
     QList<NumberField> m_numbers;
     QFutureWatcher<QList<ProxyProbe>> *m_probeWatcher;

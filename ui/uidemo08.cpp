@@ -162,9 +162,10 @@ void UIDemo08::initSettingsPage()
     ui->configStack->addWidget(m_settingsScroll);
     ui->configStack->insertWidget(0, m_miningPage);
     connect(m_settingsPage, &SettingsPage::settingsSaved, this, &UIDemo08::applyFetchSettings);
-    const FetchSettings stored = loadFetchSettings(*openApplicationSettings());
-    m_settingsPage->showSettings(stored);
-    applyFetchSettings(stored);
+    const std::unique_ptr<QSettings> file = openApplicationSettings();
+    const StoredFetchSettings stored = readFetchSettings(*file);
+    m_settingsPage->showStoredSettings(stored, file->fileName());
+    applyFetchSettings(stored.settings);
 }
 
 void UIDemo08::applyFetchSettings(const FetchSettings &settings)
@@ -294,6 +295,11 @@ void UIDemo08::initLeftConfig()
         ui->widgetLeftConfig, m_configBar, {kGlyphLightbulb, kGlyphFont}, 10, 20, 15, kSideLeft, 5,
         kBorderColour, kIdleBackground, kActiveBackground, kIdleText, kActiveText);
     ui->tbtnMining->click();
+    // A settings file that is refused or unreadable is shown first, its problems marked.
+    if (m_settingsPage->hasStoredProblems()) {
+        ui->btnConfig->click();
+        ui->tbtnConfig1->click();
+    }
 }
 
 void UIDemo08::markLeftEntry(const QList<QToolButton *> &bar, QToolButton *chosen)

@@ -1,6 +1,7 @@
 // Start-up as the application runs it: settings, the shown window, dragging
 // it, its screenshot, and "用户退出" ending the process.
 #include "app/startup.h"
+#include "history/historystore.h"
 #include "tests/support/windowtestmain.h"
 #include "ui/uidemo08.h"
 
@@ -73,6 +74,7 @@ private slots:
     void dragByBackgroundNotByButton();
     void exitEntryEndsProcess_data();
     void exitEntryEndsProcess();
+    void killedWindowKeepsEveryShownRow();
 
 private:
     std::unique_ptr<UIDemo08> m_window;
@@ -235,6 +237,27 @@ void TstStartup::exitEntryEndsProcess()
     QCOMPARE(output.contains("asked 查询尚未完成，确定退出吗？"), asked);
     QCOMPARE(probe.exitStatus(), QProcess::NormalExit);
     QCOMPARE(probe.exitCode(), 0);
+}
+
+// Rows the window showed are in the history, however the process ends.
+void TstStartup::killedWindowKeepsEveryShownRow()
+{
+    const QTemporaryDir dataHome;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), dataHome.path());
+    QProcess probe;
+    probe.setProcessEnvironment(environment);
+    probe.setProcessChannelMode(QProcess::MergedChannels);
+    probe.start(QStringLiteral(QUILLANE_EXIT_PROBE), {QStringLiteral("--killed-after-rows")});
+    QVERIFY2(probe.waitForFinished(60000), "the probe did not end");
+    const QByteArray output = probe.readAll();
+    QVERIFY2(output.contains("shown 2"), output.constData());
+    QCOMPARE(probe.exitStatus(), QProcess::CrashExit);
+    HistoryStore store(dataHome.filePath(QStringLiteral("quillane/history.sqlite")));
+    const QList<StoredRun> runs = store.runs();
+    QCOMPARE(runs.size(), 1);
+    QCOMPARE(store.lines(runs.first().id).size(), 2);
+    QVERIFY(!runs.first().endedAt.isValid());
 }
 
 QUILLANE_WINDOW_TEST_MAIN(TstStartup)

@@ -238,29 +238,35 @@ private slots:
         QVERIFY(store.addLines(1, lines(100, 1)));
     }
 
-    // What another connection (the window reading) sees while a run is recorded.
+    // What another connection (the window reading) sees while a run is recorded:
+    // every line once add() returns, a line of a resumed run replaced.
     void recorderStoresLinesAsTheRunProgresses_data()
     {
-        QTest::addColumn<int>("flushIntervalMs");
-        QTest::addColumn<int>("seenBeforeFinish");
-        QTest::newRow("every line at once") << 0 << 3;
-        QTest::newRow("gathered until the end") << 3600000 << 0;
+        QTest::addColumn<bool>("resumed");
+        QTest::newRow("new run") << false;
+        QTest::newRow("resumed run") << true;
     }
 
     void recorderStoresLinesAsTheRunProgresses()
     {
-        QFETCH(int, flushIntervalMs);
+        QFETCH(bool, resumed);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("history.sqlite"));
         HistoryStore store(path);
         HistoryStore reader(path);
         QStringList failures;
-        RunRecorder recorder(
-            &store, [&](const QString &why) { failures.append(why); }, flushIntervalMs);
-        QVERIFY(recorder.start(rankingRun()));
-        for (const StoredLine &stored : lines(0, 3))
+        RunRecorder recorder(&store, [&](const QString &why) { failures.append(why); });
+        if (resumed) {
+            const qint64 id = store.beginRun(rankingRun());
+            QVERIFY(store.addLines(id, {line(0, QStringLiteral("9"))}));
+            recorder.resume(id);
+        } else {
+            QVERIFY(recorder.start(rankingRun()));
+        }
+        for (const StoredLine &stored : lines(0, 3)) {
             recorder.add(stored);
-        QTEST(int(reader.lines(recorder.runId()).size()), "seenBeforeFinish");
+            QCOMPARE(reader.lines(recorder.runId()).value(stored.index).position, stored.position);
+        }
         QVERIFY(!reader.run(recorder.runId())->endedAt.isValid());
         recorder.finish();
         QCOMPARE(reader.lines(recorder.runId()).size(), 3);

@@ -107,16 +107,20 @@ private slots:
         QTest::addColumn<FetchProfile>("profile");
         QTest::addColumn<QByteArray>("accept");
         QTest::addColumn<QByteArray>("agent");
+        QTest::addColumn<QByteArray>("givenAgent"); // the settings' desktop agent
         QTest::newRow("InclusionDesktop")
-            << FetchProfile::InclusionDesktop << QByteArray("Accept: *") << kDesktopAgent;
+            << FetchProfile::InclusionDesktop << QByteArray("Accept: *") << kDesktopAgent << QByteArray();
         QTest::newRow("InclusionMobile")
-            << FetchProfile::InclusionMobile << QByteArray("Accept: *") << kMobileAgent;
+            << FetchProfile::InclusionMobile << QByteArray("Accept: *") << kMobileAgent << QByteArray();
         QTest::newRow("RankingDesktop")
-            << FetchProfile::RankingDesktop << QByteArray("Accept: */*") << kDesktopAgent;
+            << FetchProfile::RankingDesktop << QByteArray("Accept: */*") << kDesktopAgent << QByteArray();
         QTest::newRow("RankingMobile")
-            << FetchProfile::RankingMobile << QByteArray("Accept: */*") << kMobileAgent;
+            << FetchProfile::RankingMobile << QByteArray("Accept: */*") << kMobileAgent << QByteArray();
         QTest::newRow("LinkResolve") << FetchProfile::LinkResolve << QByteArray("Accept: */*")
-                                     << kDesktopAgent;
+                                     << kDesktopAgent << QByteArray();
+        QTest::newRow("agent with a line break: the default")
+            << FetchProfile::RankingDesktop << QByteArray("Accept: */*") << kDesktopAgent
+            << QByteArray("Q/1\r\nX-Injected: 1");
     }
 
     void requestHeadAsSent()
@@ -124,8 +128,11 @@ private slots:
         QFETCH(FetchProfile, profile);
         QFETCH(QByteArray, accept);
         QFETCH(QByteArray, agent);
+        QFETCH(QByteArray, givenAgent);
         RawCaptureServer server;
-        const FetchResult result = fetchPage(server.url("/s?wd=%E4%B8%AD%20x"), profile);
+        FetchOptions options;
+        options.desktopAgent = givenAgent;
+        const FetchResult result = fetchPage(server.url("/s?wd=%E4%B8%AD%20x"), profile, nullptr, options);
         QVERIFY(result.ok);
         const QList<QByteArray> heads = server.heads();
         QCOMPARE(heads.size(), 1);

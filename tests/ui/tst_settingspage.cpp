@@ -141,6 +141,60 @@ private slots:
         QCOMPARE(baidu.requests().value(1).header("User-Agent"), QByteArray("QuillaneTest/1"));
     }
 
+    // A settings file with values the window cannot use: the page is shown
+    // first with each problem at its field, and a refused proxy list lets
+    // no request out until it is mended.
+    void storedProblemsAreShownAtStart_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("interval abc") << QByteArray("[fetch]\nintervalMs=abc\n")
+                                      << QStringLiteral("intervalError") << QStringLiteral("“abc”");
+        QTest::newRow("insecure=maybe") << QByteArray("[fetch]\ninsecure=maybe\n")
+                                        << QStringLiteral("insecureError") << QStringLiteral("“maybe”");
+        QTest::newRow("proxy list with a bad line")
+            << QByteArray("[fetch]\nproxyMode=list\nproxies=http://10.1.1.1:3128, 10.1.1.2:8080\n")
+            << QStringLiteral("proxiesError") << QStringLiteral("第 2 行");
+        QTest::newRow("garbage") << QByteArray("\x01\x02garbage\xff") << QStringLiteral("statusLabel")
+                                 << QStringLiteral("已使用默认设置");
+    }
+
+    void storedProblemsAreShownAtStart()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, label);
+        QFETCH(QString, named);
+        m_window.reset();
+        QFile settings(openApplicationSettings()->fileName());
+        QVERIFY(settings.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+                settings.write(file) == file.size());
+        settings.close();
+        LoopbackBaidu baidu;
+        baidu.setHandler([](const Request &request) {
+            return Reply::page(desktopPage(desktopHeading(request.param("wd"))));
+        });
+        m_window = std::make_unique<UIDemo08>();
+        m_window->setSearchEndpoints(baidu.endpoints());
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        QVERIFY(child<QWidget>("SettingsPage")->isVisible());
+        QVERIFY(child<QLabel>(label.toLatin1().constData())->isVisible());
+        QVERIFY2(child<QLabel>(label.toLatin1().constData())->text().contains(named),
+                 qPrintable(child<QLabel>(label.toLatin1().constData())->text()));
+
+        QTest::mouseClick(child<QToolButton>("btnMain"), Qt::LeftButton);
+        child<QPlainTextEdit>("urlsList")->setPlainText(QStringLiteral("http://www.a.cn/"));
+        QTest::mouseClick(child<QPushButton>("slcxBtn"), Qt::LeftButton);
+        const QAbstractItemModel *shown = child<QTableView>("resultList")->model();
+        QTRY_VERIFY_WITH_TIMEOUT(!shown->index(0, 2).data().toString().isEmpty(), 20000);
+        const bool proxies = label == QLatin1String("proxiesError");
+        QCOMPARE(baidu.requestCount(), proxies ? 0 : 1);
+        if (proxies)
+            QVERIFY(child<QLabel>("zhuangTai")->text().contains(QStringLiteral("没有可用的代理")));
+        QVERIFY(settings.remove());
+    }
+
 private:
     template <typename T> T *child(const char *name) const
     {
