@@ -1,11 +1,13 @@
 #pragma once
 
+#include "history/runhistory.h"
+#include "history/tooldescriptor.h"
 #include "search/searchcontext.h"
-#include "ui/batchrunner.h"
 #include "ui/querypagetraits.h"
 #include "ui/resulttable.h"
 #include "ui/resulttablemodel.h"
-#include "ui/runhistory.h"
+#include "workers/batchrunner.h"
+#include "workers/device.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -100,10 +102,11 @@ private:
     void showStatus(const QString &text);
     void showRunningButtons(bool running);
     QVector<int> rowsToRecheck() const;
-    QString deviceMode() const;
+    Device device() const;
     ReportTable reportTable() const;
 
     const QueryPageTraits m_traits;
+    const ToolDescriptor &m_tool;
     const QueryPanelWidgets m_widgets;
     ResultTable *m_table;
     ResultTableModel *m_model; // the table's
@@ -121,7 +124,8 @@ private:
     int m_runSize = 0;   // lines of the current run (all, or those re-checked)
     int m_runReceived = 0;
     bool m_stopping = false;
-    QString m_runDevice;
+    Device m_runDevice = Device::Desktop;
+    QString m_runSite; // the host a site ranking run's lines are kept under
     QDateTime m_runStarted;
     QElapsedTimer m_clock;
     QTimer m_flushTimer;

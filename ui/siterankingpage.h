@@ -28,8 +28,6 @@ public:
     QPlainTextEdit *editor() const;
     SiteRule site() const;
     void setSite(const QString &typed);
-    // "dnd" or "sjd", as the device buttons show.
-    QString deviceMode() const;
     void setSearchContext(const SearchContext &context);
     // Puts keywords after the editor's lines (from the mining page).
     void appendKeywords(const QStringList &keywords);

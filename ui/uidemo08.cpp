@@ -3,6 +3,7 @@
 #include "ui_uidemo08.h"
 
 #include "history/historystore.h"
+#include "search/appsettings.h"
 #include "style/iconhelper.h"
 #include "style/stylesheet.h"
 #include "ui/editorbinding.h"
@@ -74,10 +75,6 @@ const char kRankingMobileLocation[] =
 
 // Where the query pages' content stands in its page: at the default size exactly where it always stood.
 const QMargins kQueryContentMargins(-6, 5, 0, 13);
-
-// What each page's settings are kept under.
-const QString kInclusionSettings = QStringLiteral("inclusion");
-const QString kRankingSettings = QStringLiteral("ranking");
 
 const QString kLeftButtonHeight =
     QStringLiteral("QWidget[flag=\"left\"] QAbstractButton{min-height:%1px;max-height:%1px;}");
@@ -167,8 +164,8 @@ UIDemo08::UIDemo08(QWidget *parent) : QWidget(parent), ui(new Ui::UIDemo08)
     m_memory = new WindowMemory(
         this,
         {[this] { return m_maximized ? m_normalGeometry : geometry(); }, [this] { return m_maximized; }},
-        {{kInclusionSettings, ui->sjRbtn, ui->pcRbtn, ui->urlsList},
-         {kRankingSettings, ui->sjRbtn_2, ui->pcRbtn_2, ui->urlsList_2}});
+        {{AppSettings::kInclusionPage, ui->sjRbtn, ui->pcRbtn, ui->urlsList},
+         {AppSettings::kRankingPage, ui->sjRbtn_2, ui->pcRbtn_2, ui->urlsList_2}});
     if (m_memory->restore())
         on_btnMenu_Max_clicked();
     connect(this, &UIDemo08::pmcxCancel, this, &UIDemo08::pmthreadClose);

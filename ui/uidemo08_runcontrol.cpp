@@ -3,13 +3,12 @@
 #include "ui_uidemo08.h"
 
 #include "history/historystore.h"
-#include "ui/batchrunner.h"
-#include "ui/inclusionbatch.h"
 #include "ui/messagebox.h"
 #include "ui/miningpage.h"
 #include "ui/querypanel.h"
-#include "ui/rankingbatch.h"
 #include "ui/siterankingpage.h"
+#include "workers/batchrunner.h"
+#include "workers/mappedbatch.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -105,12 +104,12 @@ void UIDemo08::showResult()
 
 void UIDemo08::receiveResult(InclusionResult theResult, int i)
 {
-    inclusionPanel->addResult(i, InclusionBatch::rowOf(theResult));
+    inclusionPanel->addResult(i, rowOf(theResult));
 }
 
 void UIDemo08::pmreceiveResult(int i)
 {
-    if (auto *batch = qobject_cast<RankingBatch *>(rankingPanel->runner()))
+    if (auto *batch = dynamic_cast<RankingBatch *>(rankingPanel->runner()))
         batch->deliver(i);
 }
 

@@ -1,11 +1,12 @@
-#include "ui/runhistory.h"
+#include "history/runhistory.h"
 
+#include "history/historywriter.h"
 #include "history/linechange.h"
-#include "history/runrecorder.h"
-#include "ui/historywriter.h"
+#include "history/tooldescriptor.h"
 
-RunHistory::RunHistory(const QString &tool, const QString &path, QObject *parent)
-    : QObject(parent), m_tool(tool), m_writer(new HistoryWriter(tool, path))
+RunHistory::RunHistory(Tool tool, const QString &path, QObject *parent)
+    : QObject(parent), m_tool(tool), m_toolKey(toolDescriptor(tool).historyKey),
+      m_writer(new HistoryWriter(m_toolKey, path))
 {
     qRegisterMetaType<StoredRun>();
     qRegisterMetaType<QList<StoredLine>>();
@@ -28,7 +29,7 @@ RunHistory::~RunHistory()
     m_thread.wait();
 }
 
-void RunHistory::begin(const QString &device, int lineCount, const SearchContext &context)
+void RunHistory::begin(Device device, int lineCount, const SearchContext &context)
 {
     end();
     const StoredRun run = runStarting(m_tool, device, lineCount, context);
@@ -85,6 +86,5 @@ void RunHistory::sync()
 
 QString RunHistory::changeOf(const StoredLine &line) const
 {
-    const auto before = m_previous.constFind(line.key);
-    return before == m_previous.cend() ? QString() : describeChange(m_tool, *before, line);
+    return changeSince(m_toolKey, m_previous, line);
 }

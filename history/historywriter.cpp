@@ -1,4 +1,4 @@
-#include "ui/historywriter.h"
+#include "history/historywriter.h"
 
 HistoryWriter::HistoryWriter(const QString &tool, const QString &path) : m_tool(tool), m_path(path) {}
 

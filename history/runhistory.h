@@ -2,6 +2,7 @@
 
 #include "history/historystore.h"
 #include "search/searchcontext.h"
+#include "workers/batchrunner.h"
 
 #include <QHash>
 #include <QList>
@@ -11,8 +12,9 @@
 
 class HistoryWriter;
 
-// Keeps one query page's runs in the history. begin() opens a run (resume()
-// goes on with one opened from the history) and record() gathers each
+// Keeps the runs of one tool that a page of the window makes in the history.
+// begin() opens a run (resume() goes on with one opened from the history) and
+// record() gathers each
 // result as it arrives; a batch at a time is written, at most every flush
 // interval, by a thread of its own with a connection of its own, so neither
 // writing nor a locked database ever holds up the window. Once the run is
@@ -27,11 +29,11 @@ class RunHistory : public QObject
 public:
     static constexpr int kFlushIntervalMs = 500;
 
-    RunHistory(const QString &tool, const QString &path, QObject *parent = nullptr);
+    RunHistory(Tool tool, const QString &path, QObject *parent = nullptr);
     // Writes what is gathered and waits for the writer.
     ~RunHistory() override;
 
-    void begin(const QString &device, int lineCount, const SearchContext &context);
+    void begin(Device device, int lineCount, const SearchContext &context);
     void resume(const StoredRun &run);
     void record(const StoredLine &line);
     // Writes what is gathered and the run's end.
@@ -50,7 +52,8 @@ private:
     void flush();
     void opened(int generation, const QHash<QString, StoredLine> &previous);
 
-    const QString m_tool;
+    const Tool m_tool;
+    const QString m_toolKey;
     QThread m_thread;
     HistoryWriter *m_writer;
     QList<StoredLine> m_pending;
