@@ -1,6 +1,7 @@
 // Start-up as the application runs it: settings, the shown window, dragging
 // it, its screenshot, and "用户退出" ending the process.
 #include "app/startup.h"
+#include "search/appsettings.h"
 #include "tests/support/windowtestmain.h"
 #include "ui/uidemo08.h"
 
@@ -101,6 +102,8 @@ void TstStartup::applicationSettings()
     // One settings file for every part of the application.
     QCOMPARE(QSettings().fileName(),
              qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Quillane/quillane.conf"));
+    // The command finds the same file by the names, without start-up.
+    QCOMPARE(openApplicationSettings()->fileName(), QSettings().fileName());
 }
 
 void TstStartup::qtTextsAreChinese_data()
