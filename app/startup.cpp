@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include "app/appinit.h"
+#include "search/appsettings.h"
 #include "ui/uidemo08.h"
 
 #include <QApplication>
@@ -18,10 +19,6 @@ namespace {
 
 const char kChromiumFlags[] = "QTWEBENGINE_CHROMIUM_FLAGS";
 const QByteArray kNoSandbox = QByteArrayLiteral("--no-sandbox");
-
-// Every part of the application shares one settings file under these names.
-const QString kOrganisation = QStringLiteral("Quillane");
-const QString kApplication = QStringLiteral("quillane");
 
 // Qt's own texts (file dialogs, standard buttons) from Debian's qttranslations5-l10n.
 const QString kQtCatalogue = QStringLiteral("qtbase_zh_CN.qm");
@@ -65,8 +62,9 @@ namespace Startup {
 void prepareProcess()
 {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    QCoreApplication::setOrganizationName(kOrganisation);
-    QCoreApplication::setApplicationName(kApplication);
+    // Every part of the application shares one settings file under these names.
+    QCoreApplication::setOrganizationName(AppSettings::kOrganisation);
+    QCoreApplication::setApplicationName(AppSettings::kApplication);
     if (::geteuid() == 0) {
         QByteArray flags = qgetenv(kChromiumFlags);
         if (!flags.split(' ').contains(kNoSandbox)) {

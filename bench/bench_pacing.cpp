@@ -60,7 +60,7 @@ Outcome run(int intervalMs, double randomShare)
     for (int i = 0; i < kLines; ++i)
         lines.append(QStringLiteral("http://www.example.com/p%1.html").arg(i));
     Outcome outcome;
-    SlcxThread worker(lines, QStringLiteral("dnd"), context);
+    SlcxThread worker(lines, Device::Desktop, context);
     QObject::connect(
         &worker, &SlcxThread::send, &worker,
         [&outcome](const InclusionResult &result, int) { outcome.failed += result.isFailed() ? 1 : 0; },

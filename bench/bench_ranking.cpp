@@ -145,10 +145,10 @@ void benchRealPages()
 }
 
 // A run of kRunLines lines against a server answering every request after kAnswerMs.
-void benchRun(const QString &mode, int requestsPerLine)
+void benchRun(Device device, int requestsPerLine)
 {
     LoopbackBaidu baidu;
-    const bool desktop = mode == QLatin1String("dnd");
+    const bool desktop = device == Device::Desktop;
     const QByteArray sitePage = desktop ? testsupport::desktopRankingSitePage(kTitle, "2021-03-04")
                                         : testsupport::mobileRankingSitePage("http://www.example.com/a", "x");
     const QByteArray keywordPage = desktop ? testsupport::desktopKeywordPage({})
@@ -164,7 +164,7 @@ void benchRun(const QString &mode, int requestsPerLine)
     const int pool = QThreadPool::globalInstance()->maxThreadCount();
     QElapsedTimer timer;
     timer.start();
-    RankingRun run = RankingRun::start(lines, mode, baidu.endpoints());
+    RankingRun run = RankingRun::start(lines, device, baidu.endpoints());
     run.future().waitForFinished();
     const double elapsed = timer.nsecsElapsed() / 1e6;
     const double ideal = double(kRunLines) * requestsPerLine * kAnswerMs / pool;
@@ -185,7 +185,7 @@ void benchCancel()
         baidu.clearRequests();
         RankingRun run = RankingRun::start(
             {QStringLiteral("a http://www.example.com/1"), QStringLiteral("b http://www.example.com/2")},
-            QStringLiteral("dnd"), baidu.endpoints());
+            Device::Desktop, baidu.endpoints());
         while (baidu.requestCount() < inFlight)
             QThread::msleep(5);
         QElapsedTimer timer;
@@ -206,8 +206,8 @@ int main(int argc, char **argv)
     benchKeywordPage(false);
     benchKeywordPage(true);
     benchRealPages();
-    benchRun(QStringLiteral("dnd"), 2);
-    benchRun(QStringLiteral("sjd"), 4);
+    benchRun(Device::Desktop, 2);
+    benchRun(Device::Mobile, 4);
     benchCancel();
     return 0;
 }

@@ -4,11 +4,10 @@
 #include "search/siterule.h"
 #include "workers/miningrun.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
-const QString kCommandInclusion = QStringLiteral("inclusion");
-const QString kCommandRanking = QStringLiteral("ranking");
-const QString kCommandSiteRanking = QStringLiteral("site-ranking");
-const QString kCommandMine = QStringLiteral("mine");
 const QString kCommandHistory = QStringLiteral("history");
 const QString kActionList = QStringLiteral("list");
 const QString kActionShow = QStringLiteral("show");
@@ -37,8 +36,6 @@ const QString kEndOfOptions = QStringLiteral("--");
 const QString kStandardInput = QStringLiteral("-");
 const QString kDevicePc = QStringLiteral("pc");
 const QString kDeviceMobile = QStringLiteral("mobile");
-const QString kModeDesktop = QStringLiteral("dnd");
-const QString kModeMobile = QStringLiteral("sjd");
 
 // Usage errors, each one line naming the problem.
 const QString kUnknownOption = QStringLiteral("unknown option '%1'");
@@ -74,6 +71,23 @@ const QStringList kValueOptions = {kOptionDevice,  kOptionReport,        kOption
                                    kOptionThreads, kOptionRetries,       kOptionProxy,     kOptionProxyList,
                                    kOptionTimeout, kOptionConnectTimeout};
 
+// The commands that run a tool, and the options each takes beside the pacing and connection ones.
+struct ToolCommand
+{
+    QLatin1String word;
+    Tool tool;
+    QStringList options;
+};
+const ToolCommand kToolCommands[] = {
+    {QLatin1String("inclusion"), Tool::Inclusion, {kOptionDevice, kOptionSavePages, kOptionSave}},
+    {QLatin1String("ranking"), Tool::Ranking, {kOptionDevice, kOptionSavePages, kOptionSave}},
+    {QLatin1String("site-ranking"),
+     Tool::SiteRanking,
+     {kOptionSite, kOptionDevice, kOptionSavePages, kOptionSave}},
+    // Mining asks the desktop search only, and keeps no pages.
+    {QLatin1String("mine"), Tool::Mining, {kOptionDepth, kOptionLimit, kOptionSave}},
+};
+
 bool hasReportExtension(const QString &path)
 {
     return path.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive) ||
@@ -91,7 +105,6 @@ CliArguments CliArguments::parse(const QStringList &arguments)
 {
     CliArguments parsed;
     CliOptions &options = parsed.m_options;
-    options.deviceMode = kModeDesktop;
     QStringList positional;
     QStringList given; // options that only some commands take
     bool optionsEnded = false;
@@ -180,9 +193,9 @@ CliArguments CliArguments::parse(const QStringList &arguments)
         } else if (name == kOptionDevice) {
             given.append(name);
             if (value == kDevicePc) {
-                options.deviceMode = kModeDesktop;
+                options.device = Device::Desktop;
             } else if (value == kDeviceMobile) {
-                options.deviceMode = kModeMobile;
+                options.device = Device::Mobile;
             } else {
                 parsed.setError(kUnknownDevice.arg(value));
                 return parsed;
@@ -231,31 +244,19 @@ CliArguments CliArguments::parse(const QStringList &arguments)
             parsed.parseHistory(positional);
         return parsed;
     }
-    QStringList accepted = kFetchOptions + QStringList{kOptionDevice, kOptionSavePages};
-    if (command == kCommandInclusion) {
-        options.kind = QueryKind::Inclusion;
-        accepted.append(kOptionSave);
-    } else if (command == kCommandRanking) {
-        options.command = CliCommand::Ranking;
-        options.kind = QueryKind::Ranking;
-        accepted.append(kOptionSave);
-    } else if (command == kCommandSiteRanking) {
-        options.command = CliCommand::SiteRanking;
-        options.kind = QueryKind::Keyword;
-        accepted << kOptionSite << kOptionSave;
-        if (options.site.isEmpty()) {
-            parsed.setError(kMissingSite);
-            return parsed;
-        }
-    } else if (command == kCommandMine) {
-        options.command = CliCommand::Mine;
-        options.kind = QueryKind::Keyword;
-        // Mining asks the desktop search only, and keeps no pages.
-        accepted = kFetchOptions + QStringList{kOptionDepth, kOptionLimit, kOptionSave};
-    } else {
+    const auto toolCommand =
+        std::find_if(std::cbegin(kToolCommands), std::cend(kToolCommands),
+                     [&command](const ToolCommand &known) { return known.word == command; });
+    if (toolCommand == std::cend(kToolCommands)) {
         parsed.setError(kUnknownCommand.arg(command));
         return parsed;
     }
+    options.tool = toolCommand->tool;
+    if (options.tool == Tool::SiteRanking && options.site.isEmpty()) {
+        parsed.setError(kMissingSite);
+        return parsed;
+    }
+    const QStringList accepted = kFetchOptions + toolCommand->options;
     for (const QString &option : qAsConst(given)) {
         if (!accepted.contains(option)) {
             parsed.setError(kNotForCommand.arg(option, command));

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "workers/querylines.h"
+#include "workers/batchrunner.h"
+#include "workers/device.h"
 
 #include <QString>
 #include <QStringList>
@@ -29,10 +30,7 @@ struct FetchOverrides
 
 enum class CliCommand
 {
-    Inclusion,
-    Ranking,
-    SiteRanking,
-    Mine,
+    Check,  // a run of one of the tools
     History // a look at the stored runs
 };
 
@@ -47,17 +45,17 @@ enum class HistoryAction
 // What one invocation asks for, after its arguments were checked.
 struct CliOptions
 {
-    CliCommand command = CliCommand::Inclusion;
-    QueryKind kind = QueryKind::Inclusion; // how the input lines are prepared
-    QString deviceMode;                    // "dnd" (desktop) or "sjd" (mobile), as the window passes it
-    QString inputPath;                     // empty: standard input
-    QString reportPath;                    // empty: no report
-    QString savePagesPath;                 // empty: answer pages are not kept
+    CliCommand command = CliCommand::Check;
+    Tool tool = Tool::Inclusion; // what a check runs
+    Device device = Device::Desktop;
+    QString inputPath;     // empty: standard input
+    QString reportPath;    // empty: no report
+    QString savePagesPath; // empty: answer pages are not kept
     OutputFormat format = OutputFormat::Tsv;
     QString site;      // site-ranking: the site as typed
     int depth = 1;     // mine
     int limit = 1000;  // mine
-    bool save = false; // inclusion, ranking: store the run in the history
+    bool save = false; // store the run in the history
 
     FetchOverrides fetch; // every command that asks Baidu
 

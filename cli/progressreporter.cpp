@@ -1,5 +1,7 @@
 #include "cli/progressreporter.h"
 
+#include "workers/resultrow.h"
+
 #include <QIODevice>
 
 namespace {
@@ -41,9 +43,11 @@ QString ProgressReporter::progressText(int done, int hits, qint64 elapsedMs) con
 
 QString ProgressReporter::totalsText(int total, int included, int notIncluded, int failed)
 {
-    const int verdicts = included + notIncluded;
-    const int rate = verdicts > 0 ? included * 100 / verdicts : 0;
-    return kTotals.arg(total).arg(included).arg(notIncluded).arg(failed).arg(rate);
+    return kTotals.arg(total)
+        .arg(included)
+        .arg(notIncluded)
+        .arg(failed)
+        .arg(inclusionRate(included, notIncluded));
 }
 
 void ProgressReporter::write(const QString &text)

@@ -11,8 +11,12 @@ RowsInOrder::RowsInOrder(ResultOutput *output, int lineCount)
 
 bool RowsInOrder::accept(int index, const QStringList &cells)
 {
-    if (index < 0 || index >= m_arrived.size() || m_arrived.at(index))
+    if (index < 0 || m_arrived.value(index, false))
         return false;
+    if (index >= m_arrived.size()) {
+        m_arrived.resize(index + 1);
+        m_pending.resize(index + 1);
+    }
     m_arrived[index] = true;
     m_pending[index] = cells;
     return true;

@@ -8,23 +8,23 @@ class ResultOutput;
 
 // Writes a batch's rows in input order while the results arrive in any: a
 // row waits until the rows of every earlier line are out, or those lines
-// were given up (a stopped run).
+// were given up (a stopped run). Rows that are found rather than checked
+// (mining) arrive in order and go out at once.
 class RowsInOrder
 {
 public:
     RowsInOrder(ResultOutput *output, int lineCount);
 
-    // Takes line index's row; false when index is no line or its row came already.
+    // Takes row index (beyond the lines: a found row); false when its row came already.
     bool accept(int index, const QStringList &cells);
     bool hasArrived(int index) const { return m_arrived.value(index, false); }
     // Writes what is ready; skipGaps also passes lines whose row never came.
     void writeReady(bool skipGaps);
-    // A row that is found rather than waited for (mining): written at once.
-    void writeNow(const QStringList &cells);
-
     const QList<QStringList> &written() const { return m_written; }
 
 private:
+    void writeNow(const QStringList &cells);
+
     ResultOutput *m_output;
     QVector<QStringList> m_pending; // rows waiting for an earlier line, by index
     QVector<bool> m_arrived;

@@ -1,6 +1,5 @@
 #include "cli/runcli.h"
 
-#include "cli/batchdriver.h"
 #include "cli/cliarguments.h"
 #include "cli/historycommand.h"
 #include "cli/interruptwatcher.h"
@@ -8,12 +7,14 @@
 #include "cli/progressreporter.h"
 #include "cli/queryinput.h"
 #include "cli/resultoutput.h"
-#include "cli/tooldriver.h"
+#include "cli/rundriver.h"
 #include "history/historystore.h"
 #include "history/runrecorder.h"
+#include "history/tooldescriptor.h"
 #include "report/reportwriter.h"
 #include "report/runreport.h"
 #include "search/fetchsettings.h"
+#include "workers/batchrunner.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -23,7 +24,6 @@
 #include <QSettings>
 
 #include <fcntl.h>
-#include <functional>
 #include <memory>
 #include <optional>
 
@@ -52,7 +52,6 @@ const QLatin1String kUtf16("UTF-16");
 const QString kDroppedLines = QStringLiteral("已忽略 %1 行：空行 %2，重复 %3，不含 http %4");
 const QString kStoppingInclusion = QStringLiteral("正在停止：等待当前一行完成……");
 const QString kStoppingRanking = QStringLiteral("正在停止……");
-const QString kMobileMode = QStringLiteral("sjd");
 const QString kBadProxyList = QStringLiteral("proxy list '%1': %2");
 const QString kBadProxyLine = QStringLiteral("proxy list '%1', line %2 '%3': %4");
 const QString kEmptyProxyList = QStringLiteral("proxy list '%1' names no proxy");
@@ -208,41 +207,9 @@ bool settingsForRun(const FetchOverrides &overrides, const CliStreams &streams, 
     return true;
 }
 
-StoredRun runToStore(const CliOptions &options, int lineCount, const SearchContext &context)
-{
-    QString tool = HistoryTool::kInclusion;
-    if (options.command == CliCommand::Ranking)
-        tool = HistoryTool::kRanking;
-    else if (options.command == CliCommand::SiteRanking)
-        tool = HistoryTool::kSiteRanking;
-    else if (options.command == CliCommand::Mine)
-        tool = HistoryTool::kMining;
-    // Mining asks without a device choice.
-    const QString device = options.command == CliCommand::Mine ? QString()
-                           : options.deviceMode == kMobileMode ? HistoryDevice::kMobile
-                                                               : HistoryDevice::kDesktop;
-    return runStarting(tool, device, lineCount, context);
-}
-
-ReportKind reportKindOf(CliCommand command)
-{
-    switch (command) {
-    case CliCommand::Ranking:
-        return ReportKind::Ranking;
-    case CliCommand::SiteRanking:
-        return ReportKind::SiteRanking;
-    case CliCommand::Mine:
-        return ReportKind::Mining;
-    case CliCommand::Inclusion:
-        break;
-    }
-    return ReportKind::Inclusion;
-}
-
 // Runs a driver to its end and writes the report; the exit status.
-template <typename Driver>
-int drive(Driver &driver, const CliOptions &options, const CliStreams &streams, ProgressReporter &progress,
-          const ReportTable &reportBase, const std::function<QList<ReportTotal>()> &totals);
+int drive(RunDriver &driver, const CliOptions &options, const CliStreams &streams, ProgressReporter &progress,
+          const ReportTable &reportBase);
 
 // A report that cannot be written should fail before a long run, not after it.
 QString reportPathProblem(const QString &path)
@@ -322,7 +289,8 @@ int runCli(const QStringList &arguments, const SearchEndpoints &endpoints, const
     QByteArray bytes;
     if (!readInput(options, streams, &bytes))
         return kExitUsage;
-    const QueryInput input = QueryInput::fromBytes(bytes, options.kind);
+    const ToolDescriptor &tool = toolDescriptor(options.tool);
+    const QueryInput input = QueryInput::fromBytes(bytes, tool.lineKind);
     const QStringList lines = input.lines();
 
     ProgressReporter progress(streams.err, streams.errIsTerminal, lines.size(),
@@ -334,10 +302,8 @@ int runCli(const QStringList &arguments, const SearchEndpoints &endpoints, const
     if (input.dropped().total() > 0)
         progress.message(droppedText(input.dropped()));
 
-    const ReportKind kind = reportKindOf(options.command);
-    const QStringList headings = reportHeadings(kind);
     ResultOutput output(streams.out, options.format);
-    output.writeHeader(headings);
+    output.writeHeader(tool.headings());
 
     RequestGate &gate = RequestGate::shared();
     gate.configure(settings.pacing);
@@ -363,11 +329,11 @@ int runCli(const QStringList &arguments, const SearchEndpoints &endpoints, const
     }
 
     ReportTable table;
-    table.title = reportTitle(kind);
-    table.headings = headings;
-    table.columnPixelWidths = initialColumnWidths(kind);
-    table.subtitle = reportSubtitle(kind, options.deviceMode == kMobileMode, QDateTime::currentDateTime());
-    table.numberColumns = reportNumberColumns(kind);
+    table.title = reportTitle(tool.reportKind);
+    table.headings = tool.headings();
+    table.columnPixelWidths = tool.widths();
+    table.subtitle = reportSubtitle(tool.reportKind, options.device, QDateTime::currentDateTime());
+    table.numberColumns = tool.numberColumns();
     // A history that cannot be used costs the run nothing but its record.
     std::optional<HistoryStore> store;
     std::optional<RunRecorder> recorder;
@@ -375,30 +341,28 @@ int runCli(const QStringList &arguments, const SearchEndpoints &endpoints, const
         store.emplace();
         recorder.emplace(&*store,
                          [&progress](const QString &why) { progress.message(kHistoryNotKept.arg(why)); });
-        recorder->start(runToStore(options, lines.size(), context));
+        recorder->start(runStarting(options.tool, options.device, lines.size(), context));
     }
-    if (options.command == CliCommand::SiteRanking || options.command == CliCommand::Mine) {
-        ToolDriver driver(options, lines, context, &output, &progress, recorder ? &*recorder : nullptr);
-        return drive(driver, options, streams, progress, table, [&] { return driver.totals(); });
-    }
-    BatchDriver driver(options, lines, context, &output, &progress, recorder ? &*recorder : nullptr);
-    return drive(driver, options, streams, progress, table, [&] {
-        return reportTotals(lines.size(), driver.hits(), driver.notIncluded(), driver.failed());
-    });
+    RunOptions runOptions;
+    runOptions.site = SiteRule::parse(options.site);
+    runOptions.mining.depth = options.depth;
+    runOptions.mining.limit = options.limit;
+    RunDriver driver(options.tool, newBatchRunner(options.tool, runOptions), lines, options.device, context,
+                     runOptions.site.host(), &output, &progress, recorder ? &*recorder : nullptr);
+    return drive(driver, options, streams, progress, table);
 }
 
 namespace {
-template <typename Driver>
-int drive(Driver &driver, const CliOptions &options, const CliStreams &streams, ProgressReporter &progress,
-          const ReportTable &reportBase, const std::function<QList<ReportTotal>()> &totals)
+int drive(RunDriver &driver, const CliOptions &options, const CliStreams &streams, ProgressReporter &progress,
+          const ReportTable &reportBase)
 {
     InterruptWatcher interrupts;
     QObject::connect(&interrupts, &InterruptWatcher::interrupted, &driver, [&] {
-        progress.message(options.kind == QueryKind::Inclusion ? kStoppingInclusion : kStoppingRanking);
+        progress.message(options.tool == Tool::Inclusion ? kStoppingInclusion : kStoppingRanking);
         driver.stop();
     });
     QEventLoop loop;
-    QObject::connect(&driver, &Driver::finished, &loop, &QEventLoop::quit);
+    QObject::connect(&driver, &RunDriver::finished, &loop, &QEventLoop::quit);
     driver.start();
     loop.exec();
 
@@ -406,7 +370,7 @@ int drive(Driver &driver, const CliOptions &options, const CliStreams &streams, 
     if (!options.reportPath.isEmpty()) {
         ReportTable table = reportBase;
         table.rows = driver.rows();
-        table.totals = totals();
+        table.totals = driver.totals();
         const ReportWriteResult written = writeReport(options.reportPath, table);
         if (!written.ok) {
             printError(streams, kReportFailed.arg(options.reportPath, written.errorMessage));

@@ -144,39 +144,18 @@ QString runQuery(const QString &tail)
 
 } // namespace
 
-QString HistoryTool::displayName(const QString &tool)
+QString HistoryDevice::key(Device device)
 {
-    if (tool == kInclusion)
-        return QStringLiteral("收录");
-    if (tool == kRanking)
-        return QStringLiteral("排名");
-    if (tool == kSiteRanking)
-        return QStringLiteral("泛排名");
-    if (tool == kMining)
-        return QStringLiteral("挖掘");
-    return tool;
+    return device == Device::Mobile ? kMobile : kDesktop;
 }
 
-std::optional<ReportKind> HistoryTool::reportKind(const QString &tool)
+std::optional<Device> HistoryDevice::deviceOf(const QString &key)
 {
-    if (tool == kInclusion)
-        return ReportKind::Inclusion;
-    if (tool == kRanking)
-        return ReportKind::Ranking;
-    if (tool == kSiteRanking)
-        return ReportKind::SiteRanking;
-    if (tool == kMining)
-        return ReportKind::Mining;
+    if (key == kDesktop)
+        return Device::Desktop;
+    if (key == kMobile)
+        return Device::Mobile;
     return std::nullopt;
-}
-
-QString HistoryDevice::displayName(const QString &device)
-{
-    if (device == kDesktop)
-        return QStringLiteral("电脑端");
-    if (device == kMobile)
-        return QStringLiteral("移动端");
-    return device;
 }
 
 QString HistoryStore::defaultPath()

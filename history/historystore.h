@@ -1,6 +1,6 @@
 #pragma once
 
-#include "report/reportwriter.h"
+#include "workers/device.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -15,26 +15,24 @@
 class QSqlError;
 class QSqlQuery;
 
-// The tools whose runs are kept, by the keys stored in the database.
+// The tools whose runs are kept, by the keys stored in the database
+// (history/tooldescriptor.h tells which key is which tool's).
 namespace HistoryTool {
 inline const QString kInclusion = QStringLiteral("inclusion");
 inline const QString kRanking = QStringLiteral("ranking");
 inline const QString kSiteRanking = QStringLiteral("site-ranking");
 inline const QString kMining = QStringLiteral("mining");
-
-// The Chinese name a list of runs shows: 收录, 排名, 泛排名, 挖掘.
-QString displayName(const QString &tool);
-// The report a run of the tool is written as; none for an unknown tool.
-std::optional<ReportKind> reportKind(const QString &tool);
 } // namespace HistoryTool
 
-// The devices a run asks Baidu for, by their stored keys.
+// The devices a run asks Baidu for, by their stored keys: the only place
+// where a Device turns into a stored word and back.
 namespace HistoryDevice {
 inline const QString kDesktop = QStringLiteral("pc");
 inline const QString kMobile = QStringLiteral("mobile");
 
-// 电脑端 or 移动端.
-QString displayName(const QString &device);
+QString key(Device device);
+// None for a run without a device (mining) or a key this version does not know.
+std::optional<Device> deviceOf(const QString &key);
 } // namespace HistoryDevice
 
 // One run as the store keeps it. The counts are read from its stored lines.

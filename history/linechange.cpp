@@ -1,5 +1,6 @@
 #include "history/linechange.h"
 
+#include "search/resultcolumns.h"
 #include "search/resultstrings.h"
 
 namespace {
@@ -40,16 +41,74 @@ QString positionChange(const QString &before, const QString &now)
 
 } // namespace
 
-StoredLine storedLine(int index, const InclusionResult &result)
+StoredLine storedLine(Tool tool, int index, const ResultRow &row, const QString &siteHost)
 {
-    return {index, result.address, result.status, QString(), result.failure, result.cells()};
+    const QStringList &cells = row.cells;
+    StoredLine line{index, QString(), QString(), QString(), row.failure, cells};
+    switch (tool) {
+    case Tool::Inclusion:
+        line.key = cells.value(InclusionColumn::Address);
+        line.status = cells.value(InclusionColumn::Status);
+        break;
+    case Tool::Ranking:
+        line.key = cells.value(RankingColumn::Keyword) + kKeySeparator + cells.value(RankingColumn::Address);
+        line.status = cells.value(RankingColumn::Status);
+        line.position = cells.value(RankingColumn::Position);
+        break;
+    case Tool::SiteRanking:
+        line.key = siteRankingKey(siteHost, cells.value(SiteRankingColumn::Keyword));
+        line.position = cells.value(SiteRankingColumn::BestPosition);
+        break;
+    case Tool::Mining:
+        line.key = cells.value(MiningColumn::Keyword);
+        break;
+    }
+    return line;
 }
 
-StoredLine storedLine(int index, const RankingResult &result)
+ResultRow rowOfStored(Tool tool, const StoredLine &line)
 {
-    return {index,          result.keyword + kKeySeparator + result.address,
-            result.status,  result.position,
-            result.failure, result.cells()};
+    const QStringList &c = line.cells;
+    ResultRow row;
+    switch (tool) {
+    case Tool::Inclusion:
+        row = rowOf(InclusionResult{c.value(InclusionColumn::Title), c.value(InclusionColumn::Address),
+                                    c.value(InclusionColumn::Status), c.value(InclusionColumn::Snapshot),
+                                    line.failure});
+        break;
+    case Tool::Ranking:
+        row = rowOf(RankingResult{c.value(RankingColumn::Keyword), c.value(RankingColumn::Address),
+                                  c.value(RankingColumn::Status), c.value(RankingColumn::Position),
+                                  c.value(RankingColumn::Snapshot), line.failure});
+        break;
+    case Tool::SiteRanking: {
+        SiteRankingResult result;
+        result.keyword = c.value(SiteRankingColumn::Keyword);
+        result.position = line.position;
+        result.failure = line.failure;
+        row = rowOf(result);
+        break;
+    }
+    case Tool::Mining:
+        row = ResultRow{c, RowVerdict::Undecided, 0, false};
+        break;
+    }
+    // The cells as they were shown, whatever a result rebuilt from them would show.
+    row.cells = c;
+    row.failure = line.failure;
+    return row;
+}
+
+QString queryLineOfStored(Tool tool, const StoredLine &line)
+{
+    if (tool == Tool::SiteRanking)
+        return siteRankingKeyword(line.key);
+    return keyFields(line.key).join(QLatin1Char(' '));
+}
+
+QStringList keyFields(const QString &key)
+{
+    return key.split(kKeySeparator);
 }
 
 QString siteRankingKey(const QString &siteHost, const QString &keyword)
@@ -67,20 +126,6 @@ QString siteRankingKeyword(const QString &key)
     return key.section(kKeySeparator, 1);
 }
 
-StoredLine storedLine(int index, const SiteRankingResult &result, const QString &siteHost)
-{
-    return {index,          siteRankingKey(siteHost, result.keyword),
-            QString(),      result.position,
-            result.failure, result.cells()};
-}
-
-// A mined keyword is known by itself.
-
-StoredLine storedLine(int index, const MinedKeyword &keyword)
-{
-    return {index, keyword.keyword, QString(), QString(), QString(), keyword.cells()};
-}
-
 QString describeChange(const QString &tool, const StoredLine &before, const StoredLine &now)
 {
     if (tool != HistoryTool::kInclusion)
@@ -90,4 +135,10 @@ QString describeChange(const QString &tool, const StoredLine &before, const Stor
     if (before.status == ResultText::kIncluded && now.status == ResultText::kNotIncluded)
         return kNoLongerIncluded;
     return QString();
+}
+
+QString changeSince(const QString &tool, const QHash<QString, StoredLine> &before, const StoredLine &now)
+{
+    const auto earlier = before.constFind(now.key);
+    return earlier == before.cend() ? QString() : describeChange(tool, *earlier, now);
 }

@@ -6,20 +6,42 @@ const QString kInclusionCheck = QStringLiteral("百度收录查询");
 const QString kRankingCheck = QStringLiteral("百度排名查询");
 const QString kSiteRankingCheck = QStringLiteral("泛排名查询");
 const QString kMiningCheck = QStringLiteral("关键词挖掘");
-const QString kDesktop = QStringLiteral("电脑端");
-const QString kMobile = QStringLiteral("移动端");
 const QString kStartedFormat = QStringLiteral("yyyy-MM-dd HH:mm");
-constexpr int kPositionColumn = 3;
+
+QList<ReportTotal> verdictTotals(int lines, const ResultTally &tally)
+{
+    return {{QStringLiteral("总输入"), QString::number(lines)},
+            {QStringLiteral("共收录"), QString::number(tally.included)},
+            {QStringLiteral("未收录"), QString::number(tally.notIncluded)},
+            {QStringLiteral("异常"), QString::number(tally.failed)},
+            {QStringLiteral("收录率"), QString::number(tally.rate()) + QLatin1Char('%')}};
+}
+
+QList<ReportTotal> positionTotals(int keywords, const ResultTally &tally)
+{
+    return {{QStringLiteral("总关键词"), QString::number(keywords)},
+            {QStringLiteral("前10"), QString::number(tally.top10)},
+            {QStringLiteral("前30"), QString::number(tally.top30)},
+            {QStringLiteral("30名外"), QString::number(tally.beyond30)},
+            {QStringLiteral("异常"), QString::number(tally.failed)}};
+}
+
+QList<ReportTotal> miningTotals(int seeds, const ResultTally &tally)
+{
+    return {{QStringLiteral("种子词"), QString::number(seeds)},
+            {QStringLiteral("共挖掘"), QString::number(tally.checked)},
+            {QStringLiteral("失败"), QString::number(tally.failedRequests)}};
+}
 } // namespace
 
-QString reportSubtitle(ReportKind kind, bool mobile, const QDateTime &started)
+QString reportSubtitle(ReportKind kind, Device device, const QDateTime &started)
 {
     switch (kind) {
     case ReportKind::Ranking:
-        return kRankingCheck % kSeparator % (mobile ? kMobile : kDesktop) % kSeparator %
+        return kRankingCheck % kSeparator % deviceName(device) % kSeparator %
                started.toString(kStartedFormat);
     case ReportKind::SiteRanking:
-        return kSiteRankingCheck % kSeparator % (mobile ? kMobile : kDesktop) % kSeparator %
+        return kSiteRankingCheck % kSeparator % deviceName(device) % kSeparator %
                started.toString(kStartedFormat);
     case ReportKind::Mining:
         // Mining asks the desktop search box and result pages only.
@@ -27,48 +49,19 @@ QString reportSubtitle(ReportKind kind, bool mobile, const QDateTime &started)
     case ReportKind::Inclusion:
         break;
     }
-    return kInclusionCheck % kSeparator % (mobile ? kMobile : kDesktop) % kSeparator %
-           started.toString(kStartedFormat);
+    return kInclusionCheck % kSeparator % deviceName(device) % kSeparator % started.toString(kStartedFormat);
 }
 
-QList<ReportTotal> reportTotals(int lines, int included, int notIncluded, int failed)
-{
-    const int verdicts = included + notIncluded;
-    return {{QStringLiteral("总输入"), QString::number(lines)},
-            {QStringLiteral("共收录"), QString::number(included)},
-            {QStringLiteral("未收录"), QString::number(notIncluded)},
-            {QStringLiteral("异常"), QString::number(failed)},
-            {QStringLiteral("收录率"),
-             QString::number(verdicts > 0 ? included * 100 / verdicts : 0) + QLatin1Char('%')}};
-}
-
-QList<ReportTotal> siteRankingTotals(int keywords, int top10, int top30, int beyond30, int failed)
-{
-    return {{QStringLiteral("总关键词"), QString::number(keywords)},
-            {QStringLiteral("前10"), QString::number(top10)},
-            {QStringLiteral("前30"), QString::number(top30)},
-            {QStringLiteral("30名外"), QString::number(beyond30)},
-            {QStringLiteral("异常"), QString::number(failed)}};
-}
-
-QList<ReportTotal> miningTotals(int seeds, int found, int failedRequests)
-{
-    return {{QStringLiteral("种子词"), QString::number(seeds)},
-            {QStringLiteral("共挖掘"), QString::number(found)},
-            {QStringLiteral("失败"), QString::number(failedRequests)}};
-}
-
-QList<int> reportNumberColumns(ReportKind kind)
+QList<ReportTotal> runTotals(ReportKind kind, int lines, const ResultTally &tally)
 {
     switch (kind) {
-    case ReportKind::Ranking:
-        return {kPositionColumn};
     case ReportKind::SiteRanking:
-        return {1, 4};
+        return positionTotals(lines, tally);
     case ReportKind::Mining:
-        return {3};
+        return miningTotals(lines, tally);
     case ReportKind::Inclusion:
+    case ReportKind::Ranking:
         break;
     }
-    return {};
+    return verdictTotals(lines, tally);
 }

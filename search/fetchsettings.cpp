@@ -10,10 +10,6 @@
 
 namespace {
 
-// The file the window names through its organisation and application.
-const QString kOrganisation = QStringLiteral("Quillane");
-const QString kApplication = QStringLiteral("quillane");
-
 const QString kModeNone = QStringLiteral("none");
 const QString kModeSystem = QStringLiteral("system");
 const QString kModeList = QStringLiteral("list");
@@ -379,10 +375,4 @@ bool saveFetchSettings(QSettings &store, const FetchSettings &settings)
     store.setValue(QLatin1String(kMobileAgent), settings.mobileAgent);
     store.sync();
     return store.status() == QSettings::NoError;
-}
-
-std::unique_ptr<QSettings> openApplicationSettings()
-{
-    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, kOrganisation,
-                                       kApplication);
 }

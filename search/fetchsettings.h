@@ -1,5 +1,6 @@
 #pragma once
 
+#include "search/appsettings.h"
 #include "search/pagefetcher.h"
 #include "search/requestgate.h"
 
@@ -40,22 +41,6 @@ struct FetchSettings
     // What fetchPage needs from these settings (the proxy is chosen per request).
     FetchOptions fetchOptions() const;
 };
-
-// The keys in the settings file; the settings page also names its fields by them.
-namespace FetchSettingsKey {
-inline constexpr char kInterval[] = "fetch/intervalMs";
-inline constexpr char kJitter[] = "fetch/jitterPercent";
-inline constexpr char kThreads[] = "fetch/threads";
-inline constexpr char kRetries[] = "fetch/retries";
-inline constexpr char kProxyMode[] = "fetch/proxyMode";
-inline constexpr char kProxies[] = "fetch/proxies";
-inline constexpr char kInsecure[] = "fetch/insecure";
-inline constexpr char kConnectTimeout[] = "fetch/connectTimeoutSeconds";
-inline constexpr char kTimeout[] = "fetch/timeoutSeconds";
-inline constexpr char kLinkTimeout[] = "fetch/linkTimeoutSeconds";
-inline constexpr char kDesktopAgent[] = "fetch/desktopAgent";
-inline constexpr char kMobileAgent[] = "fetch/mobileAgent";
-} // namespace FetchSettingsKey
 
 // A refused value: the key of its field, what to tell the user there and,
 // for a value read from the settings file, the value found (a proxy line with
@@ -107,9 +92,5 @@ StoredFetchSettings readFetchSettings(const QSettings &store);
 FetchSettings loadFetchSettings(const QSettings &store);
 // Stores valid settings; false (and nothing written) when validateFetchSettings refuses them.
 bool saveFetchSettings(QSettings &store, const FetchSettings &settings);
-
-// The application's one settings file in the platform's config location,
-// shared by the window and the command.
-std::unique_ptr<QSettings> openApplicationSettings();
 
 QString proxyModeName(ProxyMode mode);

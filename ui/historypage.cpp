@@ -2,6 +2,8 @@
 #include "ui_historypage.h"
 
 #include "history/linechange.h"
+#include "history/runsummary.h"
+#include "history/tooldescriptor.h"
 #include "report/reportwriter.h"
 #include "ui/historylinesmodel.h"
 #include "ui/messagebox.h"
@@ -15,7 +17,6 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QItemSelectionModel>
-#include <QRegularExpression>
 #include <QSortFilterProxyModel>
 #include <QStandardPaths>
 
@@ -23,7 +24,6 @@
 #include <optional>
 
 namespace {
-const QString kTimeFormat = QStringLiteral("yyyy-MM-dd HH:mm");
 const QString kRunTitle = QStringLiteral("%1 %2 %3：%4 行");
 const QString kChangedCount = QStringLiteral("，与上次相比变化 %1 行");
 const QString kDeleteQuestion = QStringLiteral("删除选中的 %1 次查询记录？删除后无法恢复。");
@@ -38,7 +38,6 @@ const QString kChartHint = QStringLiteral("选中一行排名，查看它历次�
 const QList<int> kPaneHeights = {160, 260, 220};
 // The run's columns as the query page first shows them, the widest narrowed so that 变化 fits beside them.
 const int kWidestColumn = 240;
-const QLatin1Char kKeySeparator('\t');
 
 const QStringList kRunHeadings = {QStringLiteral("日期"),
                                   QStringLiteral("工具"),
@@ -48,28 +47,20 @@ const QStringList kRunHeadings = {QStringLiteral("日期"),
                                   QStringLiteral("异常")};
 const QList<int> kRunColumnWidths = {140, 70, 70, 80, 170, 60};
 
-bool hasPositions(const QString &tool)
+// The column of positions of a run's lines (排名, 最佳排名); -1: none.
+int positionColumnOf(const QString &tool)
 {
-    return tool == HistoryTool::kRanking || tool == HistoryTool::kSiteRanking;
+    const ToolDescriptor *descriptor = toolOfHistoryKey(tool);
+    return descriptor ? descriptor->positionColumn : -1;
 }
 
-QString figuresText(const StoredRun &run)
+// What the column 收录率 / 前10 / 前30 shows, e.g. "前10 3 / 前30 5".
+QString figuresText(const RunSummary &summary)
 {
-    if (run.tool == HistoryTool::kInclusion) {
-        const int verdicts = run.included + run.notIncluded;
-        return QStringLiteral("收录率 %1%").arg(verdicts > 0 ? run.included * 100 / verdicts : 0);
-    }
-    if (run.tool == HistoryTool::kMining)
-        return QStringLiteral("种子词 %1").arg(run.lineCount);
-    return QStringLiteral("前10 %1 / 前30 %2").arg(run.top10).arg(run.top30);
-}
-
-// A mining run's lines are the keywords it found, not its seeds.
-QString linesText(const StoredRun &run)
-{
-    return run.stored == run.lineCount || run.tool == HistoryTool::kMining
-               ? QString::number(run.stored)
-               : QStringLiteral("%1/%2").arg(run.stored).arg(run.lineCount);
+    QStringList figures;
+    for (const ReportTotal &figure : summary.briefFigures)
+        figures.append(figure.label + QLatin1Char(' ') + figure.value);
+    return figures.join(QStringLiteral(" / "));
 }
 
 } // namespace
@@ -164,12 +155,9 @@ void HistoryPage::fillRuns(const QList<StoredRun> &runs)
     ui->historyRuns->setRowCount(runs.size());
     for (int row = 0; row < runs.size(); ++row) {
         const StoredRun &run = runs.at(row);
-        const QStringList cells{run.startedAt.toLocalTime().toString(kTimeFormat),
-                                HistoryTool::displayName(run.tool),
-                                HistoryDevice::displayName(run.device),
-                                linesText(run),
-                                figuresText(run),
-                                QString::number(run.failed)};
+        const RunSummary summary = summarizeRun(run);
+        const QStringList cells{summary.started, summary.tool,         summary.device,
+                                summary.lines,   figuresText(summary), QString::number(summary.failed)};
         for (int column = 0; column < cells.size(); ++column) {
             auto *item = new QTableWidgetItem(cells.at(column));
             item->setData(Qt::UserRole, run.id);
@@ -205,33 +193,28 @@ void HistoryPage::showRun(qint64 runId)
 
     const QList<StoredLine> lines = m_store->lines(runId);
     const QHash<QString, StoredLine> before = m_store->previousLines(runId);
+    const ToolDescriptor *tool = toolOfHistoryKey(m_run.tool);
     QStringList headings;
-    if (const auto kind = HistoryTool::reportKind(m_run.tool))
-        headings = reportHeadings(*kind);
+    if (tool)
+        headings = tool->headings();
     else if (!lines.isEmpty())
         headings =
             QVector<QString>(lines.first().cells.size()).toList(); // a tool without a report: no headings
-    // 排名, or 最佳排名 of a site ranking.
-    const int positionColumn =
-        hasPositions(m_run.tool) ? headings.indexOf(QRegularExpression(QStringLiteral("^(最佳)?排名$"))) : -1;
     QStringList changes;
     changes.reserve(lines.size());
     int changed = 0;
     for (const StoredLine &line : lines) {
-        const auto earlier = before.constFind(line.key);
-        changes.append(earlier == before.constEnd() ? QString() : describeChange(m_run.tool, *earlier, line));
+        changes.append(changeSince(m_run.tool, before, line));
         if (!changes.constLast().isEmpty())
             ++changed;
     }
-    m_lines->setLines(headings, lines, changes, positionColumn);
-    ui->historyRunTitle->setText(kRunTitle
-                                     .arg(m_run.startedAt.toLocalTime().toString(kTimeFormat),
-                                          HistoryTool::displayName(m_run.tool),
-                                          HistoryDevice::displayName(m_run.device))
-                                     .arg(lines.size()) +
-                                 kChangedCount.arg(changed));
-    if (const auto kind = HistoryTool::reportKind(m_run.tool)) {
-        const QList<int> widths = initialColumnWidths(*kind);
+    m_lines->setLines(headings, lines, changes, positionColumnOf(m_run.tool));
+    const RunSummary summary = summarizeRun(m_run);
+    ui->historyRunTitle->setText(
+        kRunTitle.arg(summary.started, summary.tool, summary.device).arg(lines.size()) +
+        kChangedCount.arg(changed));
+    if (tool) {
+        const QList<int> widths = tool->widths();
         for (int column = 0; column < widths.size(); ++column)
             ui->historyLines->setColumnWidth(column, qMin(widths.at(column), kWidestColumn));
     }
@@ -240,14 +223,14 @@ void HistoryPage::showRun(qint64 runId)
 void HistoryPage::showLineHistory()
 {
     const QModelIndex current = ui->historyLines->currentIndex();
-    if (!m_store || !current.isValid() || !hasPositions(m_run.tool)) {
+    if (!m_store || !current.isValid() || positionColumnOf(m_run.tool) < 0) {
         ui->historyChart->setHistory(kChartHint, {});
         return;
     }
     const QString key = current.data(HistoryLinesModel::KeyRole).toString();
-    ui->historyChart->setHistory(
-        kChartTitle.arg(key.section(kKeySeparator, 0, 0), key.section(kKeySeparator, 1)),
-        m_store->positionHistory(m_run.tool, m_run.device, key));
+    const QStringList fields = keyFields(key);
+    ui->historyChart->setHistory(kChartTitle.arg(fields.value(0), fields.value(1)),
+                                 m_store->positionHistory(m_run.tool, m_run.device, key));
 }
 
 void HistoryPage::copySelectedLines()
@@ -282,8 +265,7 @@ void HistoryPage::deleteSelectedRuns()
 
 void HistoryPage::exportShownRun()
 {
-    const auto kind = HistoryTool::reportKind(m_run.tool);
-    if (!m_store || m_shownRun <= 0 || !kind)
+    if (!m_store || m_shownRun <= 0 || !toolOfHistoryKey(m_run.tool))
         return;
     QString path = SaveFileDialog::getSaveFileName(
         this, kSaveCaption, QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation), kSaveFilter);
@@ -292,16 +274,11 @@ void HistoryPage::exportShownRun()
     if (!path.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive) &&
         !path.endsWith(QLatin1String(".xls"), Qt::CaseInsensitive))
         path += kDefaultSuffix;
-    ReportTable table;
-    table.title = reportTitle(*kind);
-    table.headings = reportHeadings(*kind);
-    table.columnPixelWidths = initialColumnWidths(*kind);
+    QList<StoredLine> lines;
     for (int row = 0; row < m_lines->rowCount(); ++row)
-        table.rows.append(m_lines->line(row).cells);
-    table.subtitle = QStringList{HistoryDevice::displayName(m_run.device),
-                                 m_run.startedAt.toLocalTime().toString(kTimeFormat)}
-                         .join(QLatin1Char(' '));
-    const ReportWriteResult written = writeReport(QFileInfo(path).absoluteFilePath(), table);
+        lines.append(m_lines->line(row));
+    const ReportWriteResult written =
+        writeReport(QFileInfo(path).absoluteFilePath(), storedRunReport(m_run, lines));
     QuillaneMessageBox::inform(written.ok ? kExported.arg(QDir::toNativeSeparators(path))
                                           : kExportFailed.arg(written.errorMessage));
 }

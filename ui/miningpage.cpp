@@ -1,6 +1,7 @@
 #include "ui/miningpage.h"
 #include "ui_miningpage.h"
 
+#include "search/resultcolumns.h"
 #include "ui/editorbinding.h"
 #include "ui/pagefitter.h"
 #include "ui/querypagetraits.h"
@@ -65,7 +66,7 @@ void MiningPage::send(bool toSiteRanking)
     QStringList keywords;
     const ResultTable *table = m_panel->table();
     for (int row : table->chosenRows())
-        keywords.append(table->model()->row(row).cells.value(0));
+        keywords.append(table->model()->row(row).cells.value(MiningColumn::Keyword));
     keywords.removeAll(QString());
     if (!keywords.isEmpty())
         emit keywordsSent(keywords, toSiteRanking);

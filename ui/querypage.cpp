@@ -1,4 +1,6 @@
 #include "ui/querypage.h"
+
+#include "search/appsettings.h"
 #include "ui_querypage.h"
 
 #include "ui/editorbinding.h"
@@ -16,7 +18,7 @@ struct PageLook
     const char *objectName;
     const char *nameSuffix; // appended to the object name of everything the form names
     const char *panelName;
-    const char *memoryKey; // what the page's device and text are kept under
+    const QString *memoryKey; // what the page's device and text are kept under
     const char *hint;
     const char *desktopLocation;
     const char *mobileLocation;
@@ -24,12 +26,12 @@ struct PageLook
 };
 
 const PageLook kLooks[] = {
-    {"slcxTab", "", "inclusionPanel", "inclusion",
+    {"slcxTab", "", "inclusionPanel", &AppSettings::kInclusionPage,
      QT_TRANSLATE_NOOP("QueryPage",
                        "下方输入网址，一行一个，例如：http://www.quillane.com/news/20240612.html"),
      QT_TRANSLATE_NOOP("QueryPage", "当前位置：百度收录查询-->>电脑端收录查询"),
      QT_TRANSLATE_NOOP("QueryPage", "当前位置：百度收录查询-->>移动端收录查询"), inclusionPageTraits},
-    {"pmcxTab", "_2", "rankingPanel", "ranking",
+    {"pmcxTab", "_2", "rankingPanel", &AppSettings::kRankingPage,
      QT_TRANSLATE_NOOP("QueryPage", "下方输入关键词和网址，一行一组，关键词和网址用空格隔开，例如:"
                                     "Quillane工具 http://www.quillane.com/"),
      QT_TRANSLATE_NOOP("QueryPage", "当前位置：百度排名查询-->>电脑端排名查询"),
@@ -123,7 +125,7 @@ QString QueryPage::location() const
 
 WindowMemory::Page QueryPage::memory() const
 {
-    return {QLatin1String(kLooks[m_tool].memoryKey), ui->sjRbtn, ui->pcRbtn, ui->urlsList};
+    return {*kLooks[m_tool].memoryKey, ui->sjRbtn, ui->pcRbtn, ui->urlsList};
 }
 
 void QueryPage::appendLines(const QStringList &lines)

@@ -1,11 +1,7 @@
 #include "ui/querypagetraits.h"
 
-#include "history/linechange.h"
-#include "search/resultstrings.h"
-#include "ui/inclusionbatch.h"
-#include "ui/miningbatch.h"
-#include "ui/rankingbatch.h"
-#include "ui/siterankingbatch.h"
+#include "history/tooldescriptor.h"
+#include "search/resultcolumns.h"
 
 #include <QCoreApplication>
 
@@ -68,53 +64,6 @@ ResultFilter changedFilter()
             [](const ResultRow &row) { return !row.change.isEmpty(); }};
 }
 
-// The key a line is known by across runs: the address; for ranking, the keyword and the address.
-StoredLine storedInclusionLine(int line, const ResultRow &row)
-{
-    return {line, row.cells.value(1), row.cells.value(2), QString(), QString(), row.cells};
-}
-
-StoredLine storedRankingLine(int line, const ResultRow &row)
-{
-    return {line,
-            row.cells.value(0) + QLatin1Char('\t') + row.cells.value(1),
-            row.cells.value(2),
-            row.cells.value(3),
-            QString(),
-            row.cells};
-}
-
-ResultRow inclusionRowOfStored(const StoredLine &line)
-{
-    const QStringList &c = line.cells;
-    return InclusionBatch::rowOf({c.value(0), c.value(1), c.value(2), c.value(3), line.failure});
-}
-
-ResultRow rankingRowOfStored(const StoredLine &line)
-{
-    const QStringList &c = line.cells;
-    return RankingBatch::rowOf({c.value(0), c.value(1), c.value(2), c.value(3), c.value(4), line.failure});
-}
-
-// A mined keyword is known by itself.
-StoredLine storedMinedLine(int line, const ResultRow &row)
-{
-    return {line, row.cells.value(0), QString(), QString(), QString(), row.cells};
-}
-
-ResultRow siteRankingRowOfStored(const StoredLine &line)
-{
-    ResultRow row{line.cells, RowVerdict::Undecided, 0, false};
-    if (line.position == ResultText::kFailed)
-        row.verdict = RowVerdict::Failed;
-    else if (line.position == ResultText::kPositionBeyond)
-        row.position = ResultRow::kBeyond;
-    else
-        row.position = line.position.toInt();
-    return row;
-}
-
-// Rate over the lines that got a yes or no: a failed fetch says nothing about inclusion.
 QList<ResultTotalLabel> verdictTotals()
 {
     return {{QStringLiteral("tShoulu"), QString(),
@@ -123,24 +72,30 @@ QList<ResultTotalLabel> verdictTotals()
              [](const ResultTally &t) { return translated(kNotIncluded).arg(t.notIncluded); }},
             {QStringLiteral("tYichang"), kFailedStyle,
              [](const ResultTally &t) { return translated(kFailed).arg(t.failed); }},
-            {QStringLiteral("tShoululv"), QString(), [](const ResultTally &t) {
-                 return translated(kRate).arg(t.verdicts() > 0 ? t.included * 100 / t.verdicts() : 0);
-             }}};
+            {QStringLiteral("tShoululv"), QString(),
+             [](const ResultTally &t) { return translated(kRate).arg(t.rate()); }}};
 }
 
-QList<ReportTotal> verdictReportTotals(int lines, const ResultTally &tally)
+// A page of tool, its columns as the table first shows them, sorted as their cells read.
+QueryPageTraits traitsOf(Tool tool, int addressColumn)
 {
-    return reportTotals(lines, tally.included, tally.notIncluded, tally.failed);
+    QueryPageTraits traits;
+    traits.tool = tool;
+    for (const ToolColumn &column : toolDescriptor(tool).columns)
+        traits.columns.append({column.heading, column.width, column.kind});
+    traits.addressColumn = addressColumn;
+    return traits;
 }
 
-QList<ResultColumn> columnsOf(ReportKind kind)
+// 收录查询 and 排名查询: the verdicts' filters (then the page's own) and totals.
+QueryPageTraits verdictPageTraits(Tool tool, int addressColumn, const QList<ResultFilter> &pageFilters)
 {
-    QList<ResultColumn> columns;
-    const QStringList headings = reportHeadings(kind);
-    const QList<int> widths = initialColumnWidths(kind);
-    for (int column = 0; column < headings.size(); ++column)
-        columns.append({headings.at(column), widths.value(column), SortKind::Text});
-    return columns;
+    QueryPageTraits traits = traitsOf(tool, addressColumn);
+    traits.filters = verdictFilters() + pageFilters;
+    traits.filters.append(changedFilter());
+    traits.totalInputText = translated(kTotalInput);
+    traits.totals = verdictTotals();
+    return traits;
 }
 
 QList<ResultFilter> positionFilters()
@@ -161,69 +116,23 @@ QList<ResultFilter> positionFilters()
 
 QueryPageTraits inclusionPageTraits()
 {
-    QueryPageTraits traits;
-    traits.name = QStringLiteral("收录查询");
-    traits.reportKind = ReportKind::Inclusion;
-    traits.lineKind = QueryKind::Inclusion;
-    const QStringList headings = reportHeadings(ReportKind::Inclusion);
-    const QList<int> widths = initialColumnWidths(ReportKind::Inclusion);
-    for (int column = 0; column < headings.size(); ++column)
-        traits.columns.append({headings.at(column), widths.value(column), SortKind::Text});
-    traits.columns[3].sort = SortKind::Date;
-    traits.addressColumn = 1;
-    traits.filters = verdictFilters();
-    traits.totalInputText = translated(kTotalInput);
-    traits.totals = verdictTotals();
-    traits.reportTotals = verdictReportTotals;
-    traits.filters.append(changedFilter());
-    traits.makeRunner = [](QObject *parent) -> BatchRunner * { return new InclusionBatch(parent); };
-    traits.historyTool = HistoryTool::kInclusion;
-    traits.storedLine = storedInclusionLine;
-    traits.rowOfStored = inclusionRowOfStored;
-    return traits;
+    return verdictPageTraits(Tool::Inclusion, InclusionColumn::Address, {});
 }
 
 QueryPageTraits rankingPageTraits()
 {
-    QueryPageTraits traits;
-    traits.name = QStringLiteral("排名查询");
-    traits.reportKind = ReportKind::Ranking;
-    traits.lineKind = QueryKind::Ranking;
-    const QStringList headings = reportHeadings(ReportKind::Ranking);
-    const QList<int> widths = initialColumnWidths(ReportKind::Ranking);
-    for (int column = 0; column < headings.size(); ++column)
-        traits.columns.append({headings.at(column), widths.value(column), SortKind::Text});
-    traits.columns[3].sort = SortKind::Position;
-    traits.columns[4].sort = SortKind::Date;
-    traits.addressColumn = 1;
-    traits.filters = verdictFilters();
-    traits.filters.append({QStringLiteral("filterTop10"), translated(kTop10),
-                           [](const ResultRow &row) { return row.position >= 1 && row.position <= 10; }});
-    traits.filters.append({QStringLiteral("filterTop30"), translated(kTop30),
-                           [](const ResultRow &row) { return row.position >= 1 && row.position <= 30; }});
-    traits.filters.append({QStringLiteral("filterBeyond30"), translated(kBeyond30),
-                           [](const ResultRow &row) { return row.position == ResultRow::kBeyond; }});
-    traits.totalInputText = translated(kTotalInput);
-    traits.totals = verdictTotals();
-    traits.reportTotals = verdictReportTotals;
-    traits.filters.append(changedFilter());
-    traits.makeRunner = [](QObject *parent) -> BatchRunner * { return new RankingBatch(parent); };
-    traits.historyTool = HistoryTool::kRanking;
-    traits.storedLine = storedRankingLine;
-    traits.rowOfStored = rankingRowOfStored;
-    return traits;
+    return verdictPageTraits(Tool::Ranking, RankingColumn::Address,
+                             {{QStringLiteral("filterTop10"), translated(kTop10),
+                               [](const ResultRow &row) { return row.position >= 1 && row.position <= 10; }},
+                              {QStringLiteral("filterTop30"), translated(kTop30),
+                               [](const ResultRow &row) { return row.position >= 1 && row.position <= 30; }},
+                              {QStringLiteral("filterBeyond30"), translated(kBeyond30),
+                               [](const ResultRow &row) { return row.position == ResultRow::kBeyond; }}});
 }
 
 QueryPageTraits siteRankingPageTraits(const std::function<SiteRule()> &site)
 {
-    QueryPageTraits traits;
-    traits.name = QStringLiteral("泛排名查询");
-    traits.reportKind = ReportKind::SiteRanking;
-    traits.lineKind = QueryKind::Keyword;
-    traits.columns = columnsOf(ReportKind::SiteRanking);
-    traits.columns[1].sort = SortKind::Position;
-    traits.columns[4].sort = SortKind::Number;
-    traits.addressColumn = 2;
+    QueryPageTraits traits = traitsOf(Tool::SiteRanking, SiteRankingColumn::Address);
     traits.filters = positionFilters();
     traits.totalInputText = translated(kTotalKeywords);
     traits.totals = {{QStringLiteral("tTop10"), QString(),
@@ -234,42 +143,28 @@ QueryPageTraits siteRankingPageTraits(const std::function<SiteRule()> &site)
                       [](const ResultTally &t) { return translated(kBeyond30Total).arg(t.beyond30); }},
                      {QStringLiteral("tYichang"), kFailedStyle,
                       [](const ResultTally &t) { return translated(kFailedKeywords).arg(t.failed); }}};
-    traits.reportTotals = [](int lines, const ResultTally &t) {
-        return siteRankingTotals(lines, t.top10, t.top30, t.beyond30, t.failed);
-    };
     traits.filters.append(changedFilter());
-    traits.historyTool = HistoryTool::kSiteRanking;
-    // A keyword is known together with the site it was checked for.
-    traits.storedLine = [site](int line, const ResultRow &row) {
-        return StoredLine{line,      siteRankingKey(site().host(), row.cells.value(0)),
-                          QString(), row.cells.value(1),
-                          QString(), row.cells};
-    };
-    traits.rowOfStored = siteRankingRowOfStored;
-    traits.lineOfStored = [](const StoredLine &line) { return siteRankingKeyword(line.key); };
     traits.inputProblem = [site] { return site().isValid() ? QString() : translated(kNoSite); };
-    traits.makeRunner = [site](QObject *parent) -> BatchRunner * {
-        return new SiteRankingBatch(site(), parent);
+    // A keyword is checked, and kept, for the site typed when its run starts.
+    traits.runOptions = [site] {
+        RunOptions options;
+        options.site = site();
+        return options;
     };
     return traits;
 }
 
 QueryPageTraits miningPageTraits(const std::function<MiningOptions()> &options)
 {
-    QueryPageTraits traits;
-    traits.name = QStringLiteral("关键词挖掘");
-    traits.reportKind = ReportKind::Mining;
-    traits.lineKind = QueryKind::Keyword;
-    traits.columns = columnsOf(ReportKind::Mining);
-    traits.columns[3].sort = SortKind::Number;
-    traits.addressColumn = 0;
+    QueryPageTraits traits = traitsOf(Tool::Mining, MiningColumn::Keyword);
     traits.copyColumnLabel = translated(kCopyKeywords);
     traits.filters = {{QStringLiteral("filterAll"), translated(kAll), {}}};
     for (const MiningSource source :
          {MiningSource::Suggestion, MiningSource::Related, MiningSource::AlsoSearched}) {
         const QString text = MinedKeyword::sourceText(source);
-        traits.filters.append({QStringLiteral("filterSource%1").arg(int(source)), text,
-                               [text](const ResultRow &row) { return row.cells.value(1) == text; }});
+        traits.filters.append(
+            {QStringLiteral("filterSource%1").arg(int(source)), text,
+             [text](const ResultRow &row) { return row.cells.value(MiningColumn::Source) == text; }});
     }
     traits.totalInputText = translated(kSeeds);
     traits.totals = {{QStringLiteral("tFound"), QString(),
@@ -277,17 +172,13 @@ QueryPageTraits miningPageTraits(const std::function<MiningOptions()> &options)
                      {QStringLiteral("tYichang"), kFailedStyle, [](const ResultTally &t) {
                           return translated(kFailedRequests).arg(t.failedRequests);
                       }}};
-    traits.reportTotals = [](int lines, const ResultTally &t) {
-        return miningTotals(lines, t.checked, t.failedRequests);
-    };
-    traits.rowsFound = true;
-    // Kept for the history's list and export; the rows are found keywords, not the seeds, so a
-    // stored run is not opened in the page again.
-    traits.historyTool = HistoryTool::kMining;
+    // Kept for the history's list and export; the rows are found keywords, not
+    // the seeds, so there is nothing to compare them with.
     traits.showsChanges = false;
-    traits.storedLine = storedMinedLine;
-    traits.makeRunner = [options](QObject *parent) -> BatchRunner * {
-        return new MiningBatch(options(), parent);
+    traits.runOptions = [options] {
+        RunOptions run;
+        run.mining = options();
+        return run;
     };
     return traits;
 }

@@ -1,21 +1,15 @@
 #pragma once
 
-#include "history/historystore.h"
-#include "report/reportwriter.h"
-#include "report/runreport.h"
 #include "search/siterule.h"
 #include "ui/resultfiltermodel.h"
 #include "ui/resulttablemodel.h"
+#include "workers/batchrunner.h"
 #include "workers/miningrun.h"
-#include "workers/querylines.h"
 
 #include <QList>
 #include <QString>
 
 #include <functional>
-
-class BatchRunner;
-class QObject;
 
 // One toggle of the filter row above a result table.
 struct ResultFilter
@@ -34,13 +28,12 @@ struct ResultTotalLabel
     std::function<QString(const ResultTally &tally)> text;
 };
 
-// What makes a query page differ from the others: its columns, filters and
-// totals, and how it checks a batch of lines. QueryPanel does the rest.
+// What makes a query page differ from the others: its tool (names, report,
+// input lines, history: history/tooldescriptor.h), columns, filters and
+// totals. QueryPanel does the rest.
 struct QueryPageTraits
 {
-    QString name; // "收录查询": names the suggested report file
-    ReportKind reportKind = ReportKind::Inclusion;
-    QueryKind lineKind = QueryKind::Inclusion;
+    Tool tool = Tool::Inclusion;
     QList<ResultColumn> columns;
     int addressColumn = 1;   // what 复制网址 copies
     QString copyColumnLabel; // that action's text when not 复制网址
@@ -48,24 +41,13 @@ struct QueryPageTraits
     // The label before the totals, e.g. "总输入：%1条 " with the number of lines.
     QString totalInputText;
     QList<ResultTotalLabel> totals;
-    // The totals under the report's table: lines of the run, the table's tally.
-    std::function<QList<ReportTotal>(int lines, const ResultTally &tally)> reportTotals;
     // Why a run cannot start with the page's other fields as they are; empty: it can. Optional.
     std::function<QString()> inputProblem;
-    // Rows are what the run finds (keyword mining), not one per line: they
-    // come in any number, progress is the runner's word, and there is nothing to check again.
-    bool rowsFound = false;
-    std::function<BatchRunner *(QObject *parent)> makeRunner;
-
-    // The page's runs in the history: the tool they are kept under, a row as
-    // it is stored, and a stored line as the table shows it again.
-    QString historyTool;
+    // What a run needs beside its lines (the site, the mining depth and
+    // limit), asked for when it starts. Optional.
+    std::function<RunOptions()> runOptions;
     // A 变化 column beside the kept runs' rows; off where rows have nothing to compare.
     bool showsChanges = true;
-    std::function<StoredLine(int line, const ResultRow &row)> storedLine;
-    std::function<ResultRow(const StoredLine &line)> rowOfStored;
-    // The editor line a stored line came from; empty: its key, fields joined by a blank.
-    std::function<QString(const StoredLine &line)> lineOfStored;
 };
 
 QueryPageTraits inclusionPageTraits();

@@ -1,7 +1,8 @@
 #include "ui/querypanel.h"
 
+#include "history/linechange.h"
 #include "report/runreport.h"
-#include "ui/batchrunner.h"
+#include "search/appsettings.h"
 #include "ui/messagebox.h"
 #include "ui/savefiledialog.h"
 
@@ -52,9 +53,6 @@ const char kCertificateFailed[] = QT_TRANSLATE_NOOP(
     "UIDemo08",
     "百度的证书未通过验证，相关行记为“异常”：%1（公司代理拦截 HTTPS 时可在基本设置中勾选“不验证证书”）");
 
-const QString kDesktopMode = QStringLiteral("dnd");
-const QString kMobileMode = QStringLiteral("sjd");
-const QString kLastExportFolderKey = QStringLiteral("export/lastFolder");
 const QString kReportStamp = QStringLiteral("yyyyMMdd_HHmm");
 // The two suffixes the report writer knows; any other name gets the first.
 const QString kDefaultSuffix = QStringLiteral(".xlsx");
@@ -130,11 +128,11 @@ void setAllVisible(const QList<QWidget *> &widgets, bool visible)
 } // namespace
 
 QueryPanel::QueryPanel(const QueryPageTraits &traits, const QueryPanelWidgets &widgets, QObject *parent)
-    : QObject(parent), m_traits(traits), m_widgets(widgets),
+    : QObject(parent), m_traits(traits), m_tool(toolDescriptor(traits.tool)), m_widgets(widgets),
       m_table(new ResultTable(traits, widgets.table, widgets.nameSuffix, this)), m_model(m_table->model())
 {
     m_flushTimer.setSingleShot(true);
-    connect(&m_flushTimer, &QTimer::timeout, this, &QueryPanel::flush);
+    connect(&m_flushTimer, &QTimer::timeout, this, &QueryPanel::showWhenKept);
     buildWidgets();
 }
 
@@ -198,9 +196,9 @@ void QueryPanel::buildWidgets()
     }
 }
 
-QString QueryPanel::deviceMode() const
+Device QueryPanel::device() const
 {
-    return m_widgets.mobile && m_widgets.mobile->isChecked() ? kMobileMode : kDesktopMode;
+    return m_widgets.mobile && m_widgets.mobile->isChecked() ? Device::Mobile : Device::Desktop;
 }
 
 void QueryPanel::showStatus(const QString &text)
@@ -218,7 +216,7 @@ void QueryPanel::start()
     // The line feed that ends the last line does not start another one.
     if (text.endsWith(QLatin1Char('\n')))
         --typed;
-    const QStringList lines = prepareQueryLines(text, m_traits.lineKind);
+    const QStringList lines = prepareQueryLines(text, m_tool.lineKind);
     const int dropped = qMax(typed - lines.size(), 0);
     if (lines.isEmpty()) {
         showStatus(translated(kNothingToRun));
@@ -236,13 +234,8 @@ void QueryPanel::start()
     m_widgets.totalInput->setText(m_traits.totalInputText.arg(lines.size()));
     showStatus(dropped > 0 ? translated(kDropped).arg(dropped) : QString());
     m_historyProblem.clear();
-    if (m_history) {
-        // A tool without a device choice (mining) stores none.
-        const QString device = !m_widgets.mobile             ? QString()
-                               : deviceMode() == kMobileMode ? HistoryDevice::kMobile
-                                                             : HistoryDevice::kDesktop;
-        m_history->begin(device, lines.size(), m_context);
-    }
+    if (m_history)
+        m_history->begin(device(), lines.size(), m_context);
     QVector<int> rows(lines.size());
     std::iota(rows.begin(), rows.end(), 0);
     runLines(rows);
@@ -264,13 +257,23 @@ void QueryPanel::setHistory(const QString &path)
 {
     delete m_history;
     m_history = nullptr;
-    if (m_traits.historyTool.isEmpty() || path.isEmpty()) {
+    if (path.isEmpty()) {
         m_model->setChangeColumn(QString());
         return;
     }
-    m_history = new RunHistory(m_traits.historyTool, path, this);
+    m_history = new RunHistory(m_traits.tool, path, this);
     connect(m_history, &RunHistory::failed, this, &QueryPanel::showHistoryProblem);
     connect(m_history, &RunHistory::previousReady, this, &QueryPanel::showPreviousChanges);
+    connect(m_history, &RunHistory::written, this, [this] {
+        if (m_finishWhenKept) {
+            m_finishWhenKept = false;
+            m_showWhenKept = false;
+            runnerFinished();
+        } else if (m_showWhenKept) {
+            m_showWhenKept = false;
+            flush();
+        }
+    });
     if (!m_traits.showsChanges)
         return;
     if (m_model->changeColumn() >= 0)
@@ -297,31 +300,30 @@ void QueryPanel::showPreviousChanges()
     for (int r = 0; r < m_model->rowCount(); ++r) {
         const ResultRow &row = m_model->row(r);
         if (row.verdict != RowVerdict::Unchecked)
-            m_model->setChange(r, m_history->changeOf(m_traits.storedLine(r, row)));
+            m_model->setChange(r, m_history->changeOf(storedLine(m_traits.tool, r, row, m_runSite)));
     }
 }
 
 void QueryPanel::showStoredRun(const StoredRun &run, const QList<StoredLine> &lines)
 {
-    if (isRunning() || !m_traits.rowOfStored)
+    if (isRunning() || m_tool.rowsFound)
         return;
+    m_runDevice = HistoryDevice::deviceOf(run.device).value_or(Device::Desktop);
     if (m_widgets.mobile)
-        m_widgets.mobile->setChecked(run.device == HistoryDevice::kMobile);
+        m_widgets.mobile->setChecked(m_runDevice == Device::Mobile);
+    // The frame has put the run's site on the page; 重查异常 asks for it again.
+    m_runSite = m_traits.runOptions ? m_traits.runOptions().site.host() : QString();
     showRunView();
     m_lines.clear();
     for (const StoredLine &line : lines) {
         while (m_lines.size() <= line.index)
             m_lines.append(QString());
-        // The query line the key came from: the address, or keyword and address.
-        m_lines[line.index] = m_traits.lineOfStored
-                                  ? m_traits.lineOfStored(line)
-                                  : QString(line.key).replace(QLatin1Char('\t'), QLatin1Char(' '));
-        m_model->setResult(line.index, m_traits.rowOfStored(line));
+        m_lines[line.index] = queryLineOfStored(m_traits.tool, line);
+        m_model->setResult(line.index, rowOfStored(m_traits.tool, line));
     }
     m_widgets.editor->setPlainText(m_lines.join(QLatin1Char('\n')));
     m_model->flush();
     m_runStarted = run.startedAt.toLocalTime();
-    m_runDevice = run.device == HistoryDevice::kMobile ? kMobileMode : kDesktopMode;
     m_runSize = 0;
     m_widgets.totalInput->setText(m_traits.totalInputText.arg(run.lineCount));
     showTotals();
@@ -345,7 +347,9 @@ void QueryPanel::runLines(const QVector<int> &rows)
     m_runSize = rows.size();
     m_runReceived = 0;
     m_stopping = false;
-    m_runDevice = deviceMode();
+    m_runDevice = device();
+    const RunOptions options = m_traits.runOptions ? m_traits.runOptions() : RunOptions();
+    m_runSite = options.site.host();
     m_clock.start();
 
     QProgressBar *progress = m_widgets.progress;
@@ -363,7 +367,7 @@ void QueryPanel::runLines(const QVector<int> &rows)
             this, [this, notice] { showFetchNotice(notice); }, Qt::QueuedConnection);
     });
 
-    m_runner = m_traits.makeRunner(this);
+    m_runner = newBatchRunner(m_traits.tool, options, this);
     connect(m_runner, &BatchRunner::resultReady, this, &QueryPanel::addResult);
     connect(m_runner, &BatchRunner::progressed, this, [this](int done, int total) {
         m_runReceived = done;
@@ -371,8 +375,8 @@ void QueryPanel::runLines(const QVector<int> &rows)
         if (!m_flushTimer.isActive())
             m_flushTimer.start(kFlushIntervalMs);
     });
-    connect(m_runner, &BatchRunner::requestsFailed, this, [this](int count) {
-        m_model->countFailedRequests(count);
+    connect(m_runner, &BatchRunner::requestFailed, this, [this] {
+        m_model->countFailedRequests(1);
         if (!m_flushTimer.isActive())
             m_flushTimer.start(kFlushIntervalMs);
     });
@@ -400,10 +404,10 @@ void QueryPanel::showRunningButtons(bool running)
 
 void QueryPanel::addResult(int row, const ResultRow &result)
 {
-    if (row < 0 || (!m_traits.rowsFound && row >= m_lines.size()))
+    if (row < 0 || (!m_tool.rowsFound && row >= m_lines.size()))
         return;
     if (m_history) {
-        const StoredLine stored = m_traits.storedLine(row, result);
+        const StoredLine stored = storedLine(m_traits.tool, row, result, m_runSite);
         m_history->record(stored);
         if (m_history->knowsPrevious()) {
             ResultRow shown = result;
@@ -416,10 +420,28 @@ void QueryPanel::addResult(int row, const ResultRow &result)
         m_model->setResult(row, result);
     }
     // A finding run counts its progress itself.
-    if (!m_traits.rowsFound)
+    if (!m_tool.rowsFound)
         ++m_runReceived;
     if (!m_flushTimer.isActive())
         m_flushTimer.start(kFlushIntervalMs);
+}
+
+// A row is shown once the history holds it: a window that dies, however it
+// dies, has kept every row it showed.
+bool QueryPanel::historyStillWriting()
+{
+    if (!m_history || !m_history->isWriting())
+        return false;
+    m_history->flush();
+    return true;
+}
+
+void QueryPanel::showWhenKept()
+{
+    if (historyStillWriting())
+        m_showWhenKept = true;
+    else
+        flush();
 }
 
 void QueryPanel::flush()
@@ -446,6 +468,10 @@ void QueryPanel::showTotals()
 
 void QueryPanel::runnerFinished()
 {
+    if (historyStillWriting()) {
+        m_finishWhenKept = true;
+        return;
+    }
     flush();
     if (m_history)
         m_history->end();
@@ -515,7 +541,7 @@ void QueryPanel::back()
 QVector<int> QueryPanel::rowsToRecheck() const
 {
     QVector<int> rows;
-    if (m_traits.rowsFound)
+    if (m_tool.rowsFound)
         return rows;
     for (int r = 0; r < m_lines.size(); ++r) {
         if (r >= m_model->rowCount()) {
@@ -544,7 +570,7 @@ void QueryPanel::recheck()
 ReportTable QueryPanel::reportTable() const
 {
     ReportTable report;
-    report.title = reportTitle(m_traits.reportKind);
+    report.title = reportTitle(m_tool.reportKind);
     report.headings = m_model->headings();
     for (int column = 0; column < m_traits.columns.size(); ++column)
         report.columnPixelWidths.append(m_widgets.table->columnWidth(column));
@@ -560,10 +586,9 @@ ReportTable QueryPanel::reportTable() const
             report.numberColumns.append(column);
     }
     if (m_runStarted.isValid()) {
-        report.subtitle = reportSubtitle(m_traits.reportKind, m_runDevice == kMobileMode, m_runStarted);
+        report.subtitle = reportSubtitle(m_tool.reportKind, m_runDevice, m_runStarted);
         // The run's totals, whatever the filter shows.
-        const ResultTally &tally = m_model->tally();
-        report.totals = m_traits.reportTotals(m_lines.size(), tally);
+        report.totals = runTotals(m_tool.reportKind, m_lines.size(), m_model->tally());
     }
     return report;
 }
@@ -573,11 +598,11 @@ void QueryPanel::exportReport()
     flush();
     QSettings settings;
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    QString folder = settings.value(kLastExportFolderKey, documents).toString();
+    QString folder = settings.value(AppSettings::kExportFolder, documents).toString();
     if (!QFileInfo(folder).isDir())
         folder = documents;
     const QString suggested =
-        QDir(folder).filePath(m_traits.name + QLatin1Char('_') +
+        QDir(folder).filePath(m_tool.name + QLatin1Char('_') +
                               QDateTime::currentDateTime().toString(kReportStamp) + kDefaultSuffix);
 
     const QString chosen = SaveFileDialog::getSaveFileName(m_widgets.table, translated(kSaveCaption),
@@ -590,7 +615,7 @@ void QueryPanel::exportReport()
         QuillaneMessageBox::inform(translated(kExportFailed).arg(written.errorMessage));
         return;
     }
-    settings.setValue(kLastExportFolderKey, QFileInfo(path).absolutePath());
+    settings.setValue(AppSettings::kExportFolder, QFileInfo(path).absolutePath());
 
     const QString shownPath = QDir::toNativeSeparators(path);
     const int choice =

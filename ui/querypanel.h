@@ -1,11 +1,13 @@
 #pragma once
 
+#include "history/runhistory.h"
+#include "history/tooldescriptor.h"
 #include "search/searchcontext.h"
-#include "ui/batchrunner.h"
 #include "ui/querypagetraits.h"
 #include "ui/resulttable.h"
 #include "ui/resulttablemodel.h"
-#include "ui/runhistory.h"
+#include "workers/batchrunner.h"
+#include "workers/device.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -69,7 +71,8 @@ public:
     bool isRunning() const { return m_runner != nullptr; }
     BatchRunner *runner() const { return m_runner; }
     ResultTable *table() const { return m_table; }
-    QString historyTool() const { return m_traits.historyTool; }
+    // The key its runs are kept under in the history.
+    QString historyTool() const { return toolDescriptor(m_traits.tool).historyKey; }
 
 public slots:
     // Runs the editor's lines, or says why there is nothing to run.
@@ -95,6 +98,9 @@ private:
     void buildWidgets();
     void runLines(const QVector<int> &rows);
     void runnerFinished();
+    // Shows the rows received once the history holds them (at once without a history).
+    void showWhenKept();
+    bool historyStillWriting();
     void showRunView();
     void showPreviousChanges();
     void showHistoryProblem(const QString &message);
@@ -102,10 +108,11 @@ private:
     void showStatus(const QString &text);
     void showRunningButtons(bool running);
     QVector<int> rowsToRecheck() const;
-    QString deviceMode() const;
+    Device device() const;
     ReportTable reportTable() const;
 
     const QueryPageTraits m_traits;
+    const ToolDescriptor &m_tool;
     const QueryPanelWidgets m_widgets;
     ResultTable *m_table;
     ResultTableModel *m_model; // the table's
@@ -124,7 +131,10 @@ private:
     int m_runSize = 0;   // lines of the current run (all, or those re-checked)
     int m_runReceived = 0;
     bool m_stopping = false;
-    QString m_runDevice;
+    bool m_showWhenKept = false;   // rows wait for the history's next commit
+    bool m_finishWhenKept = false; // the run's end waits for it too
+    Device m_runDevice = Device::Desktop;
+    QString m_runSite; // the host a site ranking run's lines are kept under
     QDateTime m_runStarted;
     QElapsedTimer m_clock;
     QTimer m_flushTimer;

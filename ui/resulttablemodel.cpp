@@ -184,22 +184,6 @@ ResultTableModel::StoredRow ResultTableModel::stored(const ResultRow &row) const
     return stored;
 }
 
-void ResultTableModel::count(const ResultRow &row, int sign)
-{
-    if (row.verdict == RowVerdict::Unchecked)
-        return;
-    m_tally.checked += sign;
-    m_tally.included += row.included ? sign : 0;
-    m_tally.notIncluded += row.verdict == RowVerdict::NotIncluded ? sign : 0;
-    m_tally.failed += row.verdict == RowVerdict::Failed ? sign : 0;
-    if (row.position >= 1 && row.position <= 10)
-        m_tally.top10 += sign;
-    if (row.position >= 1 && row.position <= 30)
-        m_tally.top30 += sign;
-    if (row.position == ResultRow::kBeyond)
-        m_tally.beyond30 += sign;
-}
-
 const ResultRow *ResultTableModel::latest(int line) const
 {
     const auto waiting = m_pendingIndex.constFind(line);
@@ -213,8 +197,8 @@ void ResultTableModel::setResult(int line, const ResultRow &row)
     if (line < 0)
         return;
     if (const ResultRow *previous = latest(line))
-        count(*previous, -1);
-    count(row, +1);
+        m_tally.count(*previous, -1);
+    m_tally.count(row, +1);
     const auto waiting = m_pendingIndex.constFind(line);
     if (waiting != m_pendingIndex.cend()) {
         m_pending[waiting.value()].second = row;

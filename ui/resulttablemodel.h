@@ -1,5 +1,7 @@
 #pragma once
 
+#include "workers/resultrow.h"
+
 #include <QAbstractTableModel>
 #include <QHash>
 #include <QList>
@@ -10,62 +12,15 @@
 
 #include <utility>
 
-// What a row of a result table says about its line.
-enum class RowVerdict
-{
-    Unchecked,   // no result yet: the line was never checked (or its check was cut short)
-    Included,    // 已收录
-    NotIncluded, // 未收录
-    Failed,      // 异常: the line got no verdict
-    Undecided    // answered, but neither included nor not included
-};
-
-// One row as the table shows it. position is the ranking position as a
-// number: 1..30, kBeyond for "30+", 0 when the row has none. included: the
-// 收录 cell says 已收录, also on a ranking row whose position failed.
-struct ResultRow
-{
-    static constexpr int kBeyond = 31;
-
-    QStringList cells;
-    RowVerdict verdict = RowVerdict::Unchecked;
-    int position = 0;
-    bool included = false;
-    // Since the line's previous run of the same check and device: "↑3", "新收录"…; empty: none known.
-    QString change{};
-};
-
 // How a column sorts: as text, as a ranking position, as a date, or as a
-// whole number (a count, a depth).
-enum class SortKind
-{
-    Text,
-    Position,
-    Date,
-    Number
-};
+// whole number (a count, a depth): as its cells read.
+using SortKind = ColumnKind;
 
 struct ResultColumn
 {
     QString heading;
     int width = 0; // initial on-screen width in pixels
     SortKind sort = SortKind::Text;
-};
-
-// Counts over the rows of a table, kept as rows come and change.
-struct ResultTally
-{
-    int checked = 0; // rows with a result
-    int included = 0;
-    int notIncluded = 0;
-    int failed = 0;
-    int top10 = 0;
-    int top30 = 0;
-    int beyond30 = 0;
-    int failedRequests = 0; // requests of a run that produces rows of its own, not per line
-
-    // Lines whose inclusion got a yes or no.
-    int verdicts() const { return included + notIncluded; }
 };
 
 // The rows of a result table, row r for line r of the run. Results are set
@@ -114,7 +69,6 @@ private:
         QVector<QVariant> keys; // sort key per column
     };
     StoredRow stored(const ResultRow &row) const;
-    void count(const ResultRow &row, int sign);
     const ResultRow *latest(int line) const;
 
     const QList<ResultColumn> m_columns;

@@ -14,8 +14,6 @@ const char kDesktopLocation[] =
     QT_TRANSLATE_NOOP("SiteRankingPage", "当前位置：泛排名查询-->>电脑端泛排名查询");
 const char kMobileLocation[] =
     QT_TRANSLATE_NOOP("SiteRankingPage", "当前位置：泛排名查询-->>移动端泛排名查询");
-const QString kDesktopMode = QStringLiteral("dnd");
-const QString kMobileMode = QStringLiteral("sjd");
 const QMargins kContentMargins(3, 5, 3, 13);
 } // namespace
 
@@ -77,11 +75,6 @@ void SiteRankingPage::setSite(const QString &typed)
 SiteRule SiteRankingPage::site() const
 {
     return SiteRule::parse(ui->siteEdit->text());
-}
-
-QString SiteRankingPage::deviceMode() const
-{
-    return ui->sjRbtn_site->isChecked() ? kMobileMode : kDesktopMode;
 }
 
 void SiteRankingPage::showStoredRun(const StoredRun &run, const QList<StoredLine> &lines)

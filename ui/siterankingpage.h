@@ -26,8 +26,6 @@ public:
     QPlainTextEdit *editor() const;
     SiteRule site() const;
     void setSite(const QString &typed);
-    // "dnd" or "sjd", as the device buttons show.
-    QString deviceMode() const;
     // Puts keywords after the editor's lines (from the mining page).
     void appendKeywords(const QStringList &keywords);
     // 重查异常 then asks again for the site the run was for.

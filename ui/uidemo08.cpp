@@ -2,17 +2,18 @@
 #include "ui_uidemo08.h"
 
 #include "history/historystore.h"
+#include "search/appsettings.h"
 #include "style/iconhelper.h"
 #include "style/stylesheet.h"
 #include "ui/helppage.h"
 #include "ui/historypage.h"
 #include "ui/homepage.h"
-#include "ui/inclusionbatch.h"
+#include "workers/inclusionbatch.h"
 #include "ui/messagebox.h"
 #include "ui/miningpage.h"
 #include "ui/querypage.h"
 #include "ui/querypanel.h"
-#include "ui/rankingbatch.h"
+#include "workers/mappedbatch.h"
 #include "ui/settingspage.h"
 #include "ui/siterankingpage.h"
 #include "ui/windowmemory.h"
@@ -381,12 +382,12 @@ void UIDemo08::on_daochuBtn_clicked()
 
 void UIDemo08::receiveResult(InclusionResult theResult, int i)
 {
-    m_inclusionPage->panel()->addResult(i, InclusionBatch::rowOf(theResult));
+    m_inclusionPage->panel()->addResult(i, rowOf(theResult));
 }
 
 void UIDemo08::pmreceiveResult(int i)
 {
-    if (auto *batch = qobject_cast<RankingBatch *>(m_rankingPage->panel()->runner()))
+    if (auto *batch = dynamic_cast<RankingBatch *>(m_rankingPage->panel()->runner()))
         batch->deliver(i);
 }
 

@@ -1,5 +1,7 @@
 #include "ui/windowmemory.h"
 
+#include "search/appsettings.h"
+
 #include <QAbstractButton>
 #include <QCoreApplication>
 #include <QEvent>
@@ -10,11 +12,6 @@
 #include <QWidget>
 
 namespace {
-
-const QString kGeometryKey = QStringLiteral("window/geometry");
-const QString kMaximisedKey = QStringLiteral("window/maximised");
-const QString kMobileKey = QStringLiteral("%1/mobile");
-const QString kTextKey = QStringLiteral("%1/text");
 
 // A geometry from another screen layout may lie off every screen now.
 bool onSomeScreen(const QRect &geometry)
@@ -39,29 +36,29 @@ WindowMemory::WindowMemory(QWidget *window, const Frame &frame, const QList<Page
 bool WindowMemory::restore()
 {
     const QSettings settings;
-    const QRect geometry = settings.value(kGeometryKey).toRect();
+    const QRect geometry = settings.value(AppSettings::kWindowGeometry).toRect();
     if (geometry.isValid() && onSomeScreen(geometry))
         m_window->setGeometry(geometry);
     for (const Page &page : qAsConst(m_pages)) {
-        if (settings.value(kMobileKey.arg(page.key)).toBool())
+        if (settings.value(AppSettings::pageMobileKey(page.key)).toBool())
             page.mobile->setChecked(true);
         else
             page.desktop->setChecked(true);
-        const QString text = settings.value(kTextKey.arg(page.key)).toString();
+        const QString text = settings.value(AppSettings::pageTextKey(page.key)).toString();
         if (!text.isEmpty())
             page.editor->setPlainText(text);
     }
-    return settings.value(kMaximisedKey).toBool();
+    return settings.value(AppSettings::kWindowMaximised).toBool();
 }
 
 void WindowMemory::save() const
 {
     QSettings settings;
-    settings.setValue(kGeometryKey, m_frame.normalGeometry());
-    settings.setValue(kMaximisedKey, m_frame.maximised());
+    settings.setValue(AppSettings::kWindowGeometry, m_frame.normalGeometry());
+    settings.setValue(AppSettings::kWindowMaximised, m_frame.maximised());
     for (const Page &page : m_pages) {
-        settings.setValue(kMobileKey.arg(page.key), page.mobile->isChecked());
-        settings.setValue(kTextKey.arg(page.key), page.editor->toPlainText());
+        settings.setValue(AppSettings::pageMobileKey(page.key), page.mobile->isChecked());
+        settings.setValue(AppSettings::pageTextKey(page.key), page.editor->toPlainText());
     }
 }
 

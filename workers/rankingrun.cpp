@@ -8,8 +8,6 @@
 
 namespace {
 
-const QString kDesktopMode = QStringLiteral("dnd");
-
 // The per-line function handed to QtConcurrent: one check, the run's
 // endpoints and the run's own abort flag.
 struct RankLine
@@ -37,12 +35,11 @@ struct RankLine
 
 RankingRun::RankingRun() = default;
 
-RankingRun RankingRun::start(const QStringList &lines, const QString &deviceMode,
-                             const SearchContext &context)
+RankingRun RankingRun::start(const QStringList &lines, Device device, const SearchContext &context)
 {
     RankingRun run;
     run.begin(lines, context, [&](const std::shared_ptr<std::atomic<bool>> &abort) {
-        return RankLine{deviceMode == kDesktopMode, context, abort};
+        return RankLine{device == Device::Desktop, context, abort};
     });
     return run;
 }

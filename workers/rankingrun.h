@@ -2,6 +2,7 @@
 
 #include "search/checkresult.h"
 #include "search/searchcontext.h"
+#include "workers/device.h"
 #include "workers/mappedrun.h"
 
 #include <QFuture>
@@ -14,10 +15,9 @@
 
 class QObject;
 
-// One ranking batch: rankDesktop ("dnd") or rankMobile (any other mode)
-// mapped over the prepared lines on the global thread pool, each line through
-// checkLine (the context's gate, its retries). Result i of the future belongs
-// to line i. Copies share the same run.
+// One ranking batch: rankDesktop or rankMobile, as the device says, mapped over the prepared lines on the
+// global thread pool, each line through checkLine (the context's gate, its retries). Result i of the future
+// belongs to line i. Copies share the same run.
 //
 // Stop a run through cancel()/cancelAndWait(), not through the watcher's or
 // the future's own cancel(): only these abort the run's transfers in flight.
@@ -27,7 +27,7 @@ public:
     // An empty, finished run: cancelling it does nothing.
     RankingRun();
 
-    static RankingRun start(const QStringList &lines, const QString &deviceMode,
+    static RankingRun start(const QStringList &lines, Device device,
                             const SearchContext &context = SearchContext());
 };
 

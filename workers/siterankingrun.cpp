@@ -5,8 +5,6 @@
 
 namespace {
 
-const QString kDesktopMode = QStringLiteral("dnd");
-
 struct RankKeyword
 {
     using result_type = SiteRankingResult;
@@ -36,12 +34,12 @@ struct RankKeyword
 
 SiteRankingRun::SiteRankingRun() = default;
 
-SiteRankingRun SiteRankingRun::start(const QStringList &keywords, const SiteRule &site,
-                                     const QString &deviceMode, const SearchContext &context)
+SiteRankingRun SiteRankingRun::start(const QStringList &keywords, const SiteRule &site, Device device,
+                                     const SearchContext &context)
 {
     SiteRankingRun run;
     run.begin(keywords, context, [&](const std::shared_ptr<std::atomic<bool>> &abort) {
-        return RankKeyword{site, deviceMode == kDesktopMode, context, abort};
+        return RankKeyword{site, device == Device::Desktop, context, abort};
     });
     return run;
 }

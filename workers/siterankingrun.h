@@ -3,6 +3,7 @@
 #include "search/checkresult.h"
 #include "search/searchcontext.h"
 #include "search/siterule.h"
+#include "workers/device.h"
 #include "workers/mappedrun.h"
 
 #include <QFuture>
@@ -12,8 +13,8 @@
 #include <atomic>
 #include <memory>
 
-// One site ranking batch: rankSiteDesktop ("dnd") or rankSiteMobile (any
-// other mode) for every keyword, mapped on the global thread pool. Result i
+// One site ranking batch: rankSiteDesktop or rankSiteMobile, as the device
+// says, for every keyword, mapped on the global thread pool. Result i
 // of the future belongs to keyword i. Copies share the same run; stop it
 // through cancel(), which also aborts its transfers in flight.
 class SiteRankingRun : public MappedRun<SiteRankingResult>
@@ -21,6 +22,6 @@ class SiteRankingRun : public MappedRun<SiteRankingResult>
 public:
     SiteRankingRun();
 
-    static SiteRankingRun start(const QStringList &keywords, const SiteRule &site, const QString &deviceMode,
+    static SiteRankingRun start(const QStringList &keywords, const SiteRule &site, Device device,
                                 const SearchContext &context = SearchContext());
 };

@@ -4,12 +4,8 @@
 #include "search/mobileinclusioncheck.h"
 #include "workers/linecheck.h"
 
-namespace {
-const QString kMobileMode = QStringLiteral("sjd");
-}
-
-SlcxThread::SlcxThread(const QStringList &lines, const QString &mode, const SearchContext &context)
-    : QThread(nullptr), m_lines(lines), m_mode(mode), m_context(context)
+SlcxThread::SlcxThread(const QStringList &lines, Device device, const SearchContext &context)
+    : QThread(nullptr), m_lines(lines), m_device(device), m_context(context)
 {
     qRegisterMetaType<InclusionResult>();
 }
@@ -28,7 +24,7 @@ void SlcxThread::abortCurrentLine()
 
 void SlcxThread::run()
 {
-    const auto check = m_mode == kMobileMode ? mobileInclusionCheck : desktopInclusionCheck;
+    const auto check = m_device == Device::Mobile ? mobileInclusionCheck : desktopInclusionCheck;
     SearchContext context = m_context;
     context.stopFlag = &m_stop;
     for (int i = 0; i < m_lines.size(); ++i) {

@@ -2,6 +2,7 @@
 
 #include "search/checkresult.h"
 #include "search/searchcontext.h"
+#include "workers/device.h"
 
 #include <QString>
 #include <QStringList>
@@ -9,8 +10,8 @@
 
 #include <atomic>
 
-// Runs one batch of inclusion checks on its own thread, in line order:
-// mode "sjd" uses the mobile check, anything else the desktop check. Emits
+// Runs one batch of inclusion checks on its own thread, in line order, with
+// the desktop or the mobile check as the device says. Emits
 // send(result, i) per line and threadEnd() once, after the last line or
 // after an interruption request (seen between lines). One object per batch.
 // InclusionResult is registered for queued connections by the constructor.
@@ -24,7 +25,7 @@ class SlcxThread : public QThread
     Q_OBJECT
 
 public:
-    SlcxThread(const QStringList &lines, const QString &mode, const SearchContext &context = SearchContext());
+    SlcxThread(const QStringList &lines, Device device, const SearchContext &context = SearchContext());
 
     void stop();
     void abortCurrentLine();
@@ -38,7 +39,7 @@ protected:
 
 private:
     const QStringList m_lines;
-    const QString m_mode;
+    const Device m_device;
     const SearchContext m_context;
     std::atomic<bool> m_abort{false};
     std::atomic<bool> m_stop{false};

@@ -2,6 +2,7 @@
 // it, its screenshot, and "用户退出" ending the process.
 #include "app/startup.h"
 #include "history/historystore.h"
+#include "search/appsettings.h"
 #include "tests/support/windowtestmain.h"
 #include "ui/uidemo08.h"
 
@@ -103,6 +104,8 @@ void TstStartup::applicationSettings()
     // One settings file for every part of the application.
     QCOMPARE(QSettings().fileName(),
              qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Quillane/quillane.conf"));
+    // The command finds the same file by the names, without start-up.
+    QCOMPARE(openApplicationSettings()->fileName(), QSettings().fileName());
 }
 
 void TstStartup::qtTextsAreChinese_data()

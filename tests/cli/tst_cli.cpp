@@ -629,6 +629,49 @@ private slots:
         QCOMPARE(history({QStringLiteral("show"), QStringLiteral("999")}).exitCode, 2);
     }
 
+    // A kept run exported from the history writes its positions as numbers, as its own report did.
+    void historyExportWritesPositionsAsNumbers_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<int>("column"); // the position's, from 1
+        QTest::newRow("ranking") << QStringList{QStringLiteral("ranking")} << QByteArray("词 " + kAlpha) << 4;
+        QTest::newRow("site ranking")
+            << QStringList{QStringLiteral("site-ranking"), QStringLiteral("--site=alpha.cn")}
+            << QByteArray("词") << 2;
+    }
+
+    void historyExportWritesPositionsAsNumbers()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, input);
+        QFETCH(int, column);
+        if (!QFileInfo::exists(QStringLiteral("/usr/bin/python3")))
+            QSKIP("no /usr/bin/python3 to read the report with");
+        LoopbackBaidu baidu;
+        baidu.setHandler(playBaidu);
+        QTemporaryDir data;
+        QCOMPARE(
+            runCli(baidu, arguments + QStringList{QStringLiteral("--save")}, input, data.path()).exitCode, 0);
+        const QString report = data.filePath(QStringLiteral("导出.xlsx"));
+        const CliOutcome exported =
+            runCli(baidu, {QStringLiteral("history"), QStringLiteral("export"), QStringLiteral("1"), report},
+                   {}, data.path());
+        QCOMPARE(exported.exitCode, 0);
+        QProcess python;
+        python.start(QStringLiteral("/usr/bin/python3"),
+                     {QStringLiteral("-c"),
+                      QStringLiteral("import sys, json, openpyxl\n"
+                                     "ws = openpyxl.load_workbook(sys.argv[1]).worksheets[0]\n"
+                                     "print(json.dumps([ws.cell(row=4, column=int(sys.argv[2])).value]))\n"),
+                      report, QString::number(column)});
+        QVERIFY(python.waitForFinished(60000));
+        QCOMPARE(python.exitCode(), 0);
+        const QJsonValue position = QJsonDocument::fromJson(python.readAllStandardOutput()).array().at(0);
+        QVERIFY2(position.isDouble(), "the position is stored as text");
+        QCOMPARE(position.toDouble(), 2.0);
+    }
+
     // The run goes on as without --save, and says why nothing was kept.
     void unusableHistoryDoesNotStopTheRun_data()
     {
@@ -935,6 +978,16 @@ private slots:
         QTest::newRow("unknown device")
             << QStringList{inclusion, QStringLiteral("--device"), QStringLiteral("tablet")}
             << QStringLiteral("'tablet'");
+        // Only the two words name a device; nothing else falls back to one of them.
+        QTest::newRow("device in upper case")
+            << QStringList{QStringLiteral("ranking"), QStringLiteral("--device"), QStringLiteral("MOBILE")}
+            << QStringLiteral("'MOBILE'");
+        QTest::newRow("device with a blank")
+            << QStringList{QStringLiteral("site-ranking"), QStringLiteral("--site=a.cn"),
+                           QStringLiteral("--device"), QStringLiteral("mobile ")}
+            << QStringLiteral("'mobile '");
+        QTest::newRow("empty device")
+            << QStringList{inclusion, QStringLiteral("--device=")} << QStringLiteral("''");
         QTest::newRow("unknown command") << QStringList{QStringLiteral("rank")} << QStringLiteral("'rank'");
         QTest::newRow("missing command") << QStringList{} << QStringLiteral("missing command");
         QTest::newRow("negative interval")

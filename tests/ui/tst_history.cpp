@@ -4,14 +4,18 @@
 #include "tests/support/windowtestmain.h"
 #include "ui/messagebox.h"
 #include "ui/positionchart.h"
+#include "ui/savefiledialog.h"
 #include "ui/uidemo08.h"
 
 #include <QtTest>
 
 #include <QAbstractItemModel>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -163,6 +167,85 @@ private slots:
         window.findChild<QToolButton *>(QStringLiteral("btnMain"))->click();
         window.findChild<QToolButton *>(QStringLiteral("tbtnMain3"))->click();
         QTRY_COMPARE(window.findChild<QTableWidget *>(QStringLiteral("historyRuns"))->rowCount(), 2);
+    }
+
+    // Every page keeps why a line is 异常 with its run, as the command does.
+    void keepsFailureReasons_data()
+    {
+        QTest::addColumn<QString>("suffix"); // of the page's object names
+        QTest::addColumn<QString>("lines");  // the second one fails
+        QTest::newRow("收录") << QString() << QString::fromLatin1(kAlpha + "\nhttp://www.fail.cn/");
+        QTest::newRow("排名") << QStringLiteral("_2")
+                              << QString::fromUtf8("词 " + kAlpha + "\n词 http://www.fail.cn/");
+        QTest::newRow("泛排名") << QStringLiteral("_site") << QStringLiteral("词\nfail");
+    }
+
+    void keepsFailureReasons()
+    {
+        QFETCH(QString, suffix);
+        QFETCH(QString, lines);
+        LoopbackBaidu baidu;
+        baidu.setHandler([](const Request &request) {
+            if (request.param("wd").contains("fail"))
+                return Reply::withStatus(500, QByteArray());
+            return playWeek(request, false, false);
+        });
+        UIDemo08 window;
+        window.setSearchEndpoints(baidu.endpoints());
+        window.show();
+        const auto get = [&](const QString &name) { return window.findChild<QWidget *>(name + suffix); };
+        const QString pageButton = suffix.isEmpty()                ? QStringLiteral("tbtnMain1")
+                                   : suffix == QLatin1String("_2") ? QStringLiteral("tbtnMain2")
+                                                                   : QStringLiteral("btnData");
+        window.findChild<QToolButton *>(pageButton)->click();
+        window.findChild<QLineEdit *>(QStringLiteral("siteEdit"))->setText(QStringLiteral("alpha.cn"));
+        qobject_cast<QPlainTextEdit *>(get(QStringLiteral("urlsList")))->setPlainText(lines);
+        qobject_cast<QPushButton *>(get(QStringLiteral("slcxBtn")))->click();
+        QTRY_VERIFY_WITH_TIMEOUT(get(QStringLiteral("fanhuiBtn"))->isEnabled(), 20000);
+        const auto kept = [] {
+            HistoryStore store;
+            const QList<StoredRun> runs = store.runs();
+            return runs.isEmpty() ? QList<StoredLine>() : store.lines(runs.first().id);
+        };
+        QTRY_COMPARE(kept().size(), 2);
+        QCOMPARE(kept().at(0).failure, QString());
+        QVERIFY2(kept().at(1).failure.contains(QLatin1String("500")), qPrintable(kept().at(1).failure));
+    }
+
+    // The 历史记录 page's export writes positions as numbers, as the query pages' export does.
+    void exportsPositionsAsNumbers()
+    {
+        if (!QFileInfo::exists(QStringLiteral("/usr/bin/python3")))
+            QSKIP("no /usr/bin/python3 to read the report with");
+        qint64 id = 0;
+        {
+            HistoryStore store;
+            id = storeRankingRun(store, HistoryDevice::kDesktop, 12, QStringLiteral("4"));
+        }
+        QTemporaryDir dir;
+        const QString report = dir.filePath(QStringLiteral("历史.xlsx"));
+        SaveFileDialog::setAnswererForTesting([&](const SaveFileDialog::Request &) { return report; });
+        QuillaneMessageBox::setAnswererForTesting([](const QString &) { return true; });
+        UIDemo08 window;
+        window.show();
+        window.findChild<QToolButton *>(QStringLiteral("tbtnMain3"))->click();
+        auto *runs = window.findChild<QTableWidget *>(QStringLiteral("historyRuns"));
+        runs->selectRow(rowOfRun(runs, id));
+        window.findChild<QPushButton *>(QStringLiteral("historyExport"))->click();
+        SaveFileDialog::setAnswererForTesting({});
+        QuillaneMessageBox::setAnswererForTesting({});
+        QProcess python;
+        python.start(QStringLiteral("/usr/bin/python3"),
+                     {QStringLiteral("-c"),
+                      QStringLiteral("import sys, json, openpyxl\n"
+                                     "ws = openpyxl.load_workbook(sys.argv[1]).worksheets[0]\n"
+                                     "print(json.dumps([ws.cell(row=4, column=4).value]))\n"),
+                      report});
+        QVERIFY(python.waitForFinished(60000));
+        QCOMPARE(python.exitCode(), 0);
+        const QJsonValue position = QJsonDocument::fromJson(python.readAllStandardOutput()).array().at(0);
+        QVERIFY2(position.isDouble(), "the position is stored as text");
+        QCOMPARE(position.toDouble(), 4.0);
     }
 
     // The run goes on and fills its rows; the page says why it is not kept.

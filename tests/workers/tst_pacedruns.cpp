@@ -53,7 +53,7 @@ SearchContext pacedContext(const LoopbackBaidu &baidu, RequestGate *gate, int re
 QVector<InclusionResult> runInclusion(const QStringList &lines, const SearchContext &context)
 {
     QVector<InclusionResult> results(lines.size());
-    SlcxThread worker(lines, QStringLiteral("dnd"), context);
+    SlcxThread worker(lines, Device::Desktop, context);
     QObject::connect(
         &worker, &SlcxThread::send, &worker,
         [&](const InclusionResult &result, int i) { results[i] = result; }, Qt::DirectConnection);
@@ -93,7 +93,7 @@ private slots:
         // Two ranking lines of two requests each, beside four inclusion lines.
         RankingRun ranking =
             RankingRun::start({QStringLiteral("a http://www.a.cn/"), QStringLiteral("b http://www.b.cn/")},
-                              QStringLiteral("dnd"), context);
+                              Device::Desktop, context);
         const QVector<InclusionResult> included = runInclusion(addresses(4), context);
         ranking.future().waitForFinished();
 
@@ -177,8 +177,7 @@ private slots:
         const QStringList lines = {QStringLiteral("kw0 http://www.a.cn/"),
                                    QStringLiteral("kw1 ") + QString::fromLatin1(failing),
                                    QStringLiteral("kw2 http://www.c.cn/")};
-        RankingRun run =
-            RankingRun::start(lines, QStringLiteral("dnd"), pacedContext(baidu, &gate, retries, 10));
+        RankingRun run = RankingRun::start(lines, Device::Desktop, pacedContext(baidu, &gate, retries, 10));
         run.future().waitForFinished();
         const QList<RankingResult> results = run.future().results();
         QCOMPARE(results.size(), 3);
@@ -213,10 +212,10 @@ private slots:
         const QStringList lines = {QStringLiteral("kw http://www.a.cn/"),
                                    QStringLiteral("kw http://www.b.cn/")};
 
-        SlcxThread worker(addresses(2), QStringLiteral("dnd"), context);
+        SlcxThread worker(addresses(2), Device::Desktop, context);
         RankingRun run;
         if (ranking)
-            run = RankingRun::start(lines, QStringLiteral("dnd"), context);
+            run = RankingRun::start(lines, Device::Desktop, context);
         else
             worker.start();
         QTRY_COMPARE_WITH_TIMEOUT(baidu.requestCount(), 1, 10000);

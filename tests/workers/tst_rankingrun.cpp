@@ -93,18 +93,18 @@ class TestRankingRun : public QObject
 private slots:
     void reportsEveryLineOnce_data()
     {
-        QTest::addColumn<QString>("mode");
+        QTest::addColumn<Device>("device");
         QTest::addColumn<int>("count");
-        QTest::newRow("desktop, one line") << QStringLiteral("dnd") << 1;
-        QTest::newRow("mobile, one line") << QStringLiteral("sjd") << 1;
-        QTest::newRow("desktop, twelve lines") << QStringLiteral("dnd") << 12;
-        QTest::newRow("any other mode is mobile, twelve lines") << QStringLiteral("xyz") << 12;
-        QTest::newRow("no lines") << QStringLiteral("dnd") << 0;
+        QTest::newRow("desktop, one line") << Device::Desktop << 1;
+        QTest::newRow("mobile, one line") << Device::Mobile << 1;
+        QTest::newRow("desktop, twelve lines") << Device::Desktop << 12;
+        QTest::newRow("mobile, twelve lines") << Device::Mobile << 12;
+        QTest::newRow("no lines") << Device::Desktop << 0;
     }
 
     void reportsEveryLineOnce()
     {
-        QFETCH(QString, mode);
+        QFETCH(Device, device);
         QFETCH(int, count);
         LoopbackBaidu baidu;
         playNotIncluded(baidu);
@@ -121,7 +121,7 @@ private slots:
                 [&order] { order.append(QStringLiteral("ready")); });
         connect(&watcher, &QFutureWatcherBase::finished, this,
                 [&order] { order.append(QStringLiteral("finished")); });
-        RankingRun run = RankingRun::start(lines, mode, baidu.endpoints());
+        RankingRun run = RankingRun::start(lines, device, baidu.endpoints());
         watcher.setFuture(run.future());
 
         QTRY_COMPARE(follower.closes, 1);
@@ -148,11 +148,11 @@ private slots:
             QCOMPARE(follower.values.last(), count);
         }
 
-        // The device mode picks the check: "wd" is the desktop query key, "word" the mobile one.
+        // The device picks the check: "wd" is the desktop query key, "word" the mobile one.
         const QList<Request> log = baidu.requests();
         QCOMPARE(log.size(), count);
         for (const Request &request : log)
-            QCOMPARE(request.param("wd").isEmpty(), mode != QLatin1String("dnd"));
+            QCOMPARE(request.param("wd").isEmpty(), device == Device::Mobile);
     }
 
     void reportsOutOfOrder()
@@ -165,7 +165,7 @@ private slots:
         RunFollower follower(&watcher);
         QVERIFY(connectRankingWatcher(&watcher, &follower, &follower));
         RankingRun run = RankingRun::start(linesFor({QString::fromLatin1(kSlow), QStringLiteral("fast")}),
-                                           QStringLiteral("dnd"), baidu.endpoints());
+                                           Device::Desktop, baidu.endpoints());
         watcher.setFuture(run.future());
         QTRY_COMPARE(follower.reported.size(), 2);
         QCOMPARE(follower.reported, (QList<int>{1, 0}));
@@ -173,14 +173,14 @@ private slots:
 
     void cancelAbortsTransfersAndStopsReports_data()
     {
-        QTest::addColumn<QString>("mode");
-        QTest::newRow("desktop") << QStringLiteral("dnd");
-        QTest::newRow("mobile") << QStringLiteral("sjd");
+        QTest::addColumn<Device>("device");
+        QTest::newRow("desktop") << Device::Desktop;
+        QTest::newRow("mobile") << Device::Mobile;
     }
 
     void cancelAbortsTransfersAndStopsReports()
     {
-        QFETCH(QString, mode);
+        QFETCH(Device, device);
         LoopbackBaidu baidu;
         playNotIncluded(baidu);
         QStringList hosts;
@@ -189,7 +189,7 @@ private slots:
         QFutureWatcher<RankingResult> watcher;
         RunFollower follower(&watcher);
         QVERIFY(connectRankingWatcher(&watcher, &follower, &follower));
-        RankingRun run = RankingRun::start(linesFor(hosts), mode, baidu.endpoints());
+        RankingRun run = RankingRun::start(linesFor(hosts), device, baidu.endpoints());
         watcher.setFuture(run.future());
         const int inFlight = qMin(6, poolSize());
         QTRY_COMPARE(baidu.requestCount(), inFlight);
@@ -218,7 +218,7 @@ private slots:
         RunFollower follower(&watcher);
         QVERIFY(connectRankingWatcher(&watcher, &follower, &follower));
         const QStringList lines = linesFor({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
-        RankingRun run = RankingRun::start(lines, QStringLiteral("dnd"), baidu.endpoints());
+        RankingRun run = RankingRun::start(lines, Device::Desktop, baidu.endpoints());
         watcher.setFuture(run.future());
         QTRY_COMPARE(follower.closes, 1);
         QTRY_COMPARE(follower.reported.size(), 3);
@@ -240,9 +240,9 @@ private slots:
         LoopbackBaidu baidu;
         playNotIncluded(baidu);
         const QStringList slowLine = linesFor({QString::fromLatin1(kSlow)});
-        RankingRun other = RankingRun::start(slowLine, QStringLiteral("dnd"), baidu.endpoints());
-        RankingRun cancelled = RankingRun::start(linesFor({QString::fromLatin1(kSilent)}),
-                                                 QStringLiteral("dnd"), baidu.endpoints());
+        RankingRun other = RankingRun::start(slowLine, Device::Desktop, baidu.endpoints());
+        RankingRun cancelled =
+            RankingRun::start(linesFor({QString::fromLatin1(kSilent)}), Device::Desktop, baidu.endpoints());
         // Both transfers are in flight; the slow one is answered only after the cancel.
         QTRY_COMPARE(baidu.requestCount(), 2);
         cancelled.cancelAndWait();

@@ -73,7 +73,7 @@ private slots:
         baidu.setHandler(desktopAnswer);
         const QStringList lines{QStringLiteral("http://a.com/1"), QStringLiteral("http://a.com/missing"),
                                 QStringLiteral("http://a.com/3 x")};
-        SlcxThread worker(lines, QStringLiteral("dnd"), baidu.endpoints());
+        SlcxThread worker(lines, Device::Desktop, baidu.endpoints());
         BatchRecorder recorder(&worker);
         worker.start();
         QTRY_VERIFY_WITH_TIMEOUT(recorder.ended, kBatchTimeoutMs);
@@ -96,7 +96,7 @@ private slots:
     {
         const QStringList lines = addresses(10);
         LoopbackBaidu baidu;
-        SlcxThread worker(lines, QStringLiteral("dnd"), baidu.endpoints());
+        SlcxThread worker(lines, Device::Desktop, baidu.endpoints());
         baidu.setHandler([&](const Request &request) {
             if (request.param("wd") == lines.at(3).toUtf8())
                 worker.requestInterruption();
@@ -121,7 +121,7 @@ private slots:
     {
         LoopbackBaidu baidu;
         baidu.setHandler([](const Request &) { return Reply::silent(); });
-        SlcxThread worker(addresses(3), QStringLiteral("dnd"), baidu.endpoints());
+        SlcxThread worker(addresses(3), Device::Desktop, baidu.endpoints());
         BatchRecorder recorder(&worker);
         worker.start();
         QTRY_COMPARE_WITH_TIMEOUT(baidu.requestCount(), 1, kBatchTimeoutMs);
@@ -137,7 +137,7 @@ private slots:
     {
         LoopbackBaidu baidu;
         baidu.setHandler(desktopAnswer);
-        SlcxThread worker(addresses(2), QStringLiteral("dnd"), baidu.endpoints());
+        SlcxThread worker(addresses(2), Device::Desktop, baidu.endpoints());
         worker.requestInterruption();
         BatchRecorder recorder(&worker);
         worker.start();
@@ -148,7 +148,7 @@ private slots:
 
     void emptyListOnlyEnds()
     {
-        SlcxThread worker(QStringList(), QStringLiteral("sjd"), closedEndpoints());
+        SlcxThread worker(QStringList(), Device::Mobile, closedEndpoints());
         BatchRecorder recorder(&worker);
         worker.start();
         QTRY_VERIFY_WITH_TIMEOUT(recorder.ended, kBatchTimeoutMs);
@@ -156,25 +156,22 @@ private slots:
         QCOMPARE(recorder.events, QStringList{kEnd});
     }
 
-    void modeSelectsTheCheck_data()
+    void deviceSelectsTheCheck_data()
     {
-        QTest::addColumn<QString>("mode");
+        QTest::addColumn<Device>("device");
         QTest::addColumn<QByteArray>("queryKey");
-        QTest::newRow("sjd") << QStringLiteral("sjd") << QByteArray("word");
-        QTest::newRow("dnd") << QStringLiteral("dnd") << QByteArray("wd");
-        QTest::newRow("empty") << QString() << QByteArray("wd");
-        QTest::newRow("upper case") << QStringLiteral("SJD") << QByteArray("wd");
-        QTest::newRow("with a blank") << QStringLiteral("sjd ") << QByteArray("wd");
+        QTest::newRow("mobile") << Device::Mobile << QByteArray("word");
+        QTest::newRow("desktop") << Device::Desktop << QByteArray("wd");
     }
 
-    void modeSelectsTheCheck()
+    void deviceSelectsTheCheck()
     {
-        QFETCH(QString, mode);
+        QFETCH(Device, device);
         QFETCH(QByteArray, queryKey);
         LoopbackBaidu baidu;
         baidu.setHandler([](const Request &) { return Reply::page(mobilePage("<p>none</p>")); });
         const QStringList lines = addresses(2);
-        SlcxThread worker(lines, mode, baidu.endpoints());
+        SlcxThread worker(lines, device, baidu.endpoints());
         BatchRecorder recorder(&worker);
         worker.start();
         QTRY_VERIFY_WITH_TIMEOUT(recorder.ended, kBatchTimeoutMs);
@@ -194,7 +191,7 @@ private slots:
     void everyFetchFailing()
     {
         const QStringList lines = addresses(3);
-        SlcxThread worker(lines, QStringLiteral("dnd"), closedEndpoints());
+        SlcxThread worker(lines, Device::Desktop, closedEndpoints());
         BatchRecorder recorder(&worker);
         worker.start();
         QTRY_VERIFY_WITH_TIMEOUT(recorder.ended, kBatchTimeoutMs);

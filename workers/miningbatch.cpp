@@ -1,4 +1,9 @@
-#include "ui/miningbatch.h"
+#include "workers/miningbatch.h"
+
+namespace {
+// A request that got no answer: the keyword asked for, the source and why.
+const QString kFailedRequest = QStringLiteral("「%1」%2失败：%3");
+} // namespace
 
 MiningBatch::MiningBatch(const MiningOptions &options, QObject *parent)
     : BatchRunner(parent), m_options(options)
@@ -10,8 +15,7 @@ MiningBatch::~MiningBatch()
     delete m_run;
 }
 
-void MiningBatch::start(const QStringList &lines, const QVector<int> &, const QString &,
-                        const SearchContext &context)
+void MiningBatch::start(const QStringList &lines, const QVector<int> &, Device, const SearchContext &context)
 {
     m_run = new MiningRun(lines, m_options, context);
     connect(
@@ -19,7 +23,11 @@ void MiningBatch::start(const QStringList &lines, const QVector<int> &, const QS
         [this](const MinedKeyword &keyword, int row) { emit resultReady(row, rowOf(keyword)); },
         Qt::QueuedConnection);
     connect(
-        m_run, &MiningRun::failed, this, [this] { emit requestsFailed(1); }, Qt::QueuedConnection);
+        m_run, &MiningRun::failed, this,
+        [this](const QString &keyword, const QString &source, const QString &why) {
+            emit requestFailed(kFailedRequest.arg(keyword, source, why));
+        },
+        Qt::QueuedConnection);
     connect(m_run, &MiningRun::progressed, this, &BatchRunner::progressed, Qt::QueuedConnection);
     connect(m_run, &MiningRun::threadEnd, this, &BatchRunner::finished, Qt::QueuedConnection);
     m_run->start();
@@ -29,9 +37,4 @@ void MiningBatch::stop()
 {
     if (m_run)
         m_run->stop();
-}
-
-ResultRow MiningBatch::rowOf(const MinedKeyword &keyword)
-{
-    return ResultRow{keyword.cells(), RowVerdict::Undecided, 0, false};
 }

@@ -2,6 +2,7 @@
 
 #include "history/historystore.h"
 #include "search/searchcontext.h"
+#include "workers/batchrunner.h"
 
 #include <QHash>
 #include <QList>
@@ -11,13 +12,13 @@
 
 class HistoryWriter;
 
-// Keeps one query page's runs in the history. begin() opens a run (resume()
-// goes on with one opened from the history) and record() hands each result
-// on as it arrives: the results of one turn of the event loop go together,
-// before the page shows them, to a thread of its own with a connection of its
-// own, which commits them at once; so the history holds every row the window
-// shows however the process ends, and neither writing nor a locked database
-// ever holds up the window. Once the run is
+// Keeps the runs of one tool that a page of the window makes in the history.
+// begin() opens a run (resume() goes on with one opened from the history) and
+// record() hands each result on as it arrives: the results of one turn of the
+// event loop go together, before the page shows them, to a thread of its own
+// with a connection of its own, which commits them at once; so the history
+// holds every row the window shows however the process ends, and neither
+// writing nor a locked database ever holds up the window. Once the run is
 // open, the latest result of each line in earlier runs of the same tool and
 // device is known (previousReady()), and changeOf() says what changed since.
 // A history that cannot be used is said once per run through failed(); the
@@ -27,11 +28,11 @@ class RunHistory : public QObject
     Q_OBJECT
 
 public:
-    RunHistory(const QString &tool, const QString &path, QObject *parent = nullptr);
+    RunHistory(Tool tool, const QString &path, QObject *parent = nullptr);
     // Writes what is gathered and waits for the writer.
     ~RunHistory() override;
 
-    void begin(const QString &device, int lineCount, const SearchContext &context);
+    void begin(Device device, int lineCount, const SearchContext &context);
     void resume(const StoredRun &run);
     void record(const StoredLine &line);
     // Writes what is gathered and the run's end.
@@ -39,23 +40,30 @@ public:
     // Waits until everything handed over so far is written.
     void sync();
 
+    // Hands what is gathered to the writer now.
+    void flush();
+    // Some result recorded is not committed yet; written() follows once all are.
+    bool isWriting() const { return !m_pending.isEmpty() || m_batchesInFlight > 0; }
+
     bool knowsPrevious() const { return m_previousKnown; }
     QString changeOf(const StoredLine &line) const;
 
 signals:
     void failed(const QString &message);
     void previousReady();
+    void written();
 
 private:
-    void flush();
     void opened(int generation, const QHash<QString, StoredLine> &previous);
 
-    const QString m_tool;
+    const Tool m_tool;
+    const QString m_toolKey;
     QThread m_thread;
     HistoryWriter *m_writer;
     QList<StoredLine> m_pending;
     QHash<QString, StoredLine> m_previous;
     bool m_previousKnown = false;
     int m_generation = 0; // the run the answers belong to
+    int m_batchesInFlight = 0;
     QTimer m_flushTimer;
 };

@@ -1,11 +1,12 @@
-#include "ui/runhistory.h"
+#include "history/runhistory.h"
 
+#include "history/historywriter.h"
 #include "history/linechange.h"
-#include "history/runrecorder.h"
-#include "ui/historywriter.h"
+#include "history/tooldescriptor.h"
 
-RunHistory::RunHistory(const QString &tool, const QString &path, QObject *parent)
-    : QObject(parent), m_tool(tool), m_writer(new HistoryWriter(tool, path))
+RunHistory::RunHistory(Tool tool, const QString &path, QObject *parent)
+    : QObject(parent), m_tool(tool), m_toolKey(toolDescriptor(tool).historyKey),
+      m_writer(new HistoryWriter(m_toolKey, path))
 {
     qRegisterMetaType<StoredRun>();
     qRegisterMetaType<QList<StoredLine>>();
@@ -15,6 +16,11 @@ RunHistory::RunHistory(const QString &tool, const QString &path, QObject *parent
     connect(&m_thread, &QThread::finished, m_writer, &QObject::deleteLater);
     connect(m_writer, &HistoryWriter::failed, this, &RunHistory::failed);
     connect(m_writer, &HistoryWriter::opened, this, &RunHistory::opened);
+    connect(m_writer, &HistoryWriter::wrote, this, [this] {
+        --m_batchesInFlight;
+        if (!isWriting())
+            emit written();
+    });
     m_thread.start();
     // The results of one burst go in one transaction, written before the page's next repaint.
     m_flushTimer.setSingleShot(true);
@@ -29,7 +35,7 @@ RunHistory::~RunHistory()
     m_thread.wait();
 }
 
-void RunHistory::begin(const QString &device, int lineCount, const SearchContext &context)
+void RunHistory::begin(Device device, int lineCount, const SearchContext &context)
 {
     end();
     const StoredRun run = runStarting(m_tool, device, lineCount, context);
@@ -67,6 +73,7 @@ void RunHistory::flush()
     m_flushTimer.stop();
     if (m_pending.isEmpty())
         return;
+    ++m_batchesInFlight;
     QMetaObject::invokeMethod(m_writer, "write", Q_ARG(QList<StoredLine>, m_pending));
     m_pending.clear();
 }
@@ -86,6 +93,5 @@ void RunHistory::sync()
 
 QString RunHistory::changeOf(const StoredLine &line) const
 {
-    const auto before = m_previous.constFind(line.key);
-    return before == m_previous.cend() ? QString() : describeChange(m_tool, *before, line);
+    return changeSince(m_toolKey, m_previous, line);
 }

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "search/checkresult.h"
-#include "ui/batchrunner.h"
+#include "workers/batchrunner.h"
 
 class SlcxThread;
 
@@ -15,11 +14,10 @@ public:
     // Cuts the line in flight short and waits, boundedly, for the thread.
     ~InclusionBatch() override;
 
-    void start(const QStringList &lines, const QVector<int> &rows, const QString &deviceMode,
+    void start(const QStringList &lines, const QVector<int> &rows, Device device,
                const SearchContext &context) override;
     void stop() override;
-
-    static ResultRow rowOf(const InclusionResult &result);
+    void stopAfterCurrentLine() override;
 
 private:
     void end();

@@ -29,6 +29,8 @@ public slots:
 signals:
     void opened(int generation, const QHash<QString, StoredLine> &previous);
     void failed(const QString &message);
+    // A batch handed to write() is done with: committed, or given up after failed().
+    void wrote();
 
 private:
     bool usable();

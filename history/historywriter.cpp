@@ -1,4 +1,4 @@
-#include "ui/historywriter.h"
+#include "history/historywriter.h"
 
 HistoryWriter::HistoryWriter(const QString &tool, const QString &path) : m_tool(tool), m_path(path) {}
 
@@ -50,10 +50,9 @@ void HistoryWriter::resume(int generation, const StoredRun &run)
 
 void HistoryWriter::write(const QList<StoredLine> &lines)
 {
-    if (m_runId <= 0 || m_failed)
-        return;
-    if (!m_store->addLines(m_runId, lines))
+    if (m_runId > 0 && !m_failed && !m_store->addLines(m_runId, lines))
         fail();
+    emit wrote();
 }
 
 void HistoryWriter::finish()

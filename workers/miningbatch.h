@@ -1,7 +1,6 @@
 #pragma once
 
-#include "search/checkresult.h"
-#include "ui/batchrunner.h"
+#include "workers/batchrunner.h"
 #include "workers/miningrun.h"
 
 // A keyword mining run (MiningRun) over the lines as seeds. Its rows are the
@@ -16,11 +15,9 @@ public:
     // Cuts the transfer in flight short and waits for the thread.
     ~MiningBatch() override;
 
-    void start(const QStringList &lines, const QVector<int> &rows, const QString &deviceMode,
+    void start(const QStringList &lines, const QVector<int> &rows, Device device,
                const SearchContext &context) override;
     void stop() override;
-
-    static ResultRow rowOf(const MinedKeyword &keyword);
 
 private:
     const MiningOptions m_options;

@@ -1,6 +1,5 @@
-#include "ui/inclusionbatch.h"
+#include "workers/inclusionbatch.h"
 
-#include "search/resultstrings.h"
 #include "workers/slcxthread.h"
 
 #include <utility>
@@ -21,11 +20,11 @@ InclusionBatch::~InclusionBatch()
     }
 }
 
-void InclusionBatch::start(const QStringList &lines, const QVector<int> &rows, const QString &deviceMode,
+void InclusionBatch::start(const QStringList &lines, const QVector<int> &rows, Device device,
                            const SearchContext &context)
 {
     m_rows = rows;
-    m_worker = new SlcxThread(lines, deviceMode, context);
+    m_worker = new SlcxThread(lines, device, context);
     connect(
         m_worker, &SlcxThread::send, this,
         [this](const InclusionResult &result, int i) { emit resultReady(m_rows.value(i, i), rowOf(result)); },
@@ -40,6 +39,12 @@ void InclusionBatch::stop()
         m_worker->abortCurrentLine();
 }
 
+void InclusionBatch::stopAfterCurrentLine()
+{
+    if (m_worker)
+        m_worker->stop();
+}
+
 void InclusionBatch::end()
 {
     if (SlcxThread *worker = std::exchange(m_worker, nullptr)) {
@@ -51,16 +56,4 @@ void InclusionBatch::end()
         }
     }
     emit finished();
-}
-
-ResultRow InclusionBatch::rowOf(const InclusionResult &result)
-{
-    RowVerdict verdict = RowVerdict::Undecided;
-    if (result.isIncluded())
-        verdict = RowVerdict::Included;
-    else if (result.isFailed())
-        verdict = RowVerdict::Failed;
-    else if (result.status == ResultText::kNotIncluded)
-        verdict = RowVerdict::NotIncluded;
-    return ResultRow{result.cells(), verdict, 0, result.isIncluded()};
 }

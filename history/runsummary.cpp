@@ -1,0 +1,63 @@
+#include "history/runsummary.h"
+
+#include "history/tooldescriptor.h"
+
+namespace {
+const QString kTimeFormat = QStringLiteral("yyyy-MM-dd HH:mm");
+} // namespace
+
+RunSummary summarizeRun(const StoredRun &run)
+{
+    RunSummary summary;
+    const ToolDescriptor *tool = toolOfHistoryKey(run.tool);
+    const std::optional<Device> device = HistoryDevice::deviceOf(run.device);
+    summary.started = run.startedAt.toLocalTime().toString(kTimeFormat);
+    summary.tool = tool ? tool->shortName : run.tool;
+    summary.device = device ? deviceName(*device) : run.device;
+    const bool rowsFound = tool && tool->rowsFound;
+    summary.lines = run.stored == run.lineCount || rowsFound
+                        ? QString::number(run.stored)
+                        : QStringLiteral("%1/%2").arg(run.stored).arg(run.lineCount);
+    switch (tool ? tool->tool : Tool::Ranking) {
+    case Tool::Mining: {
+        const ReportTotal seeds{QStringLiteral("种子词"), QString::number(run.lineCount)};
+        summary.figures = {seeds, {QStringLiteral("共挖掘"), QString::number(run.stored)}};
+        summary.briefFigures = {seeds};
+        break;
+    }
+    case Tool::Inclusion: {
+        const ReportTotal rate{QStringLiteral("收录率"),
+                               QString::number(inclusionRate(run.included, run.notIncluded)) +
+                                   QLatin1Char('%')};
+        summary.figures = {{QStringLiteral("已收录"), QString::number(run.included)}, rate};
+        summary.briefFigures = {rate};
+        break;
+    }
+    case Tool::Ranking:
+    case Tool::SiteRanking:
+        summary.figures = {{QStringLiteral("前10"), QString::number(run.top10)},
+                           {QStringLiteral("前30"), QString::number(run.top30)}};
+        summary.briefFigures = summary.figures;
+        break;
+    }
+    summary.failed = run.failed;
+    summary.unfinished = !run.endedAt.isValid();
+    return summary;
+}
+
+ReportTable storedRunReport(const StoredRun &run, const QList<StoredLine> &lines)
+{
+    ReportTable table;
+    const ToolDescriptor *tool = toolOfHistoryKey(run.tool);
+    if (!tool)
+        return table;
+    table.title = reportTitle(tool->reportKind);
+    table.headings = tool->headings();
+    table.columnPixelWidths = tool->widths();
+    table.numberColumns = tool->numberColumns();
+    for (const StoredLine &line : lines)
+        table.rows.append(line.cells);
+    const RunSummary summary = summarizeRun(run);
+    table.subtitle = QStringList{summary.device, summary.started}.join(QLatin1Char(' '));
+    return table;
+}
