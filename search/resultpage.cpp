@@ -757,7 +757,8 @@ QString mobileStatedTarget(xmlNode *block)
     return QString();
 }
 
-QStringList statedTargets(xmlNode *block, const QString &headingLink, bool mobile)
+// headingLink states a target when it is the heading's own, or leads out of Baidu.
+QStringList statedTargets(xmlNode *block, const QString &headingLink, bool ownLink, bool mobile)
 {
     QStringList targets;
     if (mobile) {
@@ -771,7 +772,7 @@ QStringList statedTargets(xmlNode *block, const QString &headingLink, bool mobil
         }
     }
     addTarget(&targets, attributeText(block, "mu"));
-    if (!isTranscodeLink(headingLink))
+    if (!isTranscodeLink(headingLink) && (ownLink || !leadsIntoBaidu(headingLink)))
         addTarget(&targets, headingLink);
     return targets;
 }
@@ -807,7 +808,7 @@ BlockRole readBlock(xmlNode *block, const xmlNode *column, bool mobile, ResultEn
     const char *href = attribute(heading.anchor, "href");
     entry->headingText = headingText(heading, mobile);
     entry->headingLink = href ? QString::fromUtf8(href).trimmed() : heading.cardLink;
-    entry->statedTargets = statedTargets(block, entry->headingLink, mobile);
+    entry->statedTargets = statedTargets(block, entry->headingLink, heading.ownLink, mobile);
     // A link around the heading may be card-wide: only the heading itself is left out.
     entry->shownDate = shownDate(block->children, nullptr, heading.element, mobile);
     entry->shownAddress = shownAddress(block, heading.element, mobile);

@@ -27,6 +27,7 @@ const QByteArray kFarTitle = "A completely unrelated heading about something els
 //   "j:/p"  a redirect link answered with 200 and location.replace to http://<loopback>/p
 //   "n:/p"  a redirect link answered with 200 naming no target
 //   "l:/p"  a redirect link that redirects to a redirect link
+//   "c:/p"  a redirect link answered with a redirect to the robot check
 //   "=/p"   a plain href to http://<loopback>/p (no redirect link)
 //   ""      an anchor without href
 class DesktopScene
@@ -64,6 +65,8 @@ public:
             m_pages.insert(id, "<html>moved</html>");
         else if (kind == "l")
             m_targets.insert(id, m_baidu.httpUrl("/link?url=" + id));
+        else if (kind == "c")
+            m_targets.insert(id, "https://wappass.baidu.com/static/captcha/tuxing.html?ak=1");
         else
             m_targets.insert(id, m_baidu.httpUrl("/hop" + path));
         return m_baidu.httpUrl("/link?url=" + id);
@@ -206,6 +209,7 @@ private slots:
         QTest::newRow("location.replace") << QByteArray("j:/a") << QStringLiteral("@/a") << 1;
         QTest::newRow("200 naming no target") << QByteArray("n:/a") << ResultText::kFailed << 1;
         QTest::newRow("redirect back into a redirect link") << QByteArray("l:/a") << ResultText::kFailed << 1;
+        QTest::newRow("a robot check in the target's place") << QByteArray("c:/a") << ResultText::kFailed << 1;
         QTest::newRow("not a redirect link") << QByteArray("=/a") << QStringLiteral("@/a") << 0;
         QTest::newRow("prefix in another letter case") << QByteArray("R:/a") << QStringLiteral("@/a") << 1;
     }
