@@ -1,6 +1,7 @@
 #include "ui/querypanel.h"
 
 #include "report/runreport.h"
+#include "search/layoutdriftguard.h"
 #include "ui/batchrunner.h"
 #include "ui/messagebox.h"
 #include "ui/savefiledialog.h"
@@ -366,7 +367,10 @@ void QueryPanel::runLines(const QVector<int> &rows)
             m_flushTimer.start(kFlushIntervalMs);
     });
     connect(m_runner, &BatchRunner::finished, this, &QueryPanel::runnerFinished);
-    m_runner->start(lines, rows, m_runDevice, m_context);
+    SearchContext context = m_context;
+    m_drift = std::make_shared<LayoutDriftGuard>(LayoutDriftGuard::defaultFolder());
+    context.driftGuard = m_drift;
+    m_runner->start(lines, rows, m_runDevice, context);
 }
 
 void QueryPanel::showRunningButtons(bool running)
@@ -435,11 +439,13 @@ void QueryPanel::runnerFinished()
     m_widgets.progress->hide();
     showRunningButtons(false);
     const ResultTally &tally = m_model->tally();
-    showStatus(translated(m_stopping ? kStopped : kFinished)
-                   .arg(tally.checked)
-                   .arg(tally.failed + tally.failedRequests)
-                   .arg(duration(m_clock.elapsed())) +
-               (m_historyProblem.isEmpty() ? QString() : QLatin1Char('\n') + m_historyProblem));
+    // A run that Baidu's changed pages stopped says so, and where those pages are.
+    const QString outcome = m_drift && m_drift->tripped() ? m_drift->stopMessage()
+                                                          : translated(m_stopping ? kStopped : kFinished)
+                                                                .arg(tally.checked)
+                                                                .arg(tally.failed + tally.failedRequests)
+                                                                .arg(duration(m_clock.elapsed()));
+    showStatus(outcome + (m_historyProblem.isEmpty() ? QString() : QLatin1Char('\n') + m_historyProblem));
     m_stopping = false;
 }
 

@@ -8,6 +8,7 @@
 #include "tests/support/testsettings.h"
 
 #include <QBuffer>
+#include <QDirIterator>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
@@ -67,11 +68,12 @@ Reply playBaidu(const Request &request)
         if (address == kRobot)
             return Reply::page(testsupport::robotCheckPage());
         if (address == kAlpha)
-            return Reply::page(testsupport::mobileRankingSitePage("http://m.alpha.cn/a.html", "3天前"));
+            return Reply::page(testsupport::mobileRankingSitePage("https://www.alpha.cn/a.html", "3天前"));
         if (address == kGamma)
-            return Reply::page(testsupport::mobilePage(testsupport::mobileFirstResult("http://m.gamma.cn/c") +
-                                                       testsupport::mobileTitleSpan("Say \"hi\", all") +
-                                                       testsupport::mobileDateSpan("3天前\n更新")));
+            return Reply::page(
+                testsupport::mobilePage(testsupport::mobileFirstResult("http://www.gamma.cn/c/") +
+                                        testsupport::mobileTitleSpan("Say \"hi\", all") +
+                                        testsupport::mobileDateSpan("3天前\n更新")));
         return Reply::page(testsupport::mobileRankingNotFoundPage());
     }
     if (https && !request.param("word").isEmpty())
@@ -364,6 +366,69 @@ private slots:
             QVERIFY(file.open(QIODevice::ReadOnly));
             QCOMPARE(file.readAll(), testsupport::robotCheckPage());
         }
+    }
+
+    // Baidu changes its markup mid-run: after five pages in a row that cannot be
+    // read the run stops, says so with the folder that keeps those pages, and
+    // exits with 4; nothing more is asked.
+    void stopsWhenBaiduChangesItsLayout_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("line"); // repeated with a number
+        QTest::addColumn<bool>("savePages");
+        QTest::newRow("ranking") << QStringList{QStringLiteral("ranking")}
+                                 << QByteArray("词 http://www.a.cn/") << false;
+        QTest::newRow("mobile inclusion, --save-pages")
+            << QStringList{QStringLiteral("inclusion"), QStringLiteral("--device=mobile")}
+            << QByteArray("http://www.a.cn/") << true;
+        QTest::newRow("site ranking")
+            << QStringList{QStringLiteral("site-ranking"), QStringLiteral("--site"), QStringLiteral("a.cn")}
+            << QByteArray("词") << false;
+        QTest::newRow("mining") << QStringList{QStringLiteral("mine")} << QByteArray("词") << false;
+    }
+
+    void stopsWhenBaiduChangesItsLayout()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, line);
+        QFETCH(bool, savePages);
+        constexpr int kLines = 40;
+        LoopbackBaidu baidu;
+        std::atomic<int> pages{0};
+        baidu.setHandler([&](const Request &request) {
+            if (request.path == "/sugrec")
+                return Reply::page(R"({"q":"x","g":[]})");
+            // Two answers in the layout the reader knows, then a new one.
+            if (++pages > 2)
+                return Reply::page(
+                    "<html><head><title>词_百度搜索</title></head><body><div id=\"main-2030\">"
+                    "<div class=\"card-x\"><a href=\"http://www.a.cn/\">A</a></div></div></body></html>");
+            if (!request.param("word").isEmpty())
+                return Reply::page(testsupport::mobileRankingSitePage("http://www.a.cn/", "1天前"));
+            return Reply::page(request.param("rn").isEmpty()
+                                   ? testsupport::desktopRankingSitePage("A", "1天前")
+                                   : testsupport::desktopKeywordPage({{"A", "http://www.a.cn/"}}));
+        });
+        QByteArray input;
+        for (int i = 0; i < kLines; ++i)
+            input += line + QByteArray::number(i) + "\n";
+        QTemporaryDir dataHome;
+        const QString saved = dataHome.filePath(QStringLiteral("saved"));
+        const CliOutcome outcome = runCli(
+            baidu,
+            arguments + (savePages ? QStringList{QStringLiteral("--save-pages"), saved} : QStringList()),
+            input, dataHome.path());
+        QCOMPARE(outcome.exitCode, 4);
+        const QString err = QString::fromUtf8(outcome.err);
+        QVERIFY2(err.contains(QStringLiteral("百度页面结构可能已变化，已停止查询")), qPrintable(err));
+        QVERIFY2(baidu.requestCount() < kLines, qPrintable(QString::number(baidu.requestCount())));
+        const QString folder = savePages ? saved : dataHome.filePath(QStringLiteral("quillane/layout-pages"));
+        QVERIFY2(err.contains(folder), qPrintable(err));
+        QDirIterator kept(folder, {QStringLiteral("*.html")}, QDir::Files, QDirIterator::Subdirectories);
+        int count = 0;
+        for (; kept.hasNext(); kept.next())
+            ++count;
+        QVERIFY2(count >= 5, qPrintable(QString::number(count)));
     }
 
     // Two weeks of the same lines: in the second, Baidu includes beta and puts
