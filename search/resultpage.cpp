@@ -74,6 +74,9 @@ const QStringList kBoxHeadings{QStringLiteral("相关搜索"), QStringLiteral("�
 // How far up from a related-search label its links are looked for: mobile
 // pages put the label in the box's heading, five levels in.
 constexpr int kRelatedBoxLevels = 6;
+// A page shows one or two boxes of each kind; a hostile page's thousands of
+// labels are not each followed up their levels.
+constexpr int kMaxRelatedLabels = 4;
 const QString kPublishedLabel = QStringLiteral("发布于");
 const QStringList kTimeLabels{QStringLiteral("回答时间"), QStringLiteral("发布时间"),
                               QStringLiteral("时间：")};
@@ -692,7 +695,9 @@ QString shownAddress(xmlNode *block, const xmlNode *heading, bool mobile)
         if (!siteLink && isElement(at, "a") && classContains(at, kSiteLinkClass))
             siteLink = at;
     }
-    for (xmlNode *inner = shown; inner;) {
+    // Real pages nest two; a hostile page's nesting is not followed further.
+    xmlNode *inner = shown;
+    for (int level = 0; inner && level < 3; ++level) {
         shown = inner;
         inner = firstElement(shown, mobile, [](const xmlNode *at) { return hasClassWord(at, "c-showurl"); });
     }
@@ -1045,8 +1050,9 @@ ShownMatch matchShownAddress(const QString &shown, const QString &address)
     }
     if (parts.host != targetHost)
         return ShownMatch::Other;
-    // A host alone, or with a bare "/", may stand for any page of it.
-    if (parts.rest.isEmpty() || parts.rest == QLatin1String("/"))
+    // A host alone (as mobile pages show every result) may stand for any page
+    // of it; with its "/" it is the site's first page, as a longer path is shown whole.
+    if (parts.rest.isEmpty())
         return ShownMatch::Possible;
     return addressKey(text) == target ? ShownMatch::Same : ShownMatch::Other;
 }
@@ -1111,9 +1117,9 @@ ResultPage readResultPage(const QByteArray &body, const QByteArray &contentType,
         for (const xmlNode *at = held; at; at = at->parent)
             aroundList.insert(at);
     }
-    for (xmlNode *label : qAsConst(relatedLabels))
+    for (xmlNode *label : relatedLabels.mid(0, kMaxRelatedLabels))
         collectRelated(label, aroundList, &page.relatedSearches);
-    for (xmlNode *label : qAsConst(alsoSearchedLabels))
+    for (xmlNode *label : alsoSearchedLabels.mid(0, kMaxRelatedLabels))
         collectRelated(label, aroundList, &page.alsoSearched);
     // A page that holds no results but loads a robot check's scripts or posts to
     // its host is one, whatever its title says (or fails to say); so is a page

@@ -69,9 +69,10 @@ bool isPlaceholderAddress(const QString &address);
 // Placeholder addresses name no page.
 bool sameAddress(const QString &a, const QString &b);
 
-// Whether a shown address text (c-showurl: "www.a.cn/x/y", cut "www.a.cn/x/...",
-// or a site name) can be the address: its host is the address's host and what
-// it shows of the path agrees. Unknown (a site name, nothing shown) counts as can.
+// Whether a shown address text (c-showurl: "www.a.cn/x/y", "www.a.cn/", cut
+// "www.a.cn/x/...", a bare host as mobile pages show it, or a site name) can
+// be the address: its host is the address's host and what it shows of the
+// path agrees. A path shown uncut ("/" included) is the whole address.
 enum class ShownMatch
 {
     Same,     // shows the whole address

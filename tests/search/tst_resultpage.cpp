@@ -362,7 +362,7 @@ private slots:
             << QStringLiteral("www.a.cn/news...x.html") << int(ShownMatch::Possible);
         QTest::newRow("cut, disagreeing") << QStringLiteral("www.a.cn/blog/...") << int(ShownMatch::Other);
         QTest::newRow("host only") << QStringLiteral("www.a.cn") << int(ShownMatch::Possible);
-        QTest::newRow("root only") << QStringLiteral("https://www.a.cn/") << int(ShownMatch::Possible);
+        QTest::newRow("root only") << QStringLiteral("https://www.a.cn/") << int(ShownMatch::Other);
         QTest::newRow("another page") << QStringLiteral("www.a.cn/other.html") << int(ShownMatch::Other);
         QTest::newRow("another host") << QStringLiteral("a.cn/news/2021/x.html") << int(ShownMatch::Other);
         QTest::newRow("a site name") << QStringLiteral("知乎") << int(ShownMatch::Unknown);

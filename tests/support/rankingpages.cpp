@@ -13,7 +13,7 @@ const QByteArray kPageTail = QByteArrayLiteral("</body></html>\n");
 const QByteArray kFillerBlock = QByteArrayLiteral(
     "<div class=\"c-abstract\" data-tools='{\"title\":\"x\"}'><span "
     "class=\"c-color-gray\">2021年3月4日</span>"
-    "这是一段摘要文字，说明页面的内容 <a class=\"c-showurl\" href=\"/x\">www.example.com/</a></div>\n");
+    "这是一段摘要文字，说明页面的内容 <a class=\"c-tools\" href=\"/x\">www.example.com/</a></div>\n");
 
 QByteArray filler(int bytes)
 {
