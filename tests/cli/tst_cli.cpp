@@ -35,6 +35,7 @@ const QByteArray kBroken = "http://www.broken.cn/";     // the site query fails
 const QByteArray kSlowKeyword = "慢";                   // its keyword pages answer late
 const QByteArray kBrokenKeyword = "坏";                 // its keyword pages fail
 const QByteArray kRobot = "http://www.robot.cn/";       // its site query meets the robot check
+const QByteArray kNoBlock = "http://www.noblock.cn/";   // mobile: a result text, but no result block
 const QByteArray kRobotKeyword = "验";                  // its keyword pages are the robot check
 
 const QByteArray kInclusionHeader = "标题\t网址\t收录\t快照\n";
@@ -71,11 +72,12 @@ Reply playBaidu(const Request &request)
             return Reply::page(testsupport::robotCheckPage());
         if (address == kAlpha)
             return Reply::page(testsupport::mobileRankingSitePage("https://www.alpha.cn/a.html", "3天前"));
+        if (address == kNoBlock)
+            return Reply::page(testsupport::mobilePage("<a aria-label=\"搜索结果第1条.标题\">x</a>"));
         if (address == kGamma)
-            return Reply::page(
-                testsupport::mobilePage(testsupport::mobileFirstResult("http://www.gamma.cn/c/") +
-                                        testsupport::mobileTitleSpan("Say \"hi\", all") +
-                                        testsupport::mobileDateSpan("3天前")));
+            return Reply::page(testsupport::mobilePage(
+                testsupport::mobileFirstResult("http://www.gamma.cn/c/") +
+                testsupport::mobileTitleSpan("Say \"hi\", all") + testsupport::mobileDateSpan("3天前")));
         return Reply::page(testsupport::mobileRankingNotFoundPage());
     }
     if (https && !request.param("word").isEmpty())
@@ -293,6 +295,12 @@ private slots:
             << QByteArray(kGamma) << false
             << QByteArray(kInclusionHeader + "Say \"hi\", all\t" + kGamma + "\t已收录\t3天前\n")
             << QStringLiteral("总输入：1条 共收录：1条 未收录：0条 异常：0条 收录率：100%") << QString() << 0;
+        // Every line ends with a verdict or 异常, and the totals add up to 总输入.
+        QTest::newRow("mobile answer with a result text but no result block")
+            << QStringList{QStringLiteral("inclusion"), QStringLiteral("--device=mobile")}
+            << QByteArray(kAlpha + "\n" + kNoBlock + "\n" + kBeta) << false
+            << QByteArray(kInclusionHeader + alphaMobile + "\t" + kNoBlock + "\t异常\t\n" + betaNotIncluded)
+            << QStringLiteral("总输入：3条 共收录：1条 未收录：1条 异常：1条 收录率：50%") << QString() << 3;
         QTest::newRow("no line to check")
             << QStringList{QStringLiteral("inclusion")} << QByteArray("no address\n") << false
             << kInclusionHeader << QStringLiteral("总输入：0条 共收录：0条 未收录：0条 异常：0条 收录率：0%")
