@@ -49,6 +49,8 @@ const std::vector<Hostile> kHostilePages{
                        "class=\"c-title\"><a href=\"x\">t</a></h3></div>")},
     {"related-search labels in unclosed boxes",
      QByteArrayLiteral("<div><span>相关搜索</span><p>其他人还在搜")},
+    {"empty blocks left open", QByteArrayLiteral("<div class=\"c-container\" id=\"1\"><p>")},
+    {"empty mobile blocks left open", QByteArrayLiteral("<div class=\"c-result result\"><p>")},
     {"card-wide links into Baidu",
      QByteArrayLiteral("<div class=\"c-container\" id=\"1\"><a href=\"/s?wd=x\"><div><h3>t</h3><div>")},
 };

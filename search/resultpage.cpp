@@ -248,10 +248,11 @@ bool hasClassWord(const xmlNode *node, const char *word)
     return false;
 }
 
+// part is lower case; the class in any case. No copy: it runs for every element of a walk.
 bool classContains(const xmlNode *node, const QByteArray &part)
 {
     const char *value = attribute(node, "class");
-    return value && QByteArray(value).toLower().contains(part.toLower());
+    return value && strcasestr(value, part.constData());
 }
 
 bool isNumber(const char *text)
@@ -723,7 +724,10 @@ bool hidesItself(const xmlNode *node)
 {
     if (attribute(node, "hidden") || classContains(node, kHoneyJarClass))
         return true;
-    QByteArray style = attributeBytes(node, "style").toLower();
+    const char *value = attribute(node, "style");
+    if (!value || (!strcasestr(value, "none") && !strcasestr(value, "hidden")))
+        return false;
+    QByteArray style = QByteArray(value).toLower();
     style.replace(' ', QByteArray());
     return style.contains("display:none") || style.contains("visibility:hidden");
 }
@@ -976,6 +980,29 @@ QByteArray textOutside(xmlNode *root, const QSet<const xmlNode *> &blocks)
     return text;
 }
 
+bool holdsNotFoundMarker(const QByteArray &text)
+{
+    for (const QByteArray &marker : kNotFoundMarkers) {
+        if (text.contains(marker))
+            return true;
+    }
+    return false;
+}
+
+// Whether the blocks' own text says that nothing was found.
+bool saysNothingFound(const QList<xmlNode *> &blocks, bool mobile)
+{
+    QByteArray text;
+    for (xmlNode *block : blocks) {
+        for (xmlNode *at = block; at && text.size() < kMaxOutsideText;
+             at = nextNode(at, block, entersWithinBlock(at, block, mobile))) {
+            if ((at->type == XML_TEXT_NODE || at->type == XML_CDATA_SECTION_NODE) && at->content)
+                text += reinterpret_cast<const char *>(at->content);
+        }
+    }
+    return holdsNotFoundMarker(text);
+}
+
 // "host/path?query" with the host lower-cased, percent-encoding decoded, one
 // trailing "/" of the path and the fragment dropped; the scheme goes.
 QString addressKey(const QString &address)
@@ -1130,12 +1157,9 @@ ResultPage readResultPage(const QByteArray &body, const QByteArray &contentType,
         return page;
     }
     const QSet<const xmlNode *> blockSet(blocks.cbegin(), blocks.cend());
-    const QByteArray outside = textOutside(root, blockSet);
-    for (const QByteArray &marker : kNotFoundMarkers) {
-        if (outside.contains(marker)) {
-            page.kind = PageKind::NotFound;
-            return page;
-        }
+    if (holdsNotFoundMarker(textOutside(root, blockSet))) {
+        page.kind = PageKind::NotFound;
+        return page;
     }
     page.kind = PageKind::Results;
     if (aborted(abortFlag))
@@ -1156,6 +1180,11 @@ ResultPage readResultPage(const QByteArray &body, const QByteArray &contentType,
                 page.entries.append(entry);
         }
         page.layoutUnknown = !headed;
+        // A page without a result may say that it has none inside a block of its own.
+        if (page.entries.isEmpty() && saysNothingFound(blocks, page.mobile)) {
+            page.kind = PageKind::NotFound;
+            page.layoutUnknown = false;
+        }
     }
     for (int i = 0; i < page.entries.size(); ++i)
         page.entries[i].position = i + 1;

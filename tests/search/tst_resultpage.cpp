@@ -264,6 +264,10 @@ private slots:
         QTest::newRow("2026 not-found wording")
             << page("", "<div class=\"nors\"><p>抱歉，未找到相关结果。</p></div>") << kUtf8Html
             << PageKind::NotFound << 0;
+        QTest::newRow("the not-found statement in a block of its own")
+            << page("", "<div id=\"content_left\"><div class=\"result c-container\" id=\"1\"><div "
+                        "class=\"nors\"><p>抱歉，未找到相关结果。</p></div></div></div>")
+            << kUtf8Html << PageKind::NotFound << 0;
         QTest::newRow("a result quoting a not-found text is a result")
             << page("", "<div id=\"content_left\"><div class=\"c-container\" id=\"1\"><h3><a "
                         "href=\"http://a.cn/\">中文标题</a></h3><p>抱歉，没有找到您要的页面</p></div></div>")
