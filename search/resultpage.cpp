@@ -1170,6 +1170,7 @@ ResultPage readResultPage(const QByteArray &body, const QByteArray &contentType,
         page.layoutUnknown = page.entries.isEmpty();
     } else {
         bool headed = false;
+        QList<xmlNode *> shown;
         for (xmlNode *block : blocks) {
             if (page.entries.size() == kMaxEntries)
                 break;
@@ -1178,10 +1179,12 @@ ResultPage readResultPage(const QByteArray &body, const QByteArray &contentType,
             headed = headed || (role != BlockRole::Headless && role != BlockRole::Hidden);
             if (role == BlockRole::Result)
                 page.entries.append(entry);
+            if (role != BlockRole::Hidden)
+                shown.append(block);
         }
         page.layoutUnknown = !headed;
         // A page without a result may say that it has none inside a block of its own.
-        if (page.entries.isEmpty() && saysNothingFound(blocks, page.mobile)) {
+        if (page.entries.isEmpty() && saysNothingFound(shown, page.mobile)) {
             page.kind = PageKind::NotFound;
             page.layoutUnknown = false;
         }
