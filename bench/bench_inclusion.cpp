@@ -21,8 +21,10 @@ const QString kProbeAddress = QStringLiteral("https://www.example.com/index.html
 const QByteArray kDesktopTail =
     QByteArrayLiteral("<span class=\" newTimeFactor_before_abs m\">2022年3月1日&nbsp;-&nbsp;</span>\n");
 const QByteArray kMobileTail = QByteArrayLiteral(
-    "搜索结果第1条.标题,'order':'1','mu':'https://m.example.com/index.html'"
-    "<span class=\"c-title-text\" data-a-1>示例<em>页</em></span><span data-a-09d7e76b>3天前</span>\n");
+    "<div class=\"c-result result\" data-log=\"{'order':'1','mu':'https://m.example.com/index.html'}\">"
+    "<a href=\"https://m.baidu.com/from=0/tc?x\"><h3 class=\"c-title\"><span "
+    "class=\"c-title-text\">示例<em>页</em>"
+    "</span></h3></a><span data-a-09d7e76b>3天前</span></div>\n");
 
 // Median of kRounds runs, in milliseconds.
 template <typename Judge> double medianMilliseconds(Judge judge)
@@ -61,13 +63,13 @@ int main()
         const double desktopMs =
             medianMilliseconds([&] { desktop = judgeDesktopSitePage(readResultPage(body), kProbeAddress); });
         const double mobileMs =
-            medianMilliseconds([&] { mobile = judgeMobileSitePage(body, kProbeAddress); });
+            medianMilliseconds([&] { mobile = judgeMobileSitePage(readResultPage(body), kProbeAddress); });
         const QByteArray desktopWorst = body + kDesktopTail;
         const QByteArray mobileWorst = body + kMobileTail;
         const double desktopWorstMs = medianMilliseconds(
             [&] { desktop = judgeDesktopSitePage(readResultPage(desktopWorst), kProbeAddress); });
-        const double mobileWorstMs =
-            medianMilliseconds([&] { mobile = judgeMobileSitePage(mobileWorst, kProbeAddress); });
+        const double mobileWorstMs = medianMilliseconds(
+            [&] { mobile = judgeMobileSitePage(readResultPage(mobileWorst), kProbeAddress); });
         withinGoal =
             withinGoal && std::max({desktopMs, mobileMs, desktopWorstMs, mobileWorstMs}) < kGoalMilliseconds;
         out << name << " (" << body.size() / 1024 << " KB)\n"

@@ -1,11 +1,13 @@
 // Figures for the ranking checks and the ranking run, all against a loopback
 // Baidu: the desktop keyword page (30 headings in 600 KB, scan and both
-// passes), requests per line on Baidu's real keyword pages, a 200-line run
+// passes), requests per line on Baidu's real keyword pages for ranking and
+// 泛排名 (mean and worst, and how many lines came out right), a 200-line run
 // against 50 ms answers as a ratio to the ideal, and how long a cancel takes
 // with lines waiting on a silent server.
 
 #include "search/desktoprankingcheck.h"
 #include "search/resultstrings.h"
+#include "search/siterankingcheck.h"
 #include "tests/support/loopbackbaidu.h"
 #include "tests/support/rankingpages.h"
 #include "workers/rankingrun.h"
@@ -44,7 +46,8 @@ double medianMs(std::vector<double> samples)
     return samples[samples.size() / 2];
 }
 
-// Times searchDesktopRank on one keyword page; near titles keep every link for pass 2.
+// Times searchDesktopRank on one keyword page of headings that show no host:
+// far titles are never read, near ones are read nearest first until one leads to the address.
 void benchKeywordPage(bool nearTitles)
 {
     LoopbackBaidu baidu;
@@ -76,7 +79,9 @@ void benchKeywordPage(bool nearTitles)
     }
     std::printf(
         "keyword page %d KB, %d headings, %s: median %.1f ms per line (position %s, %d requests per line)\n",
-        page.size() / 1024, kHeadings, nearTitles ? "30 links resolved" : "all dropped by title",
+        page.size() / 1024, kHeadings,
+        nearTitles ? "near the title, links read nearest first until one leads there"
+                   : "all dropped by title",
         medianMs(samples), qPrintable(position), baidu.requestCount() / kRounds);
 }
 
@@ -86,62 +91,167 @@ QByteArray readRealPage(const QString &name)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// One line per counted entry of each real page: the address the page states,
-// else the distinct target its redirect link answers with; the site query's
-// title is the entry's heading plus one letter. Counts every request, all to
-// the loopback Baidu (the target sites do not exist).
-void benchRealPages()
+struct RealPage
 {
-    const QByteArray baiduRedirect = "http://www.baidu.com/link?url=";
-    int lines = 0;
-    int requests = 0;
-    int found = 0;
-    for (const char *name :
-         {"desktop_2017_435236402_day01_baidu_nba.html", "desktop_2020_BaiduSpider_test_web_normal.html",
-          "desktop_2022_DogInNoSense_agt_wodeip.html"}) {
-        const QJsonArray entries =
-            QJsonDocument::fromJson(
-                readRealPage(QStringLiteral("truth/") + QLatin1String(name) + QStringLiteral(".truth.json")))
-                .object()
-                .value(QStringLiteral("entries"))
-                .toArray();
-        LoopbackBaidu baidu;
-        QByteArray keywordPage = readRealPage(QLatin1String(name));
-        keywordPage.replace(baiduRedirect, baidu.httpUrl("/link?url="));
-        QByteArray title;
-        baidu.setHandler([&](const Request &request) {
+    const char *name;
+    const char *truth; // the truth file's suffix
+};
+const RealPage kRealPages[] = {{"desktop_2017_435236402_day01_baidu_nba.html", ".truth.json"},
+                               {"desktop_2020_BaiduSpider_test_web_normal.html", ".truth.json"},
+                               {"desktop_2022_DogInNoSense_agt_wodeip.html", ".truth.json"},
+                               {"siteq_2019_muyun001_capakj.html", ".siteq-truth.json"}};
+const QByteArray kBaiduRedirect = "http://www.baidu.com/link?url=";
+
+// The counted entries of a real page with the address each leads to: the one
+// the page states, else the address its block shows (a part cut short made
+// up), else a made-up one for a block that shows a site name or nothing.
+struct RealEntry
+{
+    int position;
+    QString heading;
+    QString address;
+    QByteArray link; // the redirect link's url value; empty when stated
+};
+
+QList<RealEntry> realEntries(const RealPage &page)
+{
+    const QJsonArray entries =
+        QJsonDocument::fromJson(
+            readRealPage(QStringLiteral("truth/") + QLatin1String(page.name) + QLatin1String(page.truth)))
+            .object()
+            .value(QStringLiteral("entries"))
+            .toArray();
+    QList<RealEntry> read;
+    for (const QJsonValue &value : entries) {
+        const QJsonObject entry = value.toObject();
+        if (!entry.value(QStringLiteral("counted")).toBool())
+            continue;
+        RealEntry real{entry.value(QStringLiteral("position")).toInt(),
+                       entry.value(QStringLiteral("heading_text")).toString(),
+                       entry.value(QStringLiteral("real_target")).toString(), QByteArray()};
+        const QByteArray href = entry.value(QStringLiteral("href")).toString().toUtf8();
+        if (real.address.isEmpty() && href.startsWith(kBaiduRedirect)) {
+            real.link = href.mid(kBaiduRedirect.size());
+            QString shown =
+                entry.value(QStringLiteral("shown_url")).toString().section(QLatin1Char(' '), 0, 0);
+            if (shown.contains(QLatin1Char('.')) && shown.at(0).unicode() < 0x80) {
+                shown.replace(QLatin1String("..."), QLatin1String("zz"));
+                real.address =
+                    shown.contains(QLatin1String("://")) ? shown : QStringLiteral("http://") + shown;
+            } else {
+                real.address = QStringLiteral("http://r%1.example.cn/page").arg(qHash(real.link));
+            }
+        }
+        read.append(real);
+    }
+    return read;
+}
+
+// Plays Baidu for one real page: its redirect links lead where realEntries says.
+struct RealBaidu
+{
+    LoopbackBaidu baidu;
+    QByteArray keywordPage;
+    QHash<QByteArray, QByteArray> targets;
+    QByteArray siteTitle;
+
+    explicit RealBaidu(const RealPage &page)
+    {
+        keywordPage = readRealPage(QLatin1String(page.name));
+        keywordPage.replace(kBaiduRedirect, baidu.httpUrl("/link?url="));
+        for (const RealEntry &entry : realEntries(page)) {
+            if (!entry.link.isEmpty())
+                targets.insert(entry.link, entry.address.toUtf8());
+        }
+        baidu.setHandler([this](const Request &request) {
             if (request.path == "/link")
-                return Reply::redirect("http://r" + request.param("url") + ".example.cn/");
+                return Reply::redirect(targets.value(request.param("url")));
             if (request.param("rn").isEmpty())
-                return Reply::page(testsupport::desktopRankingSitePage(title, "2021-03-04"));
+                return Reply::page(testsupport::desktopRankingSitePage(siteTitle, "2021-03-04"));
             return Reply::page(keywordPage);
         });
-        int pageLines = 0;
-        const int before = requests;
-        for (const QJsonValue &value : entries) {
-            const QJsonObject entry = value.toObject();
-            if (!entry.value(QStringLiteral("counted")).toBool())
-                continue;
-            title = entry.value(QStringLiteral("heading_text")).toString().toUtf8() + "x";
-            QString address = entry.value(QStringLiteral("real_target")).toString();
-            if (address.isEmpty())
-                address = QStringLiteral("http://r") +
-                          entry.value(QStringLiteral("href")).toString().mid(baiduRedirect.size()) +
-                          QStringLiteral(".example.cn/");
-            baidu.clearRequests();
-            const RankingResult result = rankDesktop(QStringLiteral("kw ") + address, baidu.endpoints());
-            found +=
-                result.position == QString::number(entry.value(QStringLiteral("position")).toInt()) ? 1 : 0;
-            requests += baidu.requestCount();
-            ++pageLines;
-        }
-        lines += pageLines;
-        std::printf("real page %s: %d lines, %.2f requests per line\n", name, pageLines,
-                    double(requests - before) / pageLines);
     }
-    std::printf("real pages: %d of %d entries at their true position, mean %.2f requests per line "
-                "(2 are the site query and the keyword page)\n",
-                found, lines, double(requests) / lines);
+};
+
+struct Tally
+{
+    int lines = 0;
+    int right = 0;
+    int requests = 0;
+    int worst = 0;
+
+    void add(bool isRight, int lineRequests)
+    {
+        ++lines;
+        right += isRight;
+        requests += lineRequests;
+        worst = std::max(worst, lineRequests);
+    }
+    void print(const char *what) const
+    {
+        std::printf("%s: %d of %d lines right, requests per line mean %.2f, worst %d\n", what, right, lines,
+                    double(requests) / std::max(1, lines), worst);
+    }
+};
+
+// Ranking: one line per counted entry of each real page, its address as
+// realEntries says; the site query's title is the entry's heading plus one
+// letter, so the title rule never decides. Every request goes to the loopback
+// Baidu (the target sites do not exist). Goals: mean <= 2.2, worst <= 4.
+void benchRealPages()
+{
+    Tally all;
+    for (const RealPage &page : kRealPages) {
+        RealBaidu played(page);
+        Tally tally;
+        for (const RealEntry &entry : realEntries(page)) {
+            played.siteTitle = entry.heading.toUtf8() + "x";
+            played.baidu.clearRequests();
+            const RankingResult result =
+                rankDesktop(QStringLiteral("kw ") + entry.address, played.baidu.endpoints());
+            tally.add(result.position == QString::number(entry.position), played.baidu.requestCount());
+            all.add(result.position == QString::number(entry.position), played.baidu.requestCount());
+        }
+        tally.print(page.name);
+    }
+    all.print("ranking on the real pages (goal: mean <= 2.2, worst <= 4)");
+}
+
+// 泛排名, desktop: one line for the host of every counted entry of each real
+// page, checked against the truth: best position, number of the site's
+// entries and their other positions. Goals: mean <= 2.5, worst <= 6.
+void benchRealSiteRanking()
+{
+    Tally all;
+    for (const RealPage &page : kRealPages) {
+        RealBaidu played(page);
+        const QList<RealEntry> entries = realEntries(page);
+        QStringList hosts;
+        for (const RealEntry &entry : entries) {
+            const QString host = SiteRule::hostOf(entry.address);
+            if (!hosts.contains(host))
+                hosts.append(host);
+        }
+        Tally tally;
+        for (const QString &host : qAsConst(hosts)) {
+            const SiteRule site = SiteRule::parse(host);
+            QList<int> positions;
+            for (const RealEntry &entry : entries) {
+                if (site.matchesAddress(entry.address))
+                    positions.append(entry.position);
+            }
+            played.baidu.clearRequests();
+            const SiteRankingResult result =
+                rankSiteDesktop(QStringLiteral("kw"), site, played.baidu.endpoints());
+            const bool right = result.bestPosition() == positions.value(0) &&
+                               result.entries == positions.size() &&
+                               result.otherPositions == positions.mid(1);
+            tally.add(right, played.baidu.requestCount());
+            all.add(right, played.baidu.requestCount());
+        }
+        tally.print(page.name);
+    }
+    all.print("泛排名 on the real pages (goal: mean <= 2.5, worst <= 6)");
 }
 
 // A run of kRunLines lines against a server answering every request after kAnswerMs.
@@ -206,6 +316,7 @@ int main(int argc, char **argv)
     benchKeywordPage(false);
     benchKeywordPage(true);
     benchRealPages();
+    benchRealSiteRanking();
     benchRun(Device::Desktop, 2);
     benchRun(Device::Mobile, 4);
     benchCancel();

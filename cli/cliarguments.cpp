@@ -387,9 +387,11 @@ QString CliArguments::usageText()
                           "($XDG_DATA_HOME, or ~/.local/share), shared with the window.\n"
                           "\n"
                           "Exit status: 0 every line got a verdict; 3 some line's status or position\n"
-                          "is \"异常\" (mine: some request failed); 2 usage error; 1 the report could\n"
-                          "not be written; 130 stopped by Ctrl-C. A history that cannot be used does\n"
-                          "not change a check's status: the run goes on and says why on standard\n"
-                          "error. History commands exit 0, 2 for a usage error or a run that is not\n"
-                          "stored, 1 when the history or the report cannot be used.\n");
+                          "is \"异常\" (mine: some request failed); 4 the run stopped because 5 of\n"
+                          "Baidu's pages in a row could not be read (its layout may have changed;\n"
+                          "standard error says where they were kept); 2 usage error; 1 the report\n"
+                          "could not be written; 130 stopped by Ctrl-C. A history that cannot be\n"
+                          "used does not change a check's status: the run goes on and says why on\n"
+                          "standard error. History commands exit 0, 2 for a usage error or a run\n"
+                          "that is not stored, 1 when the history or the report cannot be used.\n");
 }

@@ -14,6 +14,7 @@
 #include "report/reportwriter.h"
 #include "report/runreport.h"
 #include "search/fetchsettings.h"
+#include "search/layoutdriftguard.h"
 #include "workers/batchrunner.h"
 
 #include <QDateTime>
@@ -34,6 +35,7 @@ const int kExitOk = 0;
 const int kExitReportFailed = 1;
 const int kExitUsage = 2;
 const int kExitFailedLines = 3;
+const int kExitLayoutChanged = 4; // Baidu's pages could no longer be read: the run stopped
 const int kExitInterrupted = 130; // 128 + SIGINT, as shells report it
 
 const QLatin1String kMessagePrefix("quillane-cli: ");
@@ -327,6 +329,11 @@ int runCli(const QStringList &arguments, const SearchEndpoints &endpoints, const
         }
         context.pageSink = [saver](const AnswerPage &page) { saver->save(page); };
     }
+    // With --save-pages the pages that could not be read are kept there already.
+    const auto drift = std::make_shared<LayoutDriftGuard>(
+        options.savePagesPath.isEmpty() ? LayoutDriftGuard::defaultFolder() : options.savePagesPath,
+        options.savePagesPath.isEmpty());
+    context.driftGuard = drift;
 
     ReportTable table;
     table.title = reportTitle(tool.reportKind);
@@ -343,13 +350,19 @@ int runCli(const QStringList &arguments, const SearchEndpoints &endpoints, const
                          [&progress](const QString &why) { progress.message(kHistoryNotKept.arg(why)); });
         recorder->start(runStarting(options.tool, options.device, lines.size(), context));
     }
+    const auto stoppedByDrift = [&](int status) {
+        if (!drift->tripped())
+            return status;
+        printError(streams, drift->stopMessage());
+        return kExitLayoutChanged;
+    };
     RunOptions runOptions;
     runOptions.site = SiteRule::parse(options.site);
     runOptions.mining.depth = options.depth;
     runOptions.mining.limit = options.limit;
     RunDriver driver(options.tool, newBatchRunner(options.tool, runOptions), lines, options.device, context,
                      runOptions.site.host(), &output, &progress, recorder ? &*recorder : nullptr);
-    return drive(driver, options, streams, progress, table);
+    return stoppedByDrift(drive(driver, options, streams, progress, table));
 }
 
 namespace {

@@ -10,6 +10,7 @@ const QString kSiteRequest = QStringLiteral("site");
 // Why a page is no answer, as the diagnostics say it.
 const QString kReasonBlocked = QStringLiteral("百度安全验证或拦截页面");
 const QString kReasonUnreadable = QStringLiteral("页面无法解读");
+const QString kReasonLayoutUnknown = QStringLiteral("页面结构无法解读");
 const QString kReasonNoEntries = QStringLiteral("页面没有结果");
 const QString kReasonOtherAddress = QStringLiteral("第一条结果是其他网址");
 } // namespace
@@ -26,6 +27,8 @@ QString pageFailure(const ResultPage &page)
     case PageKind::Results:
         break;
     }
+    if (page.layoutUnknown)
+        return kReasonLayoutUnknown;
     return page.entries.isEmpty() ? kReasonNoEntries : QString();
 }
 
@@ -67,7 +70,7 @@ InclusionResult desktopInclusionCheck(const QString &address, const SearchContex
         return InclusionResult::failed(address, unusablePageReason(page));
     }
     const DesktopSiteVerdict verdict =
-        judgeDesktopSitePage(readResultPage(page.body, page.contentType, abortFlag), address);
+        judgeDesktopSitePage(context.readPage(page, kCheckName, kSiteRequest, abortFlag), address);
     if (verdict.status == ResultText::kFailed) {
         context.keepFailedPage(address, kCheckName, kSiteRequest, page.body);
         return InclusionResult::failed(address, verdict.failure);

@@ -15,6 +15,8 @@
 namespace {
 
 const QString kHttp = QStringLiteral("http");
+const QString kHttps = QStringLiteral("https");
+const QString kSchemeEnd = QStringLiteral("%1://");
 const QString kNotRankable = QStringLiteral("网址须以 http 开头");
 const QString kReasonUnreadLink = QStringLiteral("结果链接无法解析");
 const QString kCheckName = QStringLiteral("ranking");
@@ -33,6 +35,17 @@ constexpr char kRefreshUrl[] = "url=";
 
 // Headings further than this from the page's title are not the page.
 constexpr int kMaxTitleDistance = 20;
+// A ranking is a position among Baidu's first 30 results.
+constexpr int kMaxPosition = 30;
+
+// An entry whose redirect link could lead to the address.
+struct LinkCandidate
+{
+    int position;
+    int distance;   // of its heading from the page's title
+    bool showsHost; // it shows the address's host (or a cut-off part that agrees)
+    QString link;
+};
 
 // The redirect prefix without its scheme: Baidu writes its links with either.
 bool isBaiduRedirect(const QString &link, const SearchEndpoints &endpoints)
@@ -82,16 +95,22 @@ QString refreshTarget(const QByteArray &answer)
 RankingLine splitRankingLine(const QString &line)
 {
     RankingLine parts;
-    const QStringList pieces = line.split(kHttp, Qt::KeepEmptyParts, Qt::CaseSensitive);
-    if (pieces.size() > 1) {
-        parts.keyword = pieces.at(0).trimmed();
-        parts.address = kHttp % pieces.at(1).trimmed();
-        return parts;
+    // The address starts at the first "http://" or "https://" that follows a
+    // blank (a keyword may hold one of its own), else at the first one at all.
+    int cut = -1;
+    for (int at = line.indexOf(kHttp, 0, Qt::CaseInsensitive); at >= 0;
+         at = line.indexOf(kHttp, at + 1, Qt::CaseInsensitive)) {
+        const QStringRef rest = line.midRef(at);
+        if (!rest.startsWith(kSchemeEnd.arg(kHttp), Qt::CaseInsensitive) &&
+            !rest.startsWith(kSchemeEnd.arg(kHttps), Qt::CaseInsensitive))
+            continue;
+        if (cut < 0)
+            cut = at;
+        if (at == 0 || line.at(at - 1).isSpace()) {
+            cut = at;
+            break;
+        }
     }
-    // "http" only in another letter case: cut there so the row shows what was
-    // typed; the address then does not start with "http" and the checks report
-    // the line as failed instead of ranking an address Baidu never returns.
-    const int cut = line.indexOf(kHttp, 0, Qt::CaseInsensitive);
     if (cut < 0) {
         parts.keyword = line.trimmed();
         return parts;
@@ -157,7 +176,8 @@ QString resolveLink(const QString &link, const SearchContext &context, const std
     if (!isBaiduRedirect(link, endpoints))
         return link;
     const FetchResult answer = context.fetch(link.toUtf8(), FetchProfile::LinkResolve, abortFlag);
-    if (!answer.ok)
+    // A robot check names no target, however it is sent.
+    if (!answer.ok || isRobotCheckAnswer(answer))
         return ResultText::kFailed;
     QString target = answer.redirectAddress;
     if (target.isEmpty() && answer.httpStatus >= 200 && answer.httpStatus <= 299)
@@ -189,7 +209,7 @@ QString searchDesktopRank(const QString &keyword, const QString &title, const QS
     // A robot check or an error page lists no results: "30+" would be a false answer.
     if (isUnusableSearchPage(answer))
         return failed(unusablePageReason(answer), answer.body);
-    const ResultPage page = readResultPage(answer.body, answer.contentType, abortFlag);
+    const ResultPage page = context.readPage(answer, kCheckName, kKeywordRequest, abortFlag);
     if (page.kind == PageKind::NotFound)
         return ResultText::kPositionBeyond;
     const QString pageProblem = pageFailure(page);
@@ -200,11 +220,12 @@ QString searchDesktopRank(const QString &keyword, const QString &title, const QS
     QString titleKey = title;
     titleKey.remove(kEllipsis);
     const QByteArray titleBytes = titleKey.toUtf8();
-    QString addressPosition;
+    QString placed;
     QString titlePosition;
-    bool unread = false;
-    // No early exit: the last entry that leads to the address wins, as the last equal title does.
+    QList<LinkCandidate> candidates;
     for (const ResultEntry &entry : page.entries) {
+        if (entry.position > kMaxPosition)
+            break;
         const QString position = QString::number(entry.position);
         QString headingKey = entry.headingText;
         headingKey.remove(kEllipsis);
@@ -213,26 +234,52 @@ QString searchDesktopRank(const QString &keyword, const QString &title, const QS
         const int distance = std::abs(titleBytes.size() - headingBytes.size()) > kMaxTitleDistance
                                  ? kMaxTitleDistance + 1
                                  : titleDistance(titleBytes, headingBytes);
+        // The last equal heading, when no address decides.
         if (distance == 0)
             titlePosition = position;
-        // A target the page states is certain and costs no request, whatever the heading says.
+        // A target the page states is certain and costs no request; so is a whole shown address.
         if (!entry.statedTargets.isEmpty()) {
             for (const QString &target : entry.statedTargets) {
                 if (sameAddress(target, address))
-                    addressPosition = position;
+                    placed = position;
             }
             continue;
         }
-        if (distance > kMaxTitleDistance || !isBaiduRedirect(entry.headingLink, endpoints))
+        const ShownMatch shown = matchShownAddress(entry.shownAddress, address);
+        if (shown == ShownMatch::Same)
+            placed = position;
+        if (shown == ShownMatch::Same || shown == ShownMatch::Other ||
+            !isBaiduRedirect(entry.headingLink, endpoints))
             continue;
-        const QString resolved = resolveLink(entry.headingLink, context, abortFlag);
+        if (shown == ShownMatch::Possible || distance <= kMaxTitleDistance)
+            candidates.append({entry.position, distance, shown == ShownMatch::Possible, entry.headingLink});
+    }
+    if (!placed.isEmpty())
+        return placed;
+
+    // Redirect links are read only where they could lead to the address: first
+    // the entries showing its host, then, when neither they nor an equal
+    // heading place the line, those showing no host; nearest heading first.
+    std::stable_sort(candidates.begin(), candidates.end(),
+                     [](const LinkCandidate &a, const LinkCandidate &b) {
+                         if (a.showsHost != b.showsHost)
+                             return a.showsHost;
+                         if (a.distance != b.distance)
+                             return a.distance < b.distance;
+                         return a.position > b.position;
+                     });
+    bool unread = false;
+    for (const LinkCandidate &candidate : qAsConst(candidates)) {
+        if (!candidate.showsHost && !titlePosition.isEmpty())
+            break;
+        const QString resolved = resolveLink(candidate.link, context, abortFlag);
         if (resolved == ResultText::kFailed)
             unread = true;
         else if (sameAddress(resolved, address))
-            addressPosition = position;
+            return QString::number(candidate.position);
+        if (context.layoutDrifted())
+            break;
     }
-    if (!addressPosition.isEmpty())
-        return addressPosition;
     if (!titlePosition.isEmpty())
         return titlePosition;
     // An unread redirect link may have hidden the address.
@@ -253,7 +300,7 @@ RankingResult rankDesktop(const QString &line, const SearchContext &context,
         return rankingFailure(parts, failure);
     }
     const DesktopSiteVerdict verdict =
-        judgeDesktopSitePage(readResultPage(site.body, site.contentType, abortFlag), QString());
+        judgeDesktopSitePage(context.readPage(site, kCheckName, kSiteRequest, abortFlag), QString());
     if (verdict.status == ResultText::kFailed) {
         context.keepFailedPage(line, kCheckName, kSiteRequest, site.body);
         return rankingFailure(parts, verdict.failure);

@@ -15,10 +15,12 @@ struct RankingLine
     QString address;
 };
 
-// Cuts a ranking line at its first "http": keyword before it (trimmed),
-// address "http" + the trimmed text up to the next "http".
-// A line with "http" only in another letter case is cut there instead, and
-// its address then fails isRankableAddress.
+// Splits a ranking line once into keyword and address: the address is the
+// rest of the line (trimmed, its own query string whole) from the first
+// "http://" or "https://" that follows a blank, else from the first one at
+// all; the keyword is what stands before it (trimmed). Without either, the
+// whole line is the keyword. The scheme is found in any letter case; one
+// not written in lower case then fails isRankableAddress.
 RankingLine splitRankingLine(const QString &line);
 
 // Whether the checks search for this address: it starts with "http" as written.
@@ -46,10 +48,15 @@ QString resolveLink(const QString &link, const SearchContext &context = SearchCo
                     const std::atomic<bool> *abortFlag = nullptr);
 
 // The position of the address among the first 30 desktop results for the
-// keyword: the last entry that states or leads to the address, else the last
-// whose heading equals the title; "30+" when none, "异常" when the page is no
-// result page or a redirect link that might hide the address cannot be read
-// (failure then says why, and the page goes to the context's sink under line).
+// keyword: the last entry that states the address or shows it whole; else the
+// entry whose redirect link leads to it, of those that show the address's host
+// (nearest heading to the title first); else the last whose heading equals the
+// title; else the entry whose redirect link leads to it, of those that show no
+// host and whose heading is near the title. Links are read only until one
+// leads to the address, and never for entries that show another host or state
+// another page. "30+" when none, "异常" when the page is no result page or a
+// redirect link that might hide the address cannot be read (failure then says
+// why, and the page goes to the context's sink under line).
 QString searchDesktopRank(const QString &keyword, const QString &title, const QString &address,
                           const QString &status, const SearchContext &context = SearchContext(),
                           const std::atomic<bool> *abortFlag = nullptr, const QString &line = QString(),

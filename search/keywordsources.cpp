@@ -13,6 +13,8 @@ namespace {
 const QString kSuggestionList = QStringLiteral("g");
 const QString kSuggestionText = QStringLiteral("q");
 const QString kReasonNotJson = QStringLiteral("联想结果不是 JSON");
+const QString kCheckName = QStringLiteral("mining");
+const QString kKeywordRequest = QStringLiteral("keyword");
 
 // Full-width forms U+FF01..U+FF5E sit this far above ASCII's '!'..'~'.
 constexpr ushort kFullWidthFirst = 0xFF01;
@@ -57,8 +59,9 @@ KeywordOffers fetchRelatedSearches(const QString &keyword, const SearchContext &
                                              FetchProfile::RankingDesktop, abortFlag);
     if (isUnusableSearchPage(answer))
         return failedOffers(unusablePageReason(answer));
-    const ResultPage page = readResultPage(answer.body, answer.contentType, abortFlag);
-    if (page.kind == PageKind::Blocked || page.kind == PageKind::Unreadable)
+    const ResultPage page = context.readPage(answer, kCheckName, kKeywordRequest, abortFlag);
+    if (page.kind == PageKind::Blocked || page.kind == PageKind::Unreadable ||
+        (page.layoutUnknown && page.relatedSearches.isEmpty() && page.alsoSearched.isEmpty()))
         return failedOffers(pageFailure(page));
     KeywordOffers offers;
     offers.ok = true;

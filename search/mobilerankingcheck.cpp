@@ -1,96 +1,64 @@
 #include "search/mobilerankingcheck.h"
 
+#include "search/desktopinclusioncheck.h"
 #include "search/desktoprankingcheck.h"
 #include "search/mobileinclusioncheck.h"
 #include "search/pagefetcher.h"
 #include "search/resultstrings.h"
 
-#include <QRegularExpression>
-
 namespace {
 
 // The offset of the first result of pages 2 and 3; page 1 has none.
-const QByteArray kPageTwo = QByteArrayLiteral("&pn=10");
-const QByteArray kPageThree = QByteArrayLiteral("&pn=20");
-
-// One result entry in the page's embedded data: its order, then its address
-// between "'mu':'" and the next quote. Plain searches, each resuming where the
-// last ended, so the scan is linear even on a page of unended entries.
-const QString kOrderOpen = QStringLiteral(",'order':'");
-const QString kOrderClose = QStringLiteral("',");
-const QString kAddressOpen = QStringLiteral("'mu':'");
-const QString kQuote = QStringLiteral("'");
-const QString kTitleOpen = QStringLiteral("<span class=\"c-title-text\"");
-const QString kSpanClose = QStringLiteral("</span>");
-const QRegularExpression kTag(QStringLiteral("<[^>]*>"));
-constexpr char kNotFoundMarker[] = "抱歉，没有找到";
+const QByteArray kPageOffsets[] = {QByteArray(), QByteArrayLiteral("&pn=10"), QByteArrayLiteral("&pn=20")};
+constexpr int kPages = 3;
+constexpr int kMaxPosition = 30;
 const QString kCheckName = QStringLiteral("ranking");
 const QString kSiteRequest = QStringLiteral("site");
 const QString kKeywordRequest = QStringLiteral("keyword");
-const QString kReasonNoEntries = QStringLiteral("页面没有结果");
-const QString kSecure = QStringLiteral("https");
-const QString kPlain = QStringLiteral("http");
-const QChar kTrailingSlash = QLatin1Char('/');
 
-// Entry 10 of page 2 or 3 reads 20 or 30; prefixing would give "110" or "210".
-const QString kLastOnPage = QStringLiteral("10");
-const QString kPageTwoPrefix = QStringLiteral("1");
-const QString kPageThreePrefix = QStringLiteral("2");
-const QString kLastOnPageTwo = QStringLiteral("20");
-const QString kLastOnPageThree = QStringLiteral("30");
-
-QString normalisedEntryAddress(QString address)
+// The last entry of the page that states the address, 1-based; 0 when none.
+int positionOn(const QList<ResultEntry> &entries, const QString &address)
 {
-    if (address.endsWith(kTrailingSlash))
-        address.chop(1);
-    address.replace(kSecure, kPlain, Qt::CaseSensitive);
-    return address;
+    int position = 0;
+    for (int i = 0; i < entries.size(); ++i) {
+        for (const QString &target : entries.at(i).statedTargets) {
+            if (sameAddress(target, address))
+                position = i + 1;
+        }
+    }
+    return position;
+}
+
+QString sinkLineOf(const QString &line, const QString &keyword, const QString &address)
+{
+    return line.isEmpty() ? keyword + QLatin1Char(' ') + address : line;
 }
 
 } // namespace
 
-QStringList mobileEntryAddresses(const QString &text)
+MobileResults fetchMobileResults(const QString &keyword, int page, const QString &check,
+                                 const QString &sinkLine, const SearchContext &context,
+                                 const std::atomic<bool> *abortFlag)
 {
-    QStringList addresses;
-    for (int order = text.indexOf(kOrderOpen); order >= 0; order = text.indexOf(kOrderOpen, order)) {
-        const int orderEnd = text.indexOf(kOrderClose, order + kOrderOpen.size());
-        const int open = orderEnd < 0 ? -1 : text.indexOf(kAddressOpen, orderEnd + kOrderClose.size());
-        const int start = open < 0 ? -1 : open + kAddressOpen.size();
-        const int end = start < 0 ? -1 : text.indexOf(kQuote, start);
-        if (end < 0)
-            break;
-        addresses.append(text.mid(start, end - start));
-        order = end + 1;
+    const QString request =
+        page == 1 ? kKeywordRequest : kKeywordRequest + QLatin1Char('-') + QString::number(page);
+    const FetchResult answer = context.fetch(requestAddress(context.endpoints.mobileKeywordSearch, keyword) +
+                                                 kPageOffsets[qBound(1, page, kPages) - 1],
+                                             FetchProfile::RankingDesktop, abortFlag);
+    MobileResults results;
+    // A robot check or an error page lists no entries: reading on would end in a false "30+".
+    if (isUnusableSearchPage(answer)) {
+        results.failure = unusablePageReason(answer);
+    } else {
+        const ResultPage read = context.readPage(answer, check, request, abortFlag);
+        results.notFound = read.kind == PageKind::NotFound;
+        results.failure = pageFailure(read);
+        results.entries = read.entries;
     }
-    return addresses;
-}
-
-QList<MobileEntry> mobileEntries(const QString &text)
-{
-    QList<MobileEntry> entries;
-    int order = text.indexOf(kOrderOpen);
-    while (order >= 0) {
-        const int orderEnd = text.indexOf(kOrderClose, order + kOrderOpen.size());
-        const int open = orderEnd < 0 ? -1 : text.indexOf(kAddressOpen, orderEnd + kOrderClose.size());
-        const int start = open < 0 ? -1 : open + kAddressOpen.size();
-        const int end = start < 0 ? -1 : text.indexOf(kQuote, start);
-        if (end < 0)
-            break;
-        MobileEntry entry;
-        entry.address = text.mid(start, end - start);
-        order = text.indexOf(kOrderOpen, end + 1);
-        // The title stands in the entry's own markup, before the next entry's
-        // data; looked for there only, so the scan stays linear.
-        const QStringRef own = text.midRef(end + 1, order < 0 ? -1 : order - end - 1);
-        const int title = own.indexOf(kTitleOpen);
-        const int titleText = title < 0 ? -1 : own.indexOf(QLatin1Char('>'), title + kTitleOpen.size());
-        const int titleEnd = titleText < 0 ? -1 : own.indexOf(kSpanClose, titleText);
-        if (titleEnd >= 0)
-            entry.title =
-                own.mid(titleText + 1, titleEnd - titleText - 1).toString().remove(kTag).simplified();
-        entries.append(entry);
-    }
-    return entries;
+    results.answered = results.failure.isEmpty();
+    if (!results.answered)
+        context.keepFailedPage(sinkLine, check, request, answer.body);
+    return results;
 }
 
 QString searchMobilePage(const QString &keyword, const QString &address, const QString &status, int page,
@@ -99,41 +67,15 @@ QString searchMobilePage(const QString &keyword, const QString &address, const Q
 {
     if (status == ResultText::kNotIncluded)
         return ResultText::kPositionNotSearched;
-
-    QByteArray request = requestAddress(context.endpoints.mobileKeywordSearch, keyword);
-    if (page == 2)
-        request += kPageTwo;
-    else if (page == 3)
-        request += kPageThree;
-    const FetchResult result = context.fetch(request, FetchProfile::RankingDesktop, abortFlag);
-    const auto failed = [&](const QString &reason) {
-        context.keepFailedPage(line.isEmpty() ? keyword + QLatin1Char(' ') + address : line, kCheckName,
-                               page == 1 ? kKeywordRequest
-                                         : kKeywordRequest + QLatin1Char('-') + QString::number(page),
-                               result.body);
+    const MobileResults results =
+        fetchMobileResults(keyword, page, kCheckName, sinkLineOf(line, keyword, address), context, abortFlag);
+    if (!results.answered) {
         if (failure)
-            *failure = reason;
+            *failure = results.failure;
         return ResultText::kFailed;
-    };
-    // A robot check or an error page lists no entries: reading on would end in a false "30+".
-    if (isUnusableSearchPage(result))
-        return failed(unusablePageReason(result));
-    const PageText text = decodePageBody(result.body, result.contentType);
-    const QString answerFailure = mobileAnswerFailure(text);
-    if (!answerFailure.isEmpty())
-        return failed(answerFailure);
-
-    const QStringList entries = mobileEntryAddresses(QString::fromUtf8(text.utf8));
-    // Neither entries nor Baidu's word that there are none: a layout this check cannot read.
-    if (entries.isEmpty() && !text.utf8.contains(kNotFoundMarker))
-        return failed(kReasonNoEntries);
-    QString position;
-    // No early exit: the last matching entry of the page wins.
-    for (int i = 0; i < entries.size(); ++i) {
-        if (address == normalisedEntryAddress(entries.at(i)))
-            position = QString::number(i + 1);
     }
-    return position.isEmpty() ? ResultText::kPositionBeyond : position;
+    const int position = positionOn(results.entries, address);
+    return position > 0 ? QString::number(position) : ResultText::kPositionBeyond;
 }
 
 RankingResult rankMobile(const QString &line, const SearchContext &context,
@@ -147,40 +89,36 @@ RankingResult rankMobile(const QString &line, const SearchContext &context,
         context.keepFailedPage(line, kCheckName, kSiteRequest, site.body);
         return rankingFailure(parts, failure);
     }
-    const PageText text = decodePageBody(site.body, site.contentType);
-    failure = mobileAnswerFailure(text);
-    if (!failure.isEmpty()) {
+    const MobileSiteVerdict verdict =
+        judgeMobileSitePage(context.readPage(site, kCheckName, kSiteRequest, abortFlag), parts.address);
+    if (verdict.status == ResultText::kFailed) {
         context.keepFailedPage(line, kCheckName, kSiteRequest, site.body);
-        return rankingFailure(parts, failure);
+        return rankingFailure(parts, verdict.failure);
     }
-    const MobileSiteVerdict verdict = judgeMobileSitePage(text.utf8, parts.address);
-    const auto pagePosition = [&](int page) {
-        return searchMobilePage(parts.keyword, parts.address, verdict.status, page, context, abortFlag, line,
-                                &failure);
-    };
+    if (verdict.status == ResultText::kNotIncluded)
+        return {parts.keyword, parts.address, verdict.status, ResultText::kPositionNotSearched,
+                QString(),     QString()};
 
-    // A failed page 2 or 3 leaves the position unknown: the field says "异常",
-    // never a composed text such as "1异常".
-    QString position = pagePosition(1);
-    if (position == ResultText::kPositionBeyond) {
-        const QString second = pagePosition(2);
-        if (second == ResultText::kFailed)
+    // A failed page leaves the position unknown: the field says "异常".
+    QString position = ResultText::kPositionBeyond;
+    int before = 0; // results shown on the pages before
+    for (int page = 1; page <= kPages && before < kMaxPosition; ++page) {
+        const MobileResults results =
+            fetchMobileResults(parts.keyword, page, kCheckName, line, context, abortFlag);
+        if (!results.answered) {
             position = ResultText::kFailed;
-        else if (second == kLastOnPage)
-            position = kLastOnPageTwo;
-        else if (second != ResultText::kPositionBeyond)
-            position = kPageTwoPrefix % second;
-        else {
-            const QString third = pagePosition(3);
-            if (third == ResultText::kFailed)
-                position = ResultText::kFailed;
-            else if (third == kLastOnPage)
-                position = kLastOnPageThree;
-            else if (third == ResultText::kPositionBeyond)
-                position = ResultText::kPositionBeyond;
-            else
-                position = kPageThreePrefix % third;
+            failure = results.failure;
+            break;
         }
+        if (results.notFound)
+            break;
+        const int onPage = positionOn(results.entries, parts.address);
+        if (onPage > 0) {
+            if (before + onPage <= kMaxPosition)
+                position = QString::number(before + onPage);
+            break;
+        }
+        before += results.entries.size();
     }
     return {parts.keyword, parts.address, verdict.status, position, verdict.snapshot, failure};
 }

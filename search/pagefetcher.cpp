@@ -2,6 +2,9 @@
 
 #include "search/fetchsettings.h"
 
+#include <QStringList>
+#include <QTextCodec>
+
 #include <curl/curl.h>
 #include <openssl/crypto.h>
 
@@ -14,9 +17,8 @@ namespace {
 // watched: the bound on how late a cancelled transfer notices.
 constexpr int kAbortPollMilliseconds = 50;
 
-constexpr char kTitleOpen[] = "<title>";
+constexpr char kTitleOpen[] = "<title";
 constexpr char kTitleClose[] = "</title>";
-constexpr char kRobotCheckTitle[] = "百度安全验证";
 constexpr long kProxyAuthenticationStatus = 407;
 
 void initialiseCurlOnce()
@@ -245,16 +247,68 @@ const QString kReasonNoProxy = QStringLiteral("没有可用的代理（代理列
 const QString kProxyAuthentication = QStringLiteral("要求身份验证（HTTP 407）");
 const QString kProxyNoPassage = QStringLiteral("未能经它连到百度（%1）");
 
+// The titles of Baidu's robot check and of its older access-error page (served
+// from verify.baidu.com in GB2312), in the encodings they come in.
+const QList<QByteArray> &robotCheckTitles()
+{
+    static const QList<QByteArray> titles = [] {
+        QList<QByteArray> list;
+        QTextCodec *gb = QTextCodec::codecForName("GB18030");
+        for (const QString &title :
+             {QStringLiteral("百度安全验证"), QStringLiteral("百度--您的访问出错了")}) {
+            list.append(title.toUtf8());
+            if (gb)
+                list.append(gb->fromUnicode(title));
+        }
+        return list;
+    }();
+    return titles;
+}
+
+// Where a robot check is loaded from or posts to. Result pages name these
+// hosts too (for logging in), so they tell only on a page without results.
+const QList<QByteArray> kRobotCheckMarkers{QByteArrayLiteral("wappass.baidu.com"),
+                                           QByteArrayLiteral("verify.baidu.com"),
+                                           QByteArrayLiteral("mkdjump")};
+// Markup that only a result page holds: the desktop column, the mobile list and blocks.
+const QList<QByteArray> kResultMarkers{QByteArrayLiteral("content_left"), QByteArrayLiteral("c-container"),
+                                       QByteArrayLiteral("c-result")};
+// The hosts a robot check is served from when Baidu redirects to it.
+const QStringList kRobotCheckHosts{QStringLiteral("wappass.baidu.com"), QStringLiteral("verify.baidu.com")};
+
 bool isRobotCheck(const QByteArray &body)
 {
     const int open = body.indexOf(kTitleOpen);
-    if (open < 0)
+    if (open >= 0) {
+        const int start = body.indexOf('>', open);
+        const int close = start < 0 ? -1 : body.indexOf(kTitleClose, start);
+        if (close > start) {
+            // Exactly: a search for these words has them in its title too.
+            const QByteArray title = body.mid(start + 1, close - start - 1).trimmed();
+            if (robotCheckTitles().contains(title))
+                return true;
+        }
+    }
+    // A title that does not read: the page's structure tells.
+    for (const QByteArray &marker : kResultMarkers) {
+        if (body.contains(marker))
+            return false;
+    }
+    for (const QByteArray &marker : kRobotCheckMarkers) {
+        if (body.contains(marker))
+            return true;
+    }
+    return false;
+}
+
+// A redirect to the robot check's hosts, as Baidu sends scripted clients there.
+bool redirectsToRobotCheck(const FetchResult &result)
+{
+    if (result.httpStatus < 300 || result.httpStatus > 399 || result.redirectAddress.isEmpty())
         return false;
-    const int start = open + int(sizeof(kTitleOpen)) - 1;
-    const int close = body.indexOf(kTitleClose, start);
-    if (close < 0)
-        return false;
-    return body.mid(start, close - start).trimmed() == kRobotCheckTitle;
+    QString host = result.redirectAddress.section(QLatin1String("://"), 1).section(QLatin1Char('/'), 0, 0);
+    host = host.section(QLatin1Char('?'), 0, 0).section(QLatin1Char(':'), 0, 0).toLower();
+    return kRobotCheckHosts.contains(host);
 }
 } // namespace
 
@@ -274,18 +328,18 @@ QString unusablePageReason(const FetchResult &result)
                                       : kReasonProxy.arg(result.proxy, proxyFailureDetail(result));
     if (!result.ok)
         return kReasonTransfer;
+    if (isRobotCheckAnswer(result))
+        return kReasonRobotCheck;
     if (result.httpStatus < 200 || result.httpStatus > 299)
         return kReasonStatus.arg(result.httpStatus);
     if (result.body.isEmpty())
         return kReasonEmpty;
-    if (isRobotCheck(result.body))
-        return kReasonRobotCheck;
     return QString();
 }
 
 bool isRobotCheckAnswer(const FetchResult &result)
 {
-    return result.ok && isRobotCheck(result.body);
+    return result.ok && (redirectsToRobotCheck(result) || isRobotCheck(result.body));
 }
 
 bool isTransientFailure(const FetchResult &result)
@@ -296,7 +350,7 @@ bool isTransientFailure(const FetchResult &result)
     case FetchFailure::ProxyUnreachable:
         return true;
     case FetchFailure::None:
-        return result.httpStatus >= 500 || isRobotCheck(result.body);
+        return result.httpStatus >= 500 || isRobotCheckAnswer(result);
     default:
         return false;
     }

@@ -55,16 +55,23 @@ int utf8SequenceLength(const unsigned char *bytes, int i, int size)
     return length;
 }
 
-// Counts invalid sequences and NUL bytes; the HTML parser stops at a NUL.
-void scanUtf8(const QByteArray &text, int *invalid, int *nul)
+// Counts invalid sequences, valid sequences of more than one byte, and NUL
+// bytes (the HTML parser stops at a NUL).
+struct Utf8Scan
+{
+    int invalid = 0;
+    int multibyte = 0;
+    int nul = 0;
+};
+
+Utf8Scan scanUtf8(const QByteArray &text)
 {
     const auto *bytes = reinterpret_cast<const unsigned char *>(text.constData());
     const int size = text.size();
-    *invalid = 0;
-    *nul = 0;
+    Utf8Scan scan;
     for (int i = 0; i < size;) {
         if (bytes[i] == 0) {
-            ++*nul;
+            ++scan.nul;
             ++i;
             continue;
         }
@@ -74,18 +81,40 @@ void scanUtf8(const QByteArray &text, int *invalid, int *nul)
         }
         const int length = utf8SequenceLength(bytes, i, size);
         if (length == 0) {
-            ++*invalid;
+            ++scan.invalid;
             ++i;
         } else {
+            ++scan.multibyte;
             i += length;
         }
     }
+    return scan;
+}
+
+// UTF-8 with a stray broken byte (a cut, a damaged abstract) stays UTF-8;
+// Chinese text in another encoding breaks at most of its characters.
+bool isMostlyUtf8(const Utf8Scan &scan)
+{
+    return scan.invalid * 20 <= scan.multibyte;
 }
 
 QByteArray withoutNul(QByteArray text)
 {
     text.replace('\0', ' ');
     return text;
+}
+
+// Characters no page shows: controls other than blanks, private use, replacements.
+// Binary bytes decoded by the lenient GB18030 codec come out so.
+int unlikelyCharacters(const QString &text)
+{
+    int count = 0;
+    for (const QChar c : text) {
+        const ushort unit = c.unicode();
+        count += (unit < 0x20 && unit != '\t' && unit != '\n' && unit != '\r' && unit != 0) ||
+                 (unit >= 0xE000 && unit <= 0xF8FF) || unit == QChar::ReplacementCharacter;
+    }
+    return count;
 }
 
 bool looksCompressed(const QByteArray &body)
@@ -121,31 +150,31 @@ PageText decodePageBody(const QByteArray &body, const QByteArray &contentType)
         return page;
     const QByteArray charset = declaredCharset(contentType, bytes);
     if (isUtf8Name(charset)) {
-        int invalid = 0;
-        int nul = 0;
-        scanUtf8(bytes, &invalid, &nul);
-        if (invalid == 0) {
+        const Utf8Scan scan = scanUtf8(bytes);
+        if (scan.invalid == 0) {
             page.readable = true;
-            page.utf8 = nul == 0 ? bytes : withoutNul(bytes);
+            page.utf8 = scan.nul == 0 ? bytes : withoutNul(bytes);
             return page;
         }
-        // An undeclared page that is no UTF-8 is a Chinese site's legacy encoding.
-        if (!charset.isEmpty() || invalid * 1000 / qMax(1, bytes.size()) < 1) {
-            page.readable = invalid * 1000 / qMax(1, bytes.size()) < kMaxBadPerMille;
+        // A page whose declared UTF-8 does not decode was re-encoded on its
+        // way (a proxy, a mirror) into the legacy Chinese encoding: read as that.
+        if (isMostlyUtf8(scan)) {
+            page.readable = scan.invalid * 1000 / qMax(1, bytes.size()) < kMaxBadPerMille;
             if (page.readable)
                 page.utf8 = withoutNul(QString::fromUtf8(bytes).toUtf8());
             return page;
         }
     }
     // GBK and GB2312 are subsets of GB18030.
-    const bool chinese = charset.isEmpty() || charset == "gbk" || charset == "gb2312" ||
+    const bool chinese = isUtf8Name(charset) || charset == "gbk" || charset == "gb2312" ||
                          charset == "gb18030" || charset == "x-gbk";
     QTextCodec *codec = QTextCodec::codecForName(chinese ? QByteArray("GB18030") : charset);
     if (!codec)
         codec = QTextCodec::codecForName("GB18030");
     QTextCodec::ConverterState state;
     const QString text = codec->toUnicode(bytes.constData(), bytes.size(), &state);
-    page.readable = state.invalidChars * 1000 / qMax(1, bytes.size()) < kMaxBadPerMille;
+    page.readable =
+        (state.invalidChars + unlikelyCharacters(text)) * 1000 / qMax(1, text.size()) < kMaxBadPerMille;
     if (page.readable)
         page.utf8 = withoutNul(text.toUtf8());
     return page;

@@ -4,7 +4,8 @@
 
 // An answer body turned into UTF-8 before any reading: decoded by the charset
 // its Content-Type header declares, else by its own <meta> declaration, else
-// as UTF-8 (GB18030 when the bytes are no UTF-8). Pages larger than
+// as UTF-8. Bytes that are no UTF-8, declared so or not, are read as GB18030
+// (a proxy or mirror re-encoded the page). Pages larger than
 // kMaxReadBytes are read only that far.
 struct PageText
 {

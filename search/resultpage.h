@@ -10,13 +10,13 @@
 // What a Baidu answer page is, before anything is read from its entries.
 enum class PageKind
 {
-    Results,    // a result page; it may still list no entry
-    NotFound,   // Baidu says it has nothing ("没有找到该URL", zero results)
-    Blocked,    // robot check ("百度安全验证") or block page ("页面不存在_百度搜索")
+    Results, // a result page; it may still list no entry
+    NotFound, // Baidu says it has nothing ("没有找到该URL", "抱歉，未找到相关结果。", zero results)
+    Blocked, // robot check ("百度安全验证"), error page ("百度--您的访问出错了") or block page
     Unreadable, // no text: still compressed, binary, or a stop came first
 };
 
-// One counted result of a desktop page, in page order.
+// One counted result of a page, in page order.
 struct ResultEntry
 {
     int position = 0;    // 1-based over counted entries
@@ -40,22 +40,44 @@ struct ResultPage
     // page order without repeats; a text may stand in both.
     QStringList relatedSearches;
     QStringList alsoSearched;
+    // Read as one of m.baidu.com's pages (c-result blocks) rather than a desktop page.
+    bool mobile = false;
+    // A result page whose results the reader could not find: no result
+    // container, or result blocks without headings. What a change of Baidu's
+    // markup looks like; a page of widgets only is still recognised.
+    bool layoutUnknown = false;
 };
 
-// Reads a desktop answer page (any charset; contentType is the answer's
-// Content-Type header). Result blocks are the numbered c-container blocks of
-// the left column; a page without such blocks is read by its headings alone.
-// Linear in the page size; the abort flag is looked at between stages.
+// Reads an answer page of Baidu's desktop or mobile search (any charset;
+// contentType is the answer's Content-Type header). Desktop results are the
+// numbered c-container blocks of the left column, mobile results the
+// c-result blocks; a page without such blocks is read by its headings alone.
+// A block counts when its heading leads to a page: ads, hidden copies, tools
+// with an empty link, related-search and related-entity boxes and AI answer
+// cards do not. Linear in the page size; the abort flag is looked at between stages.
 ResultPage readResultPage(const QByteArray &body, const QByteArray &contentType = QByteArray(),
                           const std::atomic<bool> *abortFlag = nullptr);
-
-// The kind of any answer page, desktop or mobile, from its decoded text:
-// Blocked, NotFound (notFoundMarkers) or Results.
-PageKind kindOfPageText(const QByteArray &utf8, const QList<QByteArray> &notFoundMarkers);
 
 // Whether a link is one of Baidu's redirect links (".../link?url=", any host).
 bool isRedirectLink(const QString &link);
 
+// Baidu's placeholder for a block without an address ("http://nourl.ubs.baidu.com/…").
+bool isPlaceholderAddress(const QString &address);
+
 // Whether two addresses name the same page: scheme (http/https), the host's
-// letter case and a bare host's trailing "/" do not matter.
+// letter case, a trailing "/", percent-encoding and a fragment do not matter.
+// Placeholder addresses name no page.
 bool sameAddress(const QString &a, const QString &b);
+
+// Whether a shown address text (c-showurl: "www.a.cn/x/y", "www.a.cn/", cut
+// "www.a.cn/x/...", a bare host as mobile pages show it, or a site name) can
+// be the address: its host is the address's host and what it shows of the
+// path agrees. A path shown uncut ("/" included) is the whole address.
+enum class ShownMatch
+{
+    Same,     // shows the whole address
+    Possible, // shows the address's host, or a cut-off part that agrees
+    Unknown,  // shows no host
+    Other,    // shows another host or another whole address
+};
+ShownMatch matchShownAddress(const QString &shown, const QString &address);

@@ -1,5 +1,8 @@
 #include "search/searchcontext.h"
 
+#include "search/layoutdriftguard.h"
+#include "search/resultpage.h"
+
 #include <algorithm>
 
 int RetryPolicy::pauseMs(int attempt, bool robotCheck) const
@@ -31,6 +34,26 @@ int SearchContext::intervalMs() const
     return gate ? gate->settings().intervalMs : 0;
 }
 
+void SearchContext::notePage(const ResultPage &page, const QByteArray &body, const QString &check,
+                             const QString &request) const
+{
+    if (driftGuard)
+        driftGuard->notePage(page, body, check + QLatin1Char('-') + request);
+}
+
+ResultPage SearchContext::readPage(const FetchResult &answer, const QString &check, const QString &request,
+                                   const std::atomic<bool> *abortFlag) const
+{
+    const ResultPage page = readResultPage(answer.body, answer.contentType, abortFlag);
+    notePage(page, answer.body, check, request);
+    return page;
+}
+
+bool SearchContext::layoutDrifted() const
+{
+    return driftGuard && driftGuard->tripped();
+}
+
 FetchResult SearchContext::fetch(const QByteArray &address, const FetchProfile &profile,
                                  const std::atomic<bool> *abortFlag) const
 {
@@ -42,7 +65,8 @@ FetchResult SearchContext::fetch(const QByteArray &address, const FetchProfile &
             notices->tell({FetchNotice::Kind::Proxy, QString(), unusablePageReason(refused)});
         return refused;
     }
-    if (gate && !gate->waitForTurn(stopFlag ? stopFlag : abortFlag)) {
+    // After a change of Baidu's markup the run stops: as a stop, the request never leaves.
+    if (layoutDrifted() || (gate && !gate->waitForTurn(stopFlag ? stopFlag : abortFlag))) {
         FetchResult cut;
         cut.failure = FetchFailure::Aborted;
         if (notes)

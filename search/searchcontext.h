@@ -14,6 +14,9 @@
 #include <functional>
 #include <memory>
 
+class LayoutDriftGuard;
+struct ResultPage;
+
 // An answer page that led to "异常" or could not be read, handed out so that a
 // user can show what Baidu served. The body is only borrowed for the call.
 struct AnswerPage
@@ -99,4 +102,15 @@ struct SearchContext
         if (pageSink && !body.isEmpty())
             pageSink(AnswerPage{line, check, request, body});
     }
+
+    // Watches the run's answer pages for a change of Baidu's markup; null: nothing does.
+    std::shared_ptr<LayoutDriftGuard> driftGuard;
+    // Tells the drift guard what the reader made of an answer page.
+    void notePage(const ResultPage &page, const QByteArray &body, const QString &check,
+                  const QString &request) const;
+    // Reads a fetched answer page (readResultPage) and notes it for the drift guard.
+    ResultPage readPage(const FetchResult &answer, const QString &check, const QString &request,
+                        const std::atomic<bool> *abortFlag) const;
+    // The drift guard tripped: the run stops, and fetch sends nothing more.
+    bool layoutDrifted() const;
 };

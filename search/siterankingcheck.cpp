@@ -6,22 +6,18 @@
 #include "search/mobilerankingcheck.h"
 #include "search/pagefetcher.h"
 #include "search/resultpage.h"
+
 #include "search/resultstrings.h"
+#include <QList>
 
 namespace {
 
 const QString kCheckName = QStringLiteral("site-ranking");
 const QString kKeywordRequest = QStringLiteral("keyword");
 const QString kReasonUnreadLink = QStringLiteral("结果链接无法解析");
-const QString kReasonNoEntries = QStringLiteral("页面没有结果");
 const QByteArray kThirtyResults = QByteArrayLiteral("&rn=30");
-// Offsets of the first result of mobile pages 2 and 3.
-const QByteArray kMobilePageOffsets[] = {QByteArray(), QByteArrayLiteral("&pn=10"),
-                                         QByteArrayLiteral("&pn=20")};
-// Baidu's word on a mobile page that there are no (more) results.
-constexpr char kMobileNotFound[] = "抱歉，没有找到";
+constexpr int kMobilePages = 3;
 constexpr int kMaxPosition = 30;
-constexpr int kMobilePageSize = 10;
 
 struct SiteHit
 {
@@ -54,6 +50,38 @@ SiteRankingResult fromHits(const QString &keyword, const QList<SiteHit> &hits)
     return result;
 }
 
+// What says whether an entry of a desktop page is the site's.
+enum class SiteEvidence
+{
+    OnSite,      // it states or leads to an address on the site
+    ShownOnSite, // it shows a host of the site
+    Cut,         // it shows a host cut short, which may be the site's
+    Unknown,     // it shows no host (a site name, nothing)
+    Elsewhere,   // it states, shows or leads to another host
+};
+
+struct SiteEntry
+{
+    int position;
+    QString address; // known for OnSite
+    QString title;
+    QString link;
+    QString shown;
+    SiteEvidence evidence;
+};
+
+// What a shown address text says of the site; an address cut short within its host may still be it.
+SiteEvidence shownSiteEvidence(const QString &shown, const SiteRule &site)
+{
+    const QString host = SiteRule::hostOf(shown);
+    if (!host.isEmpty())
+        return site.matchesHost(host) ? SiteEvidence::ShownOnSite : SiteEvidence::Elsewhere;
+    const QString first = shown.trimmed().section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty);
+    const bool cut = first.contains(QLatin1String("...")) || first.contains(QChar(0x2026));
+    const bool ascii = !first.isEmpty() && first.at(0).unicode() < 0x80;
+    return cut && ascii && first.contains(QLatin1Char('.')) ? SiteEvidence::Cut : SiteEvidence::Unknown;
+}
+
 // The stated target that lies on the site, if any.
 QString statedSiteAddress(const ResultEntry &entry, const SiteRule &site)
 {
@@ -74,34 +102,72 @@ SiteRankingResult rankSiteDesktop(const QString &keyword, const SiteRule &site, 
                       FetchProfile::RankingDesktop, abortFlag);
     if (isUnusableSearchPage(answer))
         return failedKeyword(keyword, unusablePageReason(answer), kKeywordRequest, answer.body, context);
-    const ResultPage page = readResultPage(answer.body, answer.contentType, abortFlag);
+    const ResultPage page = context.readPage(answer, kCheckName, kKeywordRequest, abortFlag);
     if (page.kind == PageKind::NotFound)
         return fromHits(keyword, {});
     const QString problem = pageFailure(page);
     if (!problem.isEmpty())
         return failedKeyword(keyword, problem, kKeywordRequest, answer.body, context);
 
-    QList<SiteHit> hits;
-    bool unread = false;
+    // Each entry's address where the page states it; where it only shows it, the
+    // shown host says whether it is the site's, and its redirect link is read
+    // only when the address itself is wanted (the best position) or the host
+    // was cut short. Entries that show no host are read only when nothing else
+    // places the site.
+    QList<SiteEntry> entries;
     for (const ResultEntry &entry : page.entries) {
         if (entry.position > kMaxPosition)
             break;
-        QString address;
+        SiteEntry seen{entry.position,    QString(),          entry.headingText,
+                       entry.headingLink, entry.shownAddress, SiteEvidence::Unknown};
         if (!entry.statedTargets.isEmpty()) {
-            // The page's own statement is certain and costs no request.
-            address = statedSiteAddress(entry, site);
-        } else if (isRedirectLink(entry.headingLink)) {
-            const QString shownHost = SiteRule::hostOf(entry.shownAddress);
-            if (!shownHost.isEmpty() && !site.matchesHost(shownHost))
-                continue;
-            const QString resolved = resolveLink(entry.headingLink, context, abortFlag);
-            if (resolved == ResultText::kFailed)
-                unread = true;
-            else if (site.matchesAddress(resolved))
-                address = resolved;
+            seen.address = statedSiteAddress(entry, site);
+            seen.evidence = seen.address.isEmpty() ? SiteEvidence::Elsewhere : SiteEvidence::OnSite;
+        } else if (!isRedirectLink(entry.headingLink)) {
+            seen.evidence = SiteEvidence::Elsewhere;
+        } else {
+            seen.evidence = shownSiteEvidence(entry.shownAddress, site);
         }
-        if (!address.isEmpty())
-            hits.append({entry.position, address, entry.headingText});
+        entries.append(seen);
+    }
+    bool unread = false;
+    const auto read = [&](SiteEntry &entry) {
+        const QString resolved = resolveLink(entry.link, context, abortFlag);
+        if (resolved == ResultText::kFailed) {
+            unread = true;
+            return;
+        }
+        const bool onSite = site.matchesAddress(resolved);
+        entry.evidence = onSite ? SiteEvidence::OnSite : SiteEvidence::Elsewhere;
+        entry.address = onSite ? resolved : QString();
+    };
+    for (SiteEntry &entry : entries) {
+        if (entry.evidence == SiteEvidence::Cut)
+            read(entry);
+    }
+    const auto onSite = [&entries] {
+        for (const SiteEntry &entry : entries) {
+            if (entry.evidence == SiteEvidence::OnSite || entry.evidence == SiteEvidence::ShownOnSite)
+                return true;
+        }
+        return false;
+    };
+    if (!onSite()) {
+        for (SiteEntry &entry : entries) {
+            if (entry.evidence == SiteEvidence::Unknown && !context.layoutDrifted())
+                read(entry);
+        }
+    }
+    QList<SiteHit> hits;
+    for (SiteEntry &entry : entries) {
+        if (entry.evidence == SiteEvidence::ShownOnSite && hits.isEmpty()) {
+            // The best position names its page: its link is read for the address.
+            const QString resolved = resolveLink(entry.link, context, abortFlag);
+            entry.address =
+                resolved == ResultText::kFailed || !site.matchesAddress(resolved) ? entry.shown : resolved;
+        }
+        if (entry.evidence == SiteEvidence::OnSite || entry.evidence == SiteEvidence::ShownOnSite)
+            hits.append({entry.position, entry.address, entry.title});
     }
     // A link that could not be read may have been the site's only entry.
     if (hits.isEmpty() && unread)
@@ -113,31 +179,22 @@ SiteRankingResult rankSiteMobile(const QString &keyword, const SiteRule &site, c
                                  const std::atomic<bool> *abortFlag)
 {
     QList<SiteHit> hits;
-    for (int page = 0; page < 3; ++page) {
-        const QString request =
-            page == 0 ? kKeywordRequest : kKeywordRequest + QLatin1Char('-') + QString::number(page + 1);
-        const FetchResult answer = context.fetch(
-            requestAddress(context.endpoints.mobileKeywordSearch, keyword) + kMobilePageOffsets[page],
-            FetchProfile::RankingDesktop, abortFlag);
-        if (isUnusableSearchPage(answer))
-            return failedKeyword(keyword, unusablePageReason(answer), request, answer.body, context);
-        const PageText text = decodePageBody(answer.body, answer.contentType);
-        const QString problem = mobileAnswerFailure(text);
-        if (!problem.isEmpty())
-            return failedKeyword(keyword, problem, request, answer.body, context);
-        const QList<MobileEntry> entries = mobileEntries(QString::fromUtf8(text.utf8));
-        if (entries.isEmpty()) {
-            // Baidu's word that the results end here; anything else is a layout this check cannot read.
-            if (text.utf8.contains(kMobileNotFound))
-                break;
-            return failedKeyword(keyword, kReasonNoEntries, request, answer.body, context);
+    int before = 0; // results shown on the pages before
+    for (int page = 1; page <= kMobilePages && before < kMaxPosition; ++page) {
+        const MobileResults results =
+            fetchMobileResults(keyword, page, kCheckName, keyword, context, abortFlag);
+        if (!results.answered)
+            return SiteRankingResult::failed(keyword, results.failure);
+        if (results.notFound)
+            break;
+        for (const ResultEntry &entry : results.entries) {
+            const int position = before + entry.position;
+            const QString address = statedSiteAddress(entry, site);
+            if (position <= kMaxPosition && !address.isEmpty())
+                hits.append({position, address,
+                             entry.headingText.isEmpty() ? ResultText::kNoTitleMobile : entry.headingText});
         }
-        for (int i = 0; i < entries.size() && i < kMobilePageSize; ++i) {
-            const MobileEntry &entry = entries.at(i);
-            if (site.matchesAddress(entry.address))
-                hits.append({page * kMobilePageSize + i + 1, entry.address,
-                             entry.title.isEmpty() ? ResultText::kNoTitleMobile : entry.title});
-        }
+        before += results.entries.size();
     }
     return fromHits(keyword, hits);
 }

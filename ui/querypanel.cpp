@@ -3,6 +3,7 @@
 #include "history/linechange.h"
 #include "report/runreport.h"
 #include "search/appsettings.h"
+#include "search/layoutdriftguard.h"
 #include "ui/messagebox.h"
 #include "ui/savefiledialog.h"
 
@@ -381,6 +382,8 @@ void QueryPanel::runLines(const QVector<int> &rows)
             m_flushTimer.start(kFlushIntervalMs);
     });
     connect(m_runner, &BatchRunner::finished, this, &QueryPanel::runnerFinished);
+    m_drift = std::make_shared<LayoutDriftGuard>(LayoutDriftGuard::defaultFolder());
+    context.driftGuard = m_drift;
     m_runner->start(lines, rows, m_runDevice, context);
 }
 
@@ -483,10 +486,12 @@ void QueryPanel::runnerFinished()
     showRunningButtons(false);
     const ResultTally &tally = m_model->tally();
     QStringList status = m_runNotices;
-    status.prepend(translated(m_stopping ? kStopped : kFinished)
-                       .arg(tally.checked)
-                       .arg(tally.failed + tally.failedRequests)
-                       .arg(duration(m_clock.elapsed())));
+    // A run that Baidu's changed pages stopped says so, and where those pages are.
+    status.prepend(m_drift && m_drift->tripped() ? m_drift->stopMessage()
+                                                 : translated(m_stopping ? kStopped : kFinished)
+                                                       .arg(tally.checked)
+                                                       .arg(tally.failed + tally.failedRequests)
+                                                       .arg(duration(m_clock.elapsed())));
     if (!m_historyProblem.isEmpty())
         status.append(m_historyProblem);
     showStatus(status.join(QLatin1Char('\n')));

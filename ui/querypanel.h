@@ -18,6 +18,10 @@
 #include <QTimer>
 #include <QVector>
 
+#include <memory>
+
+class LayoutDriftGuard;
+
 class QAbstractButton;
 class QLabel;
 class QPlainTextEdit;
@@ -127,6 +131,8 @@ private:
     QStringList m_runNotices; // failing proxies and certificates the current run met
 
     QPointer<BatchRunner> m_runner;
+    // Stops the run when Baidu's pages can no longer be read; one per run.
+    std::shared_ptr<LayoutDriftGuard> m_drift;
     QStringList m_lines; // the run's prepared lines; row r holds line r
     int m_runSize = 0;   // lines of the current run (all, or those re-checked)
     int m_runReceived = 0;

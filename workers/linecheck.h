@@ -14,7 +14,8 @@
 // context's retries allow, each time after a longer pause (longest after a
 // robot check) spent out of the slot so that other lines go on meanwhile. Every try asks anew, so the line
 // keeps its place in the batch whatever happened.
-// Empty when a stop cut the line's wait for the gate short: the line did not finish.
+// Empty when a stop cut the line's wait for the gate short, or when the
+// context's drift guard has stopped the run: the line did not finish.
 template <typename Result, typename Check>
 std::optional<Result> checkLine(const QString &line, const SearchContext &context,
                                 const std::atomic<bool> *abortFlag, Check check)
@@ -22,6 +23,8 @@ std::optional<Result> checkLine(const QString &line, const SearchContext &contex
     const std::atomic<bool> *stop = context.stopFlag ? context.stopFlag : abortFlag;
     std::optional<Result> result;
     for (int attempt = 0;; ++attempt) {
+        if (context.layoutDrifted())
+            return std::nullopt;
         LineNotes notes;
         SearchContext tryContext = context;
         tryContext.notes = &notes;

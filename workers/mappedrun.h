@@ -1,5 +1,6 @@
 #pragma once
 
+#include "search/layoutdriftguard.h"
 #include "search/requestgate.h"
 #include "search/searchcontext.h"
 
@@ -15,6 +16,7 @@
 
 // A batch whose lines are checked by one function mapped on the global thread
 // pool: result i of the future belongs to line i. Copies share the same run.
+// It cancels itself when the context's drift guard trips.
 // Stop it through cancel()/cancelAndWait(), not through the future's own
 // cancel(): only these abort the run's transfers in flight.
 template <typename Result> class MappedRun
@@ -64,6 +66,15 @@ protected:
                 std::max(pool->maxThreadCount(), context.gate->settings().maxLinesInFlight));
         }
         m_future = QtConcurrent::mapped(lines, makeCheck(m_abort));
+        // A change of Baidu's markup stops the run as cancel() does.
+        if (context.driftGuard) {
+            QFuture<Result> future = m_future;
+            const std::shared_ptr<std::atomic<bool>> abort = m_abort;
+            context.driftGuard->addTripHandler([future, abort]() mutable {
+                future.cancel();
+                abort->store(true);
+            });
+        }
     }
 
 private:

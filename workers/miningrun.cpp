@@ -27,7 +27,10 @@ KeywordOffers askFor(const QString &keyword, const SearchContext &context, const
 int mineKeywords(const QStringList &seeds, const MiningOptions &options, const SearchContext &context,
                  const std::atomic<bool> *abortFlag, const MiningCallbacks &callbacks)
 {
-    const auto aborted = [abortFlag] { return abortFlag && abortFlag->load(); };
+    // A change of Baidu's markup ends the run as a stop does.
+    const auto aborted = [abortFlag, &context] {
+        return (abortFlag && abortFlag->load()) || context.layoutDrifted();
+    };
     QSet<QString> seen;
     QList<Expansion> level;
     for (const QString &seed : seeds) {

@@ -11,9 +11,9 @@ QStringList prepareQueryLines(const QString &text, QueryKind kind)
         return lines;
     }
     lines.removeDuplicates();
+    // An address is checked as typed: its scheme and its own query string
+    // (which may hold "https:" or "http" again) reach Baidu whole.
     for (int i = lines.size() - 1; i >= 0; --i) {
-        if (kind == QueryKind::Ranking)
-            lines[i].replace(QLatin1String("https:"), QLatin1String("http:"), Qt::CaseSensitive);
         if (!lines.at(i).contains(QLatin1String("http"), Qt::CaseInsensitive))
             lines.removeAt(i);
     }

@@ -11,6 +11,7 @@ enum class QueryKind
 };
 
 // The lines a query runs over, from the editor's text: split at every line
-// feed, duplicates removed (first kept); on the ranking page every "https:"
-// becomes "http:"; lines without "http" in any letter case are dropped.
+// feed, duplicates removed (first kept); lines without "http" in any letter
+// case are dropped. Lines are kept as typed: a ranking line is split into
+// keyword and address once, by the check (splitRankingLine).
 QStringList prepareQueryLines(const QString &text, QueryKind kind);

@@ -1,5 +1,6 @@
 #include "cli/progressreporter.h"
 #include "cli/queryinput.h"
+#include "cli/resultoutput.h"
 #include "history/historystore.h"
 #include "search/fetchsettings.h"
 #include "tests/support/badproxy.h"
@@ -11,6 +12,7 @@
 #include "tests/support/testsettings.h"
 
 #include <QBuffer>
+#include <QDirIterator>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
@@ -37,6 +39,7 @@ const QByteArray kBroken = "http://www.broken.cn/";     // the site query fails
 const QByteArray kSlowKeyword = "慢";                   // its keyword pages answer late
 const QByteArray kBrokenKeyword = "坏";                 // its keyword pages fail
 const QByteArray kRobot = "http://www.robot.cn/";       // its site query meets the robot check
+const QByteArray kNoBlock = "http://www.noblock.cn/";   // mobile: a result text, but no result block
 const QByteArray kRobotKeyword = "验";                  // its keyword pages are the robot check
 
 const QByteArray kInclusionHeader = "标题\t网址\t收录\t快照\n";
@@ -52,7 +55,8 @@ Reply playBaidu(const Request &request)
             return Reply::dropped();
         if (address == kRobot)
             return Reply::page(testsupport::robotCheckPage());
-        if (address == kAlpha)
+        // Either scheme: an address is asked for as typed.
+        if (address == kAlpha || address == "https://www.alpha.cn/a.html")
             return Reply::page(testsupport::desktopRankingSitePage("Alpha 首页", "2024年5月1日"));
         return Reply::page(testsupport::desktopRankingNotFoundPage());
     }
@@ -71,11 +75,13 @@ Reply playBaidu(const Request &request)
         if (address == kRobot)
             return Reply::page(testsupport::robotCheckPage());
         if (address == kAlpha)
-            return Reply::page(testsupport::mobileRankingSitePage("http://m.alpha.cn/a.html", "3天前"));
+            return Reply::page(testsupport::mobileRankingSitePage("https://www.alpha.cn/a.html", "3天前"));
+        if (address == kNoBlock)
+            return Reply::page(testsupport::mobilePage("<a aria-label=\"搜索结果第1条.标题\">x</a>"));
         if (address == kGamma)
-            return Reply::page(testsupport::mobilePage(testsupport::mobileFirstResult("http://m.gamma.cn/c") +
-                                                       testsupport::mobileTitleSpan("Say \"hi\", all") +
-                                                       testsupport::mobileDateSpan("3天前\n更新")));
+            return Reply::page(testsupport::mobilePage(
+                testsupport::mobileFirstResult("http://www.gamma.cn/c/") +
+                testsupport::mobileTitleSpan("Say \"hi\", all") + testsupport::mobileDateSpan("3天前")));
         return Reply::page(testsupport::mobileRankingNotFoundPage());
     }
     if (https && !request.param("word").isEmpty())
@@ -430,11 +436,11 @@ private slots:
             << QTextCodec::codecForName("UTF-16LE")->fromUnicode(QString::fromLatin1(kAlpha + "\r\n" + kBeta))
             << true << QByteArray(kInclusionHeader + alphaDesktop + betaNotIncluded) << halfIncluded
             << QStringLiteral("输入为 UTF-16，已按 UTF-16LE 读取") << 0;
-        QTest::newRow("ranking pc from '-', https: rewritten")
+        QTest::newRow("ranking pc from '-', https kept as typed")
             << QStringList{QStringLiteral("ranking"), QStringLiteral("-")}
             << QByteArray("词 https://www.alpha.cn/a.html\n词 " + kBeta) << false
-            << QByteArray(kRankingHeader + "词\t" + kAlpha + "\t已收录\t2\t2024年5月1日\n词\t" + kBeta +
-                          "\t未收录\t--\t\n")
+            << QByteArray(kRankingHeader + "词\thttps://www.alpha.cn/a.html\t已收录\t2\t2024年5月1日\n词\t" +
+                          kBeta + "\t未收录\t--\t\n")
             << halfIncluded << QString() << 0;
         QTest::newRow("ranking mobile from a file")
             << QStringList{QStringLiteral("ranking"), QStringLiteral("--device=mobile")}
@@ -461,18 +467,25 @@ private slots:
             << QByteArray(kBrokenKeyword + " " + kAlpha) << false
             << QByteArray(kRankingHeader + kBrokenKeyword + "\t" + kAlpha + "\t已收录\t异常\t2024年5月1日\n")
             << QStringLiteral("总输入：1条 共收录：1条 未收录：0条 异常：1条 收录率：100%") << QString() << 3;
-        QTest::newRow("csv quotes commas, quotes and line breaks")
+        // A page's texts come without line breaks; quoting them is formatsRows' case.
+        QTest::newRow("csv quotes commas and quotes")
             << QStringList{QStringLiteral("inclusion"), QStringLiteral("--device"), QStringLiteral("mobile"),
                            QStringLiteral("--csv")}
             << QByteArray(kGamma + "\n" + kBeta) << false
             << QByteArray("\xEF\xBB\xBF标题,网址,收录,快照\r\n\"Say \"\"hi\"\", all\"," + kGamma +
-                          ",已收录,\"3天前\n更新\"\r\n," + kBeta + ",未收录,\r\n")
+                          ",已收录,3天前\r\n," + kBeta + ",未收录,\r\n")
             << halfIncluded << QString() << 0;
         QTest::newRow("tsv keeps one line per result")
             << QStringList{QStringLiteral("inclusion"), QStringLiteral("--device"), QStringLiteral("mobile")}
             << QByteArray(kGamma) << false
-            << QByteArray(kInclusionHeader + "Say \"hi\", all\t" + kGamma + "\t已收录\t3天前 更新\n")
+            << QByteArray(kInclusionHeader + "Say \"hi\", all\t" + kGamma + "\t已收录\t3天前\n")
             << QStringLiteral("总输入：1条 共收录：1条 未收录：0条 异常：0条 收录率：100%") << QString() << 0;
+        // Every line ends with a verdict or 异常, and the totals add up to 总输入.
+        QTest::newRow("mobile answer with a result text but no result block")
+            << QStringList{QStringLiteral("inclusion"), QStringLiteral("--device=mobile")}
+            << QByteArray(kAlpha + "\n" + kNoBlock + "\n" + kBeta) << false
+            << QByteArray(kInclusionHeader + alphaMobile + "\t" + kNoBlock + "\t异常\t\n" + betaNotIncluded)
+            << QStringLiteral("总输入：3条 共收录：1条 未收录：1条 异常：1条 收录率：50%") << QString() << 3;
         QTest::newRow("no line to check")
             << QStringList{QStringLiteral("inclusion")} << QByteArray("no address\n") << false
             << kInclusionHeader << QStringLiteral("总输入：0条 共收录：0条 未收录：0条 异常：0条 收录率：0%")
@@ -549,6 +562,69 @@ private slots:
             QVERIFY(file.open(QIODevice::ReadOnly));
             QCOMPARE(file.readAll(), testsupport::robotCheckPage());
         }
+    }
+
+    // Baidu changes its markup mid-run: after five pages in a row that cannot be
+    // read the run stops, says so with the folder that keeps those pages, and
+    // exits with 4; nothing more is asked.
+    void stopsWhenBaiduChangesItsLayout_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("line"); // repeated with a number
+        QTest::addColumn<bool>("savePages");
+        QTest::newRow("ranking") << QStringList{QStringLiteral("ranking")}
+                                 << QByteArray("词 http://www.a.cn/") << false;
+        QTest::newRow("mobile inclusion, --save-pages")
+            << QStringList{QStringLiteral("inclusion"), QStringLiteral("--device=mobile")}
+            << QByteArray("http://www.a.cn/") << true;
+        QTest::newRow("site ranking")
+            << QStringList{QStringLiteral("site-ranking"), QStringLiteral("--site"), QStringLiteral("a.cn")}
+            << QByteArray("词") << false;
+        QTest::newRow("mining") << QStringList{QStringLiteral("mine")} << QByteArray("词") << false;
+    }
+
+    void stopsWhenBaiduChangesItsLayout()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, line);
+        QFETCH(bool, savePages);
+        constexpr int kLines = 40;
+        LoopbackBaidu baidu;
+        std::atomic<int> pages{0};
+        baidu.setHandler([&](const Request &request) {
+            if (request.path == "/sugrec")
+                return Reply::page(R"({"q":"x","g":[]})");
+            // Two answers in the layout the reader knows, then a new one.
+            if (++pages > 2)
+                return Reply::page(
+                    "<html><head><title>词_百度搜索</title></head><body><div id=\"main-2030\">"
+                    "<div class=\"card-x\"><a href=\"http://www.a.cn/\">A</a></div></div></body></html>");
+            if (!request.param("word").isEmpty())
+                return Reply::page(testsupport::mobileRankingSitePage("http://www.a.cn/", "1天前"));
+            return Reply::page(request.param("rn").isEmpty()
+                                   ? testsupport::desktopRankingSitePage("A", "1天前")
+                                   : testsupport::desktopKeywordPage({{"A", "http://www.a.cn/"}}));
+        });
+        QByteArray input;
+        for (int i = 0; i < kLines; ++i)
+            input += line + QByteArray::number(i) + "\n";
+        QTemporaryDir dataHome;
+        const QString saved = dataHome.filePath(QStringLiteral("saved"));
+        const CliOutcome outcome = runCli(
+            baidu,
+            arguments + (savePages ? QStringList{QStringLiteral("--save-pages"), saved} : QStringList()),
+            input, dataHome.path());
+        QCOMPARE(outcome.exitCode, 4);
+        const QString err = QString::fromUtf8(outcome.err);
+        QVERIFY2(err.contains(QStringLiteral("百度页面结构可能已变化，已停止查询")), qPrintable(err));
+        QVERIFY2(baidu.requestCount() < kLines, qPrintable(QString::number(baidu.requestCount())));
+        const QString folder = savePages ? saved : dataHome.filePath(QStringLiteral("quillane/layout-pages"));
+        QVERIFY2(err.contains(folder), qPrintable(err));
+        QDirIterator kept(folder, {QStringLiteral("*.html")}, QDir::Files, QDirIterator::Subdirectories);
+        int count = 0;
+        for (; kept.hasNext(); kept.next())
+            ++count;
+        QVERIFY2(count >= 5, qPrintable(QString::number(count)));
     }
 
     // Two weeks of the same lines: in the second, Baidu includes beta and puts
@@ -1169,6 +1245,25 @@ private slots:
             << QTextCodec::codecForName("GB18030")->fromUnicode(QStringLiteral("关键词 http://a.cn/"))
             << QStringList{QStringLiteral("关键词 http://a.cn/")} << 0 << QStringLiteral("GB18030");
         QTest::newRow("empty input") << QByteArray() << QStringList() << 0 << QStringLiteral("UTF-8");
+    }
+
+    // Fields with commas, quotes and line breaks, in both formats.
+    void formatsRows_data()
+    {
+        QTest::addColumn<bool>("csv");
+        QTest::addColumn<QStringList>("fields");
+        QTest::addColumn<QByteArray>("row");
+        const QStringList fields{QStringLiteral("Say \"hi\", all"), QStringLiteral("3天前\n更新"),
+                                 QStringLiteral("a\tb")};
+        QTest::newRow("csv") << true << fields
+                             << QByteArray("\"Say \"\"hi\"\", all\",\"3天前\n更新\",a\tb\r\n");
+        QTest::newRow("tsv") << false << fields << QByteArray("Say \"hi\", all\t3天前 更新\ta b\n");
+    }
+    void formatsRows()
+    {
+        QFETCH(bool, csv);
+        QFETCH(QStringList, fields);
+        QTEST(ResultOutput::formatRow(fields, csv ? OutputFormat::Csv : OutputFormat::Tsv), "row");
     }
 
     void readsInput()

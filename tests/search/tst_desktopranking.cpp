@@ -27,6 +27,7 @@ const QByteArray kFarTitle = "A completely unrelated heading about something els
 //   "j:/p"  a redirect link answered with 200 and location.replace to http://<loopback>/p
 //   "n:/p"  a redirect link answered with 200 naming no target
 //   "l:/p"  a redirect link that redirects to a redirect link
+//   "c:/p"  a redirect link answered with a redirect to the robot check
 //   "=/p"   a plain href to http://<loopback>/p (no redirect link)
 //   ""      an anchor without href
 class DesktopScene
@@ -64,16 +65,23 @@ public:
             m_pages.insert(id, "<html>moved</html>");
         else if (kind == "l")
             m_targets.insert(id, m_baidu.httpUrl("/link?url=" + id));
+        else if (kind == "c")
+            m_targets.insert(id, "https://wappass.baidu.com/static/captcha/tuxing.html?ak=1");
         else
             m_targets.insert(id, m_baidu.httpUrl("/hop" + path));
         return m_baidu.httpUrl("/link?url=" + id);
     }
 
+    // A link form may end in "|shown": the block's shown address, "@" standing for the loopback authority.
     void setHeadings(const QList<QPair<QByteArray, QByteArray>> &headings)
     {
         QList<DesktopHeading> built;
-        for (const auto &heading : headings)
-            built.append({heading.first, link(heading.second)});
+        for (const auto &heading : headings) {
+            const QList<QByteArray> form = heading.second.split('|');
+            QByteArray shown = form.value(1);
+            shown.replace('@', m_baidu.httpAuthority());
+            built.append({heading.first, link(form.value(0)), shown});
+        }
         keywordReply = Reply::page(testsupport::desktopKeywordPage(built));
     }
 
@@ -142,11 +150,17 @@ private slots:
                                        << QStringLiteral("seo 工具") << QStringLiteral("http://a.com/x");
         QTest::newRow("no blank") << QStringLiteral("seohttp://a.com/x") << QStringLiteral("seo")
                                   << QStringLiteral("http://a.com/x");
-        QTest::newRow("second http ends the address")
-            << QStringLiteral("kw http://a.com/?u=http://b.com") << QStringLiteral("kw")
-            << QStringLiteral("http://a.com/?u=");
-        QTest::newRow("keyword cut at its own http")
-            << QStringLiteral("http协议 http://a.com") << QString() << QStringLiteral("http协议");
+        QTest::newRow("the address keeps its own http")
+            << QStringLiteral("kw http://a.com/?u=http://b.com&xthttps=0") << QStringLiteral("kw")
+            << QStringLiteral("http://a.com/?u=http://b.com&xthttps=0");
+        QTest::newRow("keyword holding http and blanks")
+            << QStringLiteral("http协议 是 什么 https://a.com/x") << QStringLiteral("http协议 是 什么")
+            << QStringLiteral("https://a.com/x");
+        QTest::newRow("an address after a blank beats one inside the keyword")
+            << QStringLiteral("看http://x.cn的 http://a.com") << QStringLiteral("看http://x.cn的")
+            << QStringLiteral("http://a.com");
+        QTest::newRow("no address") << QStringLiteral(" 只有关键词 ") << QStringLiteral("只有关键词")
+                                    << QString();
         QTest::newRow("other letter case only")
             << QStringLiteral("kw HTTP://A.com") << QStringLiteral("kw") << QStringLiteral("HTTP://A.com");
     }
@@ -195,6 +209,7 @@ private slots:
         QTest::newRow("location.replace") << QByteArray("j:/a") << QStringLiteral("@/a") << 1;
         QTest::newRow("200 naming no target") << QByteArray("n:/a") << ResultText::kFailed << 1;
         QTest::newRow("redirect back into a redirect link") << QByteArray("l:/a") << ResultText::kFailed << 1;
+        QTest::newRow("a robot check in the target's place") << QByteArray("c:/a") << ResultText::kFailed << 1;
         QTest::newRow("not a redirect link") << QByteArray("=/a") << QStringLiteral("@/a") << 0;
         QTest::newRow("prefix in another letter case") << QByteArray("R:/a") << QStringLiteral("@/a") << 1;
     }
@@ -224,15 +239,18 @@ private slots:
         QTest::addColumn<int>("linkRequests");
 
         const QPair<QByteArray, QByteArray> match{kNearTitle, "r:/a"};
+        // Entries that show no host are read nearest heading first, then the later first, until one leads
+        // there.
         QTest::newRow("address at headings 3 and 7")
-            << filled(10, {{2, match}, {6, match}}) << QByteArray("/a") << QStringLiteral("7") << 10;
-        QTest::newRow("title equal at index 4")
-            << filled(10, {{4, {kSiteTitle, "r:/b"}}}) << QByteArray("/a") << QStringLiteral("5") << 10;
-        QTest::newRow("address at 9 beats title at 5") << filled(10, {{4, {kSiteTitle, "r:/b"}}, {8, match}})
-                                                       << QByteArray("/a") << QStringLiteral("9") << 10;
+            << filled(10, {{2, match}, {6, match}}) << QByteArray("/a") << QStringLiteral("7") << 4;
+        QTest::newRow("title equal at index 4 places the line unread")
+            << filled(10, {{4, {kSiteTitle, "r:/b"}}}) << QByteArray("/a") << QStringLiteral("5") << 0;
+        QTest::newRow("a title places the line before links showing no host are read")
+            << filled(10, {{4, {kSiteTitle, "r:/b"}}, {8, match}}) << QByteArray("/a") << QStringLiteral("5")
+            << 0;
         QTest::newRow("title with em tags and ellipsis equals")
             << filled(3, {{1, {"Example <em>Shop</em> Home...", "r:/b"}}}) << QByteArray("/a")
-            << QStringLiteral("2") << 3;
+            << QStringLiteral("2") << 0;
         QTest::newRow("distance 20 is kept") << filled(3, {{1, {kSiteTitle + QByteArray(20, 'x'), "r:/a"}}})
                                              << QByteArray("/a") << QStringLiteral("2") << 3;
         QTest::newRow("distance 21 is dropped unrequested")
@@ -240,31 +258,50 @@ private slots:
             << QStringLiteral("30+") << 2;
         QTest::newRow("far headings cost no request") << HeadingList{{kFarTitle, "r:/a"}, {kFarTitle, "r:/a"}}
                                                       << QByteArray("/a") << QStringLiteral("30+") << 0;
+        // One comparison everywhere: the scheme and a trailing "/" do not matter, on either side.
         QTest::newRow("address typed with slash, resolved without")
-            << filled(3, {{1, match}}) << QByteArray("/a/") << QStringLiteral("30+") << 3;
+            << filled(3, {{1, match}}) << QByteArray("/a/") << QStringLiteral("2") << 2;
         QTest::newRow("both with slash")
-            << filled(3, {{1, {kNearTitle, "r:/a/"}}}) << QByteArray("/a/") << QStringLiteral("2") << 3;
+            << filled(3, {{1, {kNearTitle, "r:/a/"}}}) << QByteArray("/a/") << QStringLiteral("2") << 2;
         QTest::newRow("resolved with slash, typed without")
-            << filled(3, {{1, {kNearTitle, "r:/a/"}}}) << QByteArray("/a") << QStringLiteral("30+") << 3;
+            << filled(3, {{1, {kNearTitle, "r:/a/"}}}) << QByteArray("/a") << QStringLiteral("2") << 2;
         QTest::newRow("https resolved matches the http address")
-            << filled(3, {{1, {kNearTitle, "rs:/a"}}}) << QByteArray("/a") << QStringLiteral("2") << 3;
+            << filled(3, {{1, {kNearTitle, "rs:/a"}}}) << QByteArray("/a") << QStringLiteral("2") << 2;
         QTest::newRow("unreadable redirect, address nowhere else")
             << filled(3, {{1, {kNearTitle, "n:/a"}}}) << QByteArray("/a") << QStringLiteral("异常") << 3;
         QTest::newRow("unreadable redirect, address found elsewhere")
             << filled(3, {{0, {kNearTitle, "n:/a"}}, {2, match}}) << QByteArray("/a") << QStringLiteral("3")
-            << 3;
+            << 1;
         QTest::newRow("stated other address costs no request")
-            << filled(3, {{0, {kSiteTitle, "=/b"}}}) << QByteArray("/a") << QStringLiteral("1") << 2;
-        QTest::newRow("an abnormal page is read for 50 entries")
-            << filled(80, {}) << QByteArray("/a") << QStringLiteral("30+") << 50;
+            << filled(3, {{0, {kSiteTitle, "=/b"}}}) << QByteArray("/a") << QStringLiteral("1") << 0;
+        QTest::newRow("only the first 30 entries are read")
+            << filled(80, {}) << QByteArray("/a") << QStringLiteral("30+") << 30;
+        QTest::newRow("an entry beyond 30 is no position")
+            << HeadingList(QVector<QPair<QByteArray, QByteArray>>(34, {kFarTitle, "r:/x"}).toList()) +
+                   HeadingList{{kFarTitle, "=/a"}}
+            << QByteArray("/a") << QStringLiteral("30+") << 0;
         QTest::newRow("heading without href, match after it")
-            << filled(6, {{1, {kNearTitle, ""}}, {4, match}}) << QByteArray("/a") << QStringLiteral("5") << 5;
+            << filled(6, {{1, {kNearTitle, ""}}, {4, match}}) << QByteArray("/a") << QStringLiteral("5") << 2;
         QTest::newRow("two redirects fail and do not match")
             << filled(3, {{1, {kNearTitle, "r2:/a"}}}) << QByteArray("/a") << QStringLiteral("30+") << 3;
         QTest::newRow("plain href matches without a request")
-            << filled(3, {{2, {kNearTitle, "=/a"}}}) << QByteArray("/a") << QStringLiteral("3") << 2;
+            << filled(3, {{2, {kNearTitle, "=/a"}}}) << QByteArray("/a") << QStringLiteral("3") << 0;
         QTest::newRow("no headings and no not-found text")
             << HeadingList{} << QByteArray("/a") << QStringLiteral("异常") << 0;
+        // The shown address (c-showurl) decides which links could lead to the address.
+        QTest::newRow("the whole address shown places the line unread")
+            << filled(5, {{3, {kFarTitle, "r:/x|@/a"}}}) << QByteArray("/a") << QStringLiteral("4") << 0;
+        QTest::newRow("entries showing another host or page are never read")
+            << HeadingList{{kNearTitle, "r:/a|www.other.cn/a"}, {kNearTitle, "r:/a|@/b"}} << QByteArray("/a")
+            << QStringLiteral("30+") << 0;
+        QTest::newRow("the address's host shown: read first, whatever the heading")
+            << filled(6, {{4, {kFarTitle, "r:/a|@"}}}) << QByteArray("/a") << QStringLiteral("5") << 1;
+        QTest::newRow("a cut address that agrees is read, one that does not is not")
+            << filled(4, {{0, {kFarTitle, "r:/b|@/b..."}}, {2, {kFarTitle, "r:/a|@/..."}}})
+            << QByteArray("/a") << QStringLiteral("3") << 1;
+        QTest::newRow("host shown but not there: then those showing none")
+            << filled(4, {{0, {kFarTitle, "r:/b|@"}}, {3, match}}) << QByteArray("/a") << QStringLiteral("4")
+            << 2;
     }
 
     void decidesPosition()

@@ -71,25 +71,29 @@ private slots:
         QTest::newRow("result slash dropped")
             << site << PageList{entries(10, {{5, kAddress + "/"}})} << kAddress << ResultText::kIncluded
             << QStringLiteral("5") << 2;
-        // Included only when the first address carries one more "/" than typed.
-        QTest::newRow("typed slash never matches")
-            << QByteArray(kAddress + "//")
-            << PageList{entries(10, {{5, kAddress + "/"}}), others(10), others(10)}
-            << QByteArray(kAddress + "/") << ResultText::kIncluded << QStringLiteral("30+") << 4;
+        QTest::newRow("typed slash matches on both pages")
+            << QByteArray(kAddress) << PageList{entries(10, {{5, kAddress}})} << QByteArray(kAddress + "/")
+            << ResultText::kIncluded << QStringLiteral("5") << 2;
+        QTest::newRow("positions count on over pages showing fewer results")
+            << site << PageList{others(7), entries(8, {{3, kAddress}})} << kAddress << ResultText::kIncluded
+            << QStringLiteral("10") << 3;
+        QTest::newRow("Baidu's word that there are no more results ends the search")
+            << site << PageList{others(10), {"!notfound"}} << kAddress << ResultText::kIncluded
+            << QStringLiteral("30+") << 3;
         QTest::newRow("https result matches typed http")
             << site << PageList{entries(10, {{8, "https://www.example.com/a"}})} << kAddress
             << ResultText::kIncluded << QStringLiteral("8") << 2;
-        QTest::newRow("m against www is included")
+        QTest::newRow("m against www is another page")
             << QByteArray("https://m.example.com/a/") << PageList{entries(10, {{2, kAddress}})} << kAddress
-            << ResultText::kIncluded << QStringLiteral("2") << 2;
+            << ResultText::kNotIncluded << QStringLiteral("--") << 1;
         QTest::newRow("other first address is not included")
             << QByteArray("http://www.example.com/b") << PageList{} << kAddress << ResultText::kNotIncluded
             << QStringLiteral("--") << 1;
         QTest::newRow("not found") << QByteArray("!notfound") << PageList{} << kAddress
                                    << ResultText::kNotIncluded << QStringLiteral("--") << 1;
-        QTest::newRow("empty status still reads pages")
+        QTest::newRow("a first result without an address is no answer")
             << QByteArray("!noaddress") << PageList{others(10), entries(10, {{1, kAddress}})} << kAddress
-            << QString() << QStringLiteral("11") << 3;
+            << ResultText::kFailed << QString() << 1;
         QTest::newRow("robot check on page 1")
             << site << PageList{{kRobot}} << kAddress << ResultText::kIncluded << ResultText::kFailed << 2;
         QTest::newRow("robot check on page 2") << site << PageList{others(10), {kRobot}} << kAddress
@@ -121,6 +125,8 @@ private slots:
             const QList<QByteArray> list = pages.value(page);
             if (list.value(0) == kRobot)
                 return Reply::page(testsupport::robotCheckPage());
+            if (list.value(0) == "!notfound")
+                return Reply::page(testsupport::mobileRankingNotFoundPage());
             return Reply::page(testsupport::mobileKeywordPage(list));
         });
 

@@ -122,8 +122,10 @@ private slots:
             << cellsOf("10|http://www.baidu.com/s?tn=baidurt&rtt=1&bsst=1&wd=nba|1|") << 0;
         QTest::newRow("redirect, only its link read")
             << nba << u("sohu.com") << cellsOf("8|http://nba.sohu.com/|1|") << 1;
+        // The shown host counts entry 3 unread; only the best position's link is read for its address,
+        // and the entries showing no host are not read once the site stands on the page.
         QTest::newRow("redirects, and links showing no host")
-            << python << u("python.org") << cellsOf("2|http://www.python.org/|2|3") << 5;
+            << python << u("python.org") << cellsOf("2|http://www.python.org/|2|3") << 1;
         QTest::newRow("not on the page") << python << u("qa-site.cn") << cellsOf("30+||0|") << 3;
         QTest::newRow("stated only") << ip << u("ipip5.com") << cellsOf("8|https://ip.ipip5.com/|2|10") << 0;
     }
@@ -161,6 +163,11 @@ private slots:
         QTest::newRow("the same link read")
             << testsupport::desktopKeywordPage({{"A", redirect}}) << true << u("1");
         QTest::newRow("nothing found") << testsupport::desktopRankingNotFoundPage() << true << u("30+");
+        QTest::newRow("a host cut short may be the site: read")
+            << testsupport::desktopKeywordPage({{"A", "http://other.cn/x"}, {"B", redirect, "www.qa-si..."}})
+            << true << u("2");
+        QTest::newRow("an unread link showing another host cannot hide the site")
+            << testsupport::desktopKeywordPage({{"A", redirect, "www.other.cn/a"}}) << false << u("30+");
     }
     void failsWithoutAnAnswer()
     {

@@ -9,6 +9,7 @@
 #include "tests/support/rawcaptureserver.h"
 #include "tests/support/resultcells.h"
 
+#include <QTextCodec>
 #include <QtTest>
 
 using namespace testsupport;
@@ -26,8 +27,27 @@ enum class Answer
     EmptyBody,
     RealRobotCheck,
     BlockPage,
-    Undecodable
+    Undecodable,
+    RobotCheck2026,
+    AccessErrorPage,
+    UnreadableTitleRobotCheck,
+    RedirectToVerify
 };
+
+// Baidu's old access-error page (verify.baidu.com), in GB2312 like the original.
+QByteArray accessErrorPage()
+{
+    return QTextCodec::codecForName("GB2312")->fromUnicode(QStringLiteral(
+        "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=gb2312\">"
+        "<title>百度--您的访问出错了</title></head><body><form action=\"https://verify.baidu.com/verify\">"
+        "<p>没有找到该URL</p><input name=\"vcode\"></form></body></html>"));
+}
+
+// A robot check whose title a proxy has mangled: only what it loads tells.
+const QByteArray kUnreadableTitleRobotCheck =
+    "<html><head><title>\xe7\x99\xbe\xef\xbf\xbd</title></head><body><div "
+    "class=\"timeout\">抱歉，没有找到</div>"
+    "<script src=\"https://wappass.baidu.com/static/machine/js/api/mkd.js\"></script></body></html>";
 
 // Baidu's block page, served with status 200 and a not-found text of its own.
 const QByteArray kBlockPage =
@@ -57,7 +77,11 @@ private slots:
             {"empty body", Answer::EmptyBody},
             {"real robot check page", Answer::RealRobotCheck},
             {"block page", Answer::BlockPage},
-            {"compressed body left undecoded", Answer::Undecodable}};
+            {"compressed body left undecoded", Answer::Undecodable},
+            {"real robot check of 2026", Answer::RobotCheck2026},
+            {"access-error page in GB2312", Answer::AccessErrorPage},
+            {"robot check with an unreadable title", Answer::UnreadableTitleRobotCheck},
+            {"redirect to verify.baidu.com", Answer::RedirectToVerify}};
         for (const bool mobile : {false, true}) {
             for (const auto &answer : answers)
                 QTest::addRow("%s, %s", mobile ? "mobile" : "desktop", answer.first)
@@ -95,6 +119,17 @@ private slots:
                 return Reply::page(kBlockPage);
             case Answer::Undecodable:
                 return Reply::page(QByteArray("\x1f\x8b\x08\0\0\0\0\0\0\x03", 10) + QByteArray(300, '\x95'));
+            case Answer::RobotCheck2026:
+                return Reply::page(readTestData("real-pages/captcha_2026_ourlyg_baidu_raw.html"));
+            case Answer::AccessErrorPage: {
+                Reply reply = Reply::page(accessErrorPage());
+                reply.contentType = "text/html";
+                return reply;
+            }
+            case Answer::UnreadableTitleRobotCheck:
+                return Reply::page(kUnreadableTitleRobotCheck);
+            case Answer::RedirectToVerify:
+                return Reply::redirect("https://verify.baidu.com/vcode?http://www.baidu.com/s?wd=x");
             default:
                 return Reply::page(readTestData("real-pages/captcha_2022_DogInNoSense_agt1.html"));
             }
@@ -115,6 +150,11 @@ private slots:
                 const char *where = onKeywordPage ? "keyword page" : "site query";
                 QTest::addRow("%s, robot check on %s", device, where) << mobile << onKeywordPage << robot;
                 QTest::addRow("%s, block page on %s", device, where) << mobile << onKeywordPage << kBlockPage;
+                QTest::addRow("%s, robot check of 2026 on %s", device, where)
+                    << mobile << onKeywordPage
+                    << readTestData("real-pages/captcha_2026_ourlyg_baidu_raw.html");
+                QTest::addRow("%s, unreadable robot check on %s", device, where)
+                    << mobile << onKeywordPage << kUnreadableTitleRobotCheck;
             }
         }
     }

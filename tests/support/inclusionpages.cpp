@@ -34,9 +34,11 @@ QByteArray mobilePage(const QByteArray &inner)
 
 QByteArray mobileFirstResult(const QByteArray &firstAddress)
 {
-    return QByteArray(
-               "<div class=\"c-result result\" data-log=\"{'ensrcid':'www_normal','order':'1','mu':'") +
-           firstAddress + "'}\">\n<a class=\"c-blocka\" aria-label=\"搜索结果第1条.标题\">\n";
+    return QByteArray("<div class=\"c-result result\" order=\"1\" "
+                      "data-log=\"{'ensrcid':'www_normal','order':'1','mu':'") +
+           firstAddress +
+           "'}\">\n<a class=\"c-blocka\" href=\"https://m.baidu.com/from=0/t=iphone/l=1/tc?order=1\" "
+           "aria-label=\"搜索结果第1条.标题\">\n";
 }
 
 QByteArray mobileTitleSpan(const QByteArray &title)

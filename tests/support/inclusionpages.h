@@ -15,7 +15,8 @@ QByteArray desktopDateSpan(const QByteArray &date);
 
 // A whole mobile answer page around the given markup.
 QByteArray mobilePage(const QByteArray &inner);
-// The first result's container: the first-result label and its address.
+// The opening of the first result's block: its data-log with the address
+// (mu) and its link, left open for the title and date spans that follow.
 QByteArray mobileFirstResult(const QByteArray &firstAddress);
 QByteArray mobileTitleSpan(const QByteArray &title);
 QByteArray mobileDateSpan(const QByteArray &date);

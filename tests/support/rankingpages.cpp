@@ -13,7 +13,7 @@ const QByteArray kPageTail = QByteArrayLiteral("</body></html>\n");
 const QByteArray kFillerBlock = QByteArrayLiteral(
     "<div class=\"c-abstract\" data-tools='{\"title\":\"x\"}'><span "
     "class=\"c-color-gray\">2021年3月4日</span>"
-    "这是一段摘要文字，说明页面的内容 <a class=\"c-showurl\" href=\"/x\">www.example.com/</a></div>\n");
+    "这是一段摘要文字，说明页面的内容 <a class=\"c-tools\" href=\"/x\">www.example.com/</a></div>\n");
 
 QByteArray filler(int bytes)
 {
@@ -50,8 +50,11 @@ QByteArray desktopKeywordPage(const QList<DesktopHeading> &headings, int fillerB
         const QByteArray attributes = heading.link.isEmpty()
                                           ? QByteArray(" data-click=\"{'F':'778317EA'}\"")
                                           : " href = \"" + heading.link + "\" target=\"_blank\"";
+        const QByteArray shown =
+            heading.shown.isEmpty() ? QByteArray() : "<a class=\"c-showurl\">" + heading.shown + "</a>";
         page += "<div class=\"result c-container\" id=\"" + QByteArray::number(id++) +
-                "\"><h3 class=\"t\"><a" + attributes + ">" + heading.text + "</a></h3>\n" + between;
+                "\"><h3 class=\"t\"><a" + attributes + ">" + heading.text + "</a></h3>" + shown + "\n" +
+                between;
     }
     return page + kPageTail;
 }
@@ -67,7 +70,9 @@ QByteArray mobileRankingSitePage(const QByteArray &firstAddress, const QByteArra
 
 QByteArray mobileRankingNoAddressPage()
 {
-    return kPageHead + "<div class=\"c-result\"><a aria-label=\"搜索结果第1条.标题：示例\">示例</a></div>\n" +
+    return kPageHead +
+           "<div class=\"c-result\"><a href=\"https://m.baidu.com/from=0/tc?order=1\"><h3 class=\"c-title\">"
+           "<span class=\"c-title-text\">示例</span></h3></a></div>\n" +
            kPageTail;
 }
 
@@ -81,8 +86,11 @@ QByteArray mobileKeywordPage(const QList<QByteArray> &entryAddresses)
     QByteArray page = kPageHead;
     int order = 1;
     for (const QByteArray &address : entryAddresses) {
-        page += "<div class=\"c-result\" data-log=\"{'ensrcid':'www_normal','order':'" +
-                QByteArray::number(order++) + "','tpl':'www_normal','mu':'" + address + "','pos':'x'}\">" +
+        const QByteArray number = QByteArray::number(order++);
+        page += "<div class=\"c-result result\" data-log=\"{'ensrcid':'www_normal','order':'" + number +
+                "','tpl':'www_normal','mu':'" + address +
+                "','pos':'x'}\"><a class=\"c-blocka\" href=\"https://m.baidu.com/from=0/tc?order=" + number +
+                "\"><h3 class=\"c-title\"><span class=\"c-title-text\">结果 " + number + "</span></h3></a>" +
                 kFillerBlock + "</div>\n";
     }
     return page + kPageTail;

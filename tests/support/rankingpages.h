@@ -13,6 +13,7 @@ struct DesktopHeading
 {
     QByteArray text;
     QByteArray link;
+    QByteArray shown = QByteArray(); // the block's shown address (c-showurl); none when empty
 };
 
 // The desktop answer for an included address: its title heading and date span.
@@ -25,10 +26,10 @@ QByteArray desktopKeywordPage(const QList<DesktopHeading> &headings, int fillerB
 
 // The mobile answer whose first result carries firstAddress.
 QByteArray mobileRankingSitePage(const QByteArray &firstAddress, const QByteArray &date);
-// The mobile answer announcing a first result whose address is missing.
+// The mobile answer whose first result states no address.
 QByteArray mobileRankingNoAddressPage();
 QByteArray mobileRankingNotFoundPage();
-// A mobile keyword page with one entry per address, in order.
+// A mobile keyword page with one result per address, in order, titled "结果 1", "结果 2", ….
 QByteArray mobileKeywordPage(const QList<QByteArray> &entryAddresses);
 
 // Baidu's robot check, served with status 200.

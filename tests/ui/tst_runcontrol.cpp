@@ -19,6 +19,7 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSemaphore>
+#include <QStandardPaths>
 #include <QTableView>
 #include <QThreadPool>
 #include <QToolButton>
@@ -331,10 +332,12 @@ private slots:
         const QString ranked =
             QStringLiteral("关键词0 https://www.site0.example/p\n关键词1 www.site1.example/p\n"
                            "关键词0 https://www.site0.example/p\n关键词2 http://www.site2.example/p");
+        // An address is checked as typed, https and all.
+        const QString typed = QStringLiteral("https://www.site0.example/p");
         QTest::newRow("ranking desktop")
-            << true << false << ranked << QStringList{a, QString::fromUtf8(addressOf(2))} << 2;
+            << true << false << ranked << QStringList{typed, QString::fromUtf8(addressOf(2))} << 2;
         QTest::newRow("ranking mobile")
-            << true << true << ranked << QStringList{a, QString::fromUtf8(addressOf(2))} << 2;
+            << true << true << ranked << QStringList{typed, QString::fromUtf8(addressOf(2))} << 2;
     }
     void filtersTheEditorLines()
     {
@@ -354,7 +357,7 @@ private slots:
         QCOMPARE(page.rows(), 2);
         for (int r = 0; r < expectedAddresses.size(); ++r)
             QCOMPARE(page.row(r).at(1), expectedAddresses.at(r));
-        QCOMPARE(baidu.siteQueries(0), 1);
+        QCOMPARE(baidu.siteQueries(ranking ? 2 : 0), 1);
         QCOMPARE(baidu.siteQueries(1), 0);
     }
 
@@ -471,6 +474,50 @@ private slots:
         }
         QTRY_VERIFY(page.finished());
         QCOMPARE(page.rows(), 3);
+    }
+
+    // Baidu changes its markup mid-run: five pages in a row that cannot be read
+    // stop the run, and the page says so with the folder that keeps them.
+    void stopsWhenBaiduChangesItsLayout_data()
+    {
+        QTest::addColumn<bool>("ranking");
+        QTest::addColumn<bool>("mobile");
+        QTest::newRow("ranking desktop") << true << false;
+        QTest::newRow("inclusion mobile") << false << true;
+    }
+    void stopsWhenBaiduChangesItsLayout()
+    {
+        QFETCH(bool, ranking);
+        QFETCH(bool, mobile);
+        constexpr int kLines = 30;
+        LoopbackBaidu baidu;
+        std::atomic<int> pages{0};
+        baidu.setHandler([&](const Request &request) {
+            if (++pages > 2)
+                return Reply::page(
+                    "<html><head><title>x_百度搜索</title></head><body><div id=\"main-2030\">"
+                    "<div class=\"card-x\"><a href=\"http://www.a.cn/\">A</a></div></div></body></html>");
+            const QByteArray word = request.param("word");
+            if (!word.isEmpty())
+                return Reply::page(word.startsWith("http") ? mobileRankingSitePage(word, "1天前")
+                                                           : mobileKeywordPage({"http://www.a.cn/"}));
+            return Reply::page(request.param("rn").isEmpty()
+                                   ? desktopRankingSitePage("A", "1天前")
+                                   : desktopKeywordPage({{"A", "http://www.a.cn/"}}));
+        });
+        m_window->setSearchEndpoints(baidu.endpoints());
+        Page page(*m_window, ranking);
+        page.open(mobile);
+        page.start(editorText(kLines, ranking));
+        QTRY_VERIFY(page.finished());
+        const QString status = page.status();
+        QVERIFY2(status.startsWith(QStringLiteral("百度页面结构可能已变化，已停止查询")), qPrintable(status));
+        const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+        const QString folder =
+            status.section(QStringLiteral("保存在 "), 1).section(QStringLiteral("）"), 0, 0);
+        QVERIFY2(folder.startsWith(data + QStringLiteral("/quillane/layout-pages/")), qPrintable(status));
+        QCOMPARE(QDir(folder).entryList({QStringLiteral("*.html")}, QDir::Files).size(), 5);
+        QVERIFY2(baidu.requestCount() < kLines, qPrintable(QString::number(baidu.requestCount())));
     }
 
     void runsBothPagesAtOnce()

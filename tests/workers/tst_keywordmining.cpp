@@ -7,6 +7,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTextCodec>
 
 using testsupport::LoopbackBaidu;
 using testsupport::Reply;
@@ -149,6 +150,43 @@ private slots:
         for (const Request &request : baidu.requests())
             QVERIFY2(!neverExpanded.contains(QString::fromUtf8(request.param("wd"))),
                      request.target.constData());
+    }
+
+    // A keyword page that is a robot check or block page: both of its sources failed.
+    void namesBothSourcesOnBlockPages_data()
+    {
+        QTest::addColumn<QByteArray>("page");
+        QTest::addColumn<bool>("redirect");
+        QTest::newRow("robot check of 2026")
+            << testsupport::readTestData("real-pages/captcha_2026_ourlyg_baidu_raw.html") << false;
+        QTest::newRow("block page served with 200")
+            << QByteArray("<html><head><title>页面不存在_百度搜索</title></head><body><p>抱歉，没有找到</p></"
+                          "body></html>")
+            << false;
+        QTest::newRow("access-error page in GB2312")
+            << QTextCodec::codecForName("GB2312")->fromUnicode(
+                   QStringLiteral("<html><head><title>百度--您的访问出错了</title></head><body><form "
+                                  "action=\"https://verify.baidu.com/verify\"></form></body></html>"))
+            << false;
+        QTest::newRow("robot check as a redirect") << QByteArray() << true;
+    }
+    void namesBothSourcesOnBlockPages()
+    {
+        QFETCH(QByteArray, page);
+        QFETCH(bool, redirect);
+        LoopbackBaidu baidu;
+        baidu.setHandler([&](const Request &) {
+            return redirect ? Reply::redirect("https://wappass.baidu.com/static/captcha/tuxing.html")
+                            : Reply::page(page);
+        });
+        QStringList failed;
+        MiningCallbacks callbacks;
+        callbacks.failed = [&](const QString &keyword, const QString &source, const QString &) {
+            failed.append(keyword + QLatin1Char('|') + source);
+        };
+        QCOMPARE(mineKeywords({QStringLiteral("甲")}, MiningOptions(), baidu.endpoints(), nullptr, callbacks),
+                 2);
+        QCOMPARE(failed, (QStringList{QStringLiteral("甲|下拉联想"), QStringLiteral("甲|相关搜索")}));
     }
 
     // A stop cuts the transfer in flight short and ends the thread.

@@ -1,8 +1,15 @@
+#include "search/desktopinclusioncheck.h"
+#include "search/desktoprankingcheck.h"
+#include "search/keywordsources.h"
+#include "search/mobileinclusioncheck.h"
+#include "search/mobilerankingcheck.h"
 #include "search/resultstrings.h"
+#include "search/siterankingcheck.h"
 #include "tests/support/inclusionpages.h"
 #include "tests/support/loopbackbaidu.h"
 #include "tests/support/rankingpages.h"
 #include "tests/support/ratelimitedbaidu.h"
+#include "workers/linecheck.h"
 #include "workers/rankingrun.h"
 #include "workers/slcxthread.h"
 
@@ -62,7 +69,69 @@ QVector<InclusionResult> runInclusion(const QStringList &lines, const SearchCont
     return results;
 }
 
+// Where Baidu sends scripted clients for its robot check (2025 on).
+const QByteArray kCaptchaRedirect =
+    "https://wappass.baidu.com/static/captcha/tuxing_v2.html?&logid=1&ak=c27bbc89afca0463650ac9bde68ebe06";
+
+// An answer for every kind of request the checks make: the address included and ranking first.
+Reply everyAnswer(const Request &request)
+{
+    if (request.path == "/sugrec")
+        return Reply::page(R"({"q":"x","g":[{"type":"sug","q":"y"}]})");
+    const QByteArray word = request.param("word");
+    if (!word.isEmpty())
+        return Reply::page(word.startsWith("http") ? mobileRankingSitePage(word, "1天前")
+                                                   : mobileKeywordPage({"http://www.a.cn/"}));
+    if (!request.param("rn").isEmpty())
+        return Reply::page(desktopKeywordPage({{"标题", "http://www.a.cn/"}}));
+    return Reply::page(desktopRankingSitePage("标题", "1天前"));
+}
+
+enum class Tool
+{
+    Inclusion,
+    Ranking,
+    SiteRanking,
+    Suggestions,
+    RelatedSearches
+};
+
+// One line of a tool through checkLine; true when it ended with an answer.
+bool checkedLine(Tool tool, bool mobile, const SearchContext &context)
+{
+    const QString address = QStringLiteral("http://www.a.cn/");
+    const SiteRule site = SiteRule::parse(QStringLiteral("a.cn"));
+    switch (tool) {
+    case Tool::Inclusion:
+        return !checkLine<InclusionResult>(address, context, nullptr,
+                                           mobile ? mobileInclusionCheck : desktopInclusionCheck)
+                    ->isFailed();
+    case Tool::Ranking:
+        return !checkLine<RankingResult>(QStringLiteral("kw ") + address, context, nullptr,
+                                         mobile ? rankMobile : rankDesktop)
+                    ->isFailed();
+    case Tool::SiteRanking:
+        return !checkLine<SiteRankingResult>(
+                    QStringLiteral("kw"), context, nullptr,
+                    [&](const QString &line, const SearchContext &lineContext,
+                        const std::atomic<bool> *abortFlag) {
+                        return mobile ? rankSiteMobile(line, site, lineContext, abortFlag)
+                                      : rankSiteDesktop(line, site, lineContext, abortFlag);
+                    })
+                    ->isFailed();
+    case Tool::Suggestions:
+        return !checkLine<KeywordOffers>(QStringLiteral("kw"), context, nullptr, fetchSuggestions)
+                    ->isFailed();
+    case Tool::RelatedSearches:
+        return !checkLine<KeywordOffers>(QStringLiteral("kw"), context, nullptr, fetchRelatedSearches)
+                    ->isFailed();
+    }
+    return false;
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(Tool)
 
 // Batches through a request gate against loopback Baidu: pacing, slowing
 // down, retries and stops.
@@ -186,6 +255,44 @@ private slots:
             QCOMPARE(results.at(i).isFailed(), i == 1 && !answered);
         }
         QCOMPARE(asked[failing], siteQueries);
+    }
+
+    // A robot check sent as a redirect to its hosts is one, for every tool on
+    // both devices: the line is asked again and the gate slows down, as for the page.
+    void robotCheckRedirectIsARobotCheck_data()
+    {
+        QTest::addColumn<Tool>("tool");
+        QTest::addColumn<bool>("mobile");
+        QTest::addColumn<bool>("asPage");
+        const std::pair<const char *, Tool> tools[] = {
+            {"inclusion", Tool::Inclusion}, {"ranking", Tool::Ranking}, {"site ranking", Tool::SiteRanking}};
+        for (const auto &tool : tools) {
+            for (const bool mobile : {false, true})
+                QTest::addRow("%s, %s", tool.first, mobile ? "mobile" : "desktop")
+                    << tool.second << mobile << false;
+        }
+        QTest::newRow("mining, suggestions") << Tool::Suggestions << false << false;
+        QTest::newRow("mining, related searches") << Tool::RelatedSearches << false << false;
+        QTest::newRow("ranking, the check as a page") << Tool::Ranking << false << true;
+    }
+
+    void robotCheckRedirectIsARobotCheck()
+    {
+        QFETCH(Tool, tool);
+        QFETCH(bool, mobile);
+        QFETCH(bool, asPage);
+        LoopbackBaidu baidu;
+        std::atomic<int> requests{0};
+        baidu.setHandler([&](const Request &request) {
+            if (requests++ == 0)
+                return asPage ? Reply::page(robotCheckPage()) : Reply::redirect(kCaptchaRedirect);
+            return everyAnswer(request);
+        });
+        PacingSettings pacing{0, 0, 2};
+        pacing.firstSlowdownMs = 40;
+        RequestGate gate(pacing);
+        QVERIFY(checkedLine(tool, mobile, pacedContext(baidu, &gate, 1, 10)));
+        QCOMPARE(gate.currentIntervalMs(), 40);
     }
 
     void stopCutsLongWaitsShort_data()

@@ -22,14 +22,14 @@ private slots:
         QTest::newRow("ranking keeps upper-case HTTPS as typed")
             << mixed << true
             << QStringList{QStringLiteral("http://a.cn/1.html"), QStringLiteral("HTTPS://b.cn/2.html")};
-        QTest::newRow("ranking turns https: into http:")
-            << QStringLiteral("词 https://c.cn/x https://d.cn") << true
-            << QStringList{QStringLiteral("词 http://c.cn/x http://d.cn")};
+        QTest::newRow("ranking keeps https and the address's own query whole")
+            << QStringLiteral("词 https://c.cn/x?u=https%3A%2F%2Fd.cn&xthttps=0") << true
+            << QStringList{QStringLiteral("词 https://c.cn/x?u=https%3A%2F%2Fd.cn&xthttps=0")};
         QTest::newRow("inclusion keeps https")
             << QStringLiteral("https://c.cn/x") << false << QStringList{QStringLiteral("https://c.cn/x")};
-        QTest::newRow("duplicates are removed before https is rewritten")
-            << QStringLiteral("k https://e.cn\nk http://e.cn") << true
-            << QStringList{QStringLiteral("k http://e.cn"), QStringLiteral("k http://e.cn")};
+        QTest::newRow("lines differing in their scheme are both kept")
+            << QStringLiteral("k https://e.cn\nk http://e.cn\nk https://e.cn") << true
+            << QStringList{QStringLiteral("k https://e.cn"), QStringLiteral("k http://e.cn")};
         QTest::newRow("carriage returns stay part of the line")
             << QStringLiteral("http://f.cn\r\nhttp://f.cn") << false
             << QStringList{QStringLiteral("http://f.cn\r"), QStringLiteral("http://f.cn")};

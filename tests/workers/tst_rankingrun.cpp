@@ -1,3 +1,4 @@
+#include "search/layoutdriftguard.h"
 #include "search/resultstrings.h"
 #include "tests/support/loopbackbaidu.h"
 #include "tests/support/rankingpages.h"
@@ -6,6 +7,8 @@
 
 #include <QtTest>
 
+#include <QDir>
+#include <QTemporaryDir>
 #include <QThreadPool>
 
 #include <algorithm>
@@ -206,6 +209,39 @@ private slots:
         QCoreApplication::processEvents();
         QVERIFY(follower.reported.isEmpty());
         QCOMPARE(baidu.requestCount(), inFlight);
+    }
+
+    // Pages Baidu's changed markup makes unreadable stop the run by themselves:
+    // it cancels itself, no line starts after, no request leaves.
+    void stopsWhenTheDriftGuardTrips_data()
+    {
+        QTest::addColumn<Device>("mode");
+        QTest::newRow("desktop") << Device::Desktop;
+        QTest::newRow("mobile") << Device::Mobile;
+    }
+    void stopsWhenTheDriftGuardTrips()
+    {
+        QFETCH(Device, mode);
+        LoopbackBaidu baidu;
+        baidu.setHandler([](const Request &) {
+            return Reply::page("<html><head><title>x</title></head><body><div id=\"m2030\"><a "
+                               "href=\"http://a.cn/\">A</a></div></body></html>");
+        });
+        QTemporaryDir folder;
+        SearchContext context(baidu.endpoints());
+        context.driftGuard = std::make_shared<LayoutDriftGuard>(folder.path());
+        QStringList hosts;
+        for (int i = 0; i < 60; ++i)
+            hosts.append(QStringLiteral("h%1").arg(i));
+        RankingRun run = RankingRun::start(linesFor(hosts), mode, context);
+        run.future().waitForFinished();
+        QVERIFY(context.driftGuard->tripped());
+        QVERIFY(run.future().isCanceled());
+        const int requests = baidu.requestCount();
+        QVERIFY2(requests <
+                     LayoutDriftGuard::kPagesInARow + QThreadPool::globalInstance()->maxThreadCount() + 2,
+                 qPrintable(QString::number(requests)));
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files).size(), LayoutDriftGuard::kPagesInARow);
     }
 
     void cancelAfterFinishIsHarmless()
