@@ -1,6 +1,6 @@
 #include "app/startup.h"
 #include "app/systemtrayicon.h"
-#include "ui/uidemo08.h"
+#include "ui/frame/uidemo08.h"
 
 #include <QApplication>
 #include <QIcon>

@@ -2,7 +2,7 @@
 
 #include "app/appinit.h"
 #include "search/appsettings.h"
-#include "ui/uidemo08.h"
+#include "ui/frame/uidemo08.h"
 
 #include <QApplication>
 #include <QByteArray>

@@ -3,8 +3,8 @@
 // each with the line numbers painted, and the per-line-append way of filling
 // a gutter editor at 10,000 lines as the baseline. Goals: 50 ms, 1 s and 16 ms.
 #include "app/startup.h"
-#include "ui/linenumberarea.h"
-#include "ui/uidemo08.h"
+#include "ui/widgets/linenumberarea.h"
+#include "ui/frame/uidemo08.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

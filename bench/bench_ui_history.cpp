@@ -6,7 +6,7 @@
 // Goal: opening under 1 s.
 #include "history/historystore.h"
 #include "history/runrecorder.h"
-#include "ui/historypage.h"
+#include "ui/pages/historypage.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

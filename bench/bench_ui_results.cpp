@@ -15,8 +15,8 @@
 #include "tests/support/loopbackbaidu.h"
 #include "tests/support/rankingpages.h"
 #include "tests/support/testsettings.h"
-#include "ui/querypanel.h"
-#include "ui/uidemo08.h"
+#include "ui/query/querypanel.h"
+#include "ui/frame/uidemo08.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>

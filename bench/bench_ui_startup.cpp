@@ -2,7 +2,7 @@
 // first paint, running the application's own start-up. Each sample is a fresh
 // process (this program started again with "--once"). Goal: shown within 1 s.
 #include "app/startup.h"
-#include "ui/uidemo08.h"
+#include "ui/frame/uidemo08.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -9,8 +9,8 @@
 #include "tests/support/inclusionpages.h"
 #include "tests/support/loopbackbaidu.h"
 #include "tests/support/testsettings.h"
-#include "ui/messagebox.h"
-#include "ui/uidemo08.h"
+#include "ui/widgets/messagebox.h"
+#include "ui/frame/uidemo08.h"
 
 #include <QApplication>
 #include <QPlainTextEdit>

@@ -4,7 +4,7 @@
 #include "history/historystore.h"
 #include "search/appsettings.h"
 #include "tests/support/windowtestmain.h"
-#include "ui/uidemo08.h"
+#include "ui/frame/uidemo08.h"
 
 #include <QDialogButtonBox>
 #include <QDir>

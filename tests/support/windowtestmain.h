@@ -2,7 +2,7 @@
 
 #include "app/startup.h"
 #include "tests/support/testsettings.h"
-#include "ui/uidemo08.h"
+#include "ui/frame/uidemo08.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

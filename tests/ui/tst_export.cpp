@@ -1,9 +1,9 @@
 #include "tests/support/loopbackbaidu.h"
 #include "tests/support/rankingpages.h"
 #include "tests/support/windowtestmain.h"
-#include "ui/messagebox.h"
-#include "ui/savefiledialog.h"
-#include "ui/uidemo08.h"
+#include "ui/widgets/messagebox.h"
+#include "ui/widgets/savefiledialog.h"
+#include "ui/frame/uidemo08.h"
 
 #include <QtTest>
 

@@ -2,10 +2,10 @@
 #include "tests/support/loopbackbaidu.h"
 #include "tests/support/rankingpages.h"
 #include "tests/support/windowtestmain.h"
-#include "ui/messagebox.h"
-#include "ui/positionchart.h"
-#include "ui/savefiledialog.h"
-#include "ui/uidemo08.h"
+#include "ui/widgets/messagebox.h"
+#include "ui/pages/positionchart.h"
+#include "ui/widgets/savefiledialog.h"
+#include "ui/frame/uidemo08.h"
 
 #include <QtTest>
 

@@ -1,11 +1,11 @@
 // The query pages' editors, their line numbers, keyboard and file import.
 #include "app/startup.h"
 #include "tests/support/windowtestmain.h"
-#include "ui/linenumberarea.h"
-#include "ui/messagebox.h"
-#include "ui/openfiledialog.h"
-#include "ui/queryeditor.h"
-#include "ui/uidemo08.h"
+#include "ui/widgets/linenumberarea.h"
+#include "ui/widgets/messagebox.h"
+#include "ui/widgets/openfiledialog.h"
+#include "ui/widgets/queryeditor.h"
+#include "ui/frame/uidemo08.h"
 
 #include <QClipboard>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "ui/messagebox.h"
+#include "ui/widgets/messagebox.h"
 
 #include <QtTest>
 

@@ -1,6 +1,6 @@
 #include "tests/support/loopbackbaidu.h"
 #include "tests/support/windowtestmain.h"
-#include "ui/uidemo08.h"
+#include "ui/frame/uidemo08.h"
 
 #include <QApplication>
 #include <QFile>

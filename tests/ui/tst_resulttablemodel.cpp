@@ -1,4 +1,4 @@
-#include "ui/resulttablemodel.h"
+#include "ui/query/resulttablemodel.h"
 
 #include <QtTest>
 

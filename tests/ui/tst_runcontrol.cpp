@@ -3,8 +3,8 @@
 #include "tests/support/loopbackbaidu.h"
 #include "tests/support/rankingpages.h"
 #include "tests/support/windowtestmain.h"
-#include "ui/messagebox.h"
-#include "ui/uidemo08.h"
+#include "ui/widgets/messagebox.h"
+#include "ui/frame/uidemo08.h"
 
 #include <QtTest>
 

@@ -2,7 +2,7 @@
 #include "tests/support/inclusionpages.h"
 #include "tests/support/loopbackbaidu.h"
 #include "tests/support/windowtestmain.h"
-#include "ui/uidemo08.h"
+#include "ui/frame/uidemo08.h"
 
 #include <QCheckBox>
 #include <QLabel>

@@ -1,11 +1,11 @@
 // The main window's frame and navigation, driven by object name.
 #include "app/startup.h"
 #include "tests/support/windowtestmain.h"
-#include "ui/uidemo08.h"
+#include "ui/frame/uidemo08.h"
 
 #include "style/iconhelper.h"
 #include "tests/support/loopbackbaidu.h"
-#include "ui/windowresizer.h"
+#include "ui/frame/windowresizer.h"
 
 #include <QAbstractButton>
 #include <QDir>

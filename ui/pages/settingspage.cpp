@@ -1,0 +1,239 @@
+#include "ui/pages/settingspage.h"
+#include "ui_settingspage.h"
+
+#include <QDir>
+#include <QFutureWatcher>
+#include <QSettings>
+#include <QtConcurrent/QtConcurrentRun>
+
+namespace {
+const QString kNotANumber = QStringLiteral("须为整数");
+const QString kSaved = QStringLiteral("已保存，之后开始的查询按此设置进行");
+const QString kNotSaved = QStringLiteral("未保存：请改正标出的项");
+const QString kStoreFailed = QStringLiteral("未保存：设置文件无法写入");
+const QString kDefaultsShown = QStringLiteral("已填入默认值，按“保存”后生效");
+const QString kTesting = QStringLiteral("正在测试……");
+const QString kNoProxyListed = QStringLiteral("代理列表为空");
+const QString kProbeLine = QStringLiteral("%1 — %2");
+const QString kStoredRefused = QStringLiteral("设置文件中的“%1”无法使用：%2。现用默认值，改正后按“保存”");
+const QString kStoredProxiesRefused =
+    QStringLiteral("设置文件中的代理设置无法使用：%1。改正并保存之前不发出任何请求");
+const QString kStoredProblems = QStringLiteral("设置文件 %1 中有无法使用的值，已在各项旁标出");
+const QString kFileUnusable = QStringLiteral("设置文件 %1 %2，已使用默认设置");
+} // namespace
+
+SettingsPage::SettingsPage(QWidget *parent)
+    : QWidget(parent), ui(std::make_unique<Ui::SettingsPage>()),
+      m_probeWatcher(new QFutureWatcher<QList<ProxyProbe>>(this)),
+      m_probeAbort(std::make_shared<std::atomic<bool>>(false))
+{
+    ui->setupUi(this);
+    using namespace FetchSettingsKey;
+    m_numbers = {{kInterval, ui->intervalEdit, nullptr, &PacingSettings::intervalMs},
+                 {kJitter, ui->jitterEdit, nullptr, &PacingSettings::jitterPercent},
+                 {kThreads, ui->threadsEdit, nullptr, &PacingSettings::maxLinesInFlight},
+                 {kRetries, ui->retriesEdit, &FetchSettings::retries, nullptr},
+                 {kConnectTimeout, ui->connectTimeoutEdit, &FetchSettings::connectTimeoutSeconds, nullptr},
+                 {kTimeout, ui->timeoutEdit, &FetchSettings::timeoutSeconds, nullptr},
+                 {kLinkTimeout, ui->linkTimeoutEdit, &FetchSettings::linkTimeoutSeconds, nullptr}};
+    connect(ui->saveBtn, &QPushButton::clicked, this, &SettingsPage::save);
+    connect(ui->defaultsBtn, &QPushButton::clicked, this, &SettingsPage::restoreDefaults);
+    connect(ui->testProxyBtn, &QPushButton::clicked, this, &SettingsPage::testProxies);
+    connect(m_probeWatcher, &QFutureWatcher<QList<ProxyProbe>>::finished, this, &SettingsPage::showProbes);
+    connect(ui->proxyListRbtn, &QRadioButton::toggled, this, &SettingsPage::updateProxyFields);
+    clearProblems();
+    showSettings(FetchSettings());
+}
+
+SettingsPage::~SettingsPage()
+{
+    m_probeAbort->store(true);
+    m_probeWatcher->disconnect(this);
+    m_probeWatcher->waitForFinished();
+}
+
+void SettingsPage::showSettings(const FetchSettings &settings)
+{
+    m_settings = settings;
+    for (const NumberField &field : qAsConst(m_numbers)) {
+        const int value = field.member ? settings.*field.member : settings.pacing.*field.pacingMember;
+        field.edit->setText(QString::number(value));
+    }
+    ui->proxyNoneRbtn->setChecked(settings.proxyMode == ProxyMode::None);
+    ui->proxySystemRbtn->setChecked(settings.proxyMode == ProxyMode::System);
+    ui->proxyListRbtn->setChecked(settings.proxyMode == ProxyMode::List);
+    ui->proxyListEdit->setPlainText(settings.proxies.join(QLatin1Char('\n')));
+    ui->insecureCheck->setChecked(settings.insecure);
+    // Long agents show from their start.
+    ui->desktopAgentEdit->setText(settings.desktopAgent);
+    ui->desktopAgentEdit->setCursorPosition(0);
+    ui->mobileAgentEdit->setText(settings.mobileAgent);
+    ui->mobileAgentEdit->setCursorPosition(0);
+    updateProxyFields();
+}
+
+void SettingsPage::showStoredSettings(const StoredFetchSettings &stored, const QString &path)
+{
+    clearProblems();
+    showSettings(stored.settings);
+    const QString file = QDir::toNativeSeparators(path);
+    m_storedProblems = !stored.unreadable.isEmpty() || !stored.refused.isEmpty();
+    if (!stored.unreadable.isEmpty()) {
+        ui->statusLabel->setText(kFileUnusable.arg(file, stored.unreadable));
+        return;
+    }
+    for (const SettingsProblem &problem : stored.refused) {
+        const bool proxies = problem.key == QLatin1String(FetchSettingsKey::kProxies) ||
+                             problem.key == QLatin1String(FetchSettingsKey::kProxyMode);
+        if (proxies) {
+            // The list as stored, to be mended rather than typed again.
+            ui->proxyListEdit->setPlainText(stored.storedProxies.join(QLatin1Char('\n')));
+            showProblem(problem.key, kStoredProxiesRefused.arg(problem.value.isEmpty()
+                                                                   ? problem.message
+                                                                   : problem.message + QStringLiteral("：") +
+                                                                         problem.value));
+        } else {
+            showProblem(problem.key, kStoredRefused.arg(problem.value, problem.message));
+        }
+    }
+    if (m_storedProblems)
+        ui->statusLabel->setText(kStoredProblems.arg(file));
+}
+
+bool SettingsPage::readForm(FetchSettings *settings)
+{
+    bool numbers = true;
+    for (const NumberField &field : qAsConst(m_numbers)) {
+        int value = 0;
+        if (!parseSettingNumber(field.edit->text(), &value)) {
+            showProblem(QLatin1String(field.key), kNotANumber);
+            numbers = false;
+            continue;
+        }
+        if (field.member)
+            settings->*field.member = value;
+        else
+            settings->pacing.*field.pacingMember = value;
+    }
+    settings->proxyMode = ui->proxyListRbtn->isChecked()     ? ProxyMode::List
+                          : ui->proxySystemRbtn->isChecked() ? ProxyMode::System
+                                                             : ProxyMode::None;
+    settings->proxies = proxyLines(ui->proxyListEdit->toPlainText());
+    settings->insecure = ui->insecureCheck->isChecked();
+    settings->desktopAgent = ui->desktopAgentEdit->text();
+    settings->mobileAgent = ui->mobileAgentEdit->text();
+    return numbers;
+}
+
+void SettingsPage::save()
+{
+    clearProblems();
+    FetchSettings settings = m_settings;
+    const bool numbers = readForm(&settings);
+    const QList<SettingsProblem> problems = validateFetchSettings(settings);
+    for (const SettingsProblem &problem : problems) {
+        // A field that is no number already says so.
+        if (problemLabel(problem.key)->text().isEmpty())
+            showProblem(problem.key, problem.message);
+    }
+    if (!numbers || !problems.isEmpty()) {
+        ui->statusLabel->setText(kNotSaved);
+        return;
+    }
+    const std::unique_ptr<QSettings> store = openApplicationSettings();
+    if (!saveFetchSettings(*store, settings)) {
+        ui->statusLabel->setText(kStoreFailed);
+        return;
+    }
+    m_settings = settings;
+    m_storedProblems = false;
+    ui->statusLabel->setText(kSaved);
+    emit settingsSaved(settings);
+}
+
+void SettingsPage::restoreDefaults()
+{
+    const FetchSettings saved = m_settings;
+    clearProblems();
+    showSettings(FetchSettings());
+    m_settings = saved;
+    ui->statusLabel->setText(kDefaultsShown);
+}
+
+void SettingsPage::testProxies()
+{
+    clearProblems();
+    FetchSettings settings = m_settings;
+    readForm(&settings);
+    const QStringList proxies = settings.proxies;
+    if (proxies.isEmpty()) {
+        showProblem(QLatin1String(FetchSettingsKey::kProxies), kNoProxyListed);
+        return;
+    }
+    for (const SettingsProblem &problem : validateFetchSettings(settings)) {
+        if (problem.key == QLatin1String(FetchSettingsKey::kProxies)) {
+            showProblem(problem.key, problem.message);
+            return;
+        }
+    }
+    ui->testProxyBtn->setEnabled(false);
+    ui->proxyTestResult->setText(kTesting);
+    FetchOptions options = settings.fetchOptions();
+    // A time-out setting that is no number must not make every probe wait forever.
+    if (options.timeoutSeconds <= 0)
+        options.timeoutSeconds = FetchSettings().timeoutSeconds;
+    const SearchEndpoints endpoints = m_probeEndpoints;
+    const std::shared_ptr<std::atomic<bool>> abort = m_probeAbort;
+    m_probeWatcher->setFuture(QtConcurrent::run([proxies, endpoints, options, abort] {
+        QList<ProxyProbe> probes;
+        for (const QString &proxy : proxies)
+            probes.append(probeProxy(proxy.toUtf8(), endpoints, options, abort.get()));
+        return probes;
+    }));
+}
+
+void SettingsPage::showProbes()
+{
+    QStringList lines;
+    const QList<ProxyProbe> probes = m_probeWatcher->result();
+    for (const ProxyProbe &probe : probes)
+        lines.append(kProbeLine.arg(maskedProxy(QString::fromUtf8(probe.proxy)), probe.summary()));
+    ui->proxyTestResult->setText(lines.join(QLatin1Char('\n')));
+    ui->testProxyBtn->setEnabled(true);
+}
+
+void SettingsPage::updateProxyFields()
+{
+    const bool list = ui->proxyListRbtn->isChecked();
+    ui->proxyListEdit->setEnabled(list);
+    ui->testProxyBtn->setEnabled(list && !m_probeWatcher->isRunning());
+}
+
+void SettingsPage::clearProblems()
+{
+    for (QLabel *label : findChildren<QLabel *>()) {
+        if (label->objectName().endsWith(QLatin1String("Error"))) {
+            label->clear();
+            label->hide();
+        }
+    }
+}
+
+QLabel *SettingsPage::problemLabel(const QString &key) const
+{
+    // "fetch/intervalMs" -> "intervalError", "fetch/connectTimeoutSeconds" -> "connectTimeoutError".
+    QString name = key.section(QLatin1Char('/'), 1);
+    for (const char *unit : {"Ms", "Seconds", "Percent"}) {
+        if (name.endsWith(QLatin1String(unit)))
+            name.chop(int(qstrlen(unit)));
+    }
+    auto *label = findChild<QLabel *>(name + QLatin1String("Error"));
+    return label ? label : ui->statusLabel;
+}
+
+void SettingsPage::showProblem(const QString &key, const QString &message)
+{
+    QLabel *label = problemLabel(key);
+    label->setText(message);
+    label->show();
+}

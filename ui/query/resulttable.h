@@ -1,0 +1,63 @@
+#pragma once
+
+#include "ui/query/querypagetraits.h"
+#include "ui/query/resultfiltermodel.h"
+#include "ui/query/resulttablemodel.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+class QButtonGroup;
+class QTableView;
+class QWidget;
+
+// A result table with what users do with one: rows in a model behind a sort
+// and filter proxy, headings that sort (positions and dates by value), a row
+// of filter toggles, 异常 rows tinted, cells on one line with the whole text
+// as tooltip, and copying rows as tab-separated text with a heading line
+// (Ctrl+C and the context menu). Binds a QTableView of a form; whoever has
+// rows feeds the model and places filterBar() above the table. A query
+// page's panel does, and a view of a stored run can.
+class ResultTable : public QObject
+{
+    Q_OBJECT
+
+public:
+    // nameSuffix is appended to the object names of the widgets and actions made here.
+    ResultTable(const QueryPageTraits &traits, QTableView *view, const QString &nameSuffix,
+                QObject *parent = nullptr);
+
+    QTableView *view() const { return m_view; }
+    ResultTableModel *model() const { return m_model; }
+    ResultFilterModel *shownModel() const { return m_shown; }
+    QWidget *filterBar() const { return m_filterBar; }
+
+    // The selected rows, or every row shown when none is selected; source rows in view order.
+    QList<int> chosenRows() const;
+
+    // All rows shown again, in line order.
+    void resetView();
+    // Shows the results set since the last call; follows them down only
+    // when the view was already at the bottom.
+    void showNewRows();
+
+public slots:
+    void copySelectedRows();
+    void copyAllRows();
+    void copyAddresses();
+
+private:
+    void setUpView();
+    void buildFilterBar();
+    QString rowsText(const QList<int> &sourceRows, bool withHeadings) const;
+    QList<int> selectedSourceRows() const;
+
+    const QueryPageTraits m_traits;
+    const QString m_nameSuffix;
+    QTableView *m_view;
+    ResultTableModel *m_model;
+    ResultFilterModel *m_shown;
+    QWidget *m_filterBar = nullptr;
+    QButtonGroup *m_filters = nullptr;
+};
