@@ -133,7 +133,7 @@ QString answerFailure(ChannelKind kind, long status, const QByteArray &answer)
         codeKeys = QStringList{QStringLiteral("code"), QStringLiteral("StatusCode")};
         messageKeys = QStringList{QStringLiteral("msg"), QStringLiteral("StatusMessage")};
     }
-    QJsonValue code;
+    QJsonValue code(QJsonValue::Undefined);
     QString message;
     for (const QString &key : codeKeys) {
         if (code.isUndefined())
@@ -147,8 +147,8 @@ QString answerFailure(ChannelKind kind, long status, const QByteArray &answer)
     if (status < 200 || status > 299) {
         const QString http = kHttpStatus.arg(status);
         if (!code.isUndefined())
-            return kServiceError.arg(code.toVariant().toString(), message) + QLatin1String("，") + http;
-        return shown.isEmpty() ? http : http + QLatin1String("：") + shown;
+            return kServiceError.arg(code.toVariant().toString(), message) + QStringLiteral("，") + http;
+        return shown.isEmpty() ? http : http + QStringLiteral("：") + shown;
     }
     if (!code.isDouble())
         return kUnreadableAnswer.arg(shown);

@@ -72,7 +72,8 @@ def main():
         expected = args.login.encode().split(b":", 1)
 
         def authenticate(server, session, envelope, mechanism, data):
-            return AuthResult(success=[data.login, data.password] == expected)
+            # handled=False: a refusal is answered with 535, not left to the authenticator.
+            return AuthResult(success=[data.login, data.password] == expected, handled=False)
 
         parameters.update(authenticator=authenticate, auth_required=True)
         if args.mode == "smtps":
