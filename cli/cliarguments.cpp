@@ -1,5 +1,6 @@
 #include "cli/cliarguments.h"
 
+#include "notify/notifychannel.h"
 #include "search/fetchsettings.h"
 #include "search/siterule.h"
 #include "workers/miningrun.h"
@@ -31,6 +32,7 @@ const QString kOptionConnectTimeout = QStringLiteral("--connect-timeout");
 const QString kOptionTimeout = QStringLiteral("--timeout");
 const QString kOptionInsecure = QStringLiteral("--insecure");
 const QString kOptionSave = QStringLiteral("--save");
+const QString kOptionNotify = QStringLiteral("--notify");
 const QString kOptionHelp = QStringLiteral("--help");
 const QString kOptionHelpShort = QStringLiteral("-h");
 const QString kEndOfOptions = QStringLiteral("--");
@@ -64,15 +66,18 @@ const QString kBadLimit = QStringLiteral("limit '%1' must be a whole number from
 const QString kTwoInputs = QStringLiteral("more than one input file ('%1', '%2')");
 const QString kNotANumber = QStringLiteral("option '%1' needs a whole number, not '%2'");
 const QString kBadProxy = QStringLiteral("option '--proxy': '%1': %2");
+const QString kBadChannel = QStringLiteral("option '--notify': '%1': %2");
+const QString kNotifyWithoutSave =
+    QStringLiteral("option '--notify' needs --save (a digest tells a saved run's changes)");
 
 // Pacing and connection: every command that asks Baidu takes them.
 const QStringList kFetchOptions = {kOptionInterval,       kOptionJitter,  kOptionThreads,
                                    kOptionRetries,        kOptionProxy,   kOptionProxyList,
                                    kOptionConnectTimeout, kOptionTimeout, kOptionInsecure};
-const QStringList kValueOptions = {kOptionDevice,  kOptionReport,        kOptionSavePages, kOptionSite,
-                                   kOptionDepth,   kOptionLimit,         kOptionInterval,  kOptionJitter,
-                                   kOptionThreads, kOptionRetries,       kOptionProxy,     kOptionProxyList,
-                                   kOptionTimeout, kOptionConnectTimeout};
+const QStringList kValueOptions = {kOptionDevice,  kOptionReport,         kOptionSavePages, kOptionSite,
+                                   kOptionDepth,   kOptionLimit,          kOptionInterval,  kOptionJitter,
+                                   kOptionThreads, kOptionRetries,        kOptionProxy,     kOptionProxyList,
+                                   kOptionTimeout, kOptionConnectTimeout, kOptionNotify};
 
 bool hasReportExtension(const QString &path)
 {
@@ -174,6 +179,14 @@ CliArguments CliArguments::parse(const QStringList &arguments)
             }
             options.fetch.proxy = value;
             given.append(name);
+        } else if (name == kOptionNotify) {
+            QString problem;
+            if (!NotifyChannel::parse(value, &problem)) {
+                parsed.setError(kBadChannel.arg(maskChannelText(value.trimmed()), problem));
+                return parsed;
+            }
+            options.notifyChannels.append(value.trimmed());
+            given.append(name);
         } else if (name == kOptionProxyList) {
             options.fetch.proxyListPath = value;
             given.append(name);
@@ -234,15 +247,15 @@ CliArguments CliArguments::parse(const QStringList &arguments)
     QStringList accepted = kFetchOptions + QStringList{kOptionDevice, kOptionSavePages};
     if (command == kCommandInclusion) {
         options.kind = QueryKind::Inclusion;
-        accepted.append(kOptionSave);
+        accepted << kOptionSave << kOptionNotify;
     } else if (command == kCommandRanking) {
         options.command = CliCommand::Ranking;
         options.kind = QueryKind::Ranking;
-        accepted.append(kOptionSave);
+        accepted << kOptionSave << kOptionNotify;
     } else if (command == kCommandSiteRanking) {
         options.command = CliCommand::SiteRanking;
         options.kind = QueryKind::Keyword;
-        accepted << kOptionSite << kOptionSave;
+        accepted << kOptionSite << kOptionSave << kOptionNotify;
         if (options.site.isEmpty()) {
             parsed.setError(kMissingSite);
             return parsed;
@@ -261,6 +274,10 @@ CliArguments CliArguments::parse(const QStringList &arguments)
             parsed.setError(kNotForCommand.arg(option, command));
             return parsed;
         }
+    }
+    if (!options.notifyChannels.isEmpty() && !options.save) {
+        parsed.setError(kNotifyWithoutSave);
+        return parsed;
     }
     if (positional.size() > 1) {
         parsed.setError(kTwoInputs.arg(positional.at(0), positional.at(1)));
@@ -311,11 +328,12 @@ QString CliArguments::usageText()
 {
     return QStringLiteral("Usage: quillane-cli inclusion|ranking [--device pc|mobile] [--csv] [--report "
                           "FILE.xlsx|FILE.xls]\n"
-                          "                   [--save-pages DIR] [--save] [pacing and connection options]\n"
-                          "                   [FILE]\n"
+                          "                   [--save-pages DIR] [--save [--notify CHANNEL]...]\n"
+                          "                   [pacing and connection options] [FILE]\n"
                           "       quillane-cli site-ranking --site DOMAIN [--device pc|mobile] [--csv]\n"
-                          "                   [--report FILE] [--save-pages DIR] [--save] [pacing and\n"
-                          "                   connection options] [FILE]\n"
+                          "                   [--report FILE] [--save-pages DIR]\n"
+                          "                   [--save [--notify CHANNEL]...] [pacing and connection\n"
+                          "                   options] [FILE]\n"
                           "       quillane-cli mine [--depth N] [--limit N] [--csv] [--report FILE]\n"
                           "                   [--save] [pacing and connection options] [FILE]\n"
                           "       quillane-cli history list|show|changes|export [--csv] [RUN] [FILE]\n"
@@ -348,6 +366,14 @@ QString CliArguments::usageText()
                           "                      result row, check and request, such as\n"
                           "                      0007-ranking-keyword.html\n"
                           "  --save              keep the run in the history that the window shows\n"
+                          "  --notify CHANNEL    with --save: send the digest of the run's changes\n"
+                          "                      (掉收录, 新收录, 跌出前30, 新进前10, a move of at least\n"
+                          "                      the settings' threshold) to CHANNEL instead of the\n"
+                          "                      channels of the window's 通知 settings; repeatable.\n"
+                          "                      CHANNEL is wecom:URL, dingtalk:URL[#SECRET],\n"
+                          "                      feishu:URL (group robots' webhooks) or a mail server\n"
+                          "                      with the recipient, smtp://[USER:PASSWORD@]HOST[:PORT]/TO\n"
+                          "                      (STARTTLS) or smtps://… (TLS)\n"
                           "  -h, --help          show this text\n"
                           "\n"
                           "Pacing and connection (each overrides the window's 基本设置 for this run):\n"

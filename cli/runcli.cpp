@@ -8,6 +8,7 @@
 #include "cli/progressreporter.h"
 #include "cli/queryinput.h"
 #include "cli/resultoutput.h"
+#include "cli/runnotice.h"
 #include "cli/tooldriver.h"
 #include "history/historystore.h"
 #include "history/runrecorder.h"
@@ -255,6 +256,10 @@ int runCli(const QStringList &arguments, const SearchEndpoints &endpoints, const
         }
     }
 
+    RunNotice notice;
+    if (options.save && !notice.prepare(options, [&](const QString &why) { printError(streams, why); }))
+        return kExitUsage;
+
     QByteArray bytes;
     if (!readInput(options, streams, &bytes))
         return kExitUsage;
@@ -303,9 +308,15 @@ int runCli(const QStringList &arguments, const SearchEndpoints &endpoints, const
                          [&progress](const QString &why) { progress.message(kHistoryNotKept.arg(why)); });
         recorder->start(runToStore(options, lines.size(), context));
     }
+    // The run's digest goes out once the run has ended; the exit status stays the run's.
+    const auto notified = [&](int status) {
+        if (recorder)
+            notice.send(*store, recorder->runId(), [&](const QString &line) { progress.message(line); });
+        return status;
+    };
     if (options.command == CliCommand::SiteRanking || options.command == CliCommand::Mine) {
         ToolDriver driver(options, lines, context, &output, &progress, recorder ? &*recorder : nullptr);
-        return drive(driver, options, streams, progress, table, [&] { return driver.totals(); });
+        return notified(drive(driver, options, streams, progress, table, [&] { return driver.totals(); }));
     }
     BatchDriver driver(options, lines, context, &output, &progress, recorder ? &*recorder : nullptr);
     bool certificateTold = false;
@@ -315,9 +326,9 @@ int runCli(const QStringList &arguments, const SearchEndpoints &endpoints, const
         certificateTold = true;
         progress.message(kCertificateFailed.arg(failure));
     });
-    return drive(driver, options, streams, progress, table, [&] {
+    return notified(drive(driver, options, streams, progress, table, [&] {
         return reportTotals(lines.size(), driver.hits(), driver.notIncluded(), driver.failed());
-    });
+    }));
 }
 
 namespace {

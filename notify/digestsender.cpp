@@ -24,6 +24,7 @@ const QString kNoStartTls = QStringLiteral("邮件服务器不支持 STARTTLS，
 const QString kHttpStatus = QStringLiteral("HTTP %1");
 const QString kServiceError = QStringLiteral("服务答复错误 %1：%2");
 const QString kUnreadableAnswer = QStringLiteral("答复无法解读：%1");
+const QString kAborted = QStringLiteral("已取消");
 const QString kSmtpCode = QStringLiteral("%1，SMTP %2");
 // Enough of an answer to show what a service said, and no more.
 constexpr int kShownAnswerChars = 200;
@@ -85,6 +86,11 @@ CurlList listOf(const QList<QByteArray> &items)
     return CurlList(list);
 }
 
+int abortOnFlag(void *flag, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+{
+    return static_cast<const std::atomic<bool> *>(flag)->load() ? 1 : 0;
+}
+
 void setCommonOptions(CURL *handle, const NotifyOptions &options, char *errorText)
 {
     curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, errorText);
@@ -96,6 +102,11 @@ void setCommonOptions(CURL *handle, const NotifyOptions &options, char *errorTex
     curl_easy_setopt(handle, CURLOPT_PROXY, "");
     if (!options.caFile.isEmpty())
         curl_easy_setopt(handle, CURLOPT_CAINFO, options.caFile.constData());
+    if (options.abortFlag) {
+        curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, abortOnFlag);
+        curl_easy_setopt(handle, CURLOPT_XFERINFODATA, const_cast<std::atomic<bool> *>(options.abortFlag));
+        curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
+    }
 }
 
 // A transfer that did not complete, in the user's words.
@@ -105,6 +116,8 @@ QString transferFailure(CURLcode code, const char *errorText, const NotifyOption
     switch (code) {
     case CURLE_OPERATION_TIMEDOUT:
         return kTimedOut.arg(options.timeoutSeconds);
+    case CURLE_ABORTED_BY_CALLBACK:
+        return kAborted;
     case CURLE_COULDNT_CONNECT:
         return kCannotConnect.arg(why);
     case CURLE_COULDNT_RESOLVE_HOST:

@@ -7,6 +7,8 @@
 #include <QList>
 #include <QString>
 
+#include <atomic>
+
 // How digests go out. The defaults are the shipped ones.
 struct NotifyOptions
 {
@@ -15,6 +17,8 @@ struct NotifyOptions
     long connectTimeoutSeconds = 10;
     // A bundle of trusted certificates instead of the system's; only tests set it.
     QByteArray caFile;
+    // When given, a transfer is given up soon after it turns true (a window that closes).
+    const std::atomic<bool> *abortFlag = nullptr;
 };
 
 // What one channel made of a digest.
