@@ -29,12 +29,13 @@ from aiosmtpd.smtp import AuthResult
 class Recorder:
     async def handle_DATA(self, server, session, envelope):
         message = email.message_from_bytes(envelope.original_content, policy=email.policy.default)
+        login = getattr(session.auth_data, "login", None)
         record = {
             "mail_from": envelope.mail_from,
             "rcpt_tos": envelope.rcpt_tos,
             # session.ssl tells of STARTTLS; an smtps connection is TLS from its start.
             "tls": session.ssl is not None or server.transport.get_extra_info("ssl_object") is not None,
-            "login": session.login_data.decode() if isinstance(session.login_data, bytes) else None,
+            "login": login.decode() if isinstance(login, bytes) else None,
             "subject": str(message["subject"]),
             "from": str(message["from"]),
             "to": str(message["to"]),
