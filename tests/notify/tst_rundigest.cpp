@@ -103,16 +103,6 @@ private slots:
         QVERIFY(!digestOfStoredRun(store, 42, 5, QString(), &error));
         QVERIFY(error.contains(QStringLiteral("42")));
     }
-
-    void sampleHasEveryKind()
-    {
-        QString all;
-        for (const DigestChange &change : sampleDigest().changes)
-            all += RunDigest::changeLine(change) + QLatin1Char('\n');
-        for (const QString &kind : {ChangeKind::kNoLongerIncluded, ChangeKind::kNewlyIncluded,
-                                    ChangeKind::kLeftTop30, ChangeKind::kEnteredTop10, QStringLiteral("↑7")})
-            QVERIFY2(all.contains(kind), qPrintable(kind));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestRunDigest)
