@@ -7,6 +7,7 @@
 #include <QJsonObject>
 
 #include <curl/curl.h>
+#include <openssl/crypto.h>
 
 #include <memory>
 #include <mutex>
@@ -38,7 +39,13 @@ const char kAgent[] = "Quillane";
 void initialiseCurl()
 {
     static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_ALL); });
+    std::call_once(once, [] {
+        // As for the fetches to Baidu: a 测试通知 runs on a pool thread that may
+        // free OpenSSL's per-thread state after main() has returned, so
+        // OpenSSL's exit-time cleanup must not free the locks it still takes.
+        OPENSSL_init_crypto(OPENSSL_INIT_NO_ATEXIT, nullptr);
+        curl_global_init(CURL_GLOBAL_ALL);
+    });
 }
 
 std::size_t appendAnswer(char *data, std::size_t size, std::size_t count, void *answer)

@@ -78,11 +78,21 @@ NotifySettingsBox::NotifySettingsBox(QWidget *parent)
     connect(m_testWatcher, &QFutureWatcher<QList<NotifyOutcome>>::finished, this,
             &NotifySettingsBox::showOutcomes);
 
+    const std::unique_ptr<QSettings> store = openApplicationSettings();
     QList<SettingsProblem> problems;
-    showSettings(loadNotifySettings(*openApplicationSettings(), &problems));
-    // A value edited by hand into something unusable is named where it belongs.
-    for (const SettingsProblem &problem : qAsConst(problems))
-        showProblem(problem.key == kChannelsKey ? m_channelsError : m_thresholdError, problem.message);
+    showSettings(loadNotifySettings(*store, &problems));
+    // A value edited by hand into something unusable is shown as it is, named
+    // where it belongs, and must be mended before the page is saved again.
+    for (const SettingsProblem &problem : qAsConst(problems)) {
+        const QVariant stored = store->value(problem.key);
+        if (problem.key == kChannelsKey) {
+            m_channels->setPlainText(stored.toStringList().join(QLatin1Char('\n')));
+            showProblem(m_channelsError, problem.message);
+        } else {
+            m_threshold->setText(stored.toString());
+            showProblem(m_thresholdError, problem.message);
+        }
+    }
 }
 
 NotifySettingsBox::~NotifySettingsBox()

@@ -137,10 +137,17 @@ private slots:
         m_window.reset();
         openApplicationSettings()->setValue(QLatin1String(NotifySettingsKey::kMoveThreshold),
                                             QStringLiteral("abc"));
-        m_window = std::make_unique<UIDemo08>();
+        openSettingsPage();
         auto *error = child<QLabel>("moveThresholdError");
         QVERIFY(error->text().contains(QStringLiteral("“abc”")));
-        QVERIFY(!error->isHidden());
+        QVERIFY(error->isVisible());
+        // Shown as stored, it is not saved over with the default unseen.
+        QCOMPARE(child<QLineEdit>("moveThresholdEdit")->text(), QStringLiteral("abc"));
+        QTest::mouseClick(child<QPushButton>("saveBtn"), Qt::LeftButton);
+        QCOMPARE(error->text(), QStringLiteral("须为整数"));
+        QCOMPARE(
+            openApplicationSettings()->value(QLatin1String(NotifySettingsKey::kMoveThreshold)).toString(),
+            QStringLiteral("abc"));
     }
 
 private:
