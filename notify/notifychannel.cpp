@@ -72,12 +72,19 @@ QString maskChannelText(const QString &text)
         int authorityEnd = shown.indexOf(QLatin1Char('/'), authorityStart);
         if (authorityEnd < 0)
             authorityEnd = shown.size();
-        const int at = shown.lastIndexOf(QLatin1Char('@'), authorityEnd - 1);
-        if (at >= authorityStart) {
-            const int colon = shown.indexOf(QLatin1Char(':'), authorityStart);
-            if (colon >= 0 && colon < at)
-                shown = shown.left(colon + 1) + kHidden + shown.mid(at);
+        int at = shown.lastIndexOf(QLatin1Char('@'), authorityEnd - 1);
+        const int colon = shown.indexOf(QLatin1Char(':'), authorityStart);
+        if (at < authorityStart && colon >= 0 && colon < authorityEnd &&
+            shown.at(authorityStart) != QLatin1Char('[')) {
+            // No login before the first "/": unless a port follows the colon,
+            // a password with an unencoded "/" runs on to the next "@".
+            bool port = false;
+            shown.mid(colon + 1, authorityEnd - colon - 1).toInt(&port);
+            if (!port)
+                at = shown.indexOf(QLatin1Char('@'), colon);
         }
+        if (at >= authorityStart && colon >= 0 && colon < at)
+            shown = shown.left(colon + 1) + kHidden + shown.mid(at);
     }
     // The fragment: 钉钉's signing secret.
     const int hash = shown.indexOf(QLatin1Char('#'));
