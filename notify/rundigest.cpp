@@ -28,10 +28,8 @@ const QString kTop30 = QStringLiteral("前30 %1");
 const QString kFailedTotal = QStringLiteral("异常 %1");
 const QString kFailedLines = QStringLiteral("%1 行异常");
 const QString kNoSuchRun = QStringLiteral("历史记录中没有运行 %1");
-// What describeChange says of positions; only some of its words alert.
+// What describeChange says of a place entered; 跌出前30 it says as a digest does.
 const QString kEnteredTop30 = QStringLiteral("新进前30");
-const QString kLeftTop30Word = QStringLiteral("跌出前30");
-const QChar kUp(0x2191);
 const QChar kDown(0x2193);
 const QString kSampleList = QStringLiteral("测试通知");
 const QString kSampleSite = QStringLiteral("https://www.example.cn/");
@@ -63,8 +61,8 @@ QStringList positionKinds(const QString &tool, const StoredLine &before, const S
     const QString change = describeChange(tool, before, now);
     if (change.isEmpty())
         return {};
-    if (change == kLeftTop30Word)
-        return {ChangeKind::kLeftTop30};
+    if (change == ChangeKind::kLeftTop30)
+        return {change};
     const int place = now.position.toInt();
     if (change == kEnteredTop30)
         return place <= 10 ? QStringList{ChangeKind::kEnteredTop10} : QStringList();
@@ -140,12 +138,11 @@ QStringList RunDigest::headLines() const
     QStringList lines;
     if (!listName.isEmpty())
         lines.append(kList.arg(listName));
-    QStringList run{this->run.id > 0 ? kRun.arg(this->run.id) : kSampleRun,
-                    HistoryTool::displayName(this->run.tool)};
-    if (!this->run.device.isEmpty())
-        run.append(HistoryDevice::displayName(this->run.device));
-    run.append(this->run.startedAt.toLocalTime().toString(kTimeFormat));
-    lines.append(run.join(kDot));
+    QStringList what{run.id > 0 ? kRun.arg(run.id) : kSampleRun, HistoryTool::displayName(run.tool)};
+    if (!run.device.isEmpty())
+        what.append(HistoryDevice::displayName(run.device));
+    what.append(run.startedAt.toLocalTime().toString(kTimeFormat));
+    lines.append(what.join(kDot));
     if (!site.isEmpty())
         lines.append(kSite.arg(site));
     return lines;
