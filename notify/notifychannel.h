@@ -50,8 +50,6 @@ public:
     QString sender() const { return m_sender; }
     bool implicitTls() const { return m_kind == ChannelKind::Email && m_url.startsWith("smtps:"); }
 
-    bool operator==(const NotifyChannel &other) const { return m_text == other.m_text; }
-
 private:
     static std::optional<NotifyChannel> parseWebhook(ChannelKind kind, const QString &text,
                                                      const QString &rest, QString *problem);
