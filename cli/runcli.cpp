@@ -8,6 +8,7 @@
 #include "cli/queryinput.h"
 #include "cli/resultoutput.h"
 #include "cli/rundriver.h"
+#include "cli/runnotice.h"
 #include "history/historystore.h"
 #include "history/runrecorder.h"
 #include "history/tooldescriptor.h"
@@ -288,6 +289,10 @@ int runCli(const QStringList &arguments, const SearchEndpoints &endpoints, const
         }
     }
 
+    RunNotice notice;
+    if (options.save && !notice.prepare(options, [&](const QString &why) { printError(streams, why); }))
+        return kExitUsage;
+
     QByteArray bytes;
     if (!readInput(options, streams, &bytes))
         return kExitUsage;
@@ -356,13 +361,19 @@ int runCli(const QStringList &arguments, const SearchEndpoints &endpoints, const
         printError(streams, drift->stopMessage());
         return kExitLayoutChanged;
     };
+    // The run's digest goes out once the run has ended; the exit status stays the run's.
+    const auto notified = [&](int status) {
+        if (recorder)
+            notice.send(*store, recorder->runId(), [&](const QString &line) { progress.message(line); });
+        return status;
+    };
     RunOptions runOptions;
     runOptions.site = SiteRule::parse(options.site);
     runOptions.mining.depth = options.depth;
     runOptions.mining.limit = options.limit;
     RunDriver driver(options.tool, newBatchRunner(options.tool, runOptions), lines, options.device, context,
                      runOptions.site.host(), &output, &progress, recorder ? &*recorder : nullptr);
-    return stoppedByDrift(drive(driver, options, streams, progress, table));
+    return notified(stoppedByDrift(drive(driver, options, streams, progress, table)));
 }
 
 namespace {

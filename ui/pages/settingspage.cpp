@@ -1,4 +1,5 @@
 #include "ui/pages/settingspage.h"
+#include "ui/pages/notifysettingsbox.h"
 #include "ui_settingspage.h"
 
 #include <QDir>
@@ -43,6 +44,9 @@ SettingsPage::SettingsPage(QWidget *parent)
     connect(ui->proxyListRbtn, &QRadioButton::toggled, this, &SettingsPage::updateProxyFields);
     clearProblems();
     showSettings(FetchSettings());
+    // It shows the stored notification settings, and what is wrong with them, itself.
+    m_notify = new NotifySettingsBox(this);
+    ui->pageLayout->insertWidget(ui->pageLayout->indexOf(ui->agentGroup) + 1, m_notify);
 }
 
 SettingsPage::~SettingsPage()
@@ -136,12 +140,13 @@ void SettingsPage::save()
         if (problemLabel(problem.key)->text().isEmpty())
             showProblem(problem.key, problem.message);
     }
-    if (!numbers || !problems.isEmpty()) {
+    NotifySettings notify;
+    if (!m_notify->readForm(&notify) || !numbers || !problems.isEmpty()) {
         ui->statusLabel->setText(kNotSaved);
         return;
     }
     const std::unique_ptr<QSettings> store = openApplicationSettings();
-    if (!saveFetchSettings(*store, settings)) {
+    if (!saveFetchSettings(*store, settings) || !saveNotifySettings(*store, notify)) {
         ui->statusLabel->setText(kStoreFailed);
         return;
     }
@@ -156,6 +161,7 @@ void SettingsPage::restoreDefaults()
     const FetchSettings saved = m_settings;
     clearProblems();
     showSettings(FetchSettings());
+    m_notify->showSettings(NotifySettings());
     m_settings = saved;
     ui->statusLabel->setText(kDefaultsShown);
 }
