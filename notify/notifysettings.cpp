@@ -15,9 +15,9 @@ void checkChannels(const QStringList &channels, QList<SettingsProblem> *problems
     for (int i = 0; i < channels.size(); ++i) {
         QString problem;
         if (!NotifyChannel::parse(channels.at(i), &problem)) {
-            problems->append(
-                {QLatin1String(NotifySettingsKey::kChannels),
-                 kChannelLine.arg(i + 1).arg(maskChannelText(channels.at(i).trimmed()), problem)});
+            problems->append({QLatin1String(NotifySettingsKey::kChannels),
+                              kChannelLine.arg(i + 1).arg(maskChannelText(channels.at(i).trimmed()), problem),
+                              maskChannelText(channels.at(i).trimmed())});
             return;
         }
     }
@@ -31,7 +31,7 @@ QList<SettingsProblem> validateNotifySettings(const NotifySettings &settings)
     if (settings.moveThreshold < NotifySettings::kLeastMove ||
         settings.moveThreshold > NotifySettings::kMostMove)
         problems.append({QLatin1String(NotifySettingsKey::kMoveThreshold),
-                         kRange.arg(NotifySettings::kLeastMove).arg(NotifySettings::kMostMove)});
+                         kRange.arg(NotifySettings::kLeastMove).arg(NotifySettings::kMostMove), QString()});
     return problems;
 }
 
@@ -55,7 +55,7 @@ NotifySettings loadNotifySettings(const QSettings &store, QList<SettingsProblem>
             if (found.isEmpty())
                 settings.channels = written;
         } else {
-            found.append({QLatin1String(kChannels), kNotAList});
+            found.append({QLatin1String(kChannels), kNotAList, channels.toString()});
         }
     }
 
@@ -66,9 +66,11 @@ NotifySettings loadNotifySettings(const QSettings &store, QList<SettingsProblem>
         if (number && value >= NotifySettings::kLeastMove && value <= NotifySettings::kMostMove)
             settings.moveThreshold = value;
         else
-            found.append({QLatin1String(kMoveThreshold), kStoredRange.arg(NotifySettings::kLeastMove)
-                                                             .arg(NotifySettings::kMostMove)
-                                                             .arg(threshold.toString())});
+            found.append({QLatin1String(kMoveThreshold),
+                          kStoredRange.arg(NotifySettings::kLeastMove)
+                              .arg(NotifySettings::kMostMove)
+                              .arg(threshold.toString()),
+                          threshold.toString()});
     }
     if (problems)
         *problems = found;

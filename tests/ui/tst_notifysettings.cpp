@@ -2,7 +2,7 @@
 #include "notify/notifysettings.h"
 #include "tests/support/loopbackbaidu.h"
 #include "tests/support/windowtestmain.h"
-#include "ui/uidemo08.h"
+#include "ui/frame/uidemo08.h"
 
 #include <QLabel>
 #include <QLineEdit>

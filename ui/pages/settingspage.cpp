@@ -218,6 +218,9 @@ void SettingsPage::updateProxyFields()
 void SettingsPage::clearProblems()
 {
     for (QLabel *label : findChildren<QLabel *>()) {
+        // The 通知 section names its own problems, those of the stored file included.
+        if (m_notify && m_notify->isAncestorOf(label))
+            continue;
         if (label->objectName().endsWith(QLatin1String("Error"))) {
             label->clear();
             label->hide();
