@@ -84,7 +84,9 @@ struct ToolCommand
     QStringList options;
 };
 const ToolCommand kToolCommands[] = {
-    {QLatin1String("inclusion"), Tool::Inclusion, {kOptionDevice, kOptionSavePages, kOptionSave, kOptionNotify}},
+    {QLatin1String("inclusion"),
+     Tool::Inclusion,
+     {kOptionDevice, kOptionSavePages, kOptionSave, kOptionNotify}},
     {QLatin1String("ranking"), Tool::Ranking, {kOptionDevice, kOptionSavePages, kOptionSave, kOptionNotify}},
     {QLatin1String("site-ranking"),
      Tool::SiteRanking,
@@ -338,6 +340,12 @@ QString CliArguments::usageText()
                           "       quillane-cli mine [--depth N] [--limit N] [--csv] [--report FILE]\n"
                           "                   [--save] [pacing and connection options] [FILE]\n"
                           "       quillane-cli history list|show|changes|export [--csv] [RUN] [FILE]\n"
+                          "       quillane-cli list save NAME --tool inclusion|ranking|site-ranking\n"
+                          "                   [--device pc|mobile] [--site DOMAIN]... [FILE]\n"
+                          "       quillane-cli list [show|remove NAME]\n"
+                          "       quillane-cli schedule add NAME --daily HH:MM | --weekly DAYS HH:MM |\n"
+                          "                   --every N HH:MM\n"
+                          "       quillane-cli schedule list|pause|resume|remove|run [NAME] [--if-due]\n"
                           "\n"
                           "Checks in one batch whether page addresses are in Baidu's index (inclusion,\n"
                           "one address per line) or where an address ranks for a keyword (ranking,\n"
@@ -408,6 +416,30 @@ QString CliArguments::usageText()
                           "  changes RUN      the lines whose result changed since the previous run\n"
                           "                   (same tool and device), with both values\n"
                           "  export RUN FILE  write run RUN's spreadsheet report (.xlsx or .xls)\n"
+                          "\n"
+                          "List commands (a list: a name, a tool, a device, its site(s) and lines):\n"
+                          "  save NAME        keep the lines of FILE (or standard input) under NAME,\n"
+                          "                   prepared as the tool's check prepares them; --tool\n"
+                          "                   says which check, --site (site-ranking) the site(s)\n"
+                          "  show NAME        the list's lines on standard output, what it is on\n"
+                          "                   standard error\n"
+                          "  remove NAME      forget the list and its schedule\n"
+                          "  (none)           one line per list\n"
+                          "\n"
+                          "Schedule commands (each schedule checks one list by itself, as a systemd\n"
+                          "user timer and service in ~/.config/systemd/user, even while the window is\n"
+                          "closed; a run missed while the computer was off happens at the next start):\n"
+                          "  add NAME         check list NAME --daily HH:MM, --weekly DAYS HH:MM (DAYS\n"
+                          "                   such as mon,thu or 1-5) or --every N HH:MM (every N\n"
+                          "                   days); replaces the list's schedule\n"
+                          "  list             one line per schedule: its list, when, next and last run\n"
+                          "                   with its figures, a failed notification\n"
+                          "  pause NAME       stop running it for now; resume NAME starts it again\n"
+                          "  resume NAME      see pause\n"
+                          "  remove NAME      remove the schedule and its units\n"
+                          "  run NAME         check the list now and keep the run in the history, its\n"
+                          "                   digest naming the list (what the service does);\n"
+                          "                   --if-due skips an every-N-days list not yet due\n"
                           "\n"
                           "The history is one file, quillane/history.sqlite in the data folder\n"
                           "($XDG_DATA_HOME, or ~/.local/share), shared with the window.\n"

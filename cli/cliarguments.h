@@ -58,6 +58,7 @@ struct CliOptions
     bool save = false; // store the run in the history
     // --notify: where the digest of a saved run's changes goes instead of the settings' channels.
     QStringList notifyChannels;
+    QString listName; // a saved list's run: named in its digest
 
     FetchOverrides fetch; // every command that asks Baidu
 

@@ -3,6 +3,7 @@
 #include "cli/cliarguments.h"
 #include "cli/historycommand.h"
 #include "cli/interruptwatcher.h"
+#include "cli/listcommand.h"
 #include "cli/pagesaver.h"
 #include "cli/progressreporter.h"
 #include "cli/queryinput.h"
@@ -264,6 +265,8 @@ QString droppedText(const QueryInput::Dropped &dropped)
 
 int runCli(const QStringList &arguments, const SearchEndpoints &endpoints, const CliStreams &streams)
 {
+    if (isListCommand(arguments))
+        return runListCommand(arguments, endpoints, streams);
     const CliArguments parsed = CliArguments::parse(arguments);
     if (parsed.outcome() == CliArguments::Outcome::Help) {
         streams.out->write(CliArguments::usageText().toUtf8());
@@ -278,6 +281,12 @@ int runCli(const QStringList &arguments, const SearchEndpoints &endpoints, const
         HistoryStore store;
         return runHistoryCommand(options, streams, &store);
     }
+    return runCheck(options, endpoints, streams);
+}
+
+int runCheck(const CliOptions &options, const SearchEndpoints &endpoints, const CliStreams &streams,
+             CheckOutcome *outcome)
+{
     FetchSettings settings;
     if (!settingsForRun(options.fetch, streams, &settings))
         return kExitUsage;
@@ -363,8 +372,12 @@ int runCli(const QStringList &arguments, const SearchEndpoints &endpoints, const
     };
     // The run's digest goes out once the run has ended; the exit status stays the run's.
     const auto notified = [&](int status) {
-        if (recorder)
-            notice.send(*store, recorder->runId(), [&](const QString &line) { progress.message(line); });
+        if (!recorder)
+            return status;
+        const QString failed = notice.send(*store, recorder->runId(), options.listName,
+                                           [&](const QString &line) { progress.message(line); });
+        if (outcome)
+            *outcome = {recorder->runId(), failed};
         return status;
     };
     RunOptions runOptions;

@@ -21,5 +21,19 @@ struct CliStreams
 // Needs a QCoreApplication; runs its own event loop until the batch ends.
 int runCli(const QStringList &arguments, const SearchEndpoints &endpoints, const CliStreams &streams);
 
+struct CliOptions;
+
+// What became of a check kept in the history.
+struct CheckOutcome
+{
+    qint64 runId = 0;      // 0: not kept
+    QString notifyFailure; // the channels the digest did not reach, and why
+};
+
+// One run of a tool, its options checked: what runCli does for inclusion,
+// ranking, site-ranking and mine, and `schedule run` for a saved list.
+int runCheck(const CliOptions &options, const SearchEndpoints &endpoints, const CliStreams &streams,
+             CheckOutcome *outcome = nullptr);
+
 // runCli on the process's standard input, output and error.
 int runCliOnStandardStreams(const QStringList &arguments, const SearchEndpoints &endpoints);

@@ -34,15 +34,22 @@ bool RunNotice::prepare(const CliOptions &options, const Say &say)
     return true;
 }
 
-void RunNotice::send(HistoryStore &store, qint64 runId, const Say &say) const
+QString RunNotice::send(HistoryStore &store, qint64 runId, const QString &listName, const Say &say) const
 {
     if (m_channels.isEmpty() || runId <= 0)
-        return;
-    const RunNotification notification = notifyStoredRun(store, runId, m_channels, m_moveThreshold);
-    if (!notification.error.isEmpty())
+        return QString();
+    const RunNotification notification = notifyStoredRun(store, runId, m_channels, m_moveThreshold, listName);
+    QStringList failures;
+    if (!notification.error.isEmpty()) {
         say(kHistoryUnread.arg(notification.error));
-    else if (!notification.changed)
+        failures << kHistoryUnread.arg(notification.error);
+    } else if (!notification.changed) {
         say(kNoChanges);
-    for (const NotifyOutcome &outcome : notification.outcomes)
+    }
+    for (const NotifyOutcome &outcome : notification.outcomes) {
         say(kSent.arg(outcome.summary()));
+        if (!outcome.ok)
+            failures << outcome.summary();
+    }
+    return failures.join(QLatin1Char('\n'));
 }

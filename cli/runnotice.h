@@ -21,9 +21,10 @@ public:
     // Reads the threshold (and the channels unless --notify names them) from
     // the settings file; false after saying what cannot be used there.
     bool prepare(const CliOptions &options, const Say &say);
-    // Sends the digest of the stored run when a line changed in a way that
-    // alerts, and says where it went or why it did not.
-    void send(HistoryStore &store, qint64 runId, const Say &say) const;
+    // Sends the digest of the stored run (of the saved list listName, if any)
+    // when a line changed in a way that alerts, and says where it went or why
+    // it did not. Returns the failures, empty when none.
+    QString send(HistoryStore &store, qint64 runId, const QString &listName, const Say &say) const;
 
 private:
     QList<NotifyChannel> m_channels;

@@ -59,6 +59,17 @@ const char *const kVersion2[] = {
     "ALTER TABLE lines ADD COLUMN failure TEXT NOT NULL DEFAULT ''",
     "CREATE INDEX IF NOT EXISTS lines_by_key ON lines (line_key, run_id)",
 };
+// Version 5 keeps saved lists and the schedule of each (history/liststore.h).
+const char *const kVersion5[] = {
+    "CREATE TABLE IF NOT EXISTS saved_lists (name TEXT PRIMARY KEY, tool TEXT NOT NULL, device TEXT NOT NULL,"
+    " sites TEXT NOT NULL, lines TEXT NOT NULL, saved_at TEXT NOT NULL)",
+    "CREATE TABLE IF NOT EXISTS schedules (list_name TEXT PRIMARY KEY"
+    " REFERENCES saved_lists(name) ON DELETE CASCADE ON UPDATE CASCADE, repeat TEXT NOT NULL,"
+    " weekdays INTEGER NOT NULL DEFAULT 0, every_days INTEGER NOT NULL DEFAULT 1, at_time TEXT NOT NULL,"
+    " paused INTEGER NOT NULL DEFAULT 0, created_at TEXT NOT NULL,"
+    " last_run_id INTEGER REFERENCES runs(id) ON DELETE SET NULL, last_run_at TEXT,"
+    " notify_error TEXT NOT NULL DEFAULT '')",
+};
 
 // A whole number from 1 to the bound, as positions are written.
 const char kPositionUpTo[] =
@@ -262,8 +273,12 @@ bool HistoryStore::migrate()
     if (ok && found < 2) {
         for (const char *statement : kVersion2)
             ok = ok && exec(QString::fromLatin1(statement));
-        ok = ok && exec(QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion));
     }
+    if (ok && found < 5) {
+        for (const char *statement : kVersion5)
+            ok = ok && exec(QString::fromLatin1(statement));
+    }
+    ok = ok && exec(QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion));
     if (ok && exec(QStringLiteral("COMMIT")))
         return true;
     const QString error = m_error;

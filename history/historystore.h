@@ -87,7 +87,7 @@ struct PositionPoint
 class HistoryStore
 {
 public:
-    static constexpr int kSchemaVersion = 2;
+    static constexpr int kSchemaVersion = 5;
 
     // quillane/history.sqlite in the platform's data location (XDG_DATA_HOME,
     // HOME), the same for every program of the project.
@@ -100,6 +100,8 @@ public:
 
     bool isOpen() const { return m_open; }
     QString path() const { return m_path; }
+    // The open connection, for the stores of other tables in the same file (history/liststore.h).
+    QString connectionName() const { return m_connection; }
     // Why the last call failed, in Chinese for the window and the command.
     QString errorMessage() const { return m_error; }
 
