@@ -7,10 +7,13 @@ _quillane_cli()
     local cur prev words cword split
     _init_completion -s || return
 
-    local commands='inclusion ranking site-ranking mine history'
+    local commands='inclusion ranking site-ranking mine history list schedule'
     local options='--device --site --depth --limit --csv --report --save-pages --save --notify --interval
-        --jitter --threads --retries --proxy --proxy-list --connect-timeout --timeout --insecure --help -h'
+        --jitter --threads --retries --proxy --proxy-list --connect-timeout --timeout --insecure --help -h
+        --tool --daily --weekly --every --if-due'
     local history_commands='list show changes export'
+    local list_commands='save show remove'
+    local schedule_commands='add list pause resume remove run'
 
     case $prev in
         --device)
@@ -39,6 +42,13 @@ _quillane_cli()
             compopt -o nospace
             return
             ;;
+        --tool)
+            COMPREPLY=($(compgen -W 'inclusion ranking site-ranking' -- "$cur"))
+            return
+            ;;
+        --daily | --weekly | --every)
+            return
+            ;;
         --site | --limit | --interval | --jitter | --threads | --retries | --proxy | --connect-timeout | --timeout)
             return
             ;;
@@ -57,7 +67,8 @@ _quillane_cli()
         case ${words[i]} in
             --) ended=1 ;;
             --device | --report | --save-pages | --site | --depth | --limit | --interval | --jitter | --threads | \
-                --retries | --proxy | --proxy-list | --connect-timeout | --timeout | --notify) ((i++)) ;;
+                --retries | --proxy | --proxy-list | --connect-timeout | --timeout | --notify | \
+                --tool | --daily | --weekly | --every) ((i++)) ;;
             -?*) ;;
             *) args+=("${words[i]}") ;;
         esac
@@ -67,6 +78,23 @@ _quillane_cli()
         COMPREPLY=($(compgen -W "$options" -- "$cur"))
     elif ((${#args[@]} == 0)); then
         COMPREPLY=($(compgen -W "$commands" -- "$cur"))
+    elif [[ ${args[0]} == list ]]; then
+        if ((${#args[@]} == 1)); then
+            COMPREPLY=($(compgen -W "$list_commands" -- "$cur"))
+        elif ((${#args[@]} == 2)) && [[ ${args[1]} == @(show|remove) ]]; then
+            # the names of the saved lists, the first field of each line
+            local IFS=$'\n'
+            COMPREPLY=($(compgen -W "$("${words[0]}" list 2>/dev/null | cut -f1)" -- "$cur"))
+        elif ((${#args[@]} == 3)) && [[ ${args[1]} == save ]]; then
+            _filedir
+        fi
+    elif [[ ${args[0]} == schedule ]]; then
+        if ((${#args[@]} == 1)); then
+            COMPREPLY=($(compgen -W "$schedule_commands" -- "$cur"))
+        elif ((${#args[@]} == 2)) && [[ ${args[1]} != list ]]; then
+            local IFS=$'\n'
+            COMPREPLY=($(compgen -W "$("${words[0]}" list 2>/dev/null | cut -f1)" -- "$cur"))
+        fi
     elif [[ ${args[0]} != history ]]; then
         _filedir
     elif ((${#args[@]} == 1)); then
