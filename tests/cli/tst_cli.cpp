@@ -2,6 +2,7 @@
 #include "cli/queryinput.h"
 #include "cli/resultoutput.h"
 #include "history/historystore.h"
+#include "notify/notifysettings.h"
 #include "search/fetchsettings.h"
 #include "tests/support/badproxy.h"
 #include "tests/support/inclusionpages.h"
@@ -703,6 +704,155 @@ private slots:
         QFile written(report);
         QVERIFY(written.open(QIODevice::ReadOnly) && written.read(2) == "PK");
         QCOMPARE(history({QStringLiteral("show"), QStringLiteral("999")}).exitCode, 2);
+    }
+
+    // A saved list checked by `schedule run` (what its service starts) ends in
+    // the history, and its digest goes to the settings' channels naming the
+    // list; a dead channel is named and the run is kept all the same.
+    void scheduledListRunsEndInTheHistory_data()
+    {
+        QTest::addColumn<bool>("robotAnswers");
+        QTest::newRow("robot answers") << true;
+        QTest::newRow("robot is dead") << false;
+    }
+    void scheduledListRunsEndInTheHistory()
+    {
+        QFETCH(bool, robotAnswers);
+        auto secondWeek = std::make_shared<std::atomic<bool>>(false);
+        LoopbackBaidu baidu;
+        baidu.setHandler([secondWeek](const Request &request) {
+            if (*secondWeek && request.param("wd") == kBeta)
+                return Reply::page(testsupport::desktopRankingSitePage("Beta", "2024年6月1日"));
+            return playBaidu(request);
+        });
+        LoopbackBaidu robot;
+        robot.setHandler([](const Request &) {
+            Reply reply = Reply::page(R"({"errcode":0,"errmsg":"ok"})");
+            reply.contentType = "application/json";
+            return reply;
+        });
+        const QString hook = QStringLiteral("wecom:") + QString::fromUtf8(robot.httpUrl("/send?key=k"));
+        if (!robotAnswers)
+            robot.stop();
+
+        QTemporaryDir data;
+        QTemporaryDir config;
+        const QString settingsFile =
+            QString(openApplicationSettings()->fileName()).replace(m_settingsHome.path(), config.path());
+        {
+            QSettings settings(settingsFile, QSettings::IniFormat);
+            FetchSettings fetch;
+            fetch.pacing.intervalMs = 0;
+            fetch.pacing.jitterPercent = 0;
+            fetch.retries = 0;
+            saveFetchSettings(settings, fetch);
+            NotifySettings notify;
+            notify.channels = QStringList{hook};
+            QVERIFY(saveNotifySettings(settings, notify));
+        }
+        const auto run = [&](const QStringList &arguments, const QByteArray &input = QByteArray()) {
+            QProcess process;
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert(QStringLiteral("XDG_DATA_HOME"), data.path());
+            environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+            process.setProcessEnvironment(environment);
+            process.start(QStringLiteral(QUILLANE_CLI_UNDER_TEST), endpointArguments(baidu) + arguments);
+            process.write(input);
+            process.closeWriteChannel();
+            process.waitForFinished(60000);
+            return CliOutcome{process.exitCode(), process.readAllStandardOutput(),
+                              process.readAllStandardError()};
+        };
+        const QString name = QStringLiteral("周报 \"收录\" 100%");
+        QCOMPARE(run({QStringLiteral("list"), QStringLiteral("save"), name, QStringLiteral("--tool"),
+                      QStringLiteral("inclusion")},
+                     kAlpha + "\n" + kBeta + "\nno address\n")
+                     .exitCode,
+                 0);
+        QCOMPARE(run({QStringLiteral("list"), QStringLiteral("show"), name}).out,
+                 kAlpha + "\n" + kBeta + "\n");
+        QCOMPARE(run({QStringLiteral("schedule"), QStringLiteral("run"), name}).exitCode, 0);
+        *secondWeek = true;
+        const CliOutcome second = run({QStringLiteral("schedule"), QStringLiteral("run"), name});
+        QCOMPARE(second.exitCode, 0);
+        QVERIFY2(second.out.contains(kBeta + "\t已收录"), second.out.constData());
+
+        const QList<QByteArray> runs =
+            run({QStringLiteral("history"), QStringLiteral("list")}).out.trimmed().split('\n');
+        QCOMPARE(runs.size(), 2);
+        QVERIFY(QString::fromUtf8(runs.first()).contains(QStringLiteral("收录\t电脑端\t2行")));
+        if (robotAnswers) {
+            // The first run had nothing to compare with: one digest, the second run's.
+            QCOMPARE(robot.requestCount(), 1);
+            const QString message = QString::fromUtf8(robot.requests().first().body);
+            QVERIFY2(message.contains(name.toHtmlEscaped()) || message.contains(QStringLiteral("周报")),
+                     qPrintable(message));
+            QVERIFY(message.contains(QString::fromUtf8(kBeta)) && message.contains(QStringLiteral("新收录")));
+        } else {
+            QVERIFY2(second.err.contains("发送失败"), second.err.constData());
+        }
+        QCOMPARE(
+            run({QStringLiteral("schedule"), QStringLiteral("run"), QStringLiteral("no such list")}).exitCode,
+            2);
+    }
+
+    void refusesListAndScheduleUsageErrors_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("message");
+        const QString list = QStringLiteral("list");
+        const QString schedule = QStringLiteral("schedule");
+        QTest::newRow("no tool") << QStringList{list, QStringLiteral("save"), QStringLiteral("a")}
+                                 << QStringLiteral("list save needs --tool");
+        QTest::newRow("site for inclusion") << QStringList{list,
+                                                           QStringLiteral("save"),
+                                                           QStringLiteral("a"),
+                                                           QStringLiteral("--tool"),
+                                                           QStringLiteral("inclusion"),
+                                                           QStringLiteral("--site"),
+                                                           QStringLiteral("a.cn")}
+                                            << QStringLiteral("applies to site-ranking lists only");
+        QTest::newRow("site-ranking without site")
+            << QStringList{list, QStringLiteral("save"), QStringLiteral("a"),
+                           QStringLiteral("--tool=site-ranking")}
+            << QStringLiteral("needs --site");
+        QTest::newRow("bad time") << QStringList{schedule, QStringLiteral("add"), QStringLiteral("a"),
+                                                 QStringLiteral("--daily"), QStringLiteral("24:00")}
+                                  << QStringLiteral("'24:00' is no time of day");
+        QTest::newRow("no days") << QStringList{schedule,
+                                                QStringLiteral("add"),
+                                                QStringLiteral("a"),
+                                                QStringLiteral("--weekly"),
+                                                QStringLiteral("funday"),
+                                                QStringLiteral("08:00")}
+                                 << QStringLiteral("'funday' are no days");
+        QTest::newRow("two repeats") << QStringList{schedule,
+                                                    QStringLiteral("add"),
+                                                    QStringLiteral("a"),
+                                                    QStringLiteral("--daily"),
+                                                    QStringLiteral("08:00"),
+                                                    QStringLiteral("--every"),
+                                                    QStringLiteral("2"),
+                                                    QStringLiteral("08:00")}
+                                     << QStringLiteral("needs one of --daily, --weekly or --every");
+        QTest::newRow("no list") << QStringList{schedule,
+                                                QStringLiteral("add"),
+                                                QStringLiteral("nope"),
+                                                QStringLiteral("--every"),
+                                                QStringLiteral("2"),
+                                                QStringLiteral("08:00")}
+                                 << QStringLiteral("no list 'nope'");
+    }
+    void refusesListAndScheduleUsageErrors()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, message);
+        LoopbackBaidu baidu;
+        QTemporaryDir data;
+        const CliOutcome outcome = runCli(baidu, arguments, QByteArray("x https://a.cn/\n"), data.path());
+        QCOMPARE(outcome.exitCode, 2);
+        QVERIFY2(QString::fromUtf8(outcome.err).contains(message), outcome.err.constData());
+        QCOMPARE(baidu.requestCount(), 0);
     }
 
     // A kept run exported from the history writes its positions as numbers, as its own report did.
