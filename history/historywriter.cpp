@@ -61,4 +61,6 @@ void HistoryWriter::finish()
         return;
     if (!m_store->finishRun(m_runId, QDateTime::currentDateTimeUtc()))
         fail();
+    else
+        emit finished(m_runId);
 }

@@ -31,6 +31,8 @@ signals:
     void failed(const QString &message);
     // A batch handed to write() is done with: committed, or given up after failed().
     void wrote();
+    // The run's end is stored: its digest can be made.
+    void finished(qint64 runId);
 
 private:
     bool usable();

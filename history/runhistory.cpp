@@ -15,6 +15,7 @@ RunHistory::RunHistory(Tool tool, const QString &path, QObject *parent)
     m_writer->moveToThread(&m_thread);
     connect(&m_thread, &QThread::finished, m_writer, &QObject::deleteLater);
     connect(m_writer, &HistoryWriter::failed, this, &RunHistory::failed);
+    connect(m_writer, &HistoryWriter::finished, this, &RunHistory::ended);
     connect(m_writer, &HistoryWriter::opened, this, &RunHistory::opened);
     connect(m_writer, &HistoryWriter::wrote, this, [this] {
         --m_batchesInFlight;

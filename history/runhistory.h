@@ -52,6 +52,8 @@ signals:
     void failed(const QString &message);
     void previousReady();
     void written();
+    // A run's end is kept (after end()): the id it is stored under.
+    void ended(qint64 runId);
 
 private:
     void opened(int generation, const QHash<QString, StoredLine> &previous);

@@ -7,6 +7,7 @@
 #include "style/stylesheet.h"
 #include "ui/pages/helppage.h"
 #include "ui/pages/historypage.h"
+#include "ui/pages/schedulepage.h"
 #include "ui/pages/homepage.h"
 #include "workers/inclusionbatch.h"
 #include "ui/widgets/messagebox.h"
@@ -27,6 +28,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QSettings>
+#include <QTableWidget>
 #include <QToolButton>
 
 #include <algorithm>
@@ -45,6 +47,7 @@ constexpr int kTopMinimumWidth = 85;
 
 const char kHomeLocation[] = QT_TRANSLATE_NOOP("UIDemo08", "当前位置：首页");
 const char kHistoryLocation[] = QT_TRANSLATE_NOOP("UIDemo08", "当前位置：历史记录");
+const char kSchedulesLocation[] = QT_TRANSLATE_NOOP("UIDemo08", "当前位置：定时任务");
 const char kQuitQuestion[] = QT_TRANSLATE_NOOP("UIDemo08", "查询尚未完成，确定退出吗？");
 
 const QString kLeftButtonHeight =
@@ -69,6 +72,7 @@ constexpr int kGlyphList = 0xF03A;
 constexpr int kGlyphFont = 0xF031;
 constexpr int kGlyphLightbulb = 0xF0EB;
 constexpr int kGlyphHistory = 0xF1DA;
+constexpr int kGlyphClock = 0xF017;
 
 } // namespace
 
@@ -260,10 +264,11 @@ void UIDemo08::showTopPage(QToolButton *button, QWidget *page)
 
 void UIDemo08::initLeftMain()
 {
-    m_mainBar = {ui->tbtnMain1, ui->tbtnMain2, ui->tbtnMain3};
+    m_mainBar = {ui->tbtnMain1, ui->tbtnMain2, ui->tbtnMain3, ui->tbtnSchedules};
     const std::function<void()> shows[] = {[this] { showQueryPage(m_inclusionPage); },
                                            [this] { showQueryPage(m_rankingPage); },
-                                           [this] { showHistoryPage(); }};
+                                           [this] { showHistoryPage(); },
+                                           [this] { showSchedulePage(); }};
     for (int i = 0; i < m_mainBar.size(); ++i) {
         QToolButton *button = m_mainBar.at(i);
         button->setCheckable(true);
@@ -274,7 +279,7 @@ void UIDemo08::initLeftMain()
         });
     }
     IconHelper::instance()->styleNavigationBar(
-        ui->widgetLeftMain, m_mainBar, {kGlyphSearch, kGlyphList, kGlyphHistory}, 15, 35, 25, kSideLeft, 2,
+        ui->widgetLeftMain, m_mainBar, {kGlyphSearch, kGlyphList, kGlyphHistory, kGlyphClock}, 15, 35, 25, kSideLeft, 2,
         kBorderColour, kIdleBackground, kActiveBackground, kIdleText, kActiveText);
     ui->tbtnMain1->click();
 }
@@ -411,6 +416,31 @@ void UIDemo08::showHistoryPage()
         m_historyPage->refresh();
     }
     showTab(m_historyPage, tr(kHistoryLocation));
+}
+
+void UIDemo08::showSchedulePage()
+{
+    if (!m_schedulePage) {
+        m_schedulePage = new SchedulePage(history(), this);
+        m_schedulePage->setObjectName(QStringLiteral("schedulePage"));
+        connect(m_schedulePage, &SchedulePage::showRunRequested, this, [this](qint64 runId) {
+            markLeftEntry(m_mainBar, ui->tbtnMain3);
+            showHistoryPage();
+            // Highlighted in the list of runs, which shows it beside.
+            auto *runs = m_historyPage->findChild<QTableWidget *>(QStringLiteral("historyRuns"));
+            for (int row = 0; runs && row < runs->rowCount(); ++row) {
+                if (runs->item(row, 0) && runs->item(row, 0)->data(Qt::UserRole).toLongLong() == runId) {
+                    runs->selectRow(row);
+                    runs->scrollToItem(runs->item(row, 0));
+                    return;
+                }
+            }
+            m_historyPage->showRun(runId);
+        });
+    } else {
+        m_schedulePage->refresh();
+    }
+    showTab(m_schedulePage, tr(kSchedulesLocation));
 }
 
 void UIDemo08::openStoredRun(qint64 runId)

@@ -37,6 +37,7 @@ class QScrollArea;
 class QToolButton;
 class QUrl;
 class QueryPage;
+class SchedulePage;
 class SettingsPage;
 class SiteRankingPage;
 class ToolPage;
@@ -125,6 +126,8 @@ private:
     void showHistoryPage();
     // Shows a stored run in the page of its tool.
     void openStoredRun(qint64 runId);
+    // 定时任务, made at first use.
+    void showSchedulePage();
 
     Ui::UIDemo08 *ui;
     HomePage *m_homePage = nullptr;
@@ -136,6 +139,7 @@ private:
     SettingsPage *m_settingsPage = nullptr;
     QScrollArea *m_settingsScroll = nullptr; // holds the settings page in the config area
     HistoryPage *m_historyPage = nullptr;
+    SchedulePage *m_schedulePage = nullptr;
     // Every page that runs a tool.
     QList<ToolPage *> m_toolPages;
     // The pages that show a stored run again, with the button that leads to each.

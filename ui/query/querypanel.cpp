@@ -1,6 +1,8 @@
 #include "ui/query/querypanel.h"
 
 #include "history/linechange.h"
+#include "notify/keptrunnotice.h"
+#include "schedule/schedulebook.h"
 #include "report/runreport.h"
 #include "search/appsettings.h"
 #include "search/layoutdriftguard.h"
@@ -11,6 +13,8 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFutureWatcher>
+#include <QtConcurrent>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -39,6 +43,11 @@ const char kStopped[] = QT_TRANSLATE_NOOP("QueryPanel", "查询已停止：%1 �
 const char kSeconds[] = QT_TRANSLATE_NOOP("QueryPanel", "%1 秒");
 const char kMinutes[] = QT_TRANSLATE_NOOP("QueryPanel", "%1 分 %2 秒");
 const char kRecheck[] = QT_TRANSLATE_NOOP("QueryPanel", "重查异常");
+const char kSaveList[] = QT_TRANSLATE_NOOP("QueryPanel", "保存为列表");
+const char kListName[] = QT_TRANSLATE_NOOP("QueryPanel", "列表名（定时任务按此名运行）：");
+const char kReplaceList[] = QT_TRANSLATE_NOOP("QueryPanel", "已有名为“%1”的列表，要替换它的行吗？");
+const char kListSaved[] = QT_TRANSLATE_NOOP("QueryPanel", "已保存为列表“%1”：%2 行");
+const char kListNotSaved[] = QT_TRANSLATE_NOOP("QueryPanel", "列表未保存：%1");
 const char kSaveCaption[] = QT_TRANSLATE_NOOP("QueryPanel", "保存");
 const char kSaveFilter[] = QT_TRANSLATE_NOOP("QueryPanel", "Excel 文件(*.xls *.xlsx)");
 const char kExported[] = QT_TRANSLATE_NOOP("QueryPanel", "报表已导出：%1");
@@ -174,6 +183,14 @@ void QueryPanel::buildWidgets()
     placeNear(m_widgets.exportButton, m_recheck, false);
     m_recheck->hide();
 
+    if (m_traits.tool != Tool::Mining) {
+        m_saveList = new QPushButton(translated(kSaveList));
+        m_saveList->setObjectName(QStringLiteral("saveListBtn") + m_widgets.nameSuffix);
+        m_saveList->setMaximumSize(m_widgets.start->maximumSize());
+        connect(m_saveList, &QPushButton::clicked, this, &QueryPanel::saveAsList);
+        placeNear(m_widgets.start, m_saveList, false);
+    }
+
     m_status = new QLabel;
     m_status->setObjectName(QStringLiteral("zhuangTai") + m_widgets.nameSuffix);
     m_status->setFont(m_widgets.totalInput->font());
@@ -263,6 +280,8 @@ void QueryPanel::setHistory(const QString &path)
         return;
     }
     m_history = new RunHistory(m_traits.tool, path, this);
+    m_historyPath = path;
+    connect(m_history, &RunHistory::ended, this, &QueryPanel::sendDigest);
     connect(m_history, &RunHistory::failed, this, &QueryPanel::showHistoryProblem);
     connect(m_history, &RunHistory::previousReady, this, &QueryPanel::showPreviousChanges);
     connect(m_history, &RunHistory::written, this, [this] {
@@ -496,6 +515,54 @@ void QueryPanel::runnerFinished()
         status.append(m_historyProblem);
     showStatus(status.join(QLatin1Char('\n')));
     m_stopping = false;
+}
+
+void QueryPanel::saveAsList()
+{
+    const QStringList lines = prepareQueryLines(m_widgets.editor->toPlainText(), m_tool.lineKind);
+    if (lines.isEmpty()) {
+        showStatus(translated(kNothingToRun));
+        return;
+    }
+    const QString problem = m_traits.inputProblem ? m_traits.inputProblem() : QString();
+    if (!problem.isEmpty()) {
+        showStatus(problem);
+        return;
+    }
+    const QString name = QuillaneMessageBox::askText(translated(kListName));
+    if (name.isEmpty())
+        return;
+    HistoryStore store(m_historyPath.isEmpty() ? HistoryStore::defaultPath() : m_historyPath);
+    ScheduleBook book(store, SystemdUser());
+    if (book.lists().list(name) && !QuillaneMessageBox::ask(translated(kReplaceList).arg(name)))
+        return;
+    SavedList list;
+    list.name = name;
+    list.tool = m_tool.historyKey;
+    list.device = HistoryDevice::key(device());
+    if (m_traits.tool == Tool::SiteRanking && m_traits.runOptions)
+        list.sites << m_traits.runOptions().site.host();
+    list.lines = lines;
+    const QString failed = store.isOpen() ? book.saveList(list) : store.errorMessage();
+    showStatus(failed.isEmpty() ? translated(kListSaved).arg(name).arg(lines.size())
+                                : translated(kListNotSaved).arg(failed));
+    if (failed.isEmpty())
+        emit listSaved(name);
+}
+
+// Off the window's thread: the channels may take their time to answer.
+void QueryPanel::sendDigest(qint64 runId)
+{
+    auto *watcher = new QFutureWatcher<QString>(this);
+    connect(watcher, &QFutureWatcher<QString>::finished, this, [this, watcher] {
+        const QString said = watcher->result();
+        watcher->deleteLater();
+        if (said.isEmpty())
+            return;
+        const QString shown = m_status->text();
+        showStatus(shown.isEmpty() ? said : shown + QLatin1Char('\n') + said);
+    });
+    watcher->setFuture(QtConcurrent::run([path = m_historyPath, runId] { return notifyKeptRun(path, runId); }));
 }
 
 void QueryPanel::requestStop()

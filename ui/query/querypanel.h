@@ -98,8 +98,16 @@ public slots:
     // A run from the history, as it was shown when it ended; 重查异常 goes on with it.
     void showStoredRun(const StoredRun &run, const QList<StoredLine> &lines);
 
+signals:
+    // A list was saved from this page (the 定时任务 page shows it).
+    void listSaved(const QString &name);
+
 private:
     void buildWidgets();
+    // 保存为列表: the editor's lines as a saved list, under a name asked for.
+    void saveAsList();
+    // The digest of a kept run, to the 通知 settings' channels.
+    void sendDigest(qint64 runId);
     void runLines(const QVector<int> &rows);
     void runnerFinished();
     // Shows the rows received once the history holds them (at once without a history).
@@ -128,6 +136,8 @@ private:
 
     RunHistory *m_history = nullptr;
     QString m_historyProblem; // why the current run is not kept
+    QString m_historyPath;
+    QPushButton *m_saveList = nullptr;
     QStringList m_runNotices; // failing proxies and certificates the current run met
 
     QPointer<BatchRunner> m_runner;

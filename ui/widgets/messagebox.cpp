@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QCoreApplication>
 #include <QIcon>
+#include <QInputDialog>
 #include <QMutex>
 #include <QMutexLocker>
 #include <QPushButton>
@@ -24,6 +25,7 @@ const char kCancelLabel[] = QT_TRANSLATE_NOOP("QuillaneMessageBox", "取 消");
 QMutex seamMutex;
 QuillaneMessageBox::Answerer testAnswerer;
 QuillaneMessageBox::Chooser testChooser;
+QuillaneMessageBox::Teller testTeller;
 QStringList askedTexts;
 } // namespace
 
@@ -90,6 +92,31 @@ int QuillaneMessageBox::choose(const QString &text, const QStringList &buttons)
                                                                           : QMessageBox::RejectRole));
     box->exec();
     return added.indexOf(box->clickedButton());
+}
+
+QString QuillaneMessageBox::askText(const QString &text, const QString &initial)
+{
+    {
+        QMutexLocker lock(&seamMutex);
+        if (testTeller) {
+            askedTexts.append(text);
+            return testTeller(text);
+        }
+    }
+    QInputDialog dialog;
+    dialog.setWindowIcon(QIcon(kIconPath));
+    dialog.setWindowTitle(QCoreApplication::translate(kContext, kTitle));
+    dialog.setLabelText(text);
+    dialog.setTextValue(initial);
+    dialog.setOkButtonText(QCoreApplication::translate(kContext, kOkLabel));
+    dialog.setCancelButtonText(QCoreApplication::translate(kContext, kCancelLabel));
+    return dialog.exec() == QDialog::Accepted ? dialog.textValue().trimmed() : QString();
+}
+
+void QuillaneMessageBox::setTellerForTesting(Teller teller)
+{
+    QMutexLocker lock(&seamMutex);
+    testTeller = std::move(teller);
 }
 
 void QuillaneMessageBox::setChooserForTesting(Chooser chooser)

@@ -24,6 +24,11 @@ public:
     // index of the button chosen, or -1 when the box was closed otherwise.
     static int choose(const QString &text, const QStringList &buttons);
 
+    // A line of text asked for (a name); empty when the user cancelled.
+    static QString askText(const QString &text, const QString &initial = QString());
+    // askText() under test: the teller's answer stands for what the user typed.
+    using Teller = std::function<QString(const QString &text)>;
+    static void setTellerForTesting(Teller teller);
     // The box ask() and inform() show, built but not shown.
     static std::unique_ptr<QMessageBox> create(const QString &text, QMessageBox::StandardButtons buttons);
 
