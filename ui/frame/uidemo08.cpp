@@ -5,20 +5,20 @@
 #include "search/appsettings.h"
 #include "style/iconhelper.h"
 #include "style/stylesheet.h"
-#include "ui/pages/helppage.h"
-#include "ui/pages/historypage.h"
-#include "ui/pages/schedulepage.h"
-#include "ui/pages/homepage.h"
-#include "workers/inclusionbatch.h"
-#include "ui/widgets/messagebox.h"
-#include "ui/pages/miningpage.h"
-#include "ui/query/querypage.h"
-#include "ui/query/querypanel.h"
-#include "workers/mappedbatch.h"
-#include "ui/pages/settingspage.h"
-#include "ui/pages/siterankingpage.h"
 #include "ui/frame/windowmemory.h"
 #include "ui/frame/windowresizer.h"
+#include "ui/pages/helppage.h"
+#include "ui/pages/historypage.h"
+#include "ui/pages/homepage.h"
+#include "ui/pages/miningpage.h"
+#include "ui/pages/schedulepage.h"
+#include "ui/pages/settingspage.h"
+#include "ui/pages/siterankingpage.h"
+#include "ui/query/querypage.h"
+#include "ui/query/querypanel.h"
+#include "ui/widgets/messagebox.h"
+#include "workers/inclusionbatch.h"
+#include "workers/mappedbatch.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -267,8 +267,7 @@ void UIDemo08::initLeftMain()
     m_mainBar = {ui->tbtnMain1, ui->tbtnMain2, ui->tbtnMain3, ui->tbtnSchedules};
     const std::function<void()> shows[] = {[this] { showQueryPage(m_inclusionPage); },
                                            [this] { showQueryPage(m_rankingPage); },
-                                           [this] { showHistoryPage(); },
-                                           [this] { showSchedulePage(); }};
+                                           [this] { showHistoryPage(); }, [this] { showSchedulePage(); }};
     for (int i = 0; i < m_mainBar.size(); ++i) {
         QToolButton *button = m_mainBar.at(i);
         button->setCheckable(true);
@@ -279,8 +278,8 @@ void UIDemo08::initLeftMain()
         });
     }
     IconHelper::instance()->styleNavigationBar(
-        ui->widgetLeftMain, m_mainBar, {kGlyphSearch, kGlyphList, kGlyphHistory, kGlyphClock}, 15, 35, 25, kSideLeft, 2,
-        kBorderColour, kIdleBackground, kActiveBackground, kIdleText, kActiveText);
+        ui->widgetLeftMain, m_mainBar, {kGlyphSearch, kGlyphList, kGlyphHistory, kGlyphClock}, 15, 35, 25,
+        kSideLeft, 2, kBorderColour, kIdleBackground, kActiveBackground, kIdleText, kActiveText);
     ui->tbtnMain1->click();
 }
 

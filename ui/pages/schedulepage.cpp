@@ -24,7 +24,8 @@ const char kNever[] = QT_TRANSLATE_NOOP("SchedulePage", "从未运行");
 const char kRunLink[] = QT_TRANSLATE_NOOP("SchedulePage", "#%1 %2（在历史记录中查看）");
 const char kNotifyFailed[] = QT_TRANSLATE_NOOP("SchedulePage", "通知失败：%1");
 const char kNotifyOk[] = QT_TRANSLATE_NOOP("SchedulePage", "正常");
-const char kNoLists[] = QT_TRANSLATE_NOOP("SchedulePage", "还没有列表：在收录、排名或泛排名页面点“保存为列表”");
+const char kNoLists[] =
+    QT_TRANSLATE_NOOP("SchedulePage", "还没有列表：在收录、排名或泛排名页面点“保存为列表”");
 const char kSaved[] = QT_TRANSLATE_NOOP("SchedulePage", "已保存列表“%1”的定时任务：%2");
 const char kPausedDone[] = QT_TRANSLATE_NOOP("SchedulePage", "已暂停列表“%1”的定时任务");
 const char kResumed[] = QT_TRANSLATE_NOOP("SchedulePage", "已继续列表“%1”的定时任务");
@@ -55,8 +56,7 @@ SchedulePage::SchedulePage(HistoryStore *store, QWidget *parent)
 
     connect(ui->scheduleRepeat, qOverload<int>(&QComboBox::currentIndexChanged), this,
             &SchedulePage::showRepeatFields);
-    connect(ui->scheduleTable, &QTableWidget::currentCellChanged, this,
-            [this](int row) { fillForm(row); });
+    connect(ui->scheduleTable, &QTableWidget::currentCellChanged, this, [this](int row) { fillForm(row); });
     connect(ui->scheduleTable, &QTableWidget::cellClicked, this, [this](int row, int column) {
         if (column == LastColumn && row < m_views.size() && m_views.at(row).lastRun)
             emit showRunRequested(m_views.at(row).lastRun->id);
@@ -101,22 +101,23 @@ void SchedulePage::refresh()
         QString toolText = tool ? tool->shortName : QString();
         if (device)
             toolText += QLatin1Char(' ') + deviceName(*device);
-        const QString last = view.lastRun ? translated(kRunLink)
-                                                .arg(view.lastRun->id)
-                                                .arg(view.lastRun->startedAt.toLocalTime().toString(kTimeFormat))
-                                          : translated(kNever);
+        const QString last = view.lastRun
+                                 ? translated(kRunLink)
+                                       .arg(view.lastRun->id)
+                                       .arg(view.lastRun->startedAt.toLocalTime().toString(kTimeFormat))
+                                 : translated(kNever);
         const QString notify = view.schedule.notifyError.isEmpty()
                                    ? (view.lastRun ? translated(kNotifyOk) : QString())
                                    : translated(kNotifyFailed).arg(view.schedule.notifyError);
-        const QString cells[ColumnCount] = {
-            view.schedule.listName,
-            toolText,
-            view.repeat,
-            translated(view.schedule.paused ? kPaused : kActive),
-            view.nextRun.isValid() ? view.nextRun.toString(kTimeFormat) : QStringLiteral("-"),
-            last,
-            view.lastFigures,
-            notify};
+        const QString cells[ColumnCount] = {view.schedule.listName,
+                                            toolText,
+                                            view.repeat,
+                                            translated(view.schedule.paused ? kPaused : kActive),
+                                            view.nextRun.isValid() ? view.nextRun.toString(kTimeFormat)
+                                                                   : QStringLiteral("-"),
+                                            last,
+                                            view.lastFigures,
+                                            notify};
         for (int column = 0; column < ColumnCount; ++column) {
             auto *item = new QTableWidgetItem(cells[column]);
             item->setToolTip(cells[column]);
@@ -202,7 +203,8 @@ void SchedulePage::saveSchedule()
         return;
     }
     const Schedule schedule = formSchedule();
-    showOutcome(m_book.setSchedule(schedule), translated(kSaved).arg(schedule.listName, describeRepeat(schedule)));
+    showOutcome(m_book.setSchedule(schedule),
+                translated(kSaved).arg(schedule.listName, describeRepeat(schedule)));
 }
 
 void SchedulePage::togglePause()

@@ -2,8 +2,8 @@
 
 #include "history/linechange.h"
 #include "notify/keptrunnotice.h"
-#include "schedule/schedulebook.h"
 #include "report/runreport.h"
+#include "schedule/schedulebook.h"
 #include "search/appsettings.h"
 #include "search/layoutdriftguard.h"
 #include "ui/widgets/messagebox.h"
@@ -13,9 +13,8 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
-#include <QFutureWatcher>
-#include <QtConcurrent>
 #include <QFileInfo>
+#include <QFutureWatcher>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -26,6 +25,7 @@
 #include <QStandardPaths>
 #include <QTableView>
 #include <QUrl>
+#include <QtConcurrent>
 
 #include <numeric>
 
@@ -562,7 +562,8 @@ void QueryPanel::sendDigest(qint64 runId)
         const QString shown = m_status->text();
         showStatus(shown.isEmpty() ? said : shown + QLatin1Char('\n') + said);
     });
-    watcher->setFuture(QtConcurrent::run([path = m_historyPath, runId] { return notifyKeptRun(path, runId); }));
+    watcher->setFuture(
+        QtConcurrent::run([path = m_historyPath, runId] { return notifyKeptRun(path, runId); }));
 }
 
 void QueryPanel::requestStop()
