@@ -7,6 +7,7 @@
 
 #include <QtTest>
 
+#include <QAction>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
