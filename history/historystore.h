@@ -87,7 +87,7 @@ struct PositionPoint
 class HistoryStore
 {
 public:
-    static constexpr int kSchemaVersion = 2;
+    static constexpr int kSchemaVersion = 3;
 
     // quillane/history.sqlite in the platform's data location (XDG_DATA_HOME,
     // HOME), the same for every program of the project.

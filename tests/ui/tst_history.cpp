@@ -2,10 +2,10 @@
 #include "tests/support/loopbackbaidu.h"
 #include "tests/support/rankingpages.h"
 #include "tests/support/windowtestmain.h"
-#include "ui/widgets/messagebox.h"
-#include "ui/pages/positionchart.h"
-#include "ui/widgets/savefiledialog.h"
 #include "ui/frame/uidemo08.h"
+#include "ui/pages/positionchart.h"
+#include "ui/widgets/messagebox.h"
+#include "ui/widgets/savefiledialog.h"
 
 #include <QtTest>
 
@@ -210,6 +210,66 @@ private slots:
         QTRY_COMPARE(kept().size(), 2);
         QCOMPARE(kept().at(0).failure, QString());
         QVERIFY2(kept().at(1).failure.contains(QLatin1String("500")), qPrintable(kept().at(1).failure));
+    }
+
+    // Every page keeps its runs, mining too (it has no device), each with the
+    // time it ended, not the time the next run on the page began.
+    void keepsEachRunWithItsEnd_data()
+    {
+        QTest::addColumn<QString>("pageButton");
+        QTest::addColumn<QString>("suffix"); // of the page's object names
+        QTest::addColumn<QString>("tool");
+        QTest::addColumn<QString>("lines");
+        QTest::newRow("收录") << QStringLiteral("tbtnMain1") << QString() << HistoryTool::kInclusion
+                              << QString::fromLatin1(kAlpha);
+        QTest::newRow("挖掘") << QStringLiteral("btnConfig") << QStringLiteral("_mine")
+                              << HistoryTool::kMining << QStringLiteral("词");
+    }
+
+    void keepsEachRunWithItsEnd()
+    {
+        QFETCH(QString, pageButton);
+        QFETCH(QString, suffix);
+        QFETCH(QString, tool);
+        QFETCH(QString, lines);
+        LoopbackBaidu baidu;
+        baidu.setHandler([](const Request &request) {
+            if (request.path == "/sugrec")
+                return Reply::page(request.param("wd") == "词" ? R"({"q":"词","g":[{"q":"词语"}]})"
+                                                               : R"({"q":"x","g":[]})");
+            return playWeek(request, false, true);
+        });
+        UIDemo08 window;
+        window.setSearchEndpoints(baidu.endpoints());
+        window.show();
+        const auto get = [&](const QString &name) { return window.findChild<QWidget *>(name + suffix); };
+        window.findChild<QToolButton *>(pageButton)->click();
+        QList<QDateTime> seenEnded;
+        for (int run = 0; run < 2; ++run) {
+            qobject_cast<QPushButton *>(get(QStringLiteral("fanhuiBtn")))->click();
+            qobject_cast<QPlainTextEdit *>(get(QStringLiteral("urlsList")))->setPlainText(lines);
+            qobject_cast<QPushButton *>(get(QStringLiteral("slcxBtn")))->click();
+            QTRY_VERIFY_WITH_TIMEOUT(get(QStringLiteral("fanhuiBtn"))->isEnabled(), 20000);
+            seenEnded.append(QDateTime::currentDateTimeUtc());
+            // The next run starts measurably later than this one ended.
+            QTRY_VERIFY(QDateTime::currentDateTimeUtc() > seenEnded.last().addMSecs(100));
+        }
+        const QString status = qobject_cast<QLabel *>(get(QStringLiteral("zhuangTai")))->text();
+        QVERIFY2(!status.contains(QStringLiteral("历史记录")), qPrintable(status));
+        const auto kept = [] { return HistoryStore().runs(); };
+        QTRY_VERIFY(kept().size() == 2 && kept().first().endedAt.isValid());
+        const QList<StoredRun> runs = kept(); // newest first
+        for (int run = 0; run < 2; ++run) {
+            const StoredRun &stored = runs.at(1 - run);
+            QCOMPARE(stored.tool, tool);
+            QCOMPARE(stored.device.isEmpty(), tool == HistoryTool::kMining);
+            QCOMPARE(stored.stored, 1);
+            QVERIFY2(stored.endedAt <= seenEnded.at(run) && stored.endedAt >= stored.startedAt,
+                     qPrintable(stored.endedAt.toString(Qt::ISODateWithMs)));
+        }
+        window.findChild<QToolButton *>(QStringLiteral("btnMain"))->click();
+        window.findChild<QToolButton *>(QStringLiteral("tbtnMain3"))->click();
+        QTRY_COMPARE(window.findChild<QTableWidget *>(QStringLiteral("historyRuns"))->rowCount(), 2);
     }
 
     // The 历史记录 page's export writes positions as numbers, as the query pages' export does.

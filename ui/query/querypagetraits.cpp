@@ -83,6 +83,7 @@ QueryPageTraits traitsOf(Tool tool, int addressColumn)
     traits.tool = tool;
     for (const ToolColumn &column : toolDescriptor(tool).columns)
         traits.columns.append({column.heading, column.width, column.kind});
+    traits.reasonHeading = toolDescriptor(tool).reasonHeading;
     traits.addressColumn = addressColumn;
     return traits;
 }

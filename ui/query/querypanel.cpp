@@ -52,7 +52,8 @@ const char kNotKept[] = QT_TRANSLATE_NOOP("QueryPanel", "%1；查询继续，本
 const char kStoredRun[] = QT_TRANSLATE_NOOP("QueryPanel", "历史记录：%1 的查询，%2 条，异常 %3 条");
 const char kCertificateFailed[] = QT_TRANSLATE_NOOP(
     "QueryPanel",
-    "百度的证书未通过验证，相关行记为“异常”：%1（公司代理拦截 HTTPS 时可在基本设置中勾选“不验证证书”）");
+    "百度的证书未通过验证，相关行记为“异常”（证书不受信任）：%1。公司代理拦截 HTTPS 时，可在基本设置中勾选"
+    "“不验证证书”；但勾选后无法识别冒充百度的服务器，网络路径上的任何人都能伪造查询结果。");
 
 const QString kReportStamp = QStringLiteral("yyyyMMdd_HHmm");
 // The two suffixes the report writer knows; any other name gets the first.
@@ -575,15 +576,23 @@ void QueryPanel::recheck()
 ReportTable QueryPanel::reportTable() const
 {
     ReportTable report;
-    report.title = reportTitle(m_tool.reportKind);
+    report.title = reportTitle(m_tool.reportKind, m_runSite);
     report.headings = m_model->headings();
     for (int column = 0; column < m_traits.columns.size(); ++column)
         report.columnPixelWidths.append(m_widgets.table->columnWidth(column));
+    // Why a line is 异常 comes last, shown in the table or not, as the command writes it.
+    if (!m_tool.reasonHeading.isEmpty()) {
+        report.headings.append(m_tool.reasonHeading);
+        report.columnPixelWidths.append(m_model->reasonColumn() >= 0
+                                            ? m_widgets.table->columnWidth(m_model->reasonColumn())
+                                            : m_tool.writtenWidths().constLast());
+    }
     // The rows as the table shows them, sorted and filtered; lines never checked have none.
     const QList<int> rows = m_table->shownModel()->shownRows();
     for (int r : rows) {
-        if (m_model->row(r).verdict != RowVerdict::Unchecked)
-            report.rows.append(m_model->row(r).cells);
+        const ResultRow &row = m_model->row(r);
+        if (row.verdict != RowVerdict::Unchecked)
+            report.rows.append(m_tool.writtenCells(row.cells, row.failure));
     }
     for (int column = 0; column < m_traits.columns.size(); ++column) {
         const SortKind sort = m_traits.columns.at(column).sort;
@@ -591,7 +600,7 @@ ReportTable QueryPanel::reportTable() const
             report.numberColumns.append(column);
     }
     if (m_runStarted.isValid()) {
-        report.subtitle = reportSubtitle(m_tool.reportKind, m_runDevice, m_runStarted);
+        report.subtitle = reportSubtitle(m_tool.reportKind, m_runDevice, m_runStarted, m_runSite);
         // The run's totals, whatever the filter shows.
         report.totals = runTotals(m_tool.reportKind, m_lines.size(), m_model->tally());
     }

@@ -20,12 +20,15 @@ const char kContext[] = "ResultTable";
 const char kCopyRows[] = QT_TRANSLATE_NOOP("ResultTable", "复制选中行");
 const char kCopyAll[] = QT_TRANSLATE_NOOP("ResultTable", "复制全部");
 const char kCopyAddresses[] = QT_TRANSLATE_NOOP("ResultTable", "复制网址");
+const char kShowReasons[] = QT_TRANSLATE_NOOP("ResultTable", "显示异常原因");
 
 // Room for a full snapshot date and "30+" beside the cell padding and the sort arrow.
 const QString kWidestDate = QStringLiteral("2019年12月28日");
 const QString kWidestPosition = QStringLiteral("30+");
 constexpr int kCellPadding = 14;
 constexpr int kNarrowestAddress = 100;
+// Room for the usual reasons ("服务器错误 502", "第一条结果是其他网址").
+constexpr int kReasonWidth = 140;
 // The chosen filter stands out from the others: white on dark blue.
 const QString kFilterBarStyle =
     QStringLiteral("QPushButton:checked{background:#2f6fc4;border-color:#2f6fc4;}");
@@ -109,6 +112,49 @@ void ResultTable::setUpView()
         addAction(kCopyAddresses, QStringLiteral("copyAddressesAction"), &ResultTable::copyAddresses);
     if (!m_traits.copyColumnLabel.isEmpty())
         copyColumn->setText(m_traits.copyColumnLabel);
+    if (!m_traits.reasonHeading.isEmpty())
+        setUpReasonColumn();
+}
+
+void ResultTable::setUpReasonColumn()
+{
+    // Asked for from the table's menu and from its headings' menu.
+    m_showReasons = new QAction(translated(kShowReasons), m_view);
+    m_showReasons->setObjectName(QStringLiteral("showReasonsAction") + m_nameSuffix);
+    m_showReasons->setCheckable(true);
+    m_view->addAction(m_showReasons);
+    QHeaderView *header = m_view->horizontalHeader();
+    header->setContextMenuPolicy(Qt::ActionsContextMenu);
+    header->addAction(m_showReasons);
+    connect(m_showReasons, &QAction::toggled, this, &ResultTable::placeReasonColumn);
+}
+
+void ResultTable::showReasons(bool shown)
+{
+    if (m_showReasons)
+        m_showReasons->setChecked(shown);
+}
+
+bool ResultTable::showsReasons() const
+{
+    return m_showReasons && m_showReasons->isChecked();
+}
+
+// The column is in the table only while shown, so that the table's columns
+// stay the cells and 变化 otherwise; it comes before 变化.
+void ResultTable::placeReasonColumn()
+{
+    const bool shown = showsReasons();
+    if (shown == (m_model->reasonColumn() >= 0))
+        return;
+    const int change = m_model->changeColumn();
+    const int changeWidth = change >= 0 ? m_view->columnWidth(change) : 0;
+    // The headings keep the widths of the columns they had; the one after the cells is new.
+    m_model->setReasonColumn(shown ? m_traits.reasonHeading : QString());
+    if (shown)
+        m_view->setColumnWidth(m_model->reasonColumn(), kReasonWidth);
+    if (m_model->changeColumn() >= 0)
+        m_view->setColumnWidth(m_model->changeColumn(), changeWidth);
 }
 
 void ResultTable::buildFilterBar()
@@ -157,13 +203,21 @@ void ResultTable::showNewRows()
 
 QString ResultTable::rowsText(const QList<int> &sourceRows, bool withHeadings) const
 {
+    // The cells, then why a row is 异常, as the command writes them.
+    const bool reasons = !m_traits.reasonHeading.isEmpty();
     QStringList lines;
     if (withHeadings)
-        lines.append(m_model->headings().join(QLatin1Char('\t')));
+        lines.append((m_model->headings() + (reasons ? QStringList{m_traits.reasonHeading} : QStringList()))
+                         .join(QLatin1Char('\t')));
     for (int r : sourceRows) {
         QStringList cells;
         for (const QString &cell : m_model->row(r).cells)
             cells.append(cellText(cell));
+        if (reasons) {
+            while (cells.size() < m_traits.columns.size())
+                cells.append(QString());
+            cells.append(cellText(m_model->row(r).failure));
+        }
         lines.append(cells.join(QLatin1Char('\t')));
     }
     return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
