@@ -9,6 +9,7 @@
 #include <QString>
 
 class QButtonGroup;
+class QEvent;
 class QTableView;
 class QWidget;
 
@@ -42,6 +43,10 @@ public:
     // when the view was already at the bottom.
     void showNewRows();
 
+    // The address column takes what the viewport gains or loses (a larger
+    // window, a wider row-number column), so the columns fill it exactly.
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 public slots:
     void copySelectedRows();
     void copyAllRows();
@@ -52,6 +57,7 @@ private:
     void buildFilterBar();
     QString rowsText(const QList<int> &sourceRows, bool withHeadings) const;
     QList<int> selectedSourceRows() const;
+    void fillViewport();
 
     const QueryPageTraits m_traits;
     const QString m_nameSuffix;
