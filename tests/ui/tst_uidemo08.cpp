@@ -266,6 +266,8 @@ private slots:
     void styleSheetPairsAreReadable();
     void everyPageFitsTheDefaultSize_data();
     void everyPageFitsTheDefaultSize();
+    void activeFilterLooksPressed_data();
+    void activeFilterLooksPressed();
 
 private:
     template <typename T> T *child(const char *name) const
@@ -994,26 +996,63 @@ void TstUIDemo08::everyPageFitsTheDefaultSize()
         QTest::mouseClick(m_window->findChild<QToolButton *>(button), Qt::LeftButton);
     QTRY_COMPARE(m_window->size(), QSize(946, 700));
     QVERIFY(m_window->minimumSizeHint().width() <= 946 && m_window->minimumSizeHint().height() <= 700);
-    // No label or button of the top bar drawn narrower than its text needs.
+    // No label or button of the top bar drawn narrower or lower than its text (and icon) needs.
     const QWidget *bar = child<QWidget>("widgetTitle");
     for (QWidget *widget : bar->findChildren<QWidget *>()) {
-        if (!widget->isVisible() ||
-            !(qobject_cast<QLabel *>(widget) || qobject_cast<QAbstractButton *>(widget)))
+        auto *button = qobject_cast<QAbstractButton *>(widget);
+        if (!widget->isVisible() || !(qobject_cast<QLabel *>(widget) || button))
             continue;
-        QVERIFY2(widget->width() >= widget->sizeHint().width() &&
-                     widget->height() >= widget->sizeHint().height(),
-                 qPrintable(QStringLiteral("%1 %2x%3 < %4x%5")
+        const bool textUnderIcon = button && !button->text().isEmpty() && !button->icon().isNull();
+        const int needed = widget->fontMetrics().height() + (textUnderIcon ? button->iconSize().height() : 0);
+        QVERIFY2(widget->width() >= widget->sizeHint().width() && widget->height() >= needed,
+                 qPrintable(QStringLiteral("%1 %2x%3, needs %4x%5")
                                 .arg(widget->objectName())
                                 .arg(widget->width())
                                 .arg(widget->height())
                                 .arg(widget->sizeHint().width())
-                                .arg(widget->sizeHint().height())));
+                                .arg(needed)));
     }
     const QByteArray screens = qgetenv("QUILLANE_TEST_SCREENS");
     if (!screens.isEmpty())
         m_window->grab().save(
             QDir(QString::fromLocal8Bit(screens))
                 .filePath(QString::fromUtf8(QTest::currentDataTag()) + QStringLiteral(".png")));
+}
+
+void TstUIDemo08::activeFilterLooksPressed_data()
+{
+    QTest::addColumn<QString>("bar");
+    QTest::addColumn<bool>("hovered"); // the other button under the mouse
+    for (const char *bar : {"filterBar", "filterBar_2", "filterBar_site", "filterBar_mine"}) {
+        QTest::newRow(bar) << QString::fromLatin1(bar) << false;
+        QTest::newRow(qPrintable(QString::fromLatin1(bar) + QStringLiteral(", other hovered")))
+            << QString::fromLatin1(bar) << true;
+    }
+}
+
+void TstUIDemo08::activeFilterLooksPressed()
+{
+    QFETCH(QString, bar);
+    QFETCH(bool, hovered);
+    const QList<QPushButton *> buttons = child<QWidget>(qPrintable(bar))->findChildren<QPushButton *>();
+    QVERIFY(buttons.size() >= 2);
+    QVERIFY(buttons.at(0)->isChecked() && !buttons.at(1)->isChecked());
+    buttons.at(1)->setAttribute(Qt::WA_UnderMouse, hovered);
+    // A button's most common colour is its background.
+    const auto background = [](QPushButton *button) {
+        const QImage picture = button->grab().toImage();
+        QHash<QRgb, int> counts;
+        for (int y = 0; y < picture.height(); ++y) {
+            for (int x = 0; x < picture.width(); ++x)
+                ++counts[picture.pixel(x, y) | 0xff000000];
+        }
+        return std::max_element(counts.cbegin(), counts.cend()).key();
+    };
+    const double apart = contrast(background(buttons.at(0)), background(buttons.at(1)));
+    QVERIFY2(apart >= 3, qPrintable(QStringLiteral("%1:1").arg(apart, 0, 'f', 2)));
+    // Its whole text shows: "大家还在搜" included.
+    for (QPushButton *button : buttons)
+        QVERIFY2(button->sizeHint().width() <= button->maximumWidth(), qPrintable(button->text()));
 }
 
 QUILLANE_WINDOW_TEST_MAIN(TstUIDemo08)
