@@ -22,9 +22,10 @@ using namespace testsupport;
 namespace {
 
 // The box after an export shows the path and offers to open the file or its folder.
-QString exportedText(const QString &path)
+QString exportedText(const QString &path,
+                     const QString &order = QStringLiteral("行的顺序：输入顺序，与屏幕上一致"))
 {
-    return QStringLiteral("报表已导出：") + QDir::toNativeSeparators(path);
+    return QStringLiteral("报表已导出：") + QDir::toNativeSeparators(path) + QLatin1Char('\n') + order;
 }
 const QString kFailurePrefix = QStringLiteral("报表导出失败：");
 const QString kInclusionTitle =
@@ -351,9 +352,11 @@ private slots:
         QCOMPARE(filesWritten(), QStringList{QFileInfo(path).fileName()});
         QCOMPARE(magicOf(path).left(4), suffix == QLatin1String(".xls") ? kCompoundMagic.left(4) : kZipMagic);
 
+        // The address column fills what the others leave of the table, so its width is read from the screen.
+        QList<int> widths = ranking ? kRankingWidths : kInclusionWidths;
+        widths[1] = table(ranking)->columnWidth(1) / 6;
         const QString problems = readerProblems(path, ranking ? kRankingTitle : kInclusionTitle,
-                                                ranking ? kRankingHeadings : kInclusionHeadings,
-                                                ranking ? kRankingWidths : kInclusionWidths, rows,
+                                                ranking ? kRankingHeadings : kInclusionHeadings, widths, rows,
                                                 runParts(ranking, lines == 0 ? 2 : lines, lines));
         QVERIFY2(problems.isEmpty(), qPrintable(problems));
         // Cancel in the question box leaves the file on disk, unopened.
@@ -401,6 +404,32 @@ private slots:
         const QString problems =
             readerProblems(path, kInclusionTitle, kInclusionHeadings, kInclusionWidths, {});
         QVERIFY2(problems.isEmpty(), qPrintable(problems));
+    }
+
+    // The report holds the rows in the order on screen, and the message says which order that is.
+    void saysTheOrderOfTheRows_data()
+    {
+        QTest::addColumn<int>("column"); // -1: no heading clicked
+        QTest::addColumn<int>("order");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("input order") << -1 << int(Qt::AscendingOrder)
+                                     << QStringLiteral("行的顺序：输入顺序，与屏幕上一致");
+        QTest::newRow("by 排名, ascending")
+            << 3 << int(Qt::AscendingOrder) << QStringLiteral("行的顺序：按“排名”升序，与屏幕上一致");
+        QTest::newRow("by 关键词, descending")
+            << 0 << int(Qt::DescendingOrder) << QStringLiteral("行的顺序：按“关键词”降序，与屏幕上一致");
+    }
+    void saysTheOrderOfTheRows()
+    {
+        QFETCH(int, column);
+        QFETCH(int, order);
+        QFETCH(QString, said);
+        QVERIFY(runLines(true, 2));
+        if (column >= 0)
+            table(true)->sortByColumn(column, Qt::SortOrder(order));
+        const QString path = m_dir->filePath(QStringLiteral("order.xlsx"));
+        exportFrom(true, path);
+        QCOMPARE(QuillaneMessageBox::takeAskedTextsForTesting(), QStringList{exportedText(path, said)});
     }
 
     void keepsOrAppendsTheSuffix_data()
@@ -568,7 +597,7 @@ private slots:
         exportFrom(false, QString());
         const QFileInfo suggested(m_dialogs.last().directory);
         QCOMPARE(suggested.absolutePath(), m_dir->path());
-        QVERIFY2(QRegularExpression(QStringLiteral("^收录查询_\\d{8}_\\d{4}\\.xlsx$"))
+        QVERIFY2(QRegularExpression(QStringLiteral("^收录查询-电脑-\\d{8}-\\d{4}\\.xlsx$"))
                      .match(suggested.fileName())
                      .hasMatch(),
                  qPrintable(suggested.fileName()));

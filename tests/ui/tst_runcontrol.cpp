@@ -786,6 +786,54 @@ private slots:
         QTRY_VERIFY(page.finished());
     }
 
+    // Esc asks to stop the shown page's run wherever the focus went; on another page it asks nothing.
+    void escapeStopsWhereverTheFocusIs_data()
+    {
+        QTest::addColumn<bool>("keyboard"); // started with Ctrl+Enter, not the button
+        QTest::addColumn<QString>("via");   // a page visited meanwhile
+        QTest::addColumn<bool>("asked");
+        QTest::newRow("after 查询") << false << QString() << true;
+        QTest::newRow("after Ctrl+Enter") << true << QString() << true;
+        QTest::newRow("after a page switch and back") << false << QStringLiteral("tbtnMain3") << true;
+        QTest::newRow("on another page") << true << QStringLiteral("tbtnMain2") << false;
+    }
+    void escapeStopsWhereverTheFocusIs()
+    {
+        QFETCH(bool, keyboard);
+        QFETCH(QString, via);
+        QFETCH(bool, asked);
+        PlayedBaidu baidu(parseLines(QStringLiteral("N N")));
+        baidu.close(0);
+        m_window->setSearchEndpoints(baidu.endpoints());
+        Page page(*m_window, false);
+        page.open(false);
+        QApplication::setActiveWindow(m_window.get());
+        auto *editor = page.get<QPlainTextEdit>("urlsList");
+        editor->setPlainText(editorText(2, false));
+        editor->setFocus();
+        if (keyboard)
+            QTest::keyClick(editor, Qt::Key_Return, Qt::ControlModifier);
+        else
+            page.click("slcxBtn");
+        QVERIFY(page.get<QPushButton>("stopBtn")->isEnabled());
+        if (!via.isEmpty()) {
+            QTest::mouseClick(m_window->findChild<QToolButton *>(via), Qt::LeftButton);
+            if (asked)
+                page.open(false);
+        }
+        m_answer = true;
+        QWidget *focus = QApplication::focusWidget();
+        QTest::keyClick(focus ? focus : m_window.get(), Qt::Key_Escape);
+        QCOMPARE(QuillaneMessageBox::takeAskedTextsForTesting(),
+                 asked ? QStringList{kStopQuestion} : QStringList());
+        if (!asked) {
+            page.open(false);
+            page.click("stopBtn");
+            QuillaneMessageBox::takeAskedTextsForTesting();
+        }
+        QTRY_VERIFY(page.finished());
+    }
+
     // Only the button named "slcxBtn" starts the inclusion page; any other caller starts the ranking page.
     void startWithoutTheInclusionButtonRunsTheRankingPage()
     {

@@ -261,6 +261,13 @@ private slots:
         QTest::mouseClick(get<QPushButton>(QStringLiteral("toRankingBtn")), Qt::LeftButton);
         QVERIFY(get<QWidget>(QStringLiteral("urlsList_2"))->isVisible());
         QCOMPARE(get<QPlainTextEdit>(QStringLiteral("urlsList_2"))->toPlainText(), u("甲乙"));
+        // A ranking line needs its address too: the page says so until the input changes.
+        auto *status = get<QLabel>(QStringLiteral("zhuangTai_2"));
+        QVERIFY(status->isVisible());
+        QVERIFY2(status->text().startsWith(u("已加入 1 个关键词：请在每个关键词后加空格和要查排名的网址")),
+                 qPrintable(status->text()));
+        get<QPlainTextEdit>(QStringLiteral("urlsList_2"))->setPlainText(u("甲乙 http://a.cn/"));
+        QVERIFY(status->isHidden());
     }
 };
 

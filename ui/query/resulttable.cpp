@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QClipboard>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
@@ -29,10 +30,12 @@ constexpr int kCellPadding = 14;
 constexpr int kNarrowestAddress = 100;
 // Room for the usual reasons ("服务器错误 502", "第一条结果是其他网址").
 constexpr int kReasonWidth = 140;
-// The chosen filter stands out from the others: white on dark blue.
-const QString kFilterBarStyle =
-    QStringLiteral("QPushButton:checked{background:#2f6fc4;border-color:#2f6fc4;}");
-const QSize kFilterButtonSize(64, 22);
+// The chosen filter looks pressed in: pale where the others are blue, sunken, its text pushed down.
+const QString kFilterBarStyle = QStringLiteral(
+    "QPushButton:checked,QPushButton:checked:hover{color:#0b2545;background:#dbe8f8;border:2px inset #2f6fc4;"
+    "padding:5px 3px 3px 5px;}");
+constexpr int kFilterButtonHeight = 22;
+constexpr int kFilterButtonWidth = 64;
 
 QString translated(const char *text)
 {
@@ -93,6 +96,7 @@ void ResultTable::setUpView()
     // No sort until a heading is clicked: rows stay in line order.
     header->setSortIndicator(-1, Qt::AscendingOrder);
     table->setSortingEnabled(true);
+    table->viewport()->installEventFilter(this);
     table->hide();
 
     table->setContextMenuPolicy(Qt::ActionsContextMenu);
@@ -172,7 +176,9 @@ void ResultTable::buildFilterBar()
         button->setObjectName(m_traits.filters.at(i).objectName + m_nameSuffix);
         button->setCheckable(true);
         button->setChecked(i == 0);
-        button->setMaximumSize(kFilterButtonSize);
+        // As wide as its text needs ("大家还在搜"), never narrower than the others.
+        button->setMaximumHeight(kFilterButtonHeight);
+        button->setMinimumWidth(kFilterButtonWidth);
         m_filters->addButton(button, i);
         filterLayout->addWidget(button);
     }
@@ -180,6 +186,27 @@ void ResultTable::buildFilterBar()
     connect(m_filters, &QButtonGroup::idClicked, this,
             [this](int id) { m_shown->setRowFilter(m_traits.filters.value(id).accepts); });
     m_filterBar->hide();
+}
+
+bool ResultTable::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_view->viewport() && event->type() == QEvent::Resize)
+        fillViewport();
+    return QObject::eventFilter(watched, event);
+}
+
+void ResultTable::fillViewport()
+{
+    const QHeaderView *header = m_view->horizontalHeader();
+    const int address = m_traits.addressColumn;
+    if (address < 0 || address >= header->count())
+        return;
+    int others = 0;
+    for (int column = 0; column < header->count(); ++column) {
+        if (column != address && !header->isSectionHidden(column))
+            others += header->sectionSize(column);
+    }
+    m_view->setColumnWidth(address, qMax(m_view->viewport()->width() - others, kNarrowestAddress));
 }
 
 void ResultTable::resetView()

@@ -10,6 +10,7 @@
 
 class QAction;
 class QButtonGroup;
+class QEvent;
 class QTableView;
 class QWidget;
 
@@ -47,6 +48,10 @@ public:
     // when the view was already at the bottom.
     void showNewRows();
 
+    // The address column takes what the viewport gains or loses (a larger
+    // window, a wider row-number column), so the columns fill it exactly.
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 public slots:
     void showReasons(bool shown);
     void copySelectedRows();
@@ -60,6 +65,7 @@ private:
     void buildFilterBar();
     QString rowsText(const QList<int> &sourceRows, bool withHeadings) const;
     QList<int> selectedSourceRows() const;
+    void fillViewport();
 
     const QueryPageTraits m_traits;
     const QString m_nameSuffix;
