@@ -77,7 +77,8 @@ void LayoutDriftGuard::keepPages(const QList<KeptPage> &pages)
     QString claimed;
     for (int n = 1; n <= kFolderAttempts && claimed.isEmpty(); ++n) {
         const QString candidate = n == 1 ? base : base + QLatin1Char('-') + QString::number(n);
-        if (QDir().mkdir(candidate))
+        // A folder given empty (a fresh temporary one) is the caller's to fill.
+        if (QDir().mkdir(candidate) || (n == 1 && QFileInfo(candidate).isDir() && QDir(candidate).isEmpty()))
             claimed = candidate;
     }
     if (claimed.isEmpty())
