@@ -78,10 +78,11 @@ int listRuns(const CliStreams &streams, HistoryStore *store)
 int showRun(const CliOptions &options, const CliStreams &streams, HistoryStore *store, const StoredRun &run)
 {
     ResultOutput output(streams.out, options.format);
-    if (const ToolDescriptor *tool = toolOfHistoryKey(run.tool))
-        output.writeHeader(tool->headings());
+    const ToolDescriptor *tool = toolOfHistoryKey(run.tool);
+    if (tool)
+        output.writeHeader(tool->writtenHeadings());
     for (const StoredLine &line : store->lines(run.id))
-        output.writeRow(line.cells);
+        output.writeRow(tool ? tool->writtenCells(line.cells, line.failure) : line.cells);
     return kExitOk;
 }
 

@@ -63,8 +63,9 @@ const QString kBadSetting = QStringLiteral("option '%1': %2");
 const QString kBadStoredSetting = QStringLiteral("settings file '%1': %2 '%3': %4");
 const QString kSettingsUnused =
     QStringLiteral("settings file '%1' cannot be read (%2); the defaults are used");
-const QString kCertificateFailed =
-    QStringLiteral("百度的证书未通过验证，相关行记为“异常”：%1（公司代理拦截 HTTPS 时可用 --insecure）");
+const QString kCertificateFailed = QStringLiteral(
+    "百度的证书未通过验证，相关行记为“异常”（证书不受信任）：%1。公司代理拦截 HTTPS 时，可用 --insecure"
+    "（即基本设置中的“不验证证书”）；但这样无法识别冒充百度的服务器，网络路径上的任何人都能伪造查询结果。");
 const QString kHistoryNotKept = QStringLiteral("%1；查询继续，本次不保存历史记录");
 
 // Taken before main(): with standard input closed, the next file the process
@@ -319,7 +320,7 @@ int runCheck(const CliOptions &options, const SearchEndpoints &endpoints, const 
         progress.message(droppedText(input.dropped()));
 
     ResultOutput output(streams.out, options.format);
-    output.writeHeader(tool.headings());
+    output.writeHeader(tool.writtenHeadings());
 
     RequestGate &gate = RequestGate::shared();
     gate.configure(settings.pacing);
@@ -349,11 +350,13 @@ int runCheck(const CliOptions &options, const SearchEndpoints &endpoints, const 
         options.savePagesPath.isEmpty());
     context.driftGuard = drift;
 
+    const SiteRule site = SiteRule::parse(options.site);
     ReportTable table;
-    table.title = reportTitle(tool.reportKind);
-    table.headings = tool.headings();
-    table.columnPixelWidths = tool.widths();
-    table.subtitle = reportSubtitle(tool.reportKind, options.device, QDateTime::currentDateTime());
+    table.title = reportTitle(tool.reportKind, site.host());
+    table.headings = tool.writtenHeadings();
+    table.columnPixelWidths = tool.writtenWidths();
+    table.subtitle =
+        reportSubtitle(tool.reportKind, options.device, QDateTime::currentDateTime(), site.host());
     table.numberColumns = tool.numberColumns();
     // A history that cannot be used costs the run nothing but its record.
     std::optional<HistoryStore> store;
@@ -381,7 +384,7 @@ int runCheck(const CliOptions &options, const SearchEndpoints &endpoints, const 
         return status;
     };
     RunOptions runOptions;
-    runOptions.site = SiteRule::parse(options.site);
+    runOptions.site = site;
     runOptions.mining.depth = options.depth;
     runOptions.mining.limit = options.limit;
     RunDriver driver(options.tool, newBatchRunner(options.tool, runOptions), lines, options.device, context,

@@ -60,7 +60,7 @@ void RunDriver::stop()
 
 void RunDriver::accept(int row, const ResultRow &result)
 {
-    if (m_finished || !m_rows.accept(row, result.cells))
+    if (m_finished || !m_rows.accept(row, m_tool.writtenCells(result.cells, result.failure)))
         return;
     if (m_recorder)
         m_recorder->add(storedLine(m_tool.tool, row, result, m_siteHost));

@@ -38,7 +38,8 @@ RunHistory::~RunHistory()
 
 void RunHistory::begin(Device device, int lineCount, const SearchContext &context)
 {
-    end();
+    // The previous run was ended when it finished; one that never ended stays so.
+    flush();
     const StoredRun run = runStarting(m_tool, device, lineCount, context);
     m_previousKnown = false;
     m_previous.clear();
@@ -47,7 +48,7 @@ void RunHistory::begin(Device device, int lineCount, const SearchContext &contex
 
 void RunHistory::resume(const StoredRun &run)
 {
-    end();
+    flush();
     m_previousKnown = false;
     m_previous.clear();
     QMetaObject::invokeMethod(m_writer, "resume", Q_ARG(int, ++m_generation), Q_ARG(StoredRun, run));
@@ -82,7 +83,8 @@ void RunHistory::flush()
 void RunHistory::end()
 {
     flush();
-    QMetaObject::invokeMethod(m_writer, "finish");
+    // Now, not when the writer gets to it: the run ended when the page saw it end.
+    QMetaObject::invokeMethod(m_writer, "finish", Q_ARG(QDateTime, QDateTime::currentDateTimeUtc()));
 }
 
 void RunHistory::sync()

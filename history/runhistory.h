@@ -35,7 +35,8 @@ public:
     void begin(Device device, int lineCount, const SearchContext &context);
     void resume(const StoredRun &run);
     void record(const StoredLine &line);
-    // Writes what is gathered and the run's end.
+    // Writes what is gathered and the run's end, now: call it when the run
+    // finishes or has stopped. Beginning the next run ends none.
     void end();
     // Waits until everything handed over so far is written.
     void sync();

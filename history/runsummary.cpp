@@ -1,9 +1,11 @@
 #include "history/runsummary.h"
 
+#include "history/linechange.h"
 #include "history/tooldescriptor.h"
 
 namespace {
 const QString kTimeFormat = QStringLiteral("yyyy-MM-dd HH:mm");
+const QString kSite = QStringLiteral("网站 %1");
 } // namespace
 
 RunSummary summarizeRun(const StoredRun &run)
@@ -51,13 +53,19 @@ ReportTable storedRunReport(const StoredRun &run, const QList<StoredLine> &lines
     const ToolDescriptor *tool = toolOfHistoryKey(run.tool);
     if (!tool)
         return table;
-    table.title = reportTitle(tool->reportKind);
-    table.headings = tool->headings();
-    table.columnPixelWidths = tool->widths();
+    // A site ranking's lines are kept under the site checked.
+    const QString site =
+        tool->tool == Tool::SiteRanking && !lines.isEmpty() ? siteRankingSite(lines.first().key) : QString();
+    table.title = reportTitle(tool->reportKind, site);
+    table.headings = tool->writtenHeadings();
+    table.columnPixelWidths = tool->writtenWidths();
     table.numberColumns = tool->numberColumns();
     for (const StoredLine &line : lines)
-        table.rows.append(line.cells);
+        table.rows.append(tool->writtenCells(line.cells, line.failure));
     const RunSummary summary = summarizeRun(run);
-    table.subtitle = QStringList{summary.device, summary.started}.join(QLatin1Char(' '));
+    QStringList about{summary.device, summary.started};
+    if (!site.isEmpty())
+        about.prepend(kSite.arg(site));
+    table.subtitle = about.join(QLatin1Char(' '));
     return table;
 }

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFutureWatcher>
 #include <QSettings>
+#include <QUrl>
 #include <QtConcurrent/QtConcurrentRun>
 
 namespace {
@@ -202,8 +203,16 @@ void SettingsPage::showProbes()
 {
     QStringList lines;
     const QList<ProxyProbe> probes = m_probeWatcher->result();
-    for (const ProxyProbe &probe : probes)
-        lines.append(kProbeLine.arg(maskedProxy(QString::fromUtf8(probe.proxy)), probe.summary()));
+    for (const ProxyProbe &probe : probes) {
+        // The transfer's own error text may quote the address: its password never shows.
+        const QString address = QString::fromUtf8(probe.proxy);
+        const QString masked = maskedProxy(address);
+        QString summary = probe.summary().replace(address, masked);
+        const QString password = QUrl(address).password();
+        if (!password.isEmpty())
+            summary.replace(password, QUrl(masked).password());
+        lines.append(kProbeLine.arg(masked, summary));
+    }
     ui->proxyTestResult->setText(lines.join(QLatin1Char('\n')));
     ui->testProxyBtn->setEnabled(true);
 }

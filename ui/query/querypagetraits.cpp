@@ -34,7 +34,7 @@ const char kNoSite[] = QT_TRANSLATE_NOOP("QueryPageTraits", "请先填写要查�
 const char kChanged[] = QT_TRANSLATE_NOOP("QueryPageTraits", "只看变化");
 
 // 异常 shows in red, beside the other totals in their own colours.
-const QString kFailedStyle = QStringLiteral("color:#e00000");
+const QString kFailedStyle = QStringLiteral("color:#b00000");
 
 QString translated(const char *text)
 {
@@ -83,6 +83,7 @@ QueryPageTraits traitsOf(Tool tool, int addressColumn)
     traits.tool = tool;
     for (const ToolColumn &column : toolDescriptor(tool).columns)
         traits.columns.append({column.heading, column.width, column.kind});
+    traits.reasonHeading = toolDescriptor(tool).reasonHeading;
     traits.addressColumn = addressColumn;
     return traits;
 }

@@ -8,14 +8,17 @@
 #include <QObject>
 #include <QString>
 
+class QAction;
 class QButtonGroup;
+class QEvent;
 class QTableView;
 class QWidget;
 
 // A result table with what users do with one: rows in a model behind a sort
 // and filter proxy, headings that sort (positions and dates by value), a row
 // of filter toggles, 异常 rows tinted, cells on one line with the whole text
-// as tooltip, and copying rows as tab-separated text with a heading line
+// as tooltip (a 异常 cell's says why), a 原因 column shown on demand, and
+// copying rows as tab-separated text with a heading line, the reason last
 // (Ctrl+C and the context menu). Binds a QTableView of a form; whoever has
 // rows feeds the model and places filterBar() above the table. A query
 // page's panel does, and a view of a stored run can.
@@ -33,6 +36,9 @@ public:
     ResultFilterModel *shownModel() const { return m_shown; }
     QWidget *filterBar() const { return m_filterBar; }
 
+    // The 原因 column is shown (not at first; the table's and its headings' menus show it).
+    bool showsReasons() const;
+
     // The selected rows, or every row shown when none is selected; source rows in view order.
     QList<int> chosenRows() const;
 
@@ -42,16 +48,24 @@ public:
     // when the view was already at the bottom.
     void showNewRows();
 
+    // The address column takes what the viewport gains or loses (a larger
+    // window, a wider row-number column), so the columns fill it exactly.
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 public slots:
+    void showReasons(bool shown);
     void copySelectedRows();
     void copyAllRows();
     void copyAddresses();
 
 private:
     void setUpView();
+    void setUpReasonColumn();
+    void placeReasonColumn();
     void buildFilterBar();
     QString rowsText(const QList<int> &sourceRows, bool withHeadings) const;
     QList<int> selectedSourceRows() const;
+    void fillViewport();
 
     const QueryPageTraits m_traits;
     const QString m_nameSuffix;
@@ -60,4 +74,5 @@ private:
     ResultFilterModel *m_shown;
     QWidget *m_filterBar = nullptr;
     QButtonGroup *m_filters = nullptr;
+    QAction *m_showReasons = nullptr;
 };
