@@ -1,6 +1,7 @@
 #include "cli/cliarguments.h"
 
 #include "search/fetchsettings.h"
+#include "search/siterankingcheck.h"
 #include "search/siterule.h"
 #include "workers/miningrun.h"
 
@@ -20,6 +21,9 @@ const QString kOptionDevice = QStringLiteral("--device");
 const QString kOptionReport = QStringLiteral("--report");
 const QString kOptionSavePages = QStringLiteral("--save-pages");
 const QString kOptionCsv = QStringLiteral("--csv");
+const QString kOptionJson = QStringLiteral("--json");
+const QString kOptionWithSerp = QStringLiteral("--with-serp");
+const QString kOptionSerp = QStringLiteral("--serp");
 const QString kOptionInterval = QStringLiteral("--interval");
 const QString kOptionJitter = QStringLiteral("--jitter");
 const QString kOptionThreads = QStringLiteral("--threads");
@@ -55,6 +59,9 @@ const QString kMissingExportFile = QStringLiteral("history export needs a report
 const QString kExtraArgument = QStringLiteral("unexpected argument '%1'");
 const QString kNotForCommand = QStringLiteral("option '%1' does not apply to %2");
 const QString kMissingSite = QStringLiteral("site-ranking needs --site DOMAIN");
+const QString kTooManySites = QStringLiteral("at most %1 sites (--site) in one run").arg(kMaxRunSites);
+const QString kBadSerpLine = QStringLiteral("--serp needs a line number from 1, not '%1'");
+const QString kSerpOnlyForShow = QStringLiteral("--serp is for history show");
 const QString kBadSite = QStringLiteral("'%1' is no site (use a domain such as qa-site.cn)");
 const QString kBadDepth = QStringLiteral("depth '%1' must be 1, 2 or 3");
 const QString kBadLimit = QStringLiteral("limit '%1' must be a whole number from 1");
@@ -66,10 +73,10 @@ const QString kBadProxy = QStringLiteral("option '--proxy': '%1': %2");
 const QStringList kFetchOptions = {kOptionInterval,       kOptionJitter,  kOptionThreads,
                                    kOptionRetries,        kOptionProxy,   kOptionProxyList,
                                    kOptionConnectTimeout, kOptionTimeout, kOptionInsecure};
-const QStringList kValueOptions = {kOptionDevice,  kOptionReport,        kOptionSavePages, kOptionSite,
-                                   kOptionDepth,   kOptionLimit,         kOptionInterval,  kOptionJitter,
-                                   kOptionThreads, kOptionRetries,       kOptionProxy,     kOptionProxyList,
-                                   kOptionTimeout, kOptionConnectTimeout};
+const QStringList kValueOptions = {kOptionDevice,  kOptionReport,         kOptionSavePages, kOptionSite,
+                                   kOptionDepth,   kOptionLimit,          kOptionInterval,  kOptionJitter,
+                                   kOptionThreads, kOptionRetries,        kOptionProxy,     kOptionProxyList,
+                                   kOptionTimeout, kOptionConnectTimeout, kOptionSerp};
 
 // The commands that run a tool, and the options each takes beside the pacing and connection ones.
 struct ToolCommand
@@ -123,8 +130,13 @@ CliArguments CliArguments::parse(const QStringList &arguments)
             parsed.m_outcome = Outcome::Help;
             return parsed;
         }
-        if (argument == kOptionCsv) {
-            options.format = OutputFormat::Csv;
+        if (argument == kOptionCsv || argument == kOptionJson) {
+            options.format = argument == kOptionCsv ? OutputFormat::Csv : OutputFormat::Json;
+            continue;
+        }
+        if (argument == kOptionWithSerp) {
+            options.withSerp = true;
+            options.format = OutputFormat::Json;
             continue;
         }
         if (argument == kOptionInsecure) {
@@ -208,8 +220,19 @@ CliArguments CliArguments::parse(const QStringList &arguments)
                 parsed.setError(kBadSite.arg(value));
                 return parsed;
             }
-            options.site = value;
+            if (options.sites.size() >= kMaxRunSites) {
+                parsed.setError(kTooManySites);
+                return parsed;
+            }
+            options.sites.append(value);
             given.append(name);
+        } else if (name == kOptionSerp) {
+            bool number = false;
+            options.serpLine = value.toInt(&number);
+            if (!number || options.serpLine < 1) {
+                parsed.setError(kBadSerpLine.arg(value));
+                return parsed;
+            }
         } else if (name == kOptionDepth || name == kOptionLimit) {
             bool number = false;
             const int count = value.toInt(&number);
@@ -242,6 +265,9 @@ CliArguments CliArguments::parse(const QStringList &arguments)
             parsed.setError(kNotForCommand.arg(given.first(), command));
         else
             parsed.parseHistory(positional);
+        if (parsed.m_outcome == Outcome::Run && options.serpLine > 0 &&
+            options.historyAction != HistoryAction::Show)
+            parsed.setError(kSerpOnlyForShow);
         return parsed;
     }
     const auto toolCommand =
@@ -252,7 +278,11 @@ CliArguments CliArguments::parse(const QStringList &arguments)
         return parsed;
     }
     options.tool = toolCommand->tool;
-    if (options.tool == Tool::SiteRanking && options.site.isEmpty()) {
+    if (options.serpLine > 0) {
+        parsed.setError(kSerpOnlyForShow);
+        return parsed;
+    }
+    if (options.tool == Tool::SiteRanking && options.sites.isEmpty()) {
         parsed.setError(kMissingSite);
         return parsed;
     }
@@ -310,16 +340,19 @@ void CliArguments::parseHistory(QStringList positional)
 
 QString CliArguments::usageText()
 {
-    return QStringLiteral("Usage: quillane-cli inclusion|ranking [--device pc|mobile] [--csv] [--report "
-                          "FILE.xlsx|FILE.xls]\n"
+    return QStringLiteral("Usage: quillane-cli inclusion|ranking [--device pc|mobile] [--csv|--json\n"
+                          "                   [--with-serp]] [--report FILE.xlsx|FILE.xls]\n"
                           "                   [--save-pages DIR] [--save] [pacing and connection options]\n"
                           "                   [FILE]\n"
-                          "       quillane-cli site-ranking --site DOMAIN [--device pc|mobile] [--csv]\n"
+                          "       quillane-cli site-ranking --site DOMAIN [--site DOMAIN]... [--device\n"
+                          "                   pc|mobile] [--csv|--json [--with-serp]]\n"
                           "                   [--report FILE] [--save-pages DIR] [--save] [pacing and\n"
                           "                   connection options] [FILE]\n"
-                          "       quillane-cli mine [--depth N] [--limit N] [--csv] [--report FILE]\n"
+                          "       quillane-cli mine [--depth N] [--limit N] [--csv|--json] [--report FILE]\n"
                           "                   [--save] [pacing and connection options] [FILE]\n"
-                          "       quillane-cli history list|show|changes|export [--csv] [RUN] [FILE]\n"
+                          "       quillane-cli history list|show|changes|export [--csv|--json\n"
+                          "                   [--with-serp]] [RUN] [FILE]\n"
+                          "       quillane-cli history show RUN --serp LINE [--json]\n"
                           "\n"
                           "Checks in one batch whether page addresses are in Baidu's index (inclusion,\n"
                           "one address per line) or where an address ranks for a keyword (ranking,\n"
@@ -337,12 +370,18 @@ QString CliArguments::usageText()
                           "Options:\n"
                           "  --device pc|mobile  Baidu's desktop (pc, the default) or mobile result pages\n"
                           "  --site DOMAIN       site-ranking: the site; a bare domain (qa-site.cn) also\n"
-                          "                      counts its subdomains, www.qa-site.cn only that host\n"
+                          "                      counts its subdomains, www.qa-site.cn only that host;\n"
+                          "                      up to 10 times: one group of columns per site, each\n"
+                          "                      keyword page read once for all\n"
                           "  --depth N           mine: 1 (the default) expands the seeds, 2 also what\n"
                           "                      they gave, 3 once more\n"
                           "  --limit N           mine: stop after N keywords (default 1000)\n"
                           "  --csv               write CSV (UTF-8 with byte-order mark) instead of\n"
                           "                      tab-separated text\n"
+                          "  --json              write JSON Lines: one object per row with typed fields\n"
+                          "                      (see the manual)\n"
+                          "  --with-serp         JSON rows also carry the first 30 results each ranking\n"
+                          "                      was judged on (implies --json)\n"
                           "  --report FILE       also write the spreadsheet report (.xlsx or .xls)\n"
                           "  --save-pages DIR    keep every answer page that led to \"异常\" in DIR\n"
                           "                      (created if missing), one file per page named by\n"
@@ -379,6 +418,8 @@ QString CliArguments::usageText()
                           "History commands:\n"
                           "  list             one line per stored run, its id first\n"
                           "  show RUN         the stored rows of run RUN, as a check prints them\n"
+                          "  show RUN --serp LINE\n"
+                          "                   the first 30 results line LINE (from 1) was judged on\n"
                           "  changes RUN      the lines whose result changed since the previous run\n"
                           "                   (same tool and device), with both values\n"
                           "  export RUN FILE  write run RUN's spreadsheet report (.xlsx or .xls)\n"

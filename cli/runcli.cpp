@@ -291,7 +291,17 @@ int runCli(const QStringList &arguments, const SearchEndpoints &endpoints, const
     QByteArray bytes;
     if (!readInput(options, streams, &bytes))
         return kExitUsage;
-    const ToolDescriptor &tool = toolDescriptor(options.tool);
+    QList<SiteRule> sites;
+    QStringList siteHosts;
+    for (const QString &typed : options.sites) {
+        const SiteRule site = SiteRule::parse(typed);
+        if (!siteHosts.contains(site.host())) {
+            sites.append(site);
+            siteHosts.append(site.host());
+        }
+    }
+    const ToolDescriptor tool =
+        options.tool == Tool::SiteRanking ? siteRankingDescriptor(siteHosts) : toolDescriptor(options.tool);
     const QueryInput input = QueryInput::fromBytes(bytes, tool.lineKind);
     const QStringList lines = input.lines();
 
@@ -305,6 +315,8 @@ int runCli(const QStringList &arguments, const SearchEndpoints &endpoints, const
         progress.message(droppedText(input.dropped()));
 
     ResultOutput output(streams.out, options.format);
+    output.setJsonContext({options.tool, tool.hasDevice ? HistoryDevice::key(options.device) : QString(),
+                           siteHosts, options.withSerp});
     output.writeHeader(tool.headings());
 
     RequestGate &gate = RequestGate::shared();
@@ -348,7 +360,9 @@ int runCli(const QStringList &arguments, const SearchEndpoints &endpoints, const
         store.emplace();
         recorder.emplace(&*store,
                          [&progress](const QString &why) { progress.message(kHistoryNotKept.arg(why)); });
-        recorder->start(runStarting(options.tool, options.device, lines.size(), context));
+        StoredRun run = runStarting(options.tool, options.device, lines.size(), context);
+        run.sites = siteHosts;
+        recorder->start(run);
     }
     const auto stoppedByDrift = [&](int status) {
         if (!drift->tripped())
@@ -357,11 +371,11 @@ int runCli(const QStringList &arguments, const SearchEndpoints &endpoints, const
         return kExitLayoutChanged;
     };
     RunOptions runOptions;
-    runOptions.site = SiteRule::parse(options.site);
+    runOptions.sites = sites;
     runOptions.mining.depth = options.depth;
     runOptions.mining.limit = options.limit;
     RunDriver driver(options.tool, newBatchRunner(options.tool, runOptions), lines, options.device, context,
-                     runOptions.site.host(), &output, &progress, recorder ? &*recorder : nullptr);
+                     siteHosts, &output, &progress, recorder ? &*recorder : nullptr);
     return stoppedByDrift(drive(driver, options, streams, progress, table));
 }
 

@@ -15,11 +15,12 @@ const QString kRanked = QStringLiteral("前30");
 } // namespace
 
 RunDriver::RunDriver(Tool tool, BatchRunner *runner, const QStringList &lines, Device device,
-                     const SearchContext &context, const QString &siteHost, ResultOutput *output,
+                     const SearchContext &context, const QStringList &siteHosts, ResultOutput *output,
                      ProgressReporter *progress, RunRecorder *recorder, QObject *parent)
-    : QObject(parent), m_tool(toolDescriptor(tool)), m_runner(runner), m_lines(lines), m_device(device),
-      m_context(context), m_siteHost(siteHost), m_progress(progress), m_recorder(recorder),
-      m_rows(output, lines.size())
+    : QObject(parent),
+      m_tool(tool == Tool::SiteRanking ? siteRankingDescriptor(siteHosts) : toolDescriptor(tool)),
+      m_runner(runner), m_lines(lines), m_device(device), m_context(context), m_siteHosts(siteHosts),
+      m_progress(progress), m_recorder(recorder), m_rows(output, lines.size())
 {
     m_runner->setParent(this);
     connect(m_runner, &BatchRunner::resultReady, this, &RunDriver::accept);
@@ -60,10 +61,12 @@ void RunDriver::stop()
 
 void RunDriver::accept(int row, const ResultRow &result)
 {
-    if (m_finished || !m_rows.accept(row, result.cells))
+    if (m_finished || !m_rows.accept(row, result))
         return;
-    if (m_recorder)
-        m_recorder->add(storedLine(m_tool.tool, row, result, m_siteHost));
+    if (m_recorder) {
+        for (const StoredLine &line : storedLines(m_tool.tool, row, result, m_siteHosts))
+            m_recorder->add(line);
+    }
     m_tally.count(result);
     m_progress->hideLine();
     if (result.verdict == RowVerdict::Failed && m_failureListener)

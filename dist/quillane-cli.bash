@@ -8,7 +8,7 @@ _quillane_cli()
     _init_completion -s || return
 
     local commands='inclusion ranking site-ranking mine history'
-    local options='--device --site --depth --limit --csv --report --save-pages --save --interval --jitter
+    local options='--device --site --depth --limit --csv --json --with-serp --serp --report --save-pages --save --interval --jitter
         --threads --retries --proxy --proxy-list --connect-timeout --timeout --insecure --help -h'
     local history_commands='list show changes export'
 
@@ -33,7 +33,7 @@ _quillane_cli()
             COMPREPLY=($(compgen -W '1 2 3' -- "$cur"))
             return
             ;;
-        --site | --limit | --interval | --jitter | --threads | --retries | --proxy | --connect-timeout | --timeout)
+        --site | --serp | --limit | --interval | --jitter | --threads | --retries | --proxy | --connect-timeout | --timeout)
             return
             ;;
     esac
@@ -50,7 +50,7 @@ _quillane_cli()
         fi
         case ${words[i]} in
             --) ended=1 ;;
-            --device | --report | --save-pages | --site | --depth | --limit | --interval | --jitter | --threads | \
+            --device | --report | --save-pages | --site | --serp | --depth | --limit | --interval | --jitter | --threads | \
                 --retries | --proxy | --proxy-list | --connect-timeout | --timeout) ((i++)) ;;
             -?*) ;;
             *) args+=("${words[i]}") ;;

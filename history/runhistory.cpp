@@ -35,10 +35,11 @@ RunHistory::~RunHistory()
     m_thread.wait();
 }
 
-void RunHistory::begin(Device device, int lineCount, const SearchContext &context)
+void RunHistory::begin(Device device, int lineCount, const SearchContext &context, const QStringList &sites)
 {
     end();
-    const StoredRun run = runStarting(m_tool, device, lineCount, context);
+    StoredRun run = runStarting(m_tool, device, lineCount, context);
+    run.sites = sites;
     m_previousKnown = false;
     m_previous.clear();
     QMetaObject::invokeMethod(m_writer, "begin", Q_ARG(int, ++m_generation), Q_ARG(StoredRun, run));

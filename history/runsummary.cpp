@@ -48,7 +48,7 @@ RunSummary summarizeRun(const StoredRun &run)
 ReportTable storedRunReport(const StoredRun &run, const QList<StoredLine> &lines)
 {
     ReportTable table;
-    const ToolDescriptor *tool = toolOfHistoryKey(run.tool);
+    const std::optional<ToolDescriptor> tool = descriptorOfRun(run);
     if (!tool)
         return table;
     table.title = reportTitle(tool->reportKind);

@@ -705,6 +705,135 @@ private slots:
         QCOMPARE(history({QStringLiteral("show"), QStringLiteral("999")}).exitCode, 2);
     }
 
+    // JSON Lines for scripts: one object per row, typed as the manual says,
+    // from a run and from the history alike; several sites in one run read
+    // each keyword page once.
+    void writesJsonLines_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QString>("expected"); // field=value, value as JSON, joined by " "
+        QTest::addColumn<int>("keywordPages");
+        QTest::newRow("inclusion") << QStringList{QStringLiteral("inclusion")}
+                                   << QByteArray(kAlpha + "\n" + kBeta)
+                                   << QStringLiteral(
+                                          "tool=\"inclusion\" device=\"pc\" line=1 status=\"已收录\" "
+                                          "snapshot=\"2024年5月1日\" failure=null")
+                                   << 0;
+        QTest::newRow("ranking, a number")
+            << QStringList{QStringLiteral("ranking"), QStringLiteral("--device=mobile")}
+            << QByteArray("词 " + kAlpha)
+            << QStringLiteral("device=\"mobile\" position=2 position_status=null "
+                              "snapshot=\"3天前\"")
+            << 1;
+        QTest::newRow("ranking, no number")
+            << QStringList{QStringLiteral("ranking")} << QByteArray("词 " + kBeta)
+            << QStringLiteral("status=\"未收录\" position=null position_status=\"--\"") << 0;
+        QTest::newRow("three sites")
+            << QStringList{QStringLiteral("site-ranking"), QStringLiteral("--site"),
+                           QStringLiteral("other.cn"),     QStringLiteral("--site=alpha.cn"),
+                           QStringLiteral("--site"),       QStringLiteral("qa-site.cn")}
+            << QByteArray("词\n字")
+            << QStringLiteral("tool=\"site-ranking\" keyword=\"词\" "
+                              "sites=[{\"address\":\"http://www.other.cn/\",\"count\":1,\"position\":1,"
+                              "\"position_status\":null,\"site\":\"other.cn\"},"
+                              "{\"address\":\"http://www.alpha.cn/a.html\",\"count\":1,\"position\":2,"
+                              "\"position_status\":null,\"site\":\"alpha.cn\"},"
+                              "{\"address\":\"\",\"count\":0,\"position\":null,\"position_status\":\"30+\","
+                              "\"site\":\"qa-site.cn\"}]")
+            << 2;
+        QTest::newRow("mining") << QStringList{QStringLiteral("mine")} << QByteArray("种子")
+                                << QStringLiteral("tool=\"mining\" device=null") << -1;
+    }
+    void writesJsonLines()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, input);
+        QFETCH(QString, expected);
+        QFETCH(int, keywordPages);
+        LoopbackBaidu baidu;
+        baidu.setHandler([](const Request &request) {
+            if (request.path.startsWith("/sugrec"))
+                return Reply::page("{\"g\":[{\"q\":\"种子 价格\"}]}");
+            return playBaidu(request);
+        });
+        QTemporaryDir data;
+        const CliOutcome run =
+            runCli(baidu, arguments + QStringList{QStringLiteral("--json"), QStringLiteral("--save")}, input,
+                   data.path());
+        QVERIFY2(run.exitCode == 0 || run.exitCode == 3, run.err.constData());
+        const QList<QByteArray> lines = run.out.trimmed().split('\n');
+        QVERIFY(!lines.isEmpty());
+        QJsonParseError error;
+        const QJsonObject first = QJsonDocument::fromJson(lines.first(), &error).object();
+        QVERIFY2(error.error == QJsonParseError::NoError, lines.first().constData());
+        for (const QString &pair : expected.split(QLatin1Char(' '))) {
+            const QString field = pair.section(QLatin1Char('='), 0, 0);
+            const QByteArray value =
+                QJsonDocument(QJsonArray{first.value(field)}).toJson(QJsonDocument::Compact);
+            QCOMPARE(QString::fromUtf8(value.mid(1, value.size() - 2)), pair.section(QLatin1Char('='), 1));
+        }
+        if (keywordPages < 0)
+            return; // a mining run's own rows; its keeping in the history is another matter
+        {
+            int asked = 0;
+            for (const Request &request : baidu.requests())
+                asked += request.param("rn") == "30" ||
+                         (!request.param("word").isEmpty() && !request.param("word").startsWith("http"));
+            QCOMPARE(asked, keywordPages);
+        }
+        // The history gives the same objects back, and the lists with them.
+        const auto history = [&](const QStringList &words) {
+            return runCli(baidu, QStringList{QStringLiteral("history")} + words, QByteArray(), data.path());
+        };
+        QCOMPARE(history({QStringLiteral("show"), QStringLiteral("1"), QStringLiteral("--json")}).out,
+                 run.out);
+        const QJsonObject listed =
+            QJsonDocument::fromJson(history({QStringLiteral("list"), QStringLiteral("--json")}).out).object();
+        QCOMPARE(listed.value(QStringLiteral("run")).toInt(), 1);
+        QCOMPARE(listed.value(QStringLiteral("lines")).toInt(), lines.size());
+    }
+
+    // The list behind a ranking line: with --with-serp in every row, and alone with --serp LINE.
+    void showsTheListBehindARanking()
+    {
+        LoopbackBaidu baidu;
+        baidu.setHandler(playBaidu);
+        QTemporaryDir data;
+        const CliOutcome run = runCli(
+            baidu, {QStringLiteral("ranking"), QStringLiteral("--save"), QStringLiteral("--with-serp")},
+            QByteArray("词 " + kAlpha), data.path());
+        QCOMPARE(run.exitCode, 0);
+        const QJsonObject serp =
+            QJsonDocument::fromJson(run.out).object().value(QStringLiteral("serp")).toObject();
+        const QJsonArray entries = serp.value(QStringLiteral("entries")).toArray();
+        QCOMPARE(entries.size(), 2);
+        QCOMPARE(entries.at(1).toObject().value(QStringLiteral("address")).toString(),
+                 QString::fromLatin1(kAlpha));
+        QCOMPARE(entries.at(1).toObject().value(QStringLiteral("asked")).toBool(), true);
+        QCOMPARE(entries.at(0).toObject().value(QStringLiteral("asked")).toBool(), false);
+        QVERIFY(serp.value(QStringLiteral("read_at")).isString());
+
+        const auto show = [&](const QStringList &words) {
+            return runCli(
+                baidu,
+                QStringList{QStringLiteral("history"), QStringLiteral("show"), QStringLiteral("1")} + words,
+                QByteArray(), data.path());
+        };
+        const CliOutcome listed = show({QStringLiteral("--serp"), QStringLiteral("1")});
+        QCOMPARE(listed.exitCode, 0);
+        QCOMPARE(listed.out,
+                 QByteArray("排名\t标题\t显示网址\t网址\t命中\n1\t别的站点\t\thttp://www.other.cn/\t\n"
+                            "2\tAlpha 的另一页\t\t" +
+                            kAlpha + "\t*\n"));
+        QVERIFY2(listed.err.contains("词 " + kAlpha + " 电脑端"), listed.err.constData());
+        QCOMPARE(show({QStringLiteral("--serp"), QStringLiteral("2")}).exitCode, 2);
+        QCOMPARE(QJsonDocument::fromJson(show({QStringLiteral("--serp=1"), QStringLiteral("--json")}).out)
+                     .object()
+                     .value(QStringLiteral("entries")),
+                 serp.value(QStringLiteral("entries")));
+    }
+
     // A kept run exported from the history writes its positions as numbers, as its own report did.
     void historyExportWritesPositionsAsNumbers_data()
     {

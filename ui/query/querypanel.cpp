@@ -4,6 +4,7 @@
 #include "report/runreport.h"
 #include "search/appsettings.h"
 #include "search/layoutdriftguard.h"
+#include "search/resultcolumns.h"
 #include "ui/widgets/messagebox.h"
 #include "ui/widgets/savefiledialog.h"
 
@@ -230,13 +231,14 @@ void QueryPanel::start()
     }
 
     showRunView();
+    takeRunOptions(m_traits.runOptions ? m_traits.runOptions() : RunOptions());
     m_lines = lines;
     m_runStarted = QDateTime::currentDateTime();
     m_widgets.totalInput->setText(m_traits.totalInputText.arg(lines.size()));
     showStatus(dropped > 0 ? translated(kDropped).arg(dropped) : QString());
     m_historyProblem.clear();
     if (m_history)
-        m_history->begin(device(), lines.size(), m_context);
+        m_history->begin(device(), lines.size(), m_context, m_runSites);
     QVector<int> rows(lines.size());
     std::iota(rows.begin(), rows.end(), 0);
     runLines(rows);
@@ -280,12 +282,57 @@ void QueryPanel::setHistory(const QString &path)
     if (m_model->changeColumn() >= 0)
         return; // the column is there already
     m_model->setChangeColumn(translated(kChange));
+    sizeChangeColumn();
+}
+
+void QueryPanel::sizeChangeColumn()
+{
+    if (m_model->changeColumn() < 0)
+        return;
     QTableView *table = m_widgets.table;
     const int width = table->fontMetrics().horizontalAdvance(kWidestChange) + kChangePadding;
     table->setColumnWidth(m_model->changeColumn(), width);
     // The address column makes room for it, so the table keeps its width.
     const int address = m_traits.addressColumn;
     table->setColumnWidth(address, qMax(table->columnWidth(address) - width, kNarrowestAddress));
+}
+
+void QueryPanel::takeRunOptions(const RunOptions &options)
+{
+    m_runOptions = options;
+    m_runSites.clear();
+    for (const SiteRule &site : options.sites)
+        m_runSites.append(site.host());
+    if (m_traits.tool != Tool::SiteRanking)
+        return;
+    QList<ResultColumn> columns;
+    for (const ToolColumn &column : siteRankingDescriptor(m_runSites).columns)
+        columns.append({column.heading, column.width, column.kind});
+    const int address =
+        m_runSites.size() < 2 ? m_traits.addressColumn : siteGroupColumn(0, SiteGroupColumn::Address);
+    const int before = m_model->columnCount();
+    m_table->setColumns(columns, address);
+    if (m_model->columnCount() != before || m_runSites.size() >= 2)
+        sizeChangeColumn();
+}
+
+QList<StoredLine> QueryPanel::storedLinesOf(int row, const ResultRow &result) const
+{
+    return storedLines(m_traits.tool, row, result, m_runSites);
+}
+
+QString QueryPanel::changeOf(const QList<StoredLine> &lines) const
+{
+    if (lines.size() < 2)
+        return lines.isEmpty() ? QString() : m_history->changeOf(lines.first());
+    // Several sites: each site's change, named.
+    QStringList changes;
+    for (int site = 0; site < lines.size(); ++site) {
+        const QString change = m_history->changeOf(lines.at(site));
+        if (!change.isEmpty())
+            changes.append(m_runSites.value(site) + QLatin1Char(' ') + change);
+    }
+    return changes.join(QStringLiteral("；"));
 }
 
 void QueryPanel::showHistoryProblem(const QString &message)
@@ -301,7 +348,7 @@ void QueryPanel::showPreviousChanges()
     for (int r = 0; r < m_model->rowCount(); ++r) {
         const ResultRow &row = m_model->row(r);
         if (row.verdict != RowVerdict::Unchecked)
-            m_model->setChange(r, m_history->changeOf(storedLine(m_traits.tool, r, row, m_runSite)));
+            m_model->setChange(r, changeOf(storedLinesOf(r, row)));
     }
 }
 
@@ -312,9 +359,9 @@ void QueryPanel::showStoredRun(const StoredRun &run, const QList<StoredLine> &li
     m_runDevice = HistoryDevice::deviceOf(run.device).value_or(Device::Desktop);
     if (m_widgets.mobile)
         m_widgets.mobile->setChecked(m_runDevice == Device::Mobile);
-    // The frame has put the run's site on the page; 重查异常 asks for it again.
-    m_runSite = m_traits.runOptions ? m_traits.runOptions().site.host() : QString();
     showRunView();
+    // The frame has put the run's sites on the page; 重查异常 asks for them again.
+    takeRunOptions(m_traits.runOptions ? m_traits.runOptions() : RunOptions());
     m_lines.clear();
     for (const StoredLine &line : lines) {
         while (m_lines.size() <= line.index)
@@ -349,8 +396,7 @@ void QueryPanel::runLines(const QVector<int> &rows)
     m_runReceived = 0;
     m_stopping = false;
     m_runDevice = device();
-    const RunOptions options = m_traits.runOptions ? m_traits.runOptions() : RunOptions();
-    m_runSite = options.site.host();
+    const RunOptions options = m_runOptions;
     m_clock.start();
 
     QProgressBar *progress = m_widgets.progress;
@@ -410,11 +456,12 @@ void QueryPanel::addResult(int row, const ResultRow &result)
     if (row < 0 || (!m_tool.rowsFound && row >= m_lines.size()))
         return;
     if (m_history) {
-        const StoredLine stored = storedLine(m_traits.tool, row, result, m_runSite);
-        m_history->record(stored);
+        const QList<StoredLine> stored = storedLinesOf(row, result);
+        for (const StoredLine &line : stored)
+            m_history->record(line);
         if (m_history->knowsPrevious()) {
             ResultRow shown = result;
-            shown.change = m_history->changeOf(stored);
+            shown.change = changeOf(stored);
             m_model->setResult(row, shown);
         } else {
             m_model->setResult(row, result);
@@ -577,7 +624,8 @@ ReportTable QueryPanel::reportTable() const
     ReportTable report;
     report.title = reportTitle(m_tool.reportKind);
     report.headings = m_model->headings();
-    for (int column = 0; column < m_traits.columns.size(); ++column)
+    const QList<ResultColumn> &columns = m_model->columns();
+    for (int column = 0; column < columns.size(); ++column)
         report.columnPixelWidths.append(m_widgets.table->columnWidth(column));
     // The rows as the table shows them, sorted and filtered; lines never checked have none.
     const QList<int> rows = m_table->shownModel()->shownRows();
@@ -585,8 +633,8 @@ ReportTable QueryPanel::reportTable() const
         if (m_model->row(r).verdict != RowVerdict::Unchecked)
             report.rows.append(m_model->row(r).cells);
     }
-    for (int column = 0; column < m_traits.columns.size(); ++column) {
-        const SortKind sort = m_traits.columns.at(column).sort;
+    for (int column = 0; column < columns.size(); ++column) {
+        const SortKind sort = columns.at(column).sort;
         if (sort == SortKind::Position || sort == SortKind::Number)
             report.numberColumns.append(column);
     }

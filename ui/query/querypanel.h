@@ -101,6 +101,12 @@ public slots:
 private:
     void buildWidgets();
     void runLines(const QVector<int> &rows);
+    // Takes the sites of a site ranking run's options: its hosts, and its table's column groups.
+    void takeRunOptions(const RunOptions &options);
+    void sizeChangeColumn();
+    // The history's lines for a row, and what changed since (each site's, for several).
+    QList<StoredLine> storedLinesOf(int row, const ResultRow &result) const;
+    QString changeOf(const QList<StoredLine> &lines) const;
     void runnerFinished();
     // Shows the rows received once the history holds them (at once without a history).
     void showWhenKept();
@@ -116,7 +122,7 @@ private:
     ReportTable reportTable() const;
 
     const QueryPageTraits m_traits;
-    const ToolDescriptor &m_tool;
+    const ToolDescriptor &m_tool; // the tool's; a site ranking run of several sites has its own columns
     const QueryPanelWidgets m_widgets;
     ResultTable *m_table;
     ResultTableModel *m_model; // the table's
@@ -140,7 +146,8 @@ private:
     bool m_showWhenKept = false;   // rows wait for the history's next commit
     bool m_finishWhenKept = false; // the run's end waits for it too
     Device m_runDevice = Device::Desktop;
-    QString m_runSite; // the host a site ranking run's lines are kept under
+    RunOptions m_runOptions; // what the run (and 重查异常 with it) asks beside its lines
+    QStringList m_runSites;  // the hosts a site ranking run's lines are kept under
     QDateTime m_runStarted;
     QElapsedTimer m_clock;
     QTimer m_flushTimer;

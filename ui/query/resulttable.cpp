@@ -52,10 +52,50 @@ QString cellText(const QString &text)
 ResultTable::ResultTable(const QueryPageTraits &traits, QTableView *view, const QString &nameSuffix,
                          QObject *parent)
     : QObject(parent), m_traits(traits), m_nameSuffix(nameSuffix), m_view(view),
-      m_model(new ResultTableModel(traits.columns, this)), m_shown(new ResultFilterModel(m_model, this))
+      m_model(new ResultTableModel(traits.columns, this)), m_shown(new ResultFilterModel(m_model, this)),
+      m_addressColumn(traits.addressColumn)
 {
     setUpView();
     buildFilterBar();
+}
+
+void ResultTable::applyColumnWidths()
+{
+    QTableView *table = m_view;
+    QHeaderView *header = table->horizontalHeader();
+    int narrowest = header->minimumSectionSize();
+    QList<int> widths;
+    int widened = 0;
+    for (const ResultColumn &column : m_model->columns()) {
+        int width = column.width;
+        if (column.sort == SortKind::Date)
+            width = qMax(width, table->fontMetrics().horizontalAdvance(kWidestDate) + kCellPadding);
+        if (column.sort == SortKind::Position)
+            width = qMax(width, table->fontMetrics().horizontalAdvance(kWidestPosition) + 2 * kCellPadding);
+        widened += width - column.width;
+        widths.append(width);
+        narrowest = qMin(narrowest, width);
+    }
+    // The address column gives up what the others needed, so the table keeps its width.
+    widths[m_addressColumn] = qMax(widths.at(m_addressColumn) - widened, kNarrowestAddress);
+    // The style sheet's header padding would otherwise widen the narrowest columns.
+    header->setMinimumSectionSize(narrowest);
+    for (int column = 0; column < widths.size(); ++column)
+        table->setColumnWidth(column, widths.at(column));
+}
+
+void ResultTable::setColumns(const QList<ResultColumn> &columns, int addressColumn)
+{
+    QStringList now, wanted;
+    for (const ResultColumn &column : m_model->columns())
+        now.append(column.heading);
+    for (const ResultColumn &column : columns)
+        wanted.append(column.heading);
+    if (now == wanted)
+        return;
+    m_addressColumn = addressColumn;
+    m_model->setColumns(columns);
+    applyColumnWidths();
 }
 
 void ResultTable::setUpView()
@@ -67,28 +107,9 @@ void ResultTable::setUpView()
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->setWordWrap(false);
     table->setTextElideMode(Qt::ElideRight);
-    QHeaderView *header = table->horizontalHeader();
-    int narrowest = header->minimumSectionSize();
-    QList<int> widths;
-    int widened = 0;
-    for (const ResultColumn &column : m_traits.columns) {
-        int width = column.width;
-        if (column.sort == SortKind::Date)
-            width = qMax(width, table->fontMetrics().horizontalAdvance(kWidestDate) + kCellPadding);
-        if (column.sort == SortKind::Position)
-            width = qMax(width, table->fontMetrics().horizontalAdvance(kWidestPosition) + 2 * kCellPadding);
-        widened += width - column.width;
-        widths.append(width);
-        narrowest = qMin(narrowest, width);
-    }
-    // The address column gives up what the others needed, so the table keeps its width.
-    widths[m_traits.addressColumn] = qMax(widths.at(m_traits.addressColumn) - widened, kNarrowestAddress);
-    // The style sheet's header padding would otherwise widen the narrowest columns.
-    header->setMinimumSectionSize(narrowest);
-    for (int column = 0; column < widths.size(); ++column)
-        table->setColumnWidth(column, widths.at(column));
+    applyColumnWidths();
     // No sort until a heading is clicked: rows stay in line order.
-    header->setSortIndicator(-1, Qt::AscendingOrder);
+    table->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     table->setSortingEnabled(true);
     table->hide();
 
@@ -209,7 +230,7 @@ void ResultTable::copyAddresses()
     const QList<int> rows = chosenRows();
     QStringList addresses;
     for (int r : qAsConst(rows)) {
-        const QString address = m_model->row(r).cells.value(m_traits.addressColumn);
+        const QString address = m_model->row(r).cells.value(m_addressColumn);
         if (!address.isEmpty())
             addresses.append(address);
     }

@@ -32,6 +32,9 @@ public:
     ResultTableModel *model() const { return m_model; }
     ResultFilterModel *shownModel() const { return m_shown; }
     QWidget *filterBar() const { return m_filterBar; }
+    // Shows these columns from now on (none of the rows), the address column
+    // being the one 复制网址 copies; nothing happens when they are shown already.
+    void setColumns(const QList<ResultColumn> &columns, int addressColumn);
 
     // The selected rows, or every row shown when none is selected; source rows in view order.
     QList<int> chosenRows() const;
@@ -49,6 +52,7 @@ public slots:
 
 private:
     void setUpView();
+    void applyColumnWidths();
     void buildFilterBar();
     QString rowsText(const QList<int> &sourceRows, bool withHeadings) const;
     QList<int> selectedSourceRows() const;
@@ -60,4 +64,5 @@ private:
     ResultFilterModel *m_shown;
     QWidget *m_filterBar = nullptr;
     QButtonGroup *m_filters = nullptr;
+    int m_addressColumn;
 };
