@@ -3,7 +3,6 @@
 #include "cli/cliarguments.h"
 #include "cli/historycommand.h"
 #include "cli/interruptwatcher.h"
-#include "cli/pagesaver.h"
 #include "cli/progressreporter.h"
 #include "cli/queryinput.h"
 #include "cli/resultoutput.h"
@@ -15,6 +14,7 @@
 #include "report/runreport.h"
 #include "search/fetchsettings.h"
 #include "search/layoutdriftguard.h"
+#include "search/pagesaver.h"
 #include "workers/batchrunner.h"
 
 #include <QDateTime>
@@ -362,6 +362,8 @@ int runCli(const QStringList &arguments, const SearchEndpoints &endpoints, const
                          [&progress](const QString &why) { progress.message(kHistoryNotKept.arg(why)); });
         StoredRun run = runStarting(options.tool, options.device, lines.size(), context);
         run.sites = siteHosts;
+        if (!options.savePagesPath.isEmpty())
+            run.pagesFolder = QFileInfo(options.savePagesPath).absoluteFilePath();
         recorder->start(run);
     }
     const auto stoppedByDrift = [&](int status) {

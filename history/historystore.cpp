@@ -62,13 +62,14 @@ const char *const kVersion2[] = {
     "CREATE INDEX IF NOT EXISTS lines_by_key ON lines (line_key, run_id)",
 };
 
-// Version 4 keeps the first-30 list each ranking line was judged on, and the
-// sites a site ranking run compared.
+// Version 4 keeps the first-30 list each ranking line was judged on, the
+// sites a site ranking run compared and where a run's 异常 pages are kept.
 const char *const kVersion4[] = {
     "CREATE TABLE IF NOT EXISTS serps (run_id INTEGER NOT NULL REFERENCES runs(id) ON DELETE CASCADE,"
     " line_index INTEGER NOT NULL, read_at INTEGER NOT NULL, entries BLOB NOT NULL,"
     " PRIMARY KEY (run_id, line_index)) WITHOUT ROWID",
     "ALTER TABLE runs ADD COLUMN sites TEXT NOT NULL DEFAULT ''",
+    "ALTER TABLE runs ADD COLUMN pages TEXT NOT NULL DEFAULT ''",
 };
 
 // A whole number from 1 to the bound, as positions are written.
@@ -78,7 +79,7 @@ const char kPositionUpTo[] =
 const QString kRunColumns = QStringLiteral(
     "SELECT r.id, r.tool, r.device, r.started_at, r.ended_at, r.line_count, r.interval_ms, r.proxy_used,"
     " COUNT(l.line_index), SUM(l.status = '已收录'), SUM(l.status = '未收录'),"
-    " SUM(l.status = '异常' OR l.position = '异常'), SUM(%1), SUM(%2), r.sites"
+    " SUM(l.status = '异常' OR l.position = '异常'), SUM(%1), SUM(%2), r.sites, r.pages"
     " FROM runs r LEFT JOIN lines l ON l.run_id = r.id AND l.line_index >= 0");
 
 QString timeText(const QDateTime &time)
@@ -132,6 +133,7 @@ StoredRun runFrom(const QSqlQuery &query)
     run.top10 = query.value(12).toInt();
     run.top30 = query.value(13).toInt();
     run.sites = query.value(14).toString().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    run.pagesFolder = query.value(15).toString();
     return run;
 }
 
@@ -298,8 +300,8 @@ qint64 HistoryStore::beginRun(const StoredRun &run)
         return 0;
     QSqlQuery query(QSqlDatabase::database(m_connection, false));
     query.prepare(QStringLiteral(
-        "INSERT INTO runs (tool, device, started_at, line_count, interval_ms, proxy_used, sites)"
-        " VALUES (?, ?, ?, ?, ?, ?, ?)"));
+        "INSERT INTO runs (tool, device, started_at, line_count, interval_ms, proxy_used, sites, pages)"
+        " VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
     query.addBindValue(run.tool);
     query.addBindValue(run.device);
     query.addBindValue(timeText(run.startedAt.isValid() ? run.startedAt : QDateTime::currentDateTimeUtc()));
@@ -307,6 +309,7 @@ qint64 HistoryStore::beginRun(const StoredRun &run)
     query.addBindValue(run.intervalMs);
     query.addBindValue(run.proxyUsed ? 1 : 0);
     query.addBindValue(notNull(run.sites.join(QLatin1Char('\n'))));
+    query.addBindValue(notNull(run.pagesFolder));
     if (!query.exec()) {
         failWith(query.lastError());
         return 0;

@@ -50,6 +50,8 @@ struct StoredRun
     // The hosts a site ranking run compared, in its order; empty for other
     // tools and for runs of one site kept before several could be compared.
     QStringList sites;
+    // The folder that keeps the answer pages behind its 异常 lines; empty: none kept.
+    QString pagesFolder;
 
     int stored = 0; // lines with a result
     int included = 0;

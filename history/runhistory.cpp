@@ -35,11 +35,13 @@ RunHistory::~RunHistory()
     m_thread.wait();
 }
 
-void RunHistory::begin(Device device, int lineCount, const SearchContext &context, const QStringList &sites)
+void RunHistory::begin(Device device, int lineCount, const SearchContext &context, const QStringList &sites,
+                       const QString &pagesFolder)
 {
     end();
     StoredRun run = runStarting(m_tool, device, lineCount, context);
     run.sites = sites;
+    run.pagesFolder = pagesFolder;
     m_previousKnown = false;
     m_previous.clear();
     QMetaObject::invokeMethod(m_writer, "begin", Q_ARG(int, ++m_generation), Q_ARG(StoredRun, run));

@@ -1,12 +1,15 @@
 #include "ui/query/querypanel.h"
 
 #include "history/linechange.h"
+#include "history/serpcodec.h"
 #include "report/runreport.h"
 #include "search/appsettings.h"
 #include "search/layoutdriftguard.h"
+#include "search/pagesaver.h"
 #include "search/resultcolumns.h"
 #include "ui/widgets/messagebox.h"
 #include "ui/widgets/savefiledialog.h"
+#include "ui/widgets/serpdialog.h"
 
 #include <QBoxLayout>
 #include <QCoreApplication>
@@ -67,6 +70,9 @@ const QString kWidestChange = QStringLiteral("新进前30");
 constexpr int kChangePadding = 28;
 constexpr int kNarrowestAddress = 100;
 const QString kStoredRunTime = QStringLiteral("yyyy-MM-dd HH:mm");
+// Where a run of the window keeps the answer pages behind its 异常 rows.
+const QString kPagesFolder = QStringLiteral("quillane/answer-pages/%1");
+const QString kPagesStamp = QStringLiteral("yyyyMMdd-HHmmss-zzz");
 
 QString translated(const char *text)
 {
@@ -135,6 +141,7 @@ QueryPanel::QueryPanel(const QueryPageTraits &traits, const QueryPanelWidgets &w
 {
     m_flushTimer.setSingleShot(true);
     connect(&m_flushTimer, &QTimer::timeout, this, &QueryPanel::showWhenKept);
+    connect(m_table, &ResultTable::serpRequested, this, &QueryPanel::showSerp);
     buildWidgets();
 }
 
@@ -234,11 +241,15 @@ void QueryPanel::start()
     takeRunOptions(m_traits.runOptions ? m_traits.runOptions() : RunOptions());
     m_lines = lines;
     m_runStarted = QDateTime::currentDateTime();
+    m_storedRunId = 0;
+    m_serps.clear();
+    m_pagesFolder = QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
+                        .filePath(kPagesFolder.arg(m_runStarted.toString(kPagesStamp)));
     m_widgets.totalInput->setText(m_traits.totalInputText.arg(lines.size()));
     showStatus(dropped > 0 ? translated(kDropped).arg(dropped) : QString());
     m_historyProblem.clear();
     if (m_history)
-        m_history->begin(device(), lines.size(), m_context, m_runSites);
+        m_history->begin(device(), lines.size(), m_context, m_runSites, m_pagesFolder);
     QVector<int> rows(lines.size());
     std::iota(rows.begin(), rows.end(), 0);
     runLines(rows);
@@ -260,10 +271,12 @@ void QueryPanel::setHistory(const QString &path)
 {
     delete m_history;
     m_history = nullptr;
+    m_historyPath.clear();
     if (path.isEmpty()) {
         m_model->setChangeColumn(QString());
         return;
     }
+    m_historyPath = path;
     m_history = new RunHistory(m_traits.tool, path, this);
     connect(m_history, &RunHistory::failed, this, &QueryPanel::showHistoryProblem);
     connect(m_history, &RunHistory::previousReady, this, &QueryPanel::showPreviousChanges);
@@ -360,6 +373,9 @@ void QueryPanel::showStoredRun(const StoredRun &run, const QList<StoredLine> &li
     if (m_widgets.mobile)
         m_widgets.mobile->setChecked(m_runDevice == Device::Mobile);
     showRunView();
+    m_storedRunId = run.id;
+    m_serps.clear();
+    m_pagesFolder = run.pagesFolder;
     // The frame has put the run's sites on the page; 重查异常 asks for them again.
     takeRunOptions(m_traits.runOptions ? m_traits.runOptions() : RunOptions());
     m_lines.clear();
@@ -430,6 +446,11 @@ void QueryPanel::runLines(const QVector<int> &rows)
     connect(m_runner, &BatchRunner::finished, this, &QueryPanel::runnerFinished);
     m_drift = std::make_shared<LayoutDriftGuard>(LayoutDriftGuard::defaultFolder());
     context.driftGuard = m_drift;
+    // The answer page behind each 异常 row is kept for its 前30名.
+    if (!m_pagesFolder.isEmpty()) {
+        const auto saver = std::make_shared<const PageSaver>(m_pagesFolder, m_lines);
+        context.pageSink = [saver](const AnswerPage &page) { saver->save(page); };
+    }
     m_runner->start(lines, rows, m_runDevice, context);
 }
 
@@ -455,20 +476,21 @@ void QueryPanel::addResult(int row, const ResultRow &result)
 {
     if (row < 0 || (!m_tool.rowsFound && row >= m_lines.size()))
         return;
+    // The history takes the list as it comes; the table keeps it deflated beside its rows.
+    ResultRow light = result;
+    if (light.serp.isEmpty())
+        m_serps.remove(row);
+    else
+        m_serps.insert(row, {light.readAt, encodeSerp(light.serp)});
+    light.serp.clear();
     if (m_history) {
         const QList<StoredLine> stored = storedLinesOf(row, result);
         for (const StoredLine &line : stored)
             m_history->record(line);
-        if (m_history->knowsPrevious()) {
-            ResultRow shown = result;
-            shown.change = changeOf(stored);
-            m_model->setResult(row, shown);
-        } else {
-            m_model->setResult(row, result);
-        }
-    } else {
-        m_model->setResult(row, result);
+        if (m_history->knowsPrevious())
+            light.change = changeOf(stored);
     }
+    m_model->setResult(row, light);
     // A finding run counts its progress itself.
     if (!m_tool.rowsFound)
         ++m_runReceived;
@@ -585,6 +607,8 @@ void QueryPanel::back()
         label->clear();
     m_model->clear();
     m_lines.clear();
+    m_serps.clear();
+    m_storedRunId = 0;
     m_runStarted = QDateTime();
     m_stopping = false;
     showStatus(QString());
@@ -679,4 +703,30 @@ void QueryPanel::exportReport()
     const QString target = choice == 0 ? path : QFileInfo(path).absolutePath();
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(target)))
         QuillaneMessageBox::inform(translated(kNoOpener).arg(QDir::toNativeSeparators(target)));
+}
+
+void QueryPanel::showSerp(int line)
+{
+    if (line < 0 || line >= m_model->rowCount())
+        return;
+    SerpView view;
+    view.query = m_lines.value(line);
+    view.device = deviceName(m_runDevice);
+    if (m_traits.tool == Tool::SiteRanking)
+        view.sites = m_runSites;
+    const auto kept = m_serps.constFind(line);
+    if (kept != m_serps.cend()) {
+        view.readAt = kept->readAt;
+        view.entries = decodeSerp(kept->entries);
+    } else if (m_storedRunId > 0 && !m_historyPath.isEmpty()) {
+        // A row shown from the history: its list is read from there when asked for.
+        HistoryStore store(m_historyPath);
+        if (const std::optional<StoredSerp> stored = store.serp(m_storedRunId, line)) {
+            view.readAt = stored->readAt;
+            view.entries = stored->entries;
+        }
+    }
+    if (view.entries.isEmpty() && m_model->row(line).verdict == RowVerdict::Failed)
+        view.savedPage = PageSaver::lastPageOf(m_pagesFolder, line + 1);
+    SerpDialog::open(view, m_widgets.page);
 }

@@ -11,6 +11,7 @@
 
 #include <QDateTime>
 #include <QElapsedTimer>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -97,6 +98,8 @@ public slots:
     void flush();
     // A run from the history, as it was shown when it ended; 重查异常 goes on with it.
     void showStoredRun(const StoredRun &run, const QList<StoredLine> &lines);
+    // Opens 前30名 for row line: the list it was judged on, or the answer page kept for a 异常 row.
+    void showSerp(int line);
 
 private:
     void buildWidgets();
@@ -148,6 +151,16 @@ private:
     Device m_runDevice = Device::Desktop;
     RunOptions m_runOptions; // what the run (and 重查异常 with it) asks beside its lines
     QStringList m_runSites;  // the hosts a site ranking run's lines are kept under
+    QString m_historyPath;
+    qint64 m_storedRunId = 0; // the run shown from the history; 0: a run of this window
+    QString m_pagesFolder;    // where the run's 异常 answer pages are kept
+    // Each row's list, deflated as the history keeps it: the table's rows stay small.
+    struct KeptSerp
+    {
+        QDateTime readAt;
+        QByteArray entries;
+    };
+    QHash<int, KeptSerp> m_serps;
     QDateTime m_runStarted;
     QElapsedTimer m_clock;
     QTimer m_flushTimer;

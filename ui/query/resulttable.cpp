@@ -20,6 +20,7 @@ const char kContext[] = "ResultTable";
 const char kCopyRows[] = QT_TRANSLATE_NOOP("ResultTable", "复制选中行");
 const char kCopyAll[] = QT_TRANSLATE_NOOP("ResultTable", "复制全部");
 const char kCopyAddresses[] = QT_TRANSLATE_NOOP("ResultTable", "复制网址");
+const char kShowSerp[] = QT_TRANSLATE_NOOP("ResultTable", "前30名");
 
 // Room for a full snapshot date and "30+" beside the cell padding and the sort arrow.
 const QString kWidestDate = QStringLiteral("2019年12月28日");
@@ -130,6 +131,24 @@ void ResultTable::setUpView()
         addAction(kCopyAddresses, QStringLiteral("copyAddressesAction"), &ResultTable::copyAddresses);
     if (!m_traits.copyColumnLabel.isEmpty())
         copyColumn->setText(m_traits.copyColumnLabel);
+    // What a ranking was judged on: from the menu, or a double click on its row.
+    if (m_traits.tool == Tool::Ranking || m_traits.tool == Tool::SiteRanking) {
+        addAction(kShowSerp, QStringLiteral("serpAction"), &ResultTable::requestSerp);
+        connect(table, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex &index) {
+            if (index.isValid())
+                emit serpRequested(m_shown->mapToSource(index).row());
+        });
+    }
+}
+
+void ResultTable::requestSerp()
+{
+    const QModelIndex current = m_view->currentIndex();
+    const QList<int> rows = selectedSourceRows();
+    if (current.isValid())
+        emit serpRequested(m_shown->mapToSource(current).row());
+    else if (!rows.isEmpty())
+        emit serpRequested(rows.first());
 }
 
 void ResultTable::buildFilterBar()

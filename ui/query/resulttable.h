@@ -49,6 +49,12 @@ public slots:
     void copySelectedRows();
     void copyAllRows();
     void copyAddresses();
+    // Asks for the list behind the current row (serpRequested).
+    void requestSerp();
+
+signals:
+    // The 前30名 of row line is asked for (its context menu, a double click).
+    void serpRequested(int line);
 
 private:
     void setUpView();
