@@ -3,6 +3,7 @@
 #include "cli/progressreporter.h"
 #include "history/linechange.h"
 #include "history/runrecorder.h"
+#include "history/runsummary.h"
 #include "report/runreport.h"
 
 #include <QTimer>
@@ -81,7 +82,8 @@ void RunDriver::accept(int row, const ResultRow &result)
 
 QList<ReportTotal> RunDriver::totals() const
 {
-    return runTotals(m_tool.reportKind, m_lines.size(), m_tally);
+    // Several sites: each site's own figures after the first site's.
+    return runTotals(m_tool.reportKind, m_lines.size(), m_tally) + siteTotals(m_siteHosts, m_rows.written());
 }
 
 void RunDriver::finishRun()

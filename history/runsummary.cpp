@@ -1,5 +1,8 @@
 #include "history/runsummary.h"
 
+#include "search/resultcolumns.h"
+#include "search/resultstrings.h"
+
 #include "history/tooldescriptor.h"
 
 namespace {
@@ -45,6 +48,28 @@ RunSummary summarizeRun(const StoredRun &run)
     return summary;
 }
 
+QList<ReportTotal> siteTotals(const QStringList &hosts, const QList<QStringList> &rows)
+{
+    QList<ReportTotal> totals;
+    if (hosts.size() < 2)
+        return totals;
+    for (int site = 0; site < hosts.size(); ++site) {
+        int top10 = 0, top30 = 0, beyond = 0;
+        for (const QStringList &row : rows) {
+            const QString cell = row.value(siteGroupColumn(site, SiteGroupColumn::BestPosition));
+            const int position = cell.toInt();
+            top10 += position >= 1 && position <= 10;
+            top30 += position >= 1 && position <= 30;
+            beyond += cell == ResultText::kPositionBeyond;
+        }
+        const QString host = hosts.at(site) + QLatin1Char(' ');
+        totals << ReportTotal{host + QStringLiteral("前10"), QString::number(top10)}
+               << ReportTotal{host + QStringLiteral("前30"), QString::number(top30)}
+               << ReportTotal{host + QStringLiteral("30名外"), QString::number(beyond)};
+    }
+    return totals;
+}
+
 ReportTable storedRunReport(const StoredRun &run, const QList<StoredLine> &lines)
 {
     ReportTable table;
@@ -57,6 +82,7 @@ ReportTable storedRunReport(const StoredRun &run, const QList<StoredLine> &lines
     table.numberColumns = tool->numberColumns();
     for (const StoredLine &line : lines)
         table.rows.append(line.cells);
+    table.totals = siteTotals(run.sites, table.rows);
     const RunSummary summary = summarizeRun(run);
     table.subtitle = QStringList{summary.device, summary.started}.join(QLatin1Char(' '));
     return table;

@@ -117,6 +117,9 @@ private slots:
         for (const Request &request : baidu.requests())
             kw3Pages += request.param("wd") == "kw3";
         QCOMPARE(kw3Pages, 1);
+        const QString perSite = get<QLabel>(&window, QStringLiteral("tSites_site"))->text();
+        QVERIFY2(perSite.contains(u("other.cn 前10：1")) && perSite.contains(u("none.cn 30名外：1")),
+                 qPrintable(perSite));
 
         // A double click: the list, each site's entries marked.
         table->setCurrentIndex(table->model()->index(0, 0));

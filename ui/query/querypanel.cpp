@@ -1,6 +1,7 @@
 #include "ui/query/querypanel.h"
 
 #include "history/linechange.h"
+#include "history/runsummary.h"
 #include "history/serpcodec.h"
 #include "report/runreport.h"
 #include "search/appsettings.h"
@@ -181,6 +182,15 @@ void QueryPanel::buildWidgets()
     connect(m_recheck, &QPushButton::clicked, this, &QueryPanel::recheck);
     placeNear(m_widgets.exportButton, m_recheck, false);
     m_recheck->hide();
+
+    if (m_traits.tool == Tool::SiteRanking) {
+        m_siteTotals = new QLabel;
+        m_siteTotals->setObjectName(QStringLiteral("tSites") + m_widgets.nameSuffix);
+        m_siteTotals->setFont(m_widgets.totalInput->font());
+        m_siteTotals->setWordWrap(true);
+        placeNear(m_widgets.progress, m_siteTotals, false);
+        m_siteTotals->hide();
+    }
 
     m_status = new QLabel;
     m_status->setObjectName(QStringLiteral("zhuangTai") + m_widgets.nameSuffix);
@@ -536,6 +546,24 @@ void QueryPanel::showTotals()
     const ResultTally &tally = m_model->tally();
     for (int i = 0; i < m_totalLabels.size(); ++i)
         m_totalLabels.at(i)->setText(m_traits.totals.at(i).text(tally));
+    // Several sites: each site's figures on a line of their own (the totals above are the first site's).
+    if (!m_siteTotals)
+        return;
+    QStringList figures;
+    for (const ReportTotal &total : siteTotals(m_runSites, checkedRows()))
+        figures.append(total.label + QStringLiteral("：") + total.value);
+    m_siteTotals->setText(figures.join(QStringLiteral("  ")));
+    m_siteTotals->setVisible(!figures.isEmpty() && !m_widgets.totalInput->isHidden());
+}
+
+QList<QStringList> QueryPanel::checkedRows() const
+{
+    QList<QStringList> rows;
+    for (int r = 0; r < m_model->rowCount(); ++r) {
+        if (m_model->row(r).verdict != RowVerdict::Unchecked)
+            rows.append(m_model->row(r).cells);
+    }
+    return rows;
 }
 
 void QueryPanel::runnerFinished()
@@ -596,6 +624,8 @@ void QueryPanel::back()
     m_flushTimer.stop();
     setAllVisible(m_widgets.inputView, true);
     setAllVisible(m_widgets.runView, false);
+    if (m_siteTotals)
+        m_siteTotals->hide();
     setAllVisible(QList<QWidget *>(m_totalLabels.cbegin(), m_totalLabels.cend()), false);
     m_table->filterBar()->hide();
     m_recheck->hide();
@@ -665,7 +695,8 @@ ReportTable QueryPanel::reportTable() const
     if (m_runStarted.isValid()) {
         report.subtitle = reportSubtitle(m_tool.reportKind, m_runDevice, m_runStarted);
         // The run's totals, whatever the filter shows.
-        report.totals = runTotals(m_tool.reportKind, m_lines.size(), m_model->tally());
+        report.totals = runTotals(m_tool.reportKind, m_lines.size(), m_model->tally()) +
+                        siteTotals(m_runSites, checkedRows());
     }
     return report;
 }

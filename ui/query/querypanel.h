@@ -123,6 +123,8 @@ private:
     QVector<int> rowsToRecheck() const;
     Device device() const;
     ReportTable reportTable() const;
+    // The cells of the rows that have a result.
+    QList<QStringList> checkedRows() const;
 
     const QueryPageTraits m_traits;
     const ToolDescriptor &m_tool; // the tool's; a site ranking run of several sites has its own columns
@@ -134,6 +136,7 @@ private:
     QList<QLabel *> m_totalLabels;
     QPushButton *m_recheck = nullptr;
     QLabel *m_status = nullptr;
+    QLabel *m_siteTotals = nullptr; // a site ranking run of several sites: each site's figures
 
     RunHistory *m_history = nullptr;
     QString m_historyProblem; // why the current run is not kept
