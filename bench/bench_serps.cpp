@@ -80,8 +80,8 @@ int main(int argc, char *argv[])
             const QString keyword = QStringLiteral("关键词%1").arg(i);
             const QString address =
                 QStringLiteral("http://www.example%1.com/page/%2.html").arg(i % 97).arg(i);
-            row.cells = {keyword, address, QStringLiteral("已收录"), QString::number(i % 30 + 1),
-                         QStringLiteral("2026年1月5日")};
+            row.cells = QStringList{keyword, address, QStringLiteral("已收录"), QString::number(i % 30 + 1),
+                                    QStringLiteral("2026年1月5日")};
             // Each line its own list: the entries' order turns with the line.
             row.serp = entries.mid(i % kEntries) + entries.mid(0, i % kEntries);
             for (int e = 0; e < row.serp.size(); ++e) {

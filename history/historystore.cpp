@@ -64,10 +64,12 @@ const char *const kVersion2[] = {
 
 // Version 4 keeps the first-30 list each ranking line was judged on, the
 // sites a site ranking run compared and where a run's 异常 pages are kept.
+// The lists (a deflated kilobyte or two each) live in a rowid table: keyed
+// by their primary key alone, rows that large would leave most of each page empty.
 const char *const kVersion4[] = {
     "CREATE TABLE IF NOT EXISTS serps (run_id INTEGER NOT NULL REFERENCES runs(id) ON DELETE CASCADE,"
     " line_index INTEGER NOT NULL, read_at INTEGER NOT NULL, entries BLOB NOT NULL,"
-    " PRIMARY KEY (run_id, line_index)) WITHOUT ROWID",
+    " PRIMARY KEY (run_id, line_index))",
     "ALTER TABLE runs ADD COLUMN sites TEXT NOT NULL DEFAULT ''",
     "ALTER TABLE runs ADD COLUMN pages TEXT NOT NULL DEFAULT ''",
 };

@@ -1,11 +1,71 @@
 #include "history/serpcodec.h"
 
+#include <zlib.h>
+
 namespace {
 
 // An address that is the shown text behind one of these is kept as this mark alone.
 const QString kSchemes[] = {QStringLiteral("http://"), QStringLiteral("https://")};
 constexpr quint8 kAddressSpelled = 0;
-constexpr int kCompression = 6;
+// The first byte says how the rest is packed; a later packing gets another.
+constexpr char kPackedWithDictionary = 1;
+constexpr int kMostRawBytes = 1 << 20;
+
+// What Baidu's result lists are made of, given to deflate beforehand: a list
+// of one or two kilobytes has too little of its own to repeat. The most
+// common pieces stand last, where they cost the least to refer to.
+const QByteArray kDictionary =
+    QStringLiteral(
+        "2024年2025年2026年 官方 官网 首页 视频 图片 新闻 下载 - 简书_凤凰网_新浪网_腾讯网_网易_搜狐_"
+        "哔哩哔哩_bilibili_百度文库_CSDN博客_百度知道_百度贴吧_知乎 - 知乎_百度百科 "
+        "www.bilibili.com/video/wenku.baidu.com/view/zhidao.baidu.com/question/tieba.baidu.com/p/"
+        "blog.csdn.net/article/details/zhuanlan.zhihu.com/p/www.zhihu.com/question/baike.baidu.com/item/"
+        "index.html.shtml.htm.php?id=.com.cn/.net/.org/.cn/.com/https://www.http://www.")
+        .toUtf8();
+
+QByteArray packed(const QByteArray &raw)
+{
+    z_stream stream{};
+    if (deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 9, Z_DEFAULT_STRATEGY) != Z_OK)
+        return QByteArray();
+    deflateSetDictionary(&stream, reinterpret_cast<const Bytef *>(kDictionary.constData()),
+                         uInt(kDictionary.size()));
+    QByteArray out(int(deflateBound(&stream, uLong(raw.size()))) + 1, Qt::Uninitialized);
+    out[0] = kPackedWithDictionary;
+    stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(raw.constData()));
+    stream.avail_in = uInt(raw.size());
+    stream.next_out = reinterpret_cast<Bytef *>(out.data() + 1);
+    stream.avail_out = uInt(out.size() - 1);
+    const int result = deflate(&stream, Z_FINISH);
+    out.resize(int(stream.total_out) + 1);
+    deflateEnd(&stream);
+    return result == Z_STREAM_END ? out : QByteArray();
+}
+
+QByteArray unpacked(const QByteArray &bytes)
+{
+    if (bytes.isEmpty() || bytes.at(0) != kPackedWithDictionary)
+        return QByteArray();
+    z_stream stream{};
+    if (inflateInit2(&stream, -MAX_WBITS) != Z_OK)
+        return QByteArray();
+    inflateSetDictionary(&stream, reinterpret_cast<const Bytef *>(kDictionary.constData()),
+                         uInt(kDictionary.size()));
+    stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(bytes.constData() + 1));
+    stream.avail_in = uInt(bytes.size() - 1);
+    QByteArray raw;
+    int result = Z_OK;
+    while (result == Z_OK && raw.size() < kMostRawBytes) {
+        const int before = raw.size();
+        raw.resize(before + 4096);
+        stream.next_out = reinterpret_cast<Bytef *>(raw.data() + before);
+        stream.avail_out = 4096;
+        result = inflate(&stream, Z_NO_FLUSH);
+        raw.resize(before + 4096 - int(stream.avail_out));
+    }
+    inflateEnd(&stream);
+    return result == Z_STREAM_END ? raw : QByteArray();
+}
 
 void putText(QByteArray *out, const QByteArray &text)
 {
@@ -57,7 +117,7 @@ QByteArray encodeSerp(const SerpList &serp)
         if (scheme == kAddressSpelled)
             putText(&raw, entry.address.toUtf8());
     }
-    return qCompress(raw, kCompression);
+    return packed(raw);
 }
 
 SerpList decodeSerp(const QByteArray &bytes)
@@ -65,7 +125,7 @@ SerpList decodeSerp(const QByteArray &bytes)
     SerpList serp;
     if (bytes.isEmpty())
         return serp;
-    const QByteArray raw = qUncompress(bytes);
+    const QByteArray raw = unpacked(bytes);
     int at = 0;
     while (at + 3 <= raw.size()) {
         SerpEntry entry;
