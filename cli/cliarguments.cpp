@@ -1,5 +1,6 @@
 #include "cli/cliarguments.h"
 
+#include "notify/notifychannel.h"
 #include "search/fetchsettings.h"
 #include "search/siterankingcheck.h"
 #include "search/siterule.h"
@@ -34,6 +35,7 @@ const QString kOptionConnectTimeout = QStringLiteral("--connect-timeout");
 const QString kOptionTimeout = QStringLiteral("--timeout");
 const QString kOptionInsecure = QStringLiteral("--insecure");
 const QString kOptionSave = QStringLiteral("--save");
+const QString kOptionNotify = QStringLiteral("--notify");
 const QString kOptionHelp = QStringLiteral("--help");
 const QString kOptionHelpShort = QStringLiteral("-h");
 const QString kEndOfOptions = QStringLiteral("--");
@@ -68,6 +70,9 @@ const QString kBadLimit = QStringLiteral("limit '%1' must be a whole number from
 const QString kTwoInputs = QStringLiteral("more than one input file ('%1', '%2')");
 const QString kNotANumber = QStringLiteral("option '%1' needs a whole number, not '%2'");
 const QString kBadProxy = QStringLiteral("option '--proxy': '%1': %2");
+const QString kBadChannel = QStringLiteral("option '--notify': '%1': %2");
+const QString kNotifyWithoutSave =
+    QStringLiteral("option '--notify' needs --save (a digest tells a saved run's changes)");
 
 // Pacing and connection: every command that asks Baidu takes them.
 const QStringList kFetchOptions = {kOptionInterval,       kOptionJitter,  kOptionThreads,
@@ -76,7 +81,8 @@ const QStringList kFetchOptions = {kOptionInterval,       kOptionJitter,  kOptio
 const QStringList kValueOptions = {kOptionDevice,  kOptionReport,         kOptionSavePages, kOptionSite,
                                    kOptionDepth,   kOptionLimit,          kOptionInterval,  kOptionJitter,
                                    kOptionThreads, kOptionRetries,        kOptionProxy,     kOptionProxyList,
-                                   kOptionTimeout, kOptionConnectTimeout, kOptionSerp};
+                                   kOptionTimeout, kOptionConnectTimeout, kOptionSerp,
+                                   kOptionNotify};
 
 // The commands that run a tool, and the options each takes beside the pacing and connection ones.
 struct ToolCommand
@@ -86,11 +92,11 @@ struct ToolCommand
     QStringList options;
 };
 const ToolCommand kToolCommands[] = {
-    {QLatin1String("inclusion"), Tool::Inclusion, {kOptionDevice, kOptionSavePages, kOptionSave}},
-    {QLatin1String("ranking"), Tool::Ranking, {kOptionDevice, kOptionSavePages, kOptionSave}},
+    {QLatin1String("inclusion"), Tool::Inclusion, {kOptionDevice, kOptionSavePages, kOptionSave, kOptionNotify}},
+    {QLatin1String("ranking"), Tool::Ranking, {kOptionDevice, kOptionSavePages, kOptionSave, kOptionNotify}},
     {QLatin1String("site-ranking"),
      Tool::SiteRanking,
-     {kOptionSite, kOptionDevice, kOptionSavePages, kOptionSave}},
+     {kOptionSite, kOptionDevice, kOptionSavePages, kOptionSave, kOptionNotify}},
     // Mining asks the desktop search only, and keeps no pages.
     {QLatin1String("mine"), Tool::Mining, {kOptionDepth, kOptionLimit, kOptionSave}},
 };
@@ -199,6 +205,14 @@ CliArguments CliArguments::parse(const QStringList &arguments)
             }
             options.fetch.proxy = value;
             given.append(name);
+        } else if (name == kOptionNotify) {
+            QString problem;
+            if (!NotifyChannel::parse(value, &problem)) {
+                parsed.setError(kBadChannel.arg(maskChannelText(value.trimmed()), problem));
+                return parsed;
+            }
+            options.notifyChannels.append(value.trimmed());
+            given.append(name);
         } else if (name == kOptionProxyList) {
             options.fetch.proxyListPath = value;
             given.append(name);
@@ -293,6 +307,10 @@ CliArguments CliArguments::parse(const QStringList &arguments)
             return parsed;
         }
     }
+    if (!options.notifyChannels.isEmpty() && !options.save) {
+        parsed.setError(kNotifyWithoutSave);
+        return parsed;
+    }
     if (positional.size() > 1) {
         parsed.setError(kTwoInputs.arg(positional.at(0), positional.at(1)));
         return parsed;
@@ -342,12 +360,13 @@ QString CliArguments::usageText()
 {
     return QStringLiteral("Usage: quillane-cli inclusion|ranking [--device pc|mobile] [--csv|--json\n"
                           "                   [--with-serp]] [--report FILE.xlsx|FILE.xls]\n"
-                          "                   [--save-pages DIR] [--save] [pacing and connection options]\n"
-                          "                   [FILE]\n"
+                          "                   [--save-pages DIR] [--save [--notify CHANNEL]...]\n"
+                          "                   [pacing and connection options] [FILE]\n"
                           "       quillane-cli site-ranking --site DOMAIN [--site DOMAIN]... [--device\n"
                           "                   pc|mobile] [--csv|--json [--with-serp]]\n"
-                          "                   [--report FILE] [--save-pages DIR] [--save] [pacing and\n"
-                          "                   connection options] [FILE]\n"
+                          "                   [--report FILE] [--save-pages DIR]\n"
+                          "                   [--save [--notify CHANNEL]...] [pacing and connection\n"
+                          "                   options] [FILE]\n"
                           "       quillane-cli mine [--depth N] [--limit N] [--csv|--json] [--report FILE]\n"
                           "                   [--save] [pacing and connection options] [FILE]\n"
                           "       quillane-cli history list|show|changes|export [--csv|--json\n"
@@ -388,6 +407,14 @@ QString CliArguments::usageText()
                           "                      result row, check and request, such as\n"
                           "                      0007-ranking-keyword.html\n"
                           "  --save              keep the run in the history that the window shows\n"
+                          "  --notify CHANNEL    with --save: send the digest of the run's changes\n"
+                          "                      (掉收录, 新收录, 跌出前30, 新进前10, a move of at least\n"
+                          "                      the settings' threshold) to CHANNEL instead of the\n"
+                          "                      channels of the window's 通知 settings; repeatable.\n"
+                          "                      CHANNEL is wecom:URL, dingtalk:URL[#SECRET],\n"
+                          "                      feishu:URL (group robots' webhooks) or a mail server\n"
+                          "                      with the recipient, smtp://[USER:PASSWORD@]HOST[:PORT]/TO\n"
+                          "                      (STARTTLS) or smtps://… (TLS)\n"
                           "  -h, --help          show this text\n"
                           "\n"
                           "Pacing and connection (each overrides the window's 基本设置 for this run):\n"
@@ -412,8 +439,11 @@ QString CliArguments::usageText()
                           "itself while Baidu answers with its robot check.\n"
                           "\n"
                           "Results go to standard output in input order, one line each, after a line\n"
-                          "of column headings. Progress, dropped lines and the totals go to standard\n"
-                          "error. Ctrl-C stops the run and prints what was finished.\n"
+                          "of column headings. The last column, 原因, says why a line is \"异常\"\n"
+                          "(百度安全验证, 封禁页面, 证书不受信任, 连接超时, 连接被拒绝, 服务器错误 502,\n"
+                          "页面无法解析, 重定向无法读取, …); mine has no such column. Progress,\n"
+                          "dropped lines and the totals (收录率 rounded to a whole percent) go to\n"
+                          "standard error. Ctrl-C stops the run and prints what was finished.\n"
                           "\n"
                           "History commands:\n"
                           "  list             one line per stored run, its id first\n"

@@ -58,6 +58,8 @@ struct CliOptions
     int depth = 1;         // mine
     int limit = 1000;      // mine
     bool save = false;     // store the run in the history
+    // --notify: where the digest of a saved run's changes goes instead of the settings' channels.
+    QStringList notifyChannels;
 
     FetchOverrides fetch; // every command that asks Baidu
 

@@ -155,11 +155,11 @@ int showRun(const CliOptions &options, const CliStreams &streams, HistoryStore *
         return showSerp(options, streams, store, run, *tool);
     ResultOutput output(streams.out, options.format);
     if (tool)
-        output.writeHeader(tool->headings());
+        output.writeHeader(tool->writtenHeadings());
     const QList<StoredLine> lines = store->lines(run.id);
     if (!output.isJson() || !tool) {
         for (const StoredLine &line : lines)
-            output.writeRow(line.cells);
+            output.writeRow(tool ? tool->writtenCells(line.cells, line.failure) : line.cells);
         return kExitOk;
     }
     RowJsonContext context = jsonContextOf(options, run, *tool);

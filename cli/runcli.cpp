@@ -7,6 +7,7 @@
 #include "cli/queryinput.h"
 #include "cli/resultoutput.h"
 #include "cli/rundriver.h"
+#include "cli/runnotice.h"
 #include "history/historystore.h"
 #include "history/runrecorder.h"
 #include "history/tooldescriptor.h"
@@ -61,8 +62,9 @@ const QString kBadSetting = QStringLiteral("option '%1': %2");
 const QString kBadStoredSetting = QStringLiteral("settings file '%1': %2 '%3': %4");
 const QString kSettingsUnused =
     QStringLiteral("settings file '%1' cannot be read (%2); the defaults are used");
-const QString kCertificateFailed =
-    QStringLiteral("百度的证书未通过验证，相关行记为“异常”：%1（公司代理拦截 HTTPS 时可用 --insecure）");
+const QString kCertificateFailed = QStringLiteral(
+    "百度的证书未通过验证，相关行记为“异常”（证书不受信任）：%1。公司代理拦截 HTTPS 时，可用 --insecure"
+    "（即基本设置中的“不验证证书”）；但这样无法识别冒充百度的服务器，网络路径上的任何人都能伪造查询结果。");
 const QString kHistoryNotKept = QStringLiteral("%1；查询继续，本次不保存历史记录");
 
 // Taken before main(): with standard input closed, the next file the process
@@ -288,6 +290,10 @@ int runCli(const QStringList &arguments, const SearchEndpoints &endpoints, const
         }
     }
 
+    RunNotice notice;
+    if (options.save && !notice.prepare(options, [&](const QString &why) { printError(streams, why); }))
+        return kExitUsage;
+
     QByteArray bytes;
     if (!readInput(options, streams, &bytes))
         return kExitUsage;
@@ -317,7 +323,7 @@ int runCli(const QStringList &arguments, const SearchEndpoints &endpoints, const
     ResultOutput output(streams.out, options.format);
     output.setJsonContext({options.tool, tool.hasDevice ? HistoryDevice::key(options.device) : QString(),
                            siteHosts, options.withSerp});
-    output.writeHeader(tool.headings());
+    output.writeHeader(tool.writtenHeadings());
 
     RequestGate &gate = RequestGate::shared();
     gate.configure(settings.pacing);
@@ -347,11 +353,14 @@ int runCli(const QStringList &arguments, const SearchEndpoints &endpoints, const
         options.savePagesPath.isEmpty());
     context.driftGuard = drift;
 
+    // A report of several sites names them all.
+    const QString siteNames = siteHosts.join(QStringLiteral("、"));
     ReportTable table;
-    table.title = reportTitle(tool.reportKind);
-    table.headings = tool.headings();
-    table.columnPixelWidths = tool.widths();
-    table.subtitle = reportSubtitle(tool.reportKind, options.device, QDateTime::currentDateTime());
+    table.title = reportTitle(tool.reportKind, siteNames);
+    table.headings = tool.writtenHeadings();
+    table.columnPixelWidths = tool.writtenWidths();
+    table.subtitle =
+        reportSubtitle(tool.reportKind, options.device, QDateTime::currentDateTime(), siteNames);
     table.numberColumns = tool.numberColumns();
     // A history that cannot be used costs the run nothing but its record.
     std::optional<HistoryStore> store;
@@ -372,13 +381,19 @@ int runCli(const QStringList &arguments, const SearchEndpoints &endpoints, const
         printError(streams, drift->stopMessage());
         return kExitLayoutChanged;
     };
+    // The run's digest goes out once the run has ended; the exit status stays the run's.
+    const auto notified = [&](int status) {
+        if (recorder)
+            notice.send(*store, recorder->runId(), [&](const QString &line) { progress.message(line); });
+        return status;
+    };
     RunOptions runOptions;
     runOptions.sites = sites;
     runOptions.mining.depth = options.depth;
     runOptions.mining.limit = options.limit;
     RunDriver driver(options.tool, newBatchRunner(options.tool, runOptions), lines, options.device, context,
                      siteHosts, &output, &progress, recorder ? &*recorder : nullptr);
-    return stoppedByDrift(drive(driver, options, streams, progress, table));
+    return notified(stoppedByDrift(drive(driver, options, streams, progress, table)));
 }
 
 namespace {

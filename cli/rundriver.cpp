@@ -62,7 +62,10 @@ void RunDriver::stop()
 
 void RunDriver::accept(int row, const ResultRow &result)
 {
-    if (m_finished || !m_rows.accept(row, result))
+    // Rows go out as written: the cells, then why a line is 异常.
+    ResultRow written = result;
+    written.cells = m_tool.writtenCells(result.cells, result.failure);
+    if (m_finished || !m_rows.accept(row, written))
         return;
     if (m_recorder) {
         for (const StoredLine &line : storedLines(m_tool.tool, row, result, m_siteHosts))

@@ -8,8 +8,8 @@ _quillane_cli()
     _init_completion -s || return
 
     local commands='inclusion ranking site-ranking mine history'
-    local options='--device --site --depth --limit --csv --json --with-serp --serp --report --save-pages --save --interval --jitter
-        --threads --retries --proxy --proxy-list --connect-timeout --timeout --insecure --help -h'
+    local options='--device --site --depth --limit --csv --json --with-serp --serp --report --save-pages --save --notify
+        --interval --jitter --threads --retries --proxy --proxy-list --connect-timeout --timeout --insecure --help -h'
     local history_commands='list show changes export'
 
     case $prev in
@@ -33,6 +33,12 @@ _quillane_cli()
             COMPREPLY=($(compgen -W '1 2 3' -- "$cur"))
             return
             ;;
+        --notify)
+            # the forms a channel takes; the rest is the user's address
+            COMPREPLY=($(compgen -W 'wecom:https:// dingtalk:https:// feishu:https:// smtp:// smtps://' -- "$cur"))
+            compopt -o nospace
+            return
+            ;;
         --site | --serp | --limit | --interval | --jitter | --threads | --retries | --proxy | --connect-timeout | --timeout)
             return
             ;;
@@ -51,7 +57,7 @@ _quillane_cli()
         case ${words[i]} in
             --) ended=1 ;;
             --device | --report | --save-pages | --site | --serp | --depth | --limit | --interval | --jitter | --threads | \
-                --retries | --proxy | --proxy-list | --connect-timeout | --timeout) ((i++)) ;;
+                --retries | --proxy | --proxy-list | --connect-timeout | --timeout | --notify) ((i++)) ;;
             -?*) ;;
             *) args+=("${words[i]}") ;;
         esac

@@ -61,6 +61,20 @@ const char *const kVersion2[] = {
     "ALTER TABLE lines ADD COLUMN failure TEXT NOT NULL DEFAULT ''",
     "CREATE INDEX IF NOT EXISTS lines_by_key ON lines (line_key, run_id)",
 };
+// Version 3 lets a run have no device (mining asks no device's pages): the
+// runs table is made again without NOT NULL on device, SQLite's way of
+// dropping a constraint. Foreign keys are off meanwhile, so that the lines
+// stay where they are.
+const char *const kVersion3[] = {
+    "CREATE TABLE runs_v3 (id INTEGER PRIMARY KEY, tool TEXT NOT NULL, device TEXT,"
+    " started_at TEXT NOT NULL, ended_at TEXT, line_count INTEGER NOT NULL,"
+    " interval_ms INTEGER NOT NULL DEFAULT 0, proxy_used INTEGER NOT NULL DEFAULT 0)",
+    "INSERT INTO runs_v3 (id, tool, device, started_at, ended_at, line_count, interval_ms, proxy_used)"
+    " SELECT id, tool, NULLIF(device, ''), started_at, ended_at, line_count, interval_ms, proxy_used FROM "
+    "runs",
+    "DROP TABLE runs",
+    "ALTER TABLE runs_v3 RENAME TO runs",
+};
 
 // Version 4 keeps the first-30 list each ranking line was judged on, the
 // sites a site ranking run compared and where a run's 异常 pages are kept.
@@ -100,6 +114,12 @@ QDateTime timeFrom(const QVariant &value)
 QString notNull(const QString &text)
 {
     return text.isNull() ? QString(QLatin1String("")) : text;
+}
+
+// A run without a device stores none: NULL, matched with IS.
+QVariant deviceValue(const QString &device)
+{
+    return device.isEmpty() ? QVariant(QVariant::String) : QVariant(device);
 }
 
 QString cellsText(const QStringList &cells)
@@ -268,11 +288,12 @@ bool HistoryStore::migrate()
         return false;
     if (found == kSchemaVersion)
         return true;
+    // Making a table again must not cascade to the lines; the pragma does nothing inside a transaction.
+    if (!exec(QStringLiteral("PRAGMA foreign_keys = OFF")))
+        return false;
     // Alone in the file while the schema changes: another program that starts
     // at the same moment waits here, then finds the schema made.
-    if (!exec(QStringLiteral("BEGIN EXCLUSIVE")))
-        return false;
-    bool ok = schemaVersion(&found);
+    bool ok = exec(QStringLiteral("BEGIN EXCLUSIVE")) && schemaVersion(&found);
     if (ok && found < 1) {
         for (const char *statement : kVersion1)
             ok = ok && exec(QString::fromLatin1(statement));
@@ -281,16 +302,21 @@ bool HistoryStore::migrate()
         for (const char *statement : kVersion2)
             ok = ok && exec(QString::fromLatin1(statement));
     }
+    if (ok && found < 3) {
+        for (const char *statement : kVersion3)
+            ok = ok && exec(QString::fromLatin1(statement));
+    }
     if (ok && found < 4) {
         for (const char *statement : kVersion4)
             ok = ok && exec(QString::fromLatin1(statement));
     }
     ok = ok && exec(QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion));
     if (ok && exec(QStringLiteral("COMMIT")))
-        return true;
+        return exec(QStringLiteral("PRAGMA foreign_keys = ON"));
     const QString error = m_error;
     const bool busy = m_busy;
     QSqlQuery(QSqlDatabase::database(m_connection, false)).exec(QStringLiteral("ROLLBACK"));
+    QSqlQuery(QSqlDatabase::database(m_connection, false)).exec(QStringLiteral("PRAGMA foreign_keys = ON"));
     m_error = error;
     m_busy = busy;
     return false;
@@ -305,7 +331,7 @@ qint64 HistoryStore::beginRun(const StoredRun &run)
         "INSERT INTO runs (tool, device, started_at, line_count, interval_ms, proxy_used, sites, pages)"
         " VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
     query.addBindValue(run.tool);
-    query.addBindValue(run.device);
+    query.addBindValue(deviceValue(run.device));
     query.addBindValue(timeText(run.startedAt.isValid() ? run.startedAt : QDateTime::currentDateTimeUtc()));
     query.addBindValue(run.lineCount);
     query.addBindValue(run.intervalMs);
@@ -522,7 +548,7 @@ QHash<QString, StoredLine> HistoryStore::previousLines(qint64 runId)
                                  " JOIN lines o ON o.line_key = l.line_key AND o.run_id = ("
                                  "   SELECT MAX(e.run_id) FROM lines e JOIN runs er ON er.id = e.run_id"
                                  "   WHERE e.line_key = l.line_key AND e.run_id < cur.id AND er.tool = "
-                                 "cur.tool AND er.device = cur.device)"
+                                 "cur.tool AND er.device IS cur.device)"
                                  " WHERE cur.id = ?"));
     query.addBindValue(runId);
     if (!query.exec()) {
@@ -548,11 +574,11 @@ QHash<QString, StoredLine> HistoryStore::latestLines(const QString &tool, const 
                                  " FROM lines l JOIN ("
                                  "   SELECT e.line_key AS k, MAX(e.run_id) AS newest FROM lines e"
                                  "   JOIN runs r ON r.id = e.run_id"
-                                 "   WHERE r.tool = ? AND r.device = ? AND (? = 0 OR e.run_id < ?)"
+                                 "   WHERE r.tool = ? AND r.device IS ? AND (? = 0 OR e.run_id < ?)"
                                  "   GROUP BY e.line_key) latest"
                                  " ON l.line_key = latest.k AND l.run_id = latest.newest"));
     query.addBindValue(tool);
-    query.addBindValue(device);
+    query.addBindValue(deviceValue(device));
     query.addBindValue(beforeRunId);
     query.addBindValue(beforeRunId);
     if (!query.exec()) {
@@ -576,10 +602,10 @@ QList<PositionPoint> HistoryStore::positionHistory(const QString &tool, const QS
     query.setForwardOnly(true);
     query.prepare(
         QStringLiteral("SELECT r.id, r.started_at, l.position FROM lines l JOIN runs r ON r.id = l.run_id"
-                       " WHERE l.line_key = ? AND r.tool = ? AND r.device = ? ORDER BY r.id"));
+                       " WHERE l.line_key = ? AND r.tool = ? AND r.device IS ? ORDER BY r.id"));
     query.addBindValue(key);
     query.addBindValue(tool);
-    query.addBindValue(device);
+    query.addBindValue(deviceValue(device));
     if (!query.exec()) {
         failWith(query.lastError());
         return points;

@@ -27,6 +27,7 @@ void HistoryWriter::fail()
 void HistoryWriter::begin(int generation, const StoredRun &run)
 {
     m_failed = false;
+    m_ended = false;
     m_runId = 0;
     if (!usable())
         return;
@@ -41,6 +42,8 @@ void HistoryWriter::begin(int generation, const StoredRun &run)
 void HistoryWriter::resume(int generation, const StoredRun &run)
 {
     m_failed = false;
+    // A stored run keeps its end until lines are added to it.
+    m_ended = true;
     m_runId = 0;
     if (!usable())
         return;
@@ -50,15 +53,19 @@ void HistoryWriter::resume(int generation, const StoredRun &run)
 
 void HistoryWriter::write(const QList<StoredLine> &lines)
 {
-    if (m_runId > 0 && !m_failed && !m_store->addLines(m_runId, lines))
-        fail();
+    if (m_runId > 0 && !m_failed) {
+        m_ended = false;
+        if (!m_store->addLines(m_runId, lines))
+            fail();
+    }
     emit wrote();
 }
 
-void HistoryWriter::finish()
+void HistoryWriter::finish(const QDateTime &endedAt)
 {
-    if (m_runId <= 0 || m_failed)
+    if (m_runId <= 0 || m_failed || m_ended)
         return;
-    if (!m_store->finishRun(m_runId, QDateTime::currentDateTimeUtc()))
+    m_ended = true;
+    if (!m_store->finishRun(m_runId, endedAt))
         fail();
 }

@@ -2,6 +2,7 @@
 
 #include "history/historystore.h"
 
+#include <QDateTime>
 #include <QHash>
 #include <QList>
 #include <QObject>
@@ -10,8 +11,10 @@
 
 // The writing side of RunHistory, living on its thread: opens the store there
 // at first use, opens or resumes a run and reads what its lines compare
-// with, and writes the batches it is handed. After a failure it writes
-// nothing more until the next run.
+// with, and writes the batches it is handed. A run's end is written once,
+// with the time the page saw it end; again only after more lines came (a
+// re-check goes on with the run). After a failure it writes nothing more
+// until the next run.
 class HistoryWriter : public QObject
 {
     Q_OBJECT
@@ -24,7 +27,7 @@ public slots:
     void begin(int generation, const StoredRun &run);
     void resume(int generation, const StoredRun &run);
     void write(const QList<StoredLine> &lines);
-    void finish();
+    void finish(const QDateTime &endedAt);
 
 signals:
     void opened(int generation, const QHash<QString, StoredLine> &previous);
@@ -41,4 +44,5 @@ private:
     std::unique_ptr<HistoryStore> m_store;
     qint64 m_runId = 0;
     bool m_failed = false;
+    bool m_ended = false; // the run's end is written and no line came since
 };

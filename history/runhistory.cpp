@@ -38,7 +38,8 @@ RunHistory::~RunHistory()
 void RunHistory::begin(Device device, int lineCount, const SearchContext &context, const QStringList &sites,
                        const QString &pagesFolder)
 {
-    end();
+    // The previous run was ended when it finished; one that never ended stays so.
+    flush();
     StoredRun run = runStarting(m_tool, device, lineCount, context);
     run.sites = sites;
     run.pagesFolder = pagesFolder;
@@ -49,7 +50,7 @@ void RunHistory::begin(Device device, int lineCount, const SearchContext &contex
 
 void RunHistory::resume(const StoredRun &run)
 {
-    end();
+    flush();
     m_previousKnown = false;
     m_previous.clear();
     QMetaObject::invokeMethod(m_writer, "resume", Q_ARG(int, ++m_generation), Q_ARG(StoredRun, run));
@@ -84,7 +85,8 @@ void RunHistory::flush()
 void RunHistory::end()
 {
     flush();
-    QMetaObject::invokeMethod(m_writer, "finish");
+    // Now, not when the writer gets to it: the run ended when the page saw it end.
+    QMetaObject::invokeMethod(m_writer, "finish", Q_ARG(QDateTime, QDateTime::currentDateTimeUtc()));
 }
 
 void RunHistory::sync()

@@ -37,7 +37,8 @@ public:
                const QStringList &sites = QStringList(), const QString &pagesFolder = QString());
     void resume(const StoredRun &run);
     void record(const StoredLine &line);
-    // Writes what is gathered and the run's end.
+    // Writes what is gathered and the run's end, now: call it when the run
+    // finishes or has stopped. Beginning the next run ends none.
     void end();
     // Waits until everything handed over so far is written.
     void sync();

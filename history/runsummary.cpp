@@ -1,5 +1,6 @@
 #include "history/runsummary.h"
 
+#include "history/linechange.h"
 #include "search/resultcolumns.h"
 #include "search/resultstrings.h"
 
@@ -7,6 +8,7 @@
 
 namespace {
 const QString kTimeFormat = QStringLiteral("yyyy-MM-dd HH:mm");
+const QString kSite = QStringLiteral("网站 %1");
 } // namespace
 
 RunSummary summarizeRun(const StoredRun &run)
@@ -76,14 +78,23 @@ ReportTable storedRunReport(const StoredRun &run, const QList<StoredLine> &lines
     const std::optional<ToolDescriptor> tool = descriptorOfRun(run);
     if (!tool)
         return table;
-    table.title = reportTitle(tool->reportKind);
-    table.headings = tool->headings();
-    table.columnPixelWidths = tool->widths();
+    // A site ranking's lines are kept under the site checked; a run of several names them all.
+    QString site;
+    if (tool->tool == Tool::SiteRanking)
+        site = !run.sites.isEmpty() ? run.sites.join(QStringLiteral("、"))
+               : !lines.isEmpty()   ? siteRankingSite(lines.first().key)
+                                    : QString();
+    table.title = reportTitle(tool->reportKind, site);
+    table.headings = tool->writtenHeadings();
+    table.columnPixelWidths = tool->writtenWidths();
     table.numberColumns = tool->numberColumns();
     for (const StoredLine &line : lines)
-        table.rows.append(line.cells);
+        table.rows.append(tool->writtenCells(line.cells, line.failure));
     table.totals = siteTotals(run.sites, table.rows);
     const RunSummary summary = summarizeRun(run);
-    table.subtitle = QStringList{summary.device, summary.started}.join(QLatin1Char(' '));
+    QStringList about{summary.device, summary.started};
+    if (!site.isEmpty())
+        about.prepend(kSite.arg(site));
+    table.subtitle = about.join(QLatin1Char(' '));
     return table;
 }

@@ -7,6 +7,10 @@
 
 namespace {
 
+const QString kReasonHeading = QStringLiteral("原因");
+// Room for the usual reasons ("服务器错误 502", "第一条结果是其他网址").
+constexpr int kReasonWidth = 140;
+
 // How each tool's columns read, in the order of its headings.
 QList<ColumnKind> columnKinds(Tool tool)
 {
@@ -34,6 +38,7 @@ ToolDescriptor describe(Tool tool, const QString &name, const QString &shortName
     descriptor.historyKey = historyKey;
     descriptor.reportKind = reportKind;
     descriptor.lineKind = lineKind;
+    descriptor.reasonHeading = kReasonHeading;
     const QStringList headings = reportHeadings(reportKind);
     const QList<int> widths = initialColumnWidths(reportKind);
     const QList<ColumnKind> kinds = columnKinds(tool);
@@ -58,6 +63,7 @@ std::array<ToolDescriptor, 4> makeDescriptors()
     ToolDescriptor mining = describe(Tool::Mining, QStringLiteral("关键词挖掘"), QStringLiteral("挖掘"),
                                      HistoryTool::kMining, ReportKind::Mining, QueryKind::Keyword);
     mining.hasDevice = false;
+    mining.reasonHeading.clear();
     mining.rowsFound = true;
     return {inclusion, ranking, siteRanking, mining};
 }
@@ -84,6 +90,34 @@ QList<int> ToolDescriptor::widths() const
     for (const ToolColumn &column : columns)
         widths.append(column.width);
     return widths;
+}
+
+QStringList ToolDescriptor::writtenHeadings() const
+{
+    QStringList written = headings();
+    if (!reasonHeading.isEmpty())
+        written.append(reasonHeading);
+    return written;
+}
+
+QList<int> ToolDescriptor::writtenWidths() const
+{
+    QList<int> written = widths();
+    if (!reasonHeading.isEmpty())
+        written.append(kReasonWidth);
+    return written;
+}
+
+QStringList ToolDescriptor::writtenCells(const QStringList &cells, const QString &failure) const
+{
+    if (reasonHeading.isEmpty())
+        return cells;
+    // Short rows (a line never checked) still put the reason under its heading.
+    QStringList written = cells;
+    while (written.size() < columns.size())
+        written.append(QString());
+    written.append(failure);
+    return written;
 }
 
 QList<int> ToolDescriptor::numberColumns() const

@@ -42,9 +42,18 @@ struct ToolDescriptor
     int statusColumn = -1;   // 收录; -1: none
     int positionColumn = -1; // 排名 or 最佳排名; -1: none
     QList<ToolColumn> columns;
+    // The column after the cells that says why a line is 异常 ("原因"); empty
+    // for a tool whose rows cannot be (mining).
+    QString reasonHeading;
 
+    // The cells' columns, as the table shows them.
     QStringList headings() const;
     QList<int> widths() const;
+    // A row as it is written out (the command's output, reports, copies):
+    // the cells, then the reason where the tool has one.
+    QStringList writtenHeadings() const;
+    QList<int> writtenWidths() const;
+    QStringList writtenCells(const QStringList &cells, const QString &failure) const;
     // Whose whole numbers are numbers in reports: positions, counts, depths.
     QList<int> numberColumns() const;
 };

@@ -13,6 +13,7 @@ const QString kTitleRanking = QStringLiteral("-排名查询报表");
 const QString kTitleInclusion = QStringLiteral("-收录查询报表");
 const QString kTitleSiteRanking = QStringLiteral("-泛排名查询报表");
 const QString kTitleMining = QStringLiteral("-关键词挖掘报表");
+const QString kTitleSite = QStringLiteral("（%1）");
 const QString kTitleContact = QStringLiteral("-收录批量查询，排名批量查询，关键词挖掘，官方Q群：");
 const QString kContactNumber = QStringLiteral("618273945");
 
@@ -39,7 +40,7 @@ ReportWriteResult refused(const QString &reason)
 }
 } // namespace
 
-QString reportTitle(ReportKind kind)
+QString reportTitle(ReportKind kind, const QString &site)
 {
     const QString *tool = &kTitleInclusion;
     if (kind == ReportKind::Ranking)
@@ -48,7 +49,9 @@ QString reportTitle(ReportKind kind)
         tool = &kTitleSiteRanking;
     else if (kind == ReportKind::Mining)
         tool = &kTitleMining;
-    return kTitleProduct % *tool % kTitleContact % kContactNumber;
+    const QString named =
+        kind == ReportKind::SiteRanking && !site.isEmpty() ? kTitleSite.arg(site) : QString();
+    return kTitleProduct % *tool % named % kTitleContact % kContactNumber;
 }
 
 QStringList reportHeadings(ReportKind kind)

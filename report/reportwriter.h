@@ -38,8 +38,8 @@ enum class ReportKind
     Mining
 };
 
-// The report title of a page kind.
-QString reportTitle(ReportKind kind);
+// The report title of a page kind; a site ranking's names the site checked (its host).
+QString reportTitle(ReportKind kind, const QString &site = QString());
 
 // The result table columns of a page kind as the window first shows them.
 QStringList reportHeadings(ReportKind kind);

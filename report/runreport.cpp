@@ -6,6 +6,7 @@ const QString kInclusionCheck = QStringLiteral("百度收录查询");
 const QString kRankingCheck = QStringLiteral("百度排名查询");
 const QString kSiteRankingCheck = QStringLiteral("泛排名查询");
 const QString kMiningCheck = QStringLiteral("关键词挖掘");
+const QString kSite = QStringLiteral("网站 %1");
 const QString kStartedFormat = QStringLiteral("yyyy-MM-dd HH:mm");
 
 QList<ReportTotal> verdictTotals(int lines, const ResultTally &tally)
@@ -34,15 +35,15 @@ QList<ReportTotal> miningTotals(int seeds, const ResultTally &tally)
 }
 } // namespace
 
-QString reportSubtitle(ReportKind kind, Device device, const QDateTime &started)
+QString reportSubtitle(ReportKind kind, Device device, const QDateTime &started, const QString &site)
 {
     switch (kind) {
     case ReportKind::Ranking:
         return kRankingCheck % kSeparator % deviceName(device) % kSeparator %
                started.toString(kStartedFormat);
     case ReportKind::SiteRanking:
-        return kSiteRankingCheck % kSeparator % deviceName(device) % kSeparator %
-               started.toString(kStartedFormat);
+        return kSiteRankingCheck % kSeparator % (site.isEmpty() ? QString() : kSite.arg(site) % kSeparator) %
+               deviceName(device) % kSeparator % started.toString(kStartedFormat);
     case ReportKind::Mining:
         // Mining asks the desktop search box and result pages only.
         return kMiningCheck % kSeparator % started.toString(kStartedFormat);

@@ -11,8 +11,10 @@
 // The parts of a report that describe its run, the same from the window and
 // the command: the line under the title and the totals below the table.
 
-// "百度排名查询 · 移动端 · 2026-12-08 15:30"
-QString reportSubtitle(ReportKind kind, Device device, const QDateTime &started);
+// "百度排名查询 · 移动端 · 2026-12-08 15:30"; a site ranking's names the
+// site checked: "泛排名查询 · 网站 qa-site.cn · 电脑端 · 2026-12-08 15:30".
+QString reportSubtitle(ReportKind kind, Device device, const QDateTime &started,
+                       const QString &site = QString());
 
 // The run's totals, counted by the tally that the window's table and the
 // command keep: 总输入, 共收录, 未收录, 异常 and 收录率 of inclusion and

@@ -46,6 +46,12 @@ inline constexpr char kDesktopAgent[] = "fetch/desktopAgent";
 inline constexpr char kMobileAgent[] = "fetch/mobileAgent";
 } // namespace FetchSettingsKey
 
+// The keys of the notification group (notify/notifysettings.h reads and writes them).
+namespace NotifySettingsKey {
+inline constexpr char kChannels[] = "notify/channels";
+inline constexpr char kMoveThreshold[] = "notify/moveThreshold";
+} // namespace NotifySettingsKey
+
 // The settings file in the platform's config location, found by its names
 // whatever the running program calls itself.
 std::unique_ptr<QSettings> openApplicationSettings();

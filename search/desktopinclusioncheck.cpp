@@ -7,10 +7,11 @@ namespace {
 const QString kCheckName = QStringLiteral("inclusion");
 const QString kSiteRequest = QStringLiteral("site");
 
-// Why a page is no answer, as the diagnostics say it.
-const QString kReasonBlocked = QStringLiteral("百度安全验证或拦截页面");
-const QString kReasonUnreadable = QStringLiteral("页面无法解读");
-const QString kReasonLayoutUnknown = QStringLiteral("页面结构无法解读");
+// Why a page is no answer, as a line's reason for 异常 says it.
+const QString kReasonRobotCheck = QStringLiteral("百度安全验证");
+const QString kReasonBlocked = QStringLiteral("封禁页面");
+const QString kReasonUnreadable = QStringLiteral("页面无法解析");
+const QString kReasonLayoutUnknown = QStringLiteral("页面结构无法解析");
 const QString kReasonNoEntries = QStringLiteral("页面没有结果");
 const QString kReasonOtherAddress = QStringLiteral("第一条结果是其他网址");
 } // namespace
@@ -19,7 +20,7 @@ QString pageFailure(const ResultPage &page)
 {
     switch (page.kind) {
     case PageKind::Blocked:
-        return kReasonBlocked;
+        return page.robotCheck ? kReasonRobotCheck : kReasonBlocked;
     case PageKind::Unreadable:
         return kReasonUnreadable;
     case PageKind::NotFound:

@@ -18,7 +18,8 @@ const QString kHttp = QStringLiteral("http");
 const QString kHttps = QStringLiteral("https");
 const QString kSchemeEnd = QStringLiteral("%1://");
 const QString kNotRankable = QStringLiteral("网址须以 http 开头");
-const QString kReasonUnreadLink = QStringLiteral("结果链接无法解析");
+// Baidu's redirect link of a result did not say where it leads.
+const QString kReasonUnreadLink = QStringLiteral("重定向无法读取");
 const QString kCheckName = QStringLiteral("ranking");
 const QString kSiteRequest = QStringLiteral("site");
 const QString kKeywordRequest = QStringLiteral("keyword");

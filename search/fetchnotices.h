@@ -19,7 +19,7 @@ struct FetchNotice
 
     Kind kind = Kind::Proxy;
     QString subject; // the proxy, its password masked; empty for a certificate
-    QString reason;  // the line's failure reason, as unusablePageReason gives it
+    QString reason;  // the line's failure reason, as failureDetail gives it
 };
 
 // Hands each notice of a run to its listener once (a proxy's once per proxy),

@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 namespace {
@@ -11,6 +12,7 @@ const QString kStopMessage = QStringLiteral("%1（无法解读的页面已保存
 const QString kFolderPattern = QStringLiteral("quillane/layout-pages/%1");
 const QString kFolderStamp = QStringLiteral("yyyyMMdd-HHmmss");
 const QString kPageName = QStringLiteral("%1-%2.html");
+constexpr int kFolderAttempts = 100;
 } // namespace
 
 LayoutDriftGuard::LayoutDriftGuard(const QString &folder, bool keepPages)
@@ -60,12 +62,32 @@ void LayoutDriftGuard::addTripHandler(const std::function<void()> &handler)
     handler();
 }
 
-void LayoutDriftGuard::keepPages(const QList<KeptPage> &pages) const
+void LayoutDriftGuard::keepPages(const QList<KeptPage> &pages)
 {
     // Pages that cannot be kept must not hide the message: it names the folder either way.
-    if (!QDir().mkpath(m_folder))
+    QString base;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        base = m_folder;
+    }
+    if (!QDir().mkpath(QFileInfo(base).path()))
         return;
-    const QDir folder(m_folder);
+    // Two runs that trip within the same second (both query pages at once) keep
+    // their pages apart: a folder is claimed by creating it, never shared.
+    QString claimed;
+    for (int n = 1; n <= kFolderAttempts && claimed.isEmpty(); ++n) {
+        const QString candidate = n == 1 ? base : base + QLatin1Char('-') + QString::number(n);
+        // A folder given empty (a fresh temporary one) is the caller's to fill.
+        if (QDir().mkdir(candidate) || (n == 1 && QFileInfo(candidate).isDir() && QDir(candidate).isEmpty()))
+            claimed = candidate;
+    }
+    if (claimed.isEmpty())
+        return;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_folder = claimed;
+    }
+    const QDir folder(claimed);
     for (int i = 0; i < pages.size(); ++i) {
         QFile file(folder.filePath(kPageName.arg(i + 1).arg(pages.at(i).name)));
         if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
@@ -84,7 +106,13 @@ QString LayoutDriftGuard::stopText()
     return kStopText;
 }
 
+QString LayoutDriftGuard::folder() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_folder;
+}
+
 QString LayoutDriftGuard::stopMessage() const
 {
-    return kStopMessage.arg(kStopText, QDir::toNativeSeparators(m_folder));
+    return kStopMessage.arg(kStopText, QDir::toNativeSeparators(folder()));
 }

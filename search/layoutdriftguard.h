@@ -33,7 +33,8 @@ public:
     void notePage(const ResultPage &page, const QByteArray &body, const QString &name);
 
     bool tripped() const { return m_tripped.load(); }
-    QString folder() const { return m_folder; }
+    // Once tripped: the folder that holds the pages (a fresh one beside the given one when that is taken).
+    QString folder() const;
 
     // Called once when the guard trips, on the thread that noted the last page;
     // at once when it has already tripped.
@@ -53,9 +54,9 @@ private:
         QByteArray body;
     };
 
-    void keepPages(const QList<KeptPage> &pages) const;
+    void keepPages(const QList<KeptPage> &pages);
 
-    const QString m_folder;
+    QString m_folder; // guarded by m_mutex
     const bool m_keepPages;
     std::atomic<bool> m_tripped{false};
     mutable std::mutex m_mutex;

@@ -82,7 +82,7 @@ FetchFailure failureOf(CURLcode outcome, bool throughProxy)
         return FetchFailure::ProxyUnreachable;
     case CURLE_COULDNT_CONNECT:
         // Through a proxy, the one connection made is the one to the proxy.
-        return throughProxy ? FetchFailure::ProxyUnreachable : FetchFailure::Connection;
+        return throughProxy ? FetchFailure::ProxyUnreachable : FetchFailure::Refused;
     case CURLE_COULDNT_RESOLVE_HOST:
     case CURLE_PARTIAL_FILE:
     case CURLE_SEND_ERROR:
@@ -235,13 +235,20 @@ FetchResult fetchPage(const QByteArray &address, const FetchProfile &profile,
 }
 
 namespace {
-// Why a page is unusable, as the diagnostics say it.
-const QString kReasonTransfer = QStringLiteral("请求失败或超时");
+// Why a page is unusable: a line's reason for 异常, short, as the table's
+// 原因 column, the output's last column and the history keep it.
+const QString kReasonTimedOut = QStringLiteral("连接超时");
+const QString kReasonRefused = QStringLiteral("连接被拒绝");
+const QString kReasonConnection = QStringLiteral("连接失败");
+const QString kReasonStopped = QStringLiteral("查询已停止");
+const QString kReasonTransfer = QStringLiteral("请求失败");
+const QString kReasonServerError = QStringLiteral("服务器错误 %1");
+const QString kReasonRedirect = QStringLiteral("重定向无法读取");
 const QString kReasonStatus = QStringLiteral("HTTP 状态 %1");
 const QString kReasonEmpty = QStringLiteral("空白页面");
 const QString kReasonRobotCheck = QStringLiteral("百度安全验证");
-const QString kReasonCertificate = QStringLiteral("证书验证失败");
-const QString kReasonWithDetail = QStringLiteral("%1：%2");
+const QString kReasonCertificate = QStringLiteral("证书不受信任");
+const QString kReasonWithDetail = QStringLiteral("%1（%2）");
 const QString kReasonProxy = QStringLiteral("代理 %1 无法使用：%2");
 const QString kReasonNoProxy = QStringLiteral("没有可用的代理（代理列表为空或有误）");
 const QString kProxyAuthentication = QStringLiteral("要求身份验证（HTTP 407）");
@@ -321,15 +328,33 @@ bool isUnusableSearchPage(const FetchResult &result)
 
 QString unusablePageReason(const FetchResult &result)
 {
-    if (result.failure == FetchFailure::Certificate)
-        return kReasonWithDetail.arg(kReasonCertificate, result.errorText);
-    if (result.failure == FetchFailure::ProxyUnreachable)
+    switch (result.failure) {
+    case FetchFailure::Certificate:
+        return kReasonCertificate;
+    case FetchFailure::ProxyUnreachable:
         return result.proxy.isEmpty() ? kReasonNoProxy
                                       : kReasonProxy.arg(result.proxy, proxyFailureDetail(result));
+    case FetchFailure::TimedOut:
+        return kReasonTimedOut;
+    case FetchFailure::Refused:
+        return kReasonRefused;
+    case FetchFailure::Connection:
+        return kReasonConnection;
+    case FetchFailure::Aborted:
+        return kReasonStopped;
+    case FetchFailure::Other:
+    case FetchFailure::None:
+        break;
+    }
     if (!result.ok)
         return kReasonTransfer;
     if (isRobotCheckAnswer(result))
         return kReasonRobotCheck;
+    if (result.httpStatus >= 500)
+        return kReasonServerError.arg(result.httpStatus);
+    // A redirect a search page should not answer with, to a target other than the robot check.
+    if (result.httpStatus >= 300 && result.httpStatus <= 399)
+        return kReasonRedirect;
     if (result.httpStatus < 200 || result.httpStatus > 299)
         return kReasonStatus.arg(result.httpStatus);
     if (result.body.isEmpty())
@@ -346,6 +371,7 @@ bool isTransientFailure(const FetchResult &result)
 {
     switch (result.failure) {
     case FetchFailure::TimedOut:
+    case FetchFailure::Refused:
     case FetchFailure::Connection:
     case FetchFailure::ProxyUnreachable:
         return true;
@@ -365,4 +391,10 @@ QString proxyFailureDetail(const FetchResult &result)
 QString certificateFailureReason()
 {
     return kReasonCertificate;
+}
+
+QString failureDetail(const FetchResult &result)
+{
+    const QString reason = unusablePageReason(result);
+    return result.errorText.isEmpty() ? reason : kReasonWithDetail.arg(reason, result.errorText);
 }

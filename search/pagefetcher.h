@@ -80,7 +80,8 @@ enum class FetchFailure
     None,
     Aborted,     // the abort flag, or the gate's wait was cut short
     TimedOut,    // the connect or the whole-transfer time-out
-    Connection,  // refused, reset, name not resolved, closed mid-answer, TLS handshake
+    Refused,     // nothing answered at Baidu's address and port: the connection was refused
+    Connection,  // reset, name not resolved, closed mid-answer, TLS handshake
     Certificate, // the server's certificate did not verify
     // The proxy did not carry the request to Baidu: refused, not found, no
     // answer, a garbled answer, authentication asked (407), a SOCKS refusal.
@@ -126,8 +127,12 @@ std::size_t writeBody(char *data, std::size_t size, std::size_t count, void *buf
 // The checks treat such a page as a failed fetch.
 bool isUnusableSearchPage(const FetchResult &result);
 
-// Why isUnusableSearchPage holds for the page, in a few Chinese words.
+// Why isUnusableSearchPage holds for the page, in a few Chinese words: the
+// finest the answer tells ("连接超时", "连接被拒绝", "证书不受信任",
+// "百度安全验证" also for a redirect to it, "服务器错误 502", "重定向无法读取"…).
 QString unusablePageReason(const FetchResult &result);
+// The reason with libcurl's words for it, where there are some: for notices.
+QString failureDetail(const FetchResult &result);
 
 // The answer is Baidu's robot check ("百度安全验证").
 bool isRobotCheckAnswer(const FetchResult &result);
@@ -139,6 +144,5 @@ bool isTransientFailure(const FetchResult &result);
 // What went wrong with the proxy of a ProxyUnreachable result, without naming it.
 QString proxyFailureDetail(const FetchResult &result);
 
-// The reason unusablePageReason gives for a certificate that did not verify;
-// the failure text of such a line starts with it.
+// The reason unusablePageReason gives for a certificate that did not verify.
 QString certificateFailureReason();

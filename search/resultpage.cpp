@@ -1133,6 +1133,7 @@ ResultPage readResultPage(const QByteArray &body, const QByteArray &contentType,
 
     if (kRobotCheckTitles.contains(page.title)) {
         page.kind = PageKind::Blocked;
+        page.robotCheck = true;
         return page;
     }
     page.mobile = !column && (mobileList || anyMobileBlock);
@@ -1154,6 +1155,7 @@ ResultPage readResultPage(const QByteArray &body, const QByteArray &contentType,
     const bool container = column || mobileList || !blocks.isEmpty();
     if (!container && (robotCheckLinks || isBlockTitle(page.title))) {
         page.kind = PageKind::Blocked;
+        page.robotCheck = robotCheckLinks && !isBlockTitle(page.title);
         return page;
     }
     const QSet<const xmlNode *> blockSet(blocks.cbegin(), blocks.cend());

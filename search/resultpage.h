@@ -48,6 +48,8 @@ struct ResultPage
     // container, or result blocks without headings. What a change of Baidu's
     // markup looks like; a page of widgets only is still recognised.
     bool layoutUnknown = false;
+    // Blocked by the robot check ("百度安全验证"); a Blocked page without it is an error or block page.
+    bool robotCheck = false;
 };
 
 // Reads an answer page of Baidu's desktop or mobile search (any charset;

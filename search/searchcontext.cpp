@@ -88,14 +88,15 @@ FetchResult SearchContext::fetch(const QByteArray &address, const FetchProfile &
             break;
         const bool robotCheck = isRobotCheckAnswer(result);
         if (robotCheck || result.failure == FetchFailure::ProxyUnreachable ||
-            result.failure == FetchFailure::TimedOut || result.failure == FetchFailure::Connection)
+            result.failure == FetchFailure::TimedOut || result.failure == FetchFailure::Connection ||
+            result.failure == FetchFailure::Refused)
             proxies->rest(options.proxy);
         // The request never left for Baidu: the next proxy may carry it, without another turn.
         if (result.failure != FetchFailure::ProxyUnreachable || tried >= proxyCount)
             break;
     }
     if (notices && result.failure == FetchFailure::Certificate)
-        notices->tell({FetchNotice::Kind::Certificate, QString(), unusablePageReason(result)});
+        notices->tell({FetchNotice::Kind::Certificate, QString(), failureDetail(result)});
     if (gate) {
         if (isRobotCheckAnswer(result))
             gate->reportRobotCheck();

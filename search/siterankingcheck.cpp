@@ -16,7 +16,8 @@ namespace {
 
 const QString kCheckName = QStringLiteral("site-ranking");
 const QString kKeywordRequest = QStringLiteral("keyword");
-const QString kReasonUnreadLink = QStringLiteral("结果链接无法解析");
+// Baidu's redirect link of a result did not say where it leads.
+const QString kReasonUnreadLink = QStringLiteral("重定向无法读取");
 const QByteArray kThirtyResults = QByteArrayLiteral("&rn=30");
 constexpr int kMobilePages = 3;
 constexpr int kMaxPosition = 30;

@@ -49,8 +49,9 @@ enum class ColumnKind
     Number
 };
 
-// 收录率 in whole percent, over the lines that got a yes or no: a failed
-// fetch says nothing about inclusion. Every total that shows it asks here.
+// 收录率 in whole percent rounded half up, over the lines that got a yes or
+// no: a failed fetch says nothing about inclusion. Every total that shows it
+// asks here.
 int inclusionRate(int included, int notIncluded);
 
 // Counts over the rows of a run, kept as rows come and change: the window's

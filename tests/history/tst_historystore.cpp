@@ -109,6 +109,59 @@ private slots:
         QCOMPARE(store.lines(7).value(1).failure, QStringLiteral("why"));
     }
 
+    // A file of the previous version keeps its runs and lines, and then takes runs without a device.
+    void migratesTheSecondVersionForRunsWithoutDevice()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("history.sqlite"));
+        {
+            QSqlDatabase v2 = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("v2"));
+            v2.setDatabaseName(path);
+            QVERIFY(v2.open());
+            QSqlQuery query(v2);
+            for (const char *statement :
+                 {"PRAGMA foreign_keys = ON",
+                  "CREATE TABLE runs (id INTEGER PRIMARY KEY, tool TEXT NOT NULL, device TEXT NOT NULL,"
+                  " started_at TEXT NOT NULL, ended_at TEXT, line_count INTEGER NOT NULL,"
+                  " interval_ms INTEGER NOT NULL DEFAULT 0, proxy_used INTEGER NOT NULL DEFAULT 0)",
+                  "CREATE TABLE lines (run_id INTEGER NOT NULL REFERENCES runs(id) ON DELETE CASCADE,"
+                  " line_index INTEGER NOT NULL, line_key TEXT NOT NULL, status TEXT NOT NULL,"
+                  " position TEXT NOT NULL, cells TEXT NOT NULL, failure TEXT NOT NULL DEFAULT '',"
+                  " PRIMARY KEY (run_id, line_index))",
+                  "CREATE INDEX lines_by_key ON lines (line_key, run_id)",
+                  "INSERT INTO runs VALUES (4, 'ranking', 'pc', '2026-01-05T08:00:00.000Z',"
+                  " '2026-01-05T08:01:00.000Z', 1, 1500, 1)",
+                  "INSERT INTO lines VALUES (4, 0, 'k', '已收录', '异常', '[\"k\"]', '连接超时')",
+                  "PRAGMA user_version = 2"})
+                QVERIFY2(query.exec(QString::fromUtf8(statement)), statement);
+            v2.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("v2"));
+
+        HistoryStore store(path);
+        QVERIFY2(store.isOpen(), qPrintable(store.errorMessage()));
+        const StoredRun kept = store.runs().value(0);
+        QCOMPARE(QList<qint64>({kept.id, kept.intervalMs, kept.proxyUsed, kept.failed}),
+                 QList<qint64>({4, 1500, 1, 1}));
+        QCOMPARE(kept.device, QStringLiteral("pc"));
+        QCOMPARE(kept.endedAt, QDateTime(QDate(2026, 1, 5), QTime(8, 1), Qt::UTC));
+        QCOMPARE(store.lines(4).value(0).failure, QStringLiteral("连接超时"));
+
+        StoredRun mining;
+        mining.tool = HistoryTool::kMining;
+        mining.lineCount = 1;
+        const qint64 id = store.beginRun(mining);
+        QVERIFY2(id > 0, qPrintable(store.errorMessage()));
+        QVERIFY(store.addLines(id, {{0, QStringLiteral("词语"), QString(), QString(), QString(), {}}}));
+        QCOMPARE(store.run(id)->device, QString());
+        QCOMPARE(store.latestLines(HistoryTool::kMining, QString()).keys(),
+                 QStringList{QStringLiteral("词语")});
+        // Deleting a run still takes its lines along.
+        QVERIFY(store.deleteRun(4));
+        QVERIFY(store.lines(4).isEmpty());
+        QCOMPARE(store.lines(id).size(), 1);
+    }
+
     void comparesWithTheLatestEarlierRunOfTheSameToolAndDevice()
     {
         QTemporaryDir dir;

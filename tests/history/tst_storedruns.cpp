@@ -159,24 +159,36 @@ private slots:
     {
         QTest::addColumn<QString>("tool");
         QTest::addColumn<QList<int>>("numberColumns");
-        QTest::newRow("inclusion") << HistoryTool::kInclusion << QList<int>();
-        QTest::newRow("ranking") << HistoryTool::kRanking << QList<int>{3};
-        QTest::newRow("site ranking") << HistoryTool::kSiteRanking << QList<int>{1, 4};
-        QTest::newRow("mining") << HistoryTool::kMining << QList<int>{3};
-        QTest::newRow("a tool this version does not know") << QStringLiteral("later") << QList<int>();
+        QTest::addColumn<bool>("reasons"); // a last column says why a line is 异常
+        QTest::newRow("inclusion") << HistoryTool::kInclusion << QList<int>() << true;
+        QTest::newRow("ranking") << HistoryTool::kRanking << QList<int>{3} << true;
+        QTest::newRow("site ranking") << HistoryTool::kSiteRanking << QList<int>{1, 4} << true;
+        QTest::newRow("mining") << HistoryTool::kMining << QList<int>{3} << false;
+        QTest::newRow("a tool this version does not know")
+            << QStringLiteral("later") << QList<int>() << false;
     }
 
     void reportsAStoredRun()
     {
         QFETCH(QString, tool);
         QFETCH(QList<int>, numberColumns);
-        const StoredLine line{0, QStringLiteral("k"), QString(), QString(), QString(), {QStringLiteral("a")}};
+        QFETCH(bool, reasons);
+        const StoredLine line{0,         QStringLiteral("k"),        QString(),
+                              QString(), QStringLiteral("连接超时"), {QStringLiteral("a")}};
         const ReportTable table = storedRunReport(runOf(tool, 1, 1), {line});
         const ToolDescriptor *descriptor = toolOfHistoryKey(tool);
-        QCOMPARE(table.headings, descriptor ? reportHeadings(descriptor->reportKind) : QStringList());
+        QStringList headings = descriptor ? reportHeadings(descriptor->reportKind) : QStringList();
+        QStringList row = line.cells;
+        if (reasons) {
+            while (row.size() < headings.size())
+                row.append(QString());
+            headings.append(QStringLiteral("原因"));
+            row.append(line.failure);
+        }
+        QCOMPARE(table.headings, headings);
         QCOMPARE(table.numberColumns, numberColumns);
         if (descriptor)
-            QCOMPARE(table.rows, QList<QStringList>{line.cells});
+            QCOMPARE(table.rows, QList<QStringList>{row});
     }
 };
 

@@ -84,6 +84,25 @@ private slots:
         QVERIFY(guard.stopMessage().contains(QDir::toNativeSeparators(folder)));
     }
 
+    // Two runs tripping within the same second (both query pages at once) keep their pages apart.
+    void runsNamedAlikeKeepTheirOwnFolders()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("layout"));
+        LayoutDriftGuard first(folder), second(folder);
+        for (int i = 0; i < LayoutDriftGuard::kPagesInARow; ++i) {
+            first.notePage(pageOf(QLatin1Char('U')), "first",
+                           QStringLiteral("ranking-") + QString::number(i));
+            second.notePage(pageOf(QLatin1Char('U')), "second",
+                            QStringLiteral("inclusion-") + QString::number(i));
+        }
+        QCOMPARE(first.folder(), folder);
+        QCOMPARE(second.folder(), folder + QStringLiteral("-2"));
+        QVERIFY(second.stopMessage().contains(QDir::toNativeSeparators(second.folder())));
+        for (const LayoutDriftGuard *guard : {&first, &second})
+            QCOMPARE(QDir(guard->folder()).entryList(QDir::Files).size(), LayoutDriftGuard::kPagesInARow);
+    }
+
     // The command with --save-pages keeps the pages itself.
     void keepsNothingWhenAskedNotTo()
     {

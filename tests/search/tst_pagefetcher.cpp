@@ -254,10 +254,14 @@ private slots:
         QTest::addColumn<FetchFailure>("failure");
         // Worth asking again: the line is retried before it reads "异常".
         QTest::addColumn<bool>("transient");
-        QTest::newRow("time-out") << 0 << FetchFailure::TimedOut << true;
-        QTest::newRow("dropped connection") << 1 << FetchFailure::Connection << true;
-        QTest::newRow("connection refused") << 2 << FetchFailure::Connection << true;
-        QTest::newRow("body one byte over the limit") << 3 << FetchFailure::Other << false;
+        QTest::addColumn<QString>("reason"); // the line's 原因
+        QTest::newRow("time-out") << 0 << FetchFailure::TimedOut << true << QStringLiteral("连接超时");
+        QTest::newRow("dropped connection")
+            << 1 << FetchFailure::Connection << true << QStringLiteral("连接失败");
+        QTest::newRow("connection refused")
+            << 2 << FetchFailure::Refused << true << QStringLiteral("连接被拒绝");
+        QTest::newRow("body one byte over the limit")
+            << 3 << FetchFailure::Other << false << QStringLiteral("请求失败");
     }
 
     void failedTransfers()
@@ -265,6 +269,7 @@ private slots:
         QFETCH(int, kind);
         QFETCH(FetchFailure, failure);
         QFETCH(bool, transient);
+        QFETCH(QString, reason);
         if (kind == 2) {
             const QByteArray address = QByteArray("http://127.0.0.1:") +
                                        QByteArray::number(testsupport::closedLoopbackPort()) + "/s";
@@ -272,6 +277,7 @@ private slots:
             QVERIFY(!refused.ok);
             QCOMPARE(refused.failure, failure);
             QCOMPARE(isTransientFailure(refused), transient);
+            QCOMPARE(unusablePageReason(refused), reason);
             return;
         }
         LoopbackBaidu baidu;
@@ -291,6 +297,7 @@ private slots:
         QVERIFY(result.body.isEmpty());
         QCOMPARE(result.failure, failure);
         QCOMPARE(isTransientFailure(result), transient);
+        QCOMPARE(unusablePageReason(result), reason);
     }
 
     void bodyAtTheLimitArrivesWhole()
@@ -341,7 +348,8 @@ private slots:
         if (!accepted) {
             QCOMPARE(result.failure, FetchFailure::Certificate);
             QVERIFY(!isTransientFailure(result));
-            QVERIFY(unusablePageReason(result).startsWith(certificateFailureReason()));
+            QCOMPARE(unusablePageReason(result), QStringLiteral("证书不受信任"));
+            QVERIFY(failureDetail(result).startsWith(certificateFailureReason()));
         }
     }
 

@@ -31,7 +31,8 @@ enum class Answer
     RobotCheck2026,
     AccessErrorPage,
     UnreadableTitleRobotCheck,
-    RedirectToVerify
+    RedirectToVerify,
+    RedirectElsewhere
 };
 
 // Baidu's old access-error page (verify.baidu.com), in GB2312 like the original.
@@ -68,24 +69,27 @@ private slots:
     {
         QTest::addColumn<bool>("mobile");
         QTest::addColumn<Answer>("answer");
-        const QList<QPair<const char *, Answer>> answers{
-            {"connection refused", Answer::Refused},
-            {"dropped connection", Answer::Dropped},
-            {"404 with a not-found marker", Answer::NotFoundWith404},
-            {"500", Answer::ServerError},
-            {"redirect to verification", Answer::RedirectToVerification},
-            {"empty body", Answer::EmptyBody},
-            {"real robot check page", Answer::RealRobotCheck},
-            {"block page", Answer::BlockPage},
-            {"compressed body left undecoded", Answer::Undecodable},
-            {"real robot check of 2026", Answer::RobotCheck2026},
-            {"access-error page in GB2312", Answer::AccessErrorPage},
-            {"robot check with an unreadable title", Answer::UnreadableTitleRobotCheck},
-            {"redirect to verify.baidu.com", Answer::RedirectToVerify}};
+        QTest::addColumn<QString>("reason"); // what the line's 原因 says
+        const QString robot = QStringLiteral("百度安全验证");
+        const QList<std::tuple<const char *, Answer, QString>> answers{
+            {"connection refused", Answer::Refused, QStringLiteral("连接被拒绝")},
+            {"dropped connection", Answer::Dropped, QStringLiteral("连接失败")},
+            {"404 with a not-found marker", Answer::NotFoundWith404, QStringLiteral("HTTP 状态 404")},
+            {"500", Answer::ServerError, QStringLiteral("服务器错误 500")},
+            {"redirect to verification", Answer::RedirectToVerification, robot},
+            {"empty body", Answer::EmptyBody, QStringLiteral("空白页面")},
+            {"real robot check page", Answer::RealRobotCheck, robot},
+            {"block page", Answer::BlockPage, QStringLiteral("封禁页面")},
+            {"compressed body left undecoded", Answer::Undecodable, QStringLiteral("页面无法解析")},
+            {"real robot check of 2026", Answer::RobotCheck2026, robot},
+            {"access-error page in GB2312", Answer::AccessErrorPage, robot},
+            {"robot check with an unreadable title", Answer::UnreadableTitleRobotCheck, robot},
+            {"redirect to verify.baidu.com", Answer::RedirectToVerify, robot},
+            {"redirect elsewhere", Answer::RedirectElsewhere, QStringLiteral("重定向无法读取")}};
         for (const bool mobile : {false, true}) {
             for (const auto &answer : answers)
-                QTest::addRow("%s, %s", mobile ? "mobile" : "desktop", answer.first)
-                    << mobile << answer.second;
+                QTest::addRow("%s, %s", mobile ? "mobile" : "desktop", std::get<0>(answer))
+                    << mobile << std::get<1>(answer) << std::get<2>(answer);
         }
     }
 
@@ -93,11 +97,14 @@ private slots:
     {
         QFETCH(bool, mobile);
         QFETCH(Answer, answer);
+        QFETCH(QString, reason);
         const auto check = mobile ? mobileInclusionCheck : desktopInclusionCheck;
         const QString failed = QStringLiteral("|") + kAddress + QStringLiteral("|异常|");
         if (answer == Answer::Refused) {
             const QByteArray closed = QByteArray("127.0.0.1:") + QByteArray::number(closedLoopbackPort());
-            QCOMPARE(cellsText(check(kAddress, SearchEndpoints::at(closed, closed), nullptr)), failed);
+            const InclusionResult result = check(kAddress, SearchEndpoints::at(closed, closed), nullptr);
+            QCOMPARE(cellsText(result), failed);
+            QCOMPARE(result.failure, reason);
             return;
         }
         LoopbackBaidu baidu;
@@ -130,11 +137,15 @@ private slots:
                 return Reply::page(kUnreadableTitleRobotCheck);
             case Answer::RedirectToVerify:
                 return Reply::redirect("https://verify.baidu.com/vcode?http://www.baidu.com/s?wd=x");
+            case Answer::RedirectElsewhere:
+                return Reply::redirect("https://127.0.0.1:1/elsewhere"); // never followed off loopback
             default:
                 return Reply::page(readTestData("real-pages/captcha_2022_DogInNoSense_agt1.html"));
             }
         });
-        QCOMPARE(cellsText(check(kAddress, baidu.endpoints(), nullptr)), failed);
+        const InclusionResult result = check(kAddress, baidu.endpoints(), nullptr);
+        QCOMPARE(cellsText(result), failed);
+        QCOMPARE(result.failure, reason);
     }
 
     // The site query and the keyword pages alike: a robot check or block page is no verdict and no "30+".

@@ -146,6 +146,7 @@ void LoopbackBaidu::State::serve(const char *scheme, const httplib::Request &in,
     request.method = toBytes(in.method);
     request.target = toBytes(in.target);
     request.path = toBytes(in.path);
+    request.body = toBytes(in.body);
     for (const auto &header : in.headers) {
         // httplib adds these itself; they were not sent by the client.
         if (header.first == "REMOTE_ADDR" || header.first == "REMOTE_PORT" || header.first == "LOCAL_ADDR" ||
@@ -208,6 +209,9 @@ LoopbackBaidu::LoopbackBaidu() : m_state(std::make_unique<State>())
     state->https.new_task_queue = pool;
     state->http.Get(".*", route("http"));
     state->https.Get(".*", route("https"));
+    // Webhooks are posted to: the notification tests play the group robots with it.
+    state->http.Post(".*", route("http"));
+    state->https.Post(".*", route("https"));
     state->http.set_keep_alive_max_count(1);
     state->https.set_keep_alive_max_count(1);
     state->httpPort = state->http.bind_to_any_port("127.0.0.1");

@@ -23,6 +23,7 @@ struct Request
     QByteArray path;
     HeaderList headers; // names as sent; order is the server's (sorted), see RawCaptureServer
     QList<QPair<QByteArray, QByteArray>> params; // decoded query parameters
+    QByteArray body;                             // what a POST carried
 
     QByteArray param(const QByteArray &key) const;
     QByteArray header(const QByteArray &name) const;

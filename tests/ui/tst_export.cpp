@@ -1,9 +1,9 @@
 #include "tests/support/loopbackbaidu.h"
 #include "tests/support/rankingpages.h"
 #include "tests/support/windowtestmain.h"
+#include "ui/frame/uidemo08.h"
 #include "ui/widgets/messagebox.h"
 #include "ui/widgets/savefiledialog.h"
-#include "ui/frame/uidemo08.h"
 
 #include <QtTest>
 
@@ -22,23 +22,25 @@ using namespace testsupport;
 namespace {
 
 // The box after an export shows the path and offers to open the file or its folder.
-QString exportedText(const QString &path)
+QString exportedText(const QString &path,
+                     const QString &order = QStringLiteral("行的顺序：输入顺序，与屏幕上一致"))
 {
-    return QStringLiteral("报表已导出：") + QDir::toNativeSeparators(path);
+    return QStringLiteral("报表已导出：") + QDir::toNativeSeparators(path) + QLatin1Char('\n') + order;
 }
 const QString kFailurePrefix = QStringLiteral("报表导出失败：");
 const QString kInclusionTitle =
     QStringLiteral("Quillane工具-收录查询报表-收录批量查询，排名批量查询，关键词挖掘，官方Q群：618273945");
 const QString kRankingTitle =
     QStringLiteral("Quillane工具-排名查询报表-收录批量查询，排名批量查询，关键词挖掘，官方Q群：618273945");
+// Why a line is 异常 (原因) comes last, also while the table does not show it.
 const QStringList kInclusionHeadings{QStringLiteral("标题"), QStringLiteral("网址"), QStringLiteral("收录"),
-                                     QStringLiteral("快照")};
+                                     QStringLiteral("快照"), QStringLiteral("原因")};
 const QStringList kRankingHeadings{QStringLiteral("关键词"), QStringLiteral("网址"), QStringLiteral("收录"),
-                                   QStringLiteral("排名"), QStringLiteral("快照")};
+                                   QStringLiteral("排名"),   QStringLiteral("快照"), QStringLiteral("原因")};
 // The address column gives way to a snapshot column that fits a full date, a position column that fits
 // "30+" and the change column (变化), which the report leaves out.
-const QList<int> kInclusionWidths{45, 44, 10, 19};
-const QList<int> kRankingWidths{44, 36, 10, 9, 19};
+const QList<int> kInclusionWidths{45, 44, 10, 19, 23};
+const QList<int> kRankingWidths{44, 36, 10, 9, 19, 23};
 // Magic bytes: a zip archive (.xlsx) and an OLE2 compound file (.xls).
 const QByteArray kZipMagic("PK\x03\x04", 4);
 const QByteArray kCompoundMagic("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
@@ -80,8 +82,8 @@ void playIncludedEverywhere(LoopbackBaidu &baidu)
 QStringList expectedRow(int n, bool ranking)
 {
     if (ranking)
-        return {keyword(n), address(n), QStringLiteral("已收录"), QStringLiteral("1"), date(n)};
-    return {title(n), address(n), QStringLiteral("已收录"), date(n)};
+        return {keyword(n), address(n), QStringLiteral("已收录"), QStringLiteral("1"), date(n), QString()};
+    return {title(n), address(n), QStringLiteral("已收录"), date(n), QString()};
 }
 
 // The URLs handed to the desktop instead of a real file handler.
@@ -350,9 +352,11 @@ private slots:
         QCOMPARE(filesWritten(), QStringList{QFileInfo(path).fileName()});
         QCOMPARE(magicOf(path).left(4), suffix == QLatin1String(".xls") ? kCompoundMagic.left(4) : kZipMagic);
 
+        // The address column fills what the others leave of the table, so its width is read from the screen.
+        QList<int> widths = ranking ? kRankingWidths : kInclusionWidths;
+        widths[1] = table(ranking)->columnWidth(1) / 6;
         const QString problems = readerProblems(path, ranking ? kRankingTitle : kInclusionTitle,
-                                                ranking ? kRankingHeadings : kInclusionHeadings,
-                                                ranking ? kRankingWidths : kInclusionWidths, rows,
+                                                ranking ? kRankingHeadings : kInclusionHeadings, widths, rows,
                                                 runParts(ranking, lines == 0 ? 2 : lines, lines));
         QVERIFY2(problems.isEmpty(), qPrintable(problems));
         // Cancel in the question box leaves the file on disk, unopened.
@@ -366,8 +370,9 @@ private slots:
         QTest::addColumn<bool>("ranking");
         QTest::addColumn<QList<int>>("pixels");
         QTest::addColumn<QList<int>>("widths");
-        QTest::newRow("inclusion") << false << QList<int>{301, 147, 66, 99} << QList<int>{50, 24, 11, 16};
-        QTest::newRow("ranking") << true << QList<int>{120, 366, 61, 41, 90} << QList<int>{20, 61, 10, 6, 15};
+        QTest::newRow("inclusion") << false << QList<int>{301, 147, 66, 99} << QList<int>{50, 24, 11, 16, 23};
+        QTest::newRow("ranking") << true << QList<int>{120, 366, 61, 41, 90}
+                                 << QList<int>{20, 61, 10, 6, 15, 23};
     }
     void takesTheOnScreenWidths()
     {
@@ -399,6 +404,32 @@ private slots:
         const QString problems =
             readerProblems(path, kInclusionTitle, kInclusionHeadings, kInclusionWidths, {});
         QVERIFY2(problems.isEmpty(), qPrintable(problems));
+    }
+
+    // The report holds the rows in the order on screen, and the message says which order that is.
+    void saysTheOrderOfTheRows_data()
+    {
+        QTest::addColumn<int>("column"); // -1: no heading clicked
+        QTest::addColumn<int>("order");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("input order") << -1 << int(Qt::AscendingOrder)
+                                     << QStringLiteral("行的顺序：输入顺序，与屏幕上一致");
+        QTest::newRow("by 排名, ascending")
+            << 3 << int(Qt::AscendingOrder) << QStringLiteral("行的顺序：按“排名”升序，与屏幕上一致");
+        QTest::newRow("by 关键词, descending")
+            << 0 << int(Qt::DescendingOrder) << QStringLiteral("行的顺序：按“关键词”降序，与屏幕上一致");
+    }
+    void saysTheOrderOfTheRows()
+    {
+        QFETCH(int, column);
+        QFETCH(int, order);
+        QFETCH(QString, said);
+        QVERIFY(runLines(true, 2));
+        if (column >= 0)
+            table(true)->sortByColumn(column, Qt::SortOrder(order));
+        const QString path = m_dir->filePath(QStringLiteral("order.xlsx"));
+        exportFrom(true, path);
+        QCOMPARE(QuillaneMessageBox::takeAskedTextsForTesting(), QStringList{exportedText(path, said)});
     }
 
     void keepsOrAppendsTheSuffix_data()
@@ -566,7 +597,7 @@ private slots:
         exportFrom(false, QString());
         const QFileInfo suggested(m_dialogs.last().directory);
         QCOMPARE(suggested.absolutePath(), m_dir->path());
-        QVERIFY2(QRegularExpression(QStringLiteral("^收录查询_\\d{8}_\\d{4}\\.xlsx$"))
+        QVERIFY2(QRegularExpression(QStringLiteral("^收录查询-电脑-\\d{8}-\\d{4}\\.xlsx$"))
                      .match(suggested.fileName())
                      .hasMatch(),
                  qPrintable(suggested.fileName()));

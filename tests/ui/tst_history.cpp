@@ -3,13 +3,16 @@
 #include "tests/support/rankingpages.h"
 #include "tests/support/windowtestmain.h"
 #include "ui/frame/uidemo08.h"
+#include "ui/pages/historypage.h"
 #include "ui/pages/positionchart.h"
 #include "ui/widgets/messagebox.h"
 #include "ui/widgets/savefiledialog.h"
 
+#include <QtCharts/QDateTimeAxis>
 #include <QtTest>
 
 #include <QAbstractItemModel>
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLabel>
@@ -211,6 +214,66 @@ private slots:
         QTRY_COMPARE(kept().size(), 2);
         QCOMPARE(kept().at(0).failure, QString());
         QVERIFY2(kept().at(1).failure.contains(QLatin1String("500")), qPrintable(kept().at(1).failure));
+    }
+
+    // Every page keeps its runs, mining too (it has no device), each with the
+    // time it ended, not the time the next run on the page began.
+    void keepsEachRunWithItsEnd_data()
+    {
+        QTest::addColumn<QString>("pageButton");
+        QTest::addColumn<QString>("suffix"); // of the page's object names
+        QTest::addColumn<QString>("tool");
+        QTest::addColumn<QString>("lines");
+        QTest::newRow("收录") << QStringLiteral("tbtnMain1") << QString() << HistoryTool::kInclusion
+                              << QString::fromLatin1(kAlpha);
+        QTest::newRow("挖掘") << QStringLiteral("btnConfig") << QStringLiteral("_mine")
+                              << HistoryTool::kMining << QStringLiteral("词");
+    }
+
+    void keepsEachRunWithItsEnd()
+    {
+        QFETCH(QString, pageButton);
+        QFETCH(QString, suffix);
+        QFETCH(QString, tool);
+        QFETCH(QString, lines);
+        LoopbackBaidu baidu;
+        baidu.setHandler([](const Request &request) {
+            if (request.path == "/sugrec")
+                return Reply::page(request.param("wd") == "词" ? R"({"q":"词","g":[{"q":"词语"}]})"
+                                                               : R"({"q":"x","g":[]})");
+            return playWeek(request, false, true);
+        });
+        UIDemo08 window;
+        window.setSearchEndpoints(baidu.endpoints());
+        window.show();
+        const auto get = [&](const QString &name) { return window.findChild<QWidget *>(name + suffix); };
+        window.findChild<QToolButton *>(pageButton)->click();
+        QList<QDateTime> seenEnded;
+        for (int run = 0; run < 2; ++run) {
+            qobject_cast<QPushButton *>(get(QStringLiteral("fanhuiBtn")))->click();
+            qobject_cast<QPlainTextEdit *>(get(QStringLiteral("urlsList")))->setPlainText(lines);
+            qobject_cast<QPushButton *>(get(QStringLiteral("slcxBtn")))->click();
+            QTRY_VERIFY_WITH_TIMEOUT(get(QStringLiteral("fanhuiBtn"))->isEnabled(), 20000);
+            seenEnded.append(QDateTime::currentDateTimeUtc());
+            // The next run starts measurably later than this one ended.
+            QTRY_VERIFY(QDateTime::currentDateTimeUtc() > seenEnded.last().addMSecs(100));
+        }
+        const QString status = qobject_cast<QLabel *>(get(QStringLiteral("zhuangTai")))->text();
+        QVERIFY2(!status.contains(QStringLiteral("历史记录")), qPrintable(status));
+        const auto kept = [] { return HistoryStore().runs(); };
+        QTRY_VERIFY(kept().size() == 2 && kept().first().endedAt.isValid());
+        const QList<StoredRun> runs = kept(); // newest first
+        for (int run = 0; run < 2; ++run) {
+            const StoredRun &stored = runs.at(1 - run);
+            QCOMPARE(stored.tool, tool);
+            QCOMPARE(stored.device.isEmpty(), tool == HistoryTool::kMining);
+            QCOMPARE(stored.stored, 1);
+            QVERIFY2(stored.endedAt <= seenEnded.at(run) && stored.endedAt >= stored.startedAt,
+                     qPrintable(stored.endedAt.toString(Qt::ISODateWithMs)));
+        }
+        window.findChild<QToolButton *>(QStringLiteral("btnMain"))->click();
+        window.findChild<QToolButton *>(QStringLiteral("tbtnMain3"))->click();
+        QTRY_COMPARE(window.findChild<QTableWidget *>(QStringLiteral("historyRuns"))->rowCount(), 2);
     }
 
     // The 历史记录 page's export writes positions as numbers, as the query pages' export does.
@@ -428,6 +491,71 @@ private slots:
         QCOMPARE(HistoryStore().runs().size(), 1);
     }
 
+    // The highlighted run and the lines below it are always the same run.
+    void detailShowsTheHighlightedRun_data()
+    {
+        QTest::addColumn<QString>("step");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("highlighted"); // day of the run expected highlighted; 0: none
+        QTest::newRow("a new run made meanwhile") << QStringLiteral("new run") << 3 << 19;
+        QTest::newRow("the shown run deleted") << QStringLiteral("delete shown") << 1 << 12;
+        QTest::newRow("every run deleted") << QStringLiteral("delete all") << 0 << 0;
+        QTest::newRow("the highlighted row clicked") << QStringLiteral("click") << 2 << 5;
+    }
+    void detailShowsTheHighlightedRun()
+    {
+        QFETCH(QString, step);
+        QFETCH(int, rows);
+        QFETCH(int, highlighted);
+        QHash<qint64, int> days;
+        qint64 first = 0;
+        {
+            HistoryStore store;
+            first = storeRankingRun(store, HistoryDevice::kDesktop, 5, QStringLiteral("9"));
+            days.insert(first, 5);
+            days.insert(storeRankingRun(store, HistoryDevice::kDesktop, 12, QStringLiteral("4")), 12);
+        }
+        UIDemo08 window;
+        window.show();
+        window.findChild<QToolButton *>(QStringLiteral("tbtnMain3"))->click();
+        auto *page = window.findChild<HistoryPage *>(QStringLiteral("historyPage"));
+        auto *runs = window.findChild<QTableWidget *>(QStringLiteral("historyRuns"));
+        auto *lines = window.findChild<QTableView *>(QStringLiteral("historyLines"));
+        const auto highlightedDay = [&] {
+            const QModelIndexList chosen = runs->selectionModel()->selectedRows();
+            return chosen.size() == 1 ? days.value(chosen.first().data(Qt::UserRole).toLongLong()) : 0;
+        };
+        // The newest run first.
+        QCOMPARE(highlightedDay(), 12);
+        QCOMPARE(days.value(page->shownRun()), 12);
+        const QRect firstRow = runs->visualRect(runs->model()->index(rowOfRun(runs, first), 0));
+        QTest::mouseClick(runs->viewport(), Qt::LeftButton, {}, firstRow.center());
+        QCOMPARE(days.value(page->shownRun()), 5);
+        QuillaneMessageBox::setAnswererForTesting([](const QString &) { return true; });
+        if (step == QLatin1String("new run")) {
+            window.findChild<QToolButton *>(QStringLiteral("tbtnMain2"))->click();
+            HistoryStore store;
+            days.insert(storeRankingRun(store, HistoryDevice::kMobile, 19, QStringLiteral("1")), 19);
+            window.findChild<QToolButton *>(QStringLiteral("tbtnMain3"))->click();
+        } else if (step == QLatin1String("delete shown")) {
+            window.findChild<QPushButton *>(QStringLiteral("historyDelete"))->click();
+        } else if (step == QLatin1String("delete all")) {
+            runs->selectAll();
+            window.findChild<QPushButton *>(QStringLiteral("historyDelete"))->click();
+        } else {
+            QTest::mouseClick(runs->viewport(), Qt::LeftButton, {}, firstRow.center());
+        }
+        QuillaneMessageBox::setAnswererForTesting({});
+        QCOMPARE(runs->rowCount(), rows);
+        QCOMPARE(highlightedDay(), highlighted);
+        QCOMPARE(days.value(page->shownRun()), highlighted);
+        QCOMPARE(lines->model()->rowCount(), highlighted ? 1 : 0);
+        if (highlighted)
+            QCOMPARE(lines->model()->index(0, 3).data().toString(), QString::number(highlighted == 5    ? 9
+                                                                                    : highlighted == 12 ? 4
+                                                                                                        : 1));
+    }
+
     void unusableHistoryIsNamedOnThePage()
     {
         QDir().mkpath(QFileInfo(HistoryStore::defaultPath()).absolutePath());
@@ -441,6 +569,34 @@ private slots:
                     ->text()
                     .contains(QStringLiteral("已损坏")));
         QCOMPARE(window.findChild<QTableWidget *>(QStringLiteral("historyRuns"))->rowCount(), 0);
+    }
+
+    // Runs of one day are told apart by their times on the chart's axis.
+    void chartAxisShowsTimesWithinADay_data()
+    {
+        QTest::addColumn<int>("secondDay");
+        QTest::addColumn<QString>("format");
+        QTest::newRow("one day") << 5 << QStringLiteral("MM-dd HH:mm");
+        QTest::newRow("several days") << 12 << QStringLiteral("MM-dd");
+    }
+    void chartAxisShowsTimesWithinADay()
+    {
+        QFETCH(int, secondDay);
+        QFETCH(QString, format);
+        {
+            HistoryStore store;
+            storeRankingRun(store, HistoryDevice::kDesktop, 5, QStringLiteral("5"));
+            storeRankingRun(store, HistoryDevice::kDesktop, secondDay, QStringLiteral("2"));
+        }
+        UIDemo08 window;
+        window.show();
+        window.findChild<QToolButton *>(QStringLiteral("tbtnMain3"))->click();
+        auto *lines = window.findChild<QTableView *>(QStringLiteral("historyLines"));
+        lines->setCurrentIndex(lines->model()->index(0, 0));
+        auto *chart = window.findChild<PositionChart *>(QStringLiteral("historyChart"));
+        const QList<QtCharts::QAbstractAxis *> axes = chart->chart()->axes(Qt::Horizontal);
+        QCOMPARE(axes.size(), 1);
+        QCOMPARE(qobject_cast<QtCharts::QDateTimeAxis *>(axes.first())->format(), format);
     }
 
     void chartFollowsTheStoredRuns()

@@ -1,11 +1,11 @@
 // The query pages' editors, their line numbers, keyboard and file import.
 #include "app/startup.h"
 #include "tests/support/windowtestmain.h"
+#include "ui/frame/uidemo08.h"
 #include "ui/widgets/linenumberarea.h"
 #include "ui/widgets/messagebox.h"
 #include "ui/widgets/openfiledialog.h"
 #include "ui/widgets/queryeditor.h"
-#include "ui/frame/uidemo08.h"
 
 #include <QClipboard>
 #include <QLabel>
@@ -478,7 +478,7 @@ void TstInputEditor::fileFillsEditor()
         QApplication::sendEvent(viewport, &drop);
     } else {
         QString caption;
-        OpenFileDialog::setAnswererForTesting([&](const QString &asked) {
+        OpenFileDialog::setAnswererForTesting([&](const QString &asked, const QString &) {
             caption = asked;
             return path;
         });
@@ -499,7 +499,7 @@ void TstInputEditor::unreadableFileIsReported()
     file.write(QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));
     file.close();
     editor()->setPlainText(linesOf(2));
-    OpenFileDialog::setAnswererForTesting([&](const QString &) { return path; });
+    OpenFileDialog::setAnswererForTesting([&](const QString &, const QString &) { return path; });
     QTest::mouseClick(m_window->findChild<QPushButton *>(QStringLiteral("importBtn")), Qt::LeftButton);
     QCOMPARE(editor()->toPlainText(), linesOf(2));
     QCOMPARE(QuillaneMessageBox::takeAskedTextsForTesting(),

@@ -3,8 +3,8 @@
 #include "tests/support/loopbackbaidu.h"
 #include "tests/support/rankingpages.h"
 #include "tests/support/windowtestmain.h"
-#include "ui/widgets/messagebox.h"
 #include "ui/frame/uidemo08.h"
+#include "ui/widgets/messagebox.h"
 
 #include <QtTest>
 
@@ -285,9 +285,11 @@ private:
 // The rate counts only lines with a verdict.
 QStringList totalsText(int hits, int notIncluded, int failed)
 {
-    return {QStringLiteral("共收录：%1条 ").arg(hits), QStringLiteral("未收录：%1条 ").arg(notIncluded),
-            QStringLiteral("异常：%1条 ").arg(failed),
-            QStringLiteral("收录率：%1%").arg(hits + notIncluded ? hits * 100 / (hits + notIncluded) : 0)};
+    return {
+        QStringLiteral("共收录：%1条 ").arg(hits), QStringLiteral("未收录：%1条 ").arg(notIncluded),
+        QStringLiteral("异常：%1条 ").arg(failed),
+        QStringLiteral("收录率：%1%")
+            .arg(hits + notIncluded ? (hits * 200 + hits + notIncluded) / (2 * (hits + notIncluded)) : 0)};
 }
 
 } // namespace
@@ -784,6 +786,54 @@ private slots:
         QTRY_VERIFY(page.finished());
     }
 
+    // Esc asks to stop the shown page's run wherever the focus went; on another page it asks nothing.
+    void escapeStopsWhereverTheFocusIs_data()
+    {
+        QTest::addColumn<bool>("keyboard"); // started with Ctrl+Enter, not the button
+        QTest::addColumn<QString>("via");   // a page visited meanwhile
+        QTest::addColumn<bool>("asked");
+        QTest::newRow("after 查询") << false << QString() << true;
+        QTest::newRow("after Ctrl+Enter") << true << QString() << true;
+        QTest::newRow("after a page switch and back") << false << QStringLiteral("tbtnMain3") << true;
+        QTest::newRow("on another page") << true << QStringLiteral("tbtnMain2") << false;
+    }
+    void escapeStopsWhereverTheFocusIs()
+    {
+        QFETCH(bool, keyboard);
+        QFETCH(QString, via);
+        QFETCH(bool, asked);
+        PlayedBaidu baidu(parseLines(QStringLiteral("N N")));
+        baidu.close(0);
+        m_window->setSearchEndpoints(baidu.endpoints());
+        Page page(*m_window, false);
+        page.open(false);
+        QApplication::setActiveWindow(m_window.get());
+        auto *editor = page.get<QPlainTextEdit>("urlsList");
+        editor->setPlainText(editorText(2, false));
+        editor->setFocus();
+        if (keyboard)
+            QTest::keyClick(editor, Qt::Key_Return, Qt::ControlModifier);
+        else
+            page.click("slcxBtn");
+        QVERIFY(page.get<QPushButton>("stopBtn")->isEnabled());
+        if (!via.isEmpty()) {
+            QTest::mouseClick(m_window->findChild<QToolButton *>(via), Qt::LeftButton);
+            if (asked)
+                page.open(false);
+        }
+        m_answer = true;
+        QWidget *focus = QApplication::focusWidget();
+        QTest::keyClick(focus ? focus : m_window.get(), Qt::Key_Escape);
+        QCOMPARE(QuillaneMessageBox::takeAskedTextsForTesting(),
+                 asked ? QStringList{kStopQuestion} : QStringList());
+        if (!asked) {
+            page.open(false);
+            page.click("stopBtn");
+            QuillaneMessageBox::takeAskedTextsForTesting();
+        }
+        QTRY_VERIFY(page.finished());
+    }
+
     // Only the button named "slcxBtn" starts the inclusion page; any other caller starts the ranking page.
     void startWithoutTheInclusionButtonRunsTheRankingPage()
     {
@@ -927,11 +977,14 @@ private slots:
 
         QStringList expected;
         if (!addressesOnly)
-            expected << QStringLiteral("关键词\t网址\t收录\t排名\t快照");
+            expected << QStringLiteral("关键词\t网址\t收录\t排名\t快照\t原因");
         for (int n : lines) {
+            // Why a line is 异常 comes last, as the command writes it.
+            const QString reason = kMixedRanking.at(n).verdict == QLatin1Char('F') ? kDropped : QString();
             expected << (addressesOnly
                              ? QString::fromUtf8(addressOf(n))
-                             : expectedRow(kMixedRanking.at(n), n, true, false).join(QLatin1Char('\t')));
+                             : expectedRow(kMixedRanking.at(n), n, true, false).join(QLatin1Char('\t')) +
+                                   QLatin1Char('\t') + reason);
         }
         QCOMPARE(QApplication::clipboard()->text(), expected.join(QLatin1Char('\n')) + QLatin1Char('\n'));
     }
@@ -952,7 +1005,40 @@ private slots:
                  QString::fromUtf8(addressOf(0)));
     }
 
+    // A 异常 cell says why as its tooltip; the 原因 column shows it on demand, before 变化.
+    void explainsFailedLines_data()
+    {
+        QTest::addColumn<bool>("fromHeadings"); // the headings' menu, or the table's
+        QTest::newRow("table menu") << false;
+        QTest::newRow("headings menu") << true;
+    }
+    void explainsFailedLines()
+    {
+        QFETCH(bool, fromHeadings);
+        Page page(*m_window, true);
+        PlayedBaidu baidu(kMixedRanking);
+        runMixedRanking(page, baidu);
+        QTableView *table = page.table();
+        const int columns = table->model()->columnCount();
+        QCOMPARE(table->model()->index(2, 2).data().toString(), kFailed);
+        QCOMPARE(table->model()->index(2, 2).data(Qt::ToolTipRole).toString(), kDropped);
+        QWidget *menuHolder = fromHeadings ? static_cast<QWidget *>(table->horizontalHeader()) : table;
+        QAction *show = nullptr;
+        for (QAction *action : menuHolder->actions())
+            show = action->objectName() == QLatin1String("showReasonsAction_2") ? action : show;
+        QVERIFY(show && show->isCheckable());
+        show->trigger();
+        QCOMPARE(table->model()->columnCount(), columns + 1);
+        QCOMPARE(table->model()->headerData(5, Qt::Horizontal).toString(), QStringLiteral("原因"));
+        QCOMPARE(table->model()->index(2, 5).data().toString(), kDropped);
+        QCOMPARE(table->model()->index(0, 5).data().toString(), QString());
+        QVERIFY(table->columnWidth(5) >= table->fontMetrics().horizontalAdvance(kDropped));
+        show->trigger();
+        QCOMPARE(table->model()->columnCount(), columns);
+    }
+
 private:
+    const QString kDropped = QStringLiteral("连接失败");
     const QList<PlayedLine> kMixedRanking = parseLines(QStringLiteral("I10 I2 F N I1 B I3 I4 I5 I6 I7"));
 
     void runMixedRanking(Page &page, PlayedBaidu &baidu)

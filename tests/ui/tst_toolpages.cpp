@@ -7,6 +7,7 @@
 
 #include <QtTest>
 
+#include <QAction>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -65,6 +66,7 @@ private:
     QTemporaryDir m_dir;
     QString m_savePath;
     QDateTime m_started; // when the last run started
+    QString m_site;      // the site of the last site ranking
 
     template <typename T> T *get(const QString &name) const
     {
@@ -95,9 +97,13 @@ private:
     // The exported report as checkreport.py reads it; empty when it matched.
     QString exported(const QString &suffix, const QJsonObject &expected, int laterSeconds = 0)
     {
-        const QString check =
-            suffix == QStringLiteral("_site") ? u("泛排名查询 · 电脑端 · ") : u("关键词挖掘 · ");
+        const QString check = suffix == QStringLiteral("_site")
+                                  ? u("泛排名查询 · 网站 %1 · 电脑端 · ").arg(m_site)
+                                  : u("关键词挖掘 · ");
         m_savePath = m_dir.filePath(suffix + QStringLiteral(".xlsx"));
+        // The report ends with why lines are 异常, as the table shows it when asked.
+        if (auto *reasons = m_window->findChild<QAction *>(QStringLiteral("showReasonsAction") + suffix))
+            reasons->setChecked(true);
         QTest::mouseClick(get<QPushButton>(QStringLiteral("daochuBtn") + suffix), Qt::LeftButton);
         const QTableView *table = get<QTableView>(QStringLiteral("resultList") + suffix);
         QJsonObject want = expected;
@@ -191,6 +197,7 @@ private slots:
         QCOMPARE(get<QLabel>(QStringLiteral("zhuangTai_site"))->text(),
                  u("请先填写要查询的网站，例如 qa-site.cn"));
         get<QPlainTextEdit>(QStringLiteral("siteEdit"))->setPlainText(site);
+        m_site = site;
         run(QStringLiteral("_site"), QStringLiteral("kw3\n kw12\nkw0\n\nkw3\nbroken"));
         QCOMPARE(get<QLabel>(QStringLiteral("tShuru_site"))->text(), u("总关键词：4个 "));
         QTRY_VERIFY(finished(QStringLiteral("_site")));
@@ -204,7 +211,8 @@ private slots:
         QCOMPARE(get<QLabel>(QStringLiteral("tYichang_site"))->text(), u("异常：1个 "));
         QJsonObject want{
             {QStringLiteral("title"),
-             u("Quillane工具-泛排名查询报表-收录批量查询，排名批量查询，关键词挖掘，官方Q群：618273945")},
+             u("Quillane工具-泛排名查询报表（%1）-收录批量查询，排名批量查询，关键词挖掘，官方Q群：618273945")
+                 .arg(site)},
             {QStringLiteral("numberColumns"), QJsonArray{1, 4}},
             {QStringLiteral("totals"),
              totals({{"总关键词", 4}, {"前10", top10}, {"前30", top30}, {"30名外", beyond}, {"异常", 1}})}};
@@ -253,6 +261,13 @@ private slots:
         QTest::mouseClick(get<QPushButton>(QStringLiteral("toRankingBtn")), Qt::LeftButton);
         QVERIFY(get<QWidget>(QStringLiteral("urlsList_2"))->isVisible());
         QCOMPARE(get<QPlainTextEdit>(QStringLiteral("urlsList_2"))->toPlainText(), u("甲乙"));
+        // A ranking line needs its address too: the page says so until the input changes.
+        auto *status = get<QLabel>(QStringLiteral("zhuangTai_2"));
+        QVERIFY(status->isVisible());
+        QVERIFY2(status->text().startsWith(u("已加入 1 个关键词：请在每个关键词后加空格和要查排名的网址")),
+                 qPrintable(status->text()));
+        get<QPlainTextEdit>(QStringLiteral("urlsList_2"))->setPlainText(u("甲乙 http://a.cn/"));
+        QVERIFY(status->isHidden());
     }
 };
 

@@ -18,6 +18,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QSettings>
 #include <QStackedWidget>
@@ -28,6 +29,7 @@
 #include <QToolButton>
 #include <QUrl>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <tuple>
@@ -80,6 +82,144 @@ double textContrast(const QImage &picture, const QRect &area)
     return best;
 }
 
+// One text colour over one background, named after the rule that pairs them.
+struct ColourPair
+{
+    QString rule;
+    QColor text;
+    QColor background;
+};
+
+// The colours a declaration's value names (gradient stops too), translucent
+// ones laid over the backdrop; none for "none" or "transparent".
+QList<QColor> coloursIn(const QString &value, const QColor &backdrop)
+{
+    static const QRegularExpression colour(
+        QStringLiteral("#[0-9a-fA-F]{6}\\b|#[0-9a-fA-F]{3}\\b|rgba?\\(([^)]*)\\)"));
+    QList<QColor> found;
+    for (auto it = colour.globalMatch(value); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        if (match.captured(0).startsWith(QLatin1Char('#'))) {
+            found.append(QColor(match.captured(0)));
+            continue;
+        }
+        const QStringList parts = match.captured(1).split(QLatin1Char(','));
+        const QString a = parts.value(3, QStringLiteral("255")).trimmed();
+        // As the sheet reads it: 0-255 or a percentage.
+        const double alpha =
+            a.endsWith(QLatin1Char('%')) ? a.chopped(1).toDouble() / 100 : a.toDouble() / 255;
+        const auto mix = [&](int channel, int under) {
+            return qRound(channel * alpha + under * (1 - alpha));
+        };
+        found.append(QColor(mix(parts.value(0).toInt(), backdrop.red()),
+                            mix(parts.value(1).toInt(), backdrop.green()),
+                            mix(parts.value(2).toInt(), backdrop.blue())));
+    }
+    return found;
+}
+
+// Every text/background pair a style sheet sets. A rule that sets only one
+// of the two takes the other from its selector without states, then without
+// sub-control, then from the sheet's "*" rule or the window's background.
+// Sub-controls and widgets that paint no text are left out.
+QList<ColourPair> colourPairsOf(QString sheet, const QColor &window, const QColor &windowText)
+{
+    sheet.remove(
+        QRegularExpression(QStringLiteral("/\\*.*?\\*/"), QRegularExpression::DotMatchesEverythingOption));
+    if (!sheet.contains(QLatin1Char('{')))
+        sheet = QStringLiteral("*{") + sheet + QLatin1Char('}'); // a widget's own declarations
+    struct Rule
+    {
+        QStringList selectors;
+        QHash<QString, QString> values;
+    };
+    QList<Rule> rules;
+    static const QRegularExpression ruleText(QStringLiteral("([^{}]*)\\{([^{}]*)\\}"));
+    for (auto it = ruleText.globalMatch(sheet); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        Rule rule;
+        for (const QString &selector : match.captured(1).split(QLatin1Char(',')))
+            rule.selectors.append(selector.simplified());
+        for (const QString &declaration : match.captured(2).split(QLatin1Char(';'))) {
+            const int colon = declaration.indexOf(QLatin1Char(':'));
+            if (colon > 0)
+                rule.values.insert(declaration.left(colon).trimmed().toLower(),
+                                   declaration.mid(colon + 1).trimmed());
+        }
+        rules.append(rule);
+    }
+    QColor backdrop = window;
+    QColor universalText = windowText;
+    QHash<QString, QList<QColor>> texts;
+    QHash<QString, QList<QColor>> backgrounds;
+    const auto backgroundOf = [&](const Rule &rule) {
+        return coloursIn(rule.values.value(QStringLiteral("background-color"),
+                                           rule.values.value(QStringLiteral("background"))),
+                         backdrop);
+    };
+    for (const Rule &rule : qAsConst(rules)) {
+        for (const QString &selector : rule.selectors) {
+            const QList<QColor> text = coloursIn(rule.values.value(QStringLiteral("color")), backdrop);
+            if (selector == QLatin1String("QPalette") && !backgroundOf(rule).isEmpty())
+                backdrop = backgroundOf(rule).first();
+            if (selector == QLatin1String("*") && !text.isEmpty())
+                universalText = text.first();
+            if (!text.isEmpty())
+                texts.insert(selector, text);
+            if (!backgroundOf(rule).isEmpty())
+                backgrounds.insert(selector, backgroundOf(rule));
+        }
+    }
+    static const QRegularExpression state(QStringLiteral("(?<!:):(?!:)[\\w-]+"));
+    static const QRegularExpression subControl(QStringLiteral("::([\\w-]+)"));
+    const QStringList textSubControls{QStringLiteral("item"), QStringLiteral("tab"),
+                                      QStringLiteral("section")};
+    const QStringList textless{QStringLiteral("QScrollBar"), QStringLiteral("QSlider"),
+                               QStringLiteral("QPalette")};
+    const auto inherited = [&](const QHash<QString, QList<QColor>> &found, const QString &selector,
+                               const QColor &last) {
+        QString plain = selector;
+        plain.remove(state);
+        if (found.contains(plain))
+            return found.value(plain);
+        plain.remove(subControl);
+        return found.value(plain, {last});
+    };
+    QList<ColourPair> pairs;
+    for (const Rule &rule : qAsConst(rules)) {
+        for (const QString &selector : rule.selectors) {
+            const QRegularExpressionMatch sub = subControl.match(selector);
+            if ((sub.hasMatch() && !textSubControls.contains(sub.captured(1))) ||
+                std::any_of(textless.cbegin(), textless.cend(),
+                            [&](const QString &w) { return selector.startsWith(w); }))
+                continue;
+            QList<QColor> text = coloursIn(rule.values.value(QStringLiteral("color")), backdrop);
+            QList<QColor> background = backgroundOf(rule);
+            const QList<QColor> alternate =
+                coloursIn(rule.values.value(QStringLiteral("alternate-background-color")), backdrop);
+            const QList<QColor> chosen =
+                coloursIn(rule.values.value(QStringLiteral("selection-background-color")), backdrop);
+            if (text.isEmpty() && background.isEmpty() && alternate.isEmpty() && chosen.isEmpty())
+                continue;
+            if (text.isEmpty())
+                text = inherited(texts, selector, universalText);
+            if (background.isEmpty())
+                background = inherited(backgrounds, selector, backdrop);
+            for (const QColor &t : qAsConst(text)) {
+                for (const QColor &b : background + alternate)
+                    pairs.append({selector, t, b});
+            }
+            const QList<QColor> chosenText =
+                coloursIn(rule.values.value(QStringLiteral("selection-color")), backdrop);
+            for (const QColor &b : chosen) {
+                for (const QColor &t : chosenText.isEmpty() ? text : chosenText)
+                    pairs.append({selector + QStringLiteral(" (selected)"), t, b});
+            }
+        }
+    }
+    return pairs;
+}
+
 bool sameImage(const QPixmap &a, const QPixmap &b)
 {
     return !a.isNull() && a.toImage().convertToFormat(QImage::Format_ARGB32) ==
@@ -122,6 +262,12 @@ private slots:
     void queryPagesNameTheirWidgetsApart();
     void pagesWearTheWindowBackground_data();
     void pagesWearTheWindowBackground();
+    void styleSheetPairsAreReadable_data();
+    void styleSheetPairsAreReadable();
+    void everyPageFitsTheDefaultSize_data();
+    void everyPageFitsTheDefaultSize();
+    void activeFilterLooksPressed_data();
+    void activeFilterLooksPressed();
 
 private:
     template <typename T> T *child(const char *name) const
@@ -144,6 +290,9 @@ void TstUIDemo08::initTestCase()
 void TstUIDemo08::init()
 {
     QSettings().clear();
+    // Its rows compare colours read once: no window each.
+    if (QByteArray(QTest::currentTestFunction()) == "styleSheetPairsAreReadable")
+        return;
     m_window.reset(Startup::openMainWindow());
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
 }
@@ -767,6 +916,143 @@ void TstUIDemo08::pagesWearTheWindowBackground()
     // The page's left margin, where no child paints.
     const QPoint margin = widget->mapTo(m_window.get(), QPoint(1, widget->height() / 2));
     QCOMPARE(QColor(m_window->grab().toImage().pixel(margin)), QColor(QStringLiteral("#c8def9")));
+}
+
+void TstUIDemo08::styleSheetPairsAreReadable_data()
+{
+    QTest::addColumn<QColor>("text");
+    QTest::addColumn<QColor>("background");
+    // The application's sheet and every widget's own, as the window has them.
+    QFile file(QStringLiteral(":/qss/blue.css"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QColor window(QStringLiteral("#c8def9"));
+    const QString appSheet = QString::fromLatin1(file.readAll());
+    QList<ColourPair> pairs = colourPairsOf(appSheet, window, Qt::black);
+    UIDemo08 *built = Startup::openMainWindow();
+    // The sheet's own "*" text colour is what a widget's rule without one shows.
+    const QColor text(
+        QRegularExpression(QStringLiteral("\\*\\{[^}]*color:(#[0-9a-fA-F]{6})")).match(appSheet).captured(1));
+    QVERIFY(text.isValid());
+    for (QWidget *widget : built->findChildren<QWidget *>()) {
+        if (!widget->styleSheet().isEmpty()) {
+            for (ColourPair pair : colourPairsOf(widget->styleSheet(), window, text)) {
+                pair.rule.prepend(widget->objectName() + QLatin1Char(' '));
+                pairs.append(pair);
+            }
+        }
+    }
+    delete built;
+    QVERIFY(pairs.size() > 40);
+    QSet<QString> named;
+    for (const ColourPair &pair : qAsConst(pairs)) {
+        const QString row =
+            pair.rule + QLatin1Char(' ') + pair.text.name() + QLatin1Char('/') + pair.background.name();
+        if (!named.contains(row)) {
+            named.insert(row);
+            QTest::newRow(qPrintable(row)) << pair.text << pair.background;
+        }
+    }
+}
+
+void TstUIDemo08::styleSheetPairsAreReadable()
+{
+    QFETCH(QColor, text);
+    QFETCH(QColor, background);
+    const double measured = contrast(text.rgb(), background.rgb());
+    QVERIFY2(measured >= 4.5, qPrintable(QStringLiteral("%1:1").arg(measured, 0, 'f', 2)));
+}
+
+void TstUIDemo08::everyPageFitsTheDefaultSize_data()
+{
+    // The buttons that lead to the page; 历史记录 is visited first on some rows.
+    QTest::addColumn<QStringList>("path");
+    QTest::addColumn<bool>("historyFirst");
+    const QString main = QStringLiteral("btnMain");
+    QTest::newRow("收录查询") << QStringList{main, QStringLiteral("tbtnMain1")} << false;
+    QTest::newRow("排名查询") << QStringList{main, QStringLiteral("tbtnMain2")} << false;
+    QTest::newRow("历史记录") << QStringList{main, QStringLiteral("tbtnMain3")} << false;
+    for (bool history : {false, true}) {
+        const QString after = history ? QStringLiteral(", after 历史记录") : QString();
+        QTest::newRow(qPrintable(QStringLiteral("关键词挖掘") + after))
+            << QStringList{QStringLiteral("btnConfig"), QStringLiteral("tbtnMining")} << history;
+        QTest::newRow(qPrintable(QStringLiteral("基本设置") + after))
+            << QStringList{QStringLiteral("btnConfig"), QStringLiteral("tbtnConfig1")} << history;
+        QTest::newRow(qPrintable(QStringLiteral("泛排名查询") + after))
+            << QStringList{QStringLiteral("btnData")} << history;
+        QTest::newRow(qPrintable(QStringLiteral("帮助手册") + after))
+            << QStringList{QStringLiteral("btnHelp")} << history;
+    }
+}
+
+void TstUIDemo08::everyPageFitsTheDefaultSize()
+{
+    QFETCH(QStringList, path);
+    QFETCH(bool, historyFirst);
+    if (historyFirst) {
+        QTest::mouseClick(child<QToolButton>("btnMain"), Qt::LeftButton);
+        QTest::mouseClick(child<QToolButton>("tbtnMain3"), Qt::LeftButton);
+    }
+    for (const QString &button : qAsConst(path))
+        QTest::mouseClick(m_window->findChild<QToolButton *>(button), Qt::LeftButton);
+    QTRY_COMPARE(m_window->size(), QSize(946, 700));
+    QVERIFY(m_window->minimumSizeHint().width() <= 946 && m_window->minimumSizeHint().height() <= 700);
+    // No label or button of the top bar drawn narrower or lower than its text (and icon) needs.
+    const QWidget *bar = child<QWidget>("widgetTitle");
+    for (QWidget *widget : bar->findChildren<QWidget *>()) {
+        auto *button = qobject_cast<QAbstractButton *>(widget);
+        if (!widget->isVisible() || !(qobject_cast<QLabel *>(widget) || button))
+            continue;
+        const bool textUnderIcon = button && !button->text().isEmpty() && !button->icon().isNull();
+        const int needed = widget->fontMetrics().height() + (textUnderIcon ? button->iconSize().height() : 0);
+        QVERIFY2(widget->width() >= widget->sizeHint().width() && widget->height() >= needed,
+                 qPrintable(QStringLiteral("%1 %2x%3, needs %4x%5")
+                                .arg(widget->objectName())
+                                .arg(widget->width())
+                                .arg(widget->height())
+                                .arg(widget->sizeHint().width())
+                                .arg(needed)));
+    }
+    const QByteArray screens = qgetenv("QUILLANE_TEST_SCREENS");
+    if (!screens.isEmpty())
+        m_window->grab().save(
+            QDir(QString::fromLocal8Bit(screens))
+                .filePath(QString::fromUtf8(QTest::currentDataTag()) + QStringLiteral(".png")));
+}
+
+void TstUIDemo08::activeFilterLooksPressed_data()
+{
+    QTest::addColumn<QString>("bar");
+    QTest::addColumn<bool>("hovered"); // the other button under the mouse
+    for (const char *bar : {"filterBar", "filterBar_2", "filterBar_site", "filterBar_mine"}) {
+        QTest::newRow(bar) << QString::fromLatin1(bar) << false;
+        QTest::newRow(qPrintable(QString::fromLatin1(bar) + QStringLiteral(", other hovered")))
+            << QString::fromLatin1(bar) << true;
+    }
+}
+
+void TstUIDemo08::activeFilterLooksPressed()
+{
+    QFETCH(QString, bar);
+    QFETCH(bool, hovered);
+    const QList<QPushButton *> buttons = child<QWidget>(qPrintable(bar))->findChildren<QPushButton *>();
+    QVERIFY(buttons.size() >= 2);
+    QVERIFY(buttons.at(0)->isChecked() && !buttons.at(1)->isChecked());
+    buttons.at(1)->setAttribute(Qt::WA_UnderMouse, hovered);
+    // A button's most common colour is its background.
+    const auto background = [](QPushButton *button) {
+        const QImage picture = button->grab().toImage();
+        QHash<QRgb, int> counts;
+        for (int y = 0; y < picture.height(); ++y) {
+            for (int x = 0; x < picture.width(); ++x)
+                ++counts[picture.pixel(x, y) | 0xff000000];
+        }
+        return std::max_element(counts.cbegin(), counts.cend()).key();
+    };
+    const double apart = contrast(background(buttons.at(0)), background(buttons.at(1)));
+    QVERIFY2(apart >= 3, qPrintable(QStringLiteral("%1:1").arg(apart, 0, 'f', 2)));
+    // Its whole text shows: "大家还在搜" included.
+    for (QPushButton *button : buttons)
+        QVERIFY2(button->sizeHint().width() <= button->maximumWidth(), qPrintable(button->text()));
 }
 
 QUILLANE_WINDOW_TEST_MAIN(TstUIDemo08)

@@ -45,6 +45,9 @@ constexpr int kTopMinimumWidth = 85;
 
 const char kHomeLocation[] = QT_TRANSLATE_NOOP("UIDemo08", "当前位置：首页");
 const char kHistoryLocation[] = QT_TRANSLATE_NOOP("UIDemo08", "当前位置：历史记录");
+const char kKeywordsNeedAddresses[] = QT_TRANSLATE_NOOP(
+    "UIDemo08", "已加入 %1 个关键词：请在每个关键词后加空格和要查排名的网址（例如：网站建设 "
+                "http://www.qa-site.cn/），没有网址的行不会查询；只知道网站时请用“发送到泛排名查询”");
 const char kQuitQuestion[] = QT_TRANSLATE_NOOP("UIDemo08", "查询尚未完成，确定退出吗？");
 
 const QString kLeftButtonHeight =
@@ -206,6 +209,9 @@ void UIDemo08::initForm()
     connect(ui->btnMenu_Close, &QPushButton::clicked, this, &UIDemo08::on_btnMenu_Close_clicked);
 
     ui->widgetTitle->setProperty("form", QStringLiteral("title"));
+    // The title bar keeps the height its labels need; a tall page (历史记录)
+    // takes its room from the pages' area, never from the top bar.
+    ui->widgetTitle->setSizePolicy(ui->widgetTitle->sizePolicy().horizontalPolicy(), QSizePolicy::Fixed);
     ui->widgetTop->setProperty("nav", QStringLiteral("top"));
     ui->labTitle->setText(tr("Quillane工具    "));
     ui->labTitle->setFont(QFont(kTitleFont, kTitlePointSize));
@@ -331,9 +337,12 @@ void UIDemo08::receiveKeywords(const QStringList &keywords, bool toSiteRanking)
         ui->btnData->click();
         return;
     }
+    // A ranking line is a keyword and the address to look for: the keywords
+    // go in as they are, and the page says what each line still needs.
     m_rankingPage->appendLines(keywords);
     ui->btnMain->click();
     ui->tbtnMain2->click();
+    m_rankingPage->panel()->showInputNotice(tr(kKeywordsNeedAddresses).arg(keywords.size()));
 }
 
 QString UIDemo08::inclusionDeviceMode() const

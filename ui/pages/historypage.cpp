@@ -22,7 +22,6 @@
 #include <QItemSelectionModel>
 #include <QPushButton>
 #include <QSortFilterProxyModel>
-#include <QStandardPaths>
 
 #include <algorithm>
 #include <optional>
@@ -88,6 +87,8 @@ HistoryPage::HistoryPage(QWidget *parent)
     ui->historyLines->sortByColumn(-1, Qt::AscendingOrder);
     ui->historyLines->horizontalHeader()->setStretchLastSection(true);
     ui->historySplitter->setSizes(kPaneHeights);
+    // A long title wraps: the page never asks the window for more than its default size.
+    ui->historyRunTitle->setWordWrap(true);
 
     auto *copy = new QAction(this);
     copy->setShortcut(QKeySequence::Copy);
@@ -110,6 +111,12 @@ HistoryPage::HistoryPage(QWidget *parent)
         const QList<qint64> chosen = selectedRuns();
         if (chosen.size() == 1 && chosen.first() != m_shownRun)
             showRun(chosen.first());
+    });
+    // A click on the row already highlighted shows it too, whatever was shown before.
+    connect(ui->historyRuns, &QTableWidget::cellClicked, this, [this](int row) {
+        const qint64 id = ui->historyRuns->item(row, 0)->data(Qt::UserRole).toLongLong();
+        if (id != m_shownRun && selectedRuns().size() <= 1)
+            showRun(id);
     });
     connect(ui->historyOnlyChanges, &QCheckBox::toggled, this, [this](bool only) {
         // Rows with a change hold it in the change role; the others hold nothing.
@@ -154,16 +161,49 @@ void HistoryPage::refresh()
     if (!m_store->isOpen()) {
         showProblem(m_store->errorMessage());
         fillRuns({});
+        showRun(0);
         return;
     }
     const QList<StoredRun> runs = m_store->runs();
     showProblem(m_store->errorMessage());
+    const int shownRow = rowOfRun(m_shownRun);
     fillRuns(runs);
-    const qint64 shown = m_shownRun;
-    m_shownRun = 0;
-    const bool stillThere =
-        std::any_of(runs.cbegin(), runs.cend(), [shown](const StoredRun &run) { return run.id == shown; });
-    showRun(stillThere ? shown : 0);
+    // Runs come newest first. A run made since the page last looked is what
+    // the user comes back for; otherwise the one shown stays, and when it
+    // was deleted its neighbour takes its place.
+    const qint64 newest = runs.isEmpty() ? 0 : runs.first().id;
+    int row = rowOfRun(m_shownRun);
+    if (newest > m_newestSeen || row < 0)
+        row = newest > m_newestSeen ? 0 : qBound(0, shownRow, runs.size() - 1);
+    m_newestSeen = qMax(m_newestSeen, newest);
+    highlightRow(row);
+}
+
+int HistoryPage::rowOfRun(qint64 runId) const
+{
+    for (int row = 0; runId > 0 && row < ui->historyRuns->rowCount(); ++row) {
+        if (ui->historyRuns->item(row, 0)->data(Qt::UserRole).toLongLong() == runId)
+            return row;
+    }
+    return -1;
+}
+
+void HistoryPage::highlightRow(int row)
+{
+    // The highlighted row and the lines below it are always the same run.
+    {
+        const QSignalBlocker quiet(ui->historyRuns);
+        ui->historyRuns->clearSelection();
+        if (row >= 0 && row < ui->historyRuns->rowCount()) {
+            ui->historyRuns->setCurrentCell(row, 0);
+            ui->historyRuns->selectRow(row);
+        } else {
+            ui->historyRuns->setCurrentCell(-1, -1);
+        }
+    }
+    ui->historyRuns->viewport()->update();
+    const QTableWidgetItem *item = row >= 0 ? ui->historyRuns->item(row, 0) : nullptr;
+    showRun(item ? item->data(Qt::UserRole).toLongLong() : 0);
 }
 
 void HistoryPage::fillRuns(const QList<StoredRun> &runs)
@@ -284,10 +324,15 @@ void HistoryPage::deleteSelectedRuns()
 
 void HistoryPage::exportShownRun()
 {
-    if (!m_store || m_shownRun <= 0 || !toolOfHistoryKey(m_run.tool))
+    const ToolDescriptor *tool = toolOfHistoryKey(m_run.tool);
+    if (!m_store || m_shownRun <= 0 || !tool)
         return;
-    QString path = SaveFileDialog::getSaveFileName(
-        this, kSaveCaption, QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation), kSaveFilter);
+    const std::optional<Device> device = HistoryDevice::deviceOf(m_run.device);
+    const QString suggested =
+        QDir(SaveFileDialog::startFolder())
+            .filePath(SaveFileDialog::reportFileName(tool->name, device ? &*device : nullptr,
+                                                     m_run.startedAt.toLocalTime()));
+    QString path = SaveFileDialog::getSaveFileName(this, kSaveCaption, suggested, kSaveFilter);
     if (path.isEmpty())
         return;
     if (!path.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive) &&

@@ -52,12 +52,16 @@ private:
     void showLineSerp();
     void copySelectedLines();
     QList<qint64> selectedRuns() const;
+    int rowOfRun(qint64 runId) const;
+    // Highlights the row (none: -1) and shows its run below.
+    void highlightRow(int row);
 
     Ui::HistoryPage *ui;
     HistoryStore *m_store = nullptr;
     HistoryLinesModel *m_lines;
     QSortFilterProxyModel *m_shownLines;
     qint64 m_shownRun = 0;
+    qint64 m_newestSeen = 0; // the newest run the page has listed
     StoredRun m_run;
     QPushButton *m_serpButton;
 };

@@ -13,6 +13,8 @@ using namespace QtCharts;
 namespace {
 const QString kBeyondLabel = QStringLiteral("30+");
 const QString kDateFormat = QStringLiteral("MM-dd");
+// Runs all of one day are told apart by their times.
+const QString kTimeFormat = QStringLiteral("MM-dd HH:mm");
 const QColor kLineColor(0x1e, 0x90, 0xff);
 const qreal kMarkerSize = 7.0;
 const qint64 kOneDayMs = 24 * 3600 * 1000;
@@ -77,9 +79,11 @@ void PositionChart::setHistory(const QString &title, const QList<PositionPoint> 
     m_segments = stretches.size();
 
     auto *time = new QDateTimeAxis;
-    time->setFormat(kDateFormat);
     const qint64 first = points.first().startedAt.toMSecsSinceEpoch();
     const qint64 last = points.last().startedAt.toMSecsSinceEpoch();
+    const bool oneDay =
+        points.first().startedAt.toLocalTime().date() == points.last().startedAt.toLocalTime().date();
+    time->setFormat(oneDay ? kTimeFormat : kDateFormat);
     // A single run, or runs of one moment, still get a readable span.
     const qint64 margin = qMax<qint64>((last - first) / 20, last == first ? kOneDayMs : 0);
     time->setRange(QDateTime::fromMSecsSinceEpoch(first - margin),

@@ -1,9 +1,11 @@
 #include "ui/pages/settingspage.h"
+#include "ui/pages/notifysettingsbox.h"
 #include "ui_settingspage.h"
 
 #include <QDir>
 #include <QFutureWatcher>
 #include <QSettings>
+#include <QUrl>
 #include <QtConcurrent/QtConcurrentRun>
 
 namespace {
@@ -43,6 +45,9 @@ SettingsPage::SettingsPage(QWidget *parent)
     connect(ui->proxyListRbtn, &QRadioButton::toggled, this, &SettingsPage::updateProxyFields);
     clearProblems();
     showSettings(FetchSettings());
+    // It shows the stored notification settings, and what is wrong with them, itself.
+    m_notify = new NotifySettingsBox(this);
+    ui->pageLayout->insertWidget(ui->pageLayout->indexOf(ui->agentGroup) + 1, m_notify);
 }
 
 SettingsPage::~SettingsPage()
@@ -136,12 +141,13 @@ void SettingsPage::save()
         if (problemLabel(problem.key)->text().isEmpty())
             showProblem(problem.key, problem.message);
     }
-    if (!numbers || !problems.isEmpty()) {
+    NotifySettings notify;
+    if (!m_notify->readForm(&notify) || !numbers || !problems.isEmpty()) {
         ui->statusLabel->setText(kNotSaved);
         return;
     }
     const std::unique_ptr<QSettings> store = openApplicationSettings();
-    if (!saveFetchSettings(*store, settings)) {
+    if (!saveFetchSettings(*store, settings) || !saveNotifySettings(*store, notify)) {
         ui->statusLabel->setText(kStoreFailed);
         return;
     }
@@ -156,6 +162,7 @@ void SettingsPage::restoreDefaults()
     const FetchSettings saved = m_settings;
     clearProblems();
     showSettings(FetchSettings());
+    m_notify->showSettings(NotifySettings());
     m_settings = saved;
     ui->statusLabel->setText(kDefaultsShown);
 }
@@ -196,8 +203,16 @@ void SettingsPage::showProbes()
 {
     QStringList lines;
     const QList<ProxyProbe> probes = m_probeWatcher->result();
-    for (const ProxyProbe &probe : probes)
-        lines.append(kProbeLine.arg(maskedProxy(QString::fromUtf8(probe.proxy)), probe.summary()));
+    for (const ProxyProbe &probe : probes) {
+        // The transfer's own error text may quote the address: its password never shows.
+        const QString address = QString::fromUtf8(probe.proxy);
+        const QString masked = maskedProxy(address);
+        QString summary = probe.summary().replace(address, masked);
+        const QString password = QUrl(address).password();
+        if (!password.isEmpty())
+            summary.replace(password, QUrl(masked).password());
+        lines.append(kProbeLine.arg(masked, summary));
+    }
     ui->proxyTestResult->setText(lines.join(QLatin1Char('\n')));
     ui->testProxyBtn->setEnabled(true);
 }
@@ -212,6 +227,9 @@ void SettingsPage::updateProxyFields()
 void SettingsPage::clearProblems()
 {
     for (QLabel *label : findChildren<QLabel *>()) {
+        // The 通知 section names its own problems, those of the stored file included.
+        if (m_notify && m_notify->isAncestorOf(label))
+            continue;
         if (label->objectName().endsWith(QLatin1String("Error"))) {
             label->clear();
             label->hide();

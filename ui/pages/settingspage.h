@@ -10,6 +10,7 @@
 #include <atomic>
 #include <memory>
 
+class NotifySettingsBox;
 class QLabel;
 class QLineEdit;
 template <typename T> class QFutureWatcher;
@@ -19,7 +20,7 @@ class SettingsPage;
 }
 
 // The 基本设置 page: pacing, retries, proxies (with 测试代理), certificate
-// checking, time-outs and user agents, read from and written to the
+// checking, time-outs, user agents and the 通知 section, read from and written to the
 // application's settings file. 保存 stores the form only when every value is
 // usable, and otherwise names the problem beside its field; 恢复默认 fills the
 // form with the defaults, to be saved. The frame places it and applies what
@@ -76,6 +77,7 @@ private:
     bool m_storedProblems = false;
     SearchEndpoints m_probeEndpoints;
     QList<NumberField> m_numbers;
+    NotifySettingsBox *m_notify = nullptr;
     QFutureWatcher<QList<ProxyProbe>> *m_probeWatcher;
     // Cuts the probes short when the page goes.
     std::shared_ptr<std::atomic<bool>> m_probeAbort;

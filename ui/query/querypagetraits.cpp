@@ -38,7 +38,7 @@ const char kTooManySites[] = QT_TRANSLATE_NOOP("QueryPageTraits", "一次最多�
 const char kChanged[] = QT_TRANSLATE_NOOP("QueryPageTraits", "只看变化");
 
 // 异常 shows in red, beside the other totals in their own colours.
-const QString kFailedStyle = QStringLiteral("color:#e00000");
+const QString kFailedStyle = QStringLiteral("color:#b00000");
 
 QString translated(const char *text)
 {
@@ -87,6 +87,7 @@ QueryPageTraits traitsOf(Tool tool, int addressColumn)
     traits.tool = tool;
     for (const ToolColumn &column : toolDescriptor(tool).columns)
         traits.columns.append({column.heading, column.width, column.kind});
+    traits.reasonHeading = toolDescriptor(tool).reasonHeading;
     traits.addressColumn = addressColumn;
     return traits;
 }

@@ -35,6 +35,8 @@ struct QueryPageTraits
 {
     Tool tool = Tool::Inclusion;
     QList<ResultColumn> columns;
+    // The last column, why a row is 异常 ("原因"); hidden until asked for. Empty: none.
+    QString reasonHeading;
     int addressColumn = 1;   // what 复制网址 copies
     QString copyColumnLabel; // that action's text when not 复制网址
     QList<ResultFilter> filters;

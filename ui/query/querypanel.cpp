@@ -17,6 +17,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -24,7 +25,6 @@
 #include <QRadioButton>
 #include <QSettings>
 #include <QShortcut>
-#include <QStandardPaths>
 #include <QTableView>
 #include <QUrl>
 
@@ -47,6 +47,11 @@ const char kRecheck[] = QT_TRANSLATE_NOOP("QueryPanel", "重查异常");
 const char kSaveCaption[] = QT_TRANSLATE_NOOP("QueryPanel", "保存");
 const char kSaveFilter[] = QT_TRANSLATE_NOOP("QueryPanel", "Excel 文件(*.xls *.xlsx)");
 const char kExported[] = QT_TRANSLATE_NOOP("QueryPanel", "报表已导出：%1");
+// The report holds the rows as the table shows them; the message says in which order.
+const char kInputOrder[] = QT_TRANSLATE_NOOP("QueryPanel", "行的顺序：输入顺序，与屏幕上一致");
+const char kSortedOrder[] = QT_TRANSLATE_NOOP("QueryPanel", "行的顺序：按“%1”%2，与屏幕上一致");
+const char kAscending[] = QT_TRANSLATE_NOOP("QueryPanel", "升序");
+const char kDescending[] = QT_TRANSLATE_NOOP("QueryPanel", "降序");
 const char kOpenFile[] = QT_TRANSLATE_NOOP("QueryPanel", "打开文件");
 const char kOpenFolder[] = QT_TRANSLATE_NOOP("QueryPanel", "打开所在文件夹");
 const char kClose[] = QT_TRANSLATE_NOOP("QueryPanel", "关 闭");
@@ -57,9 +62,9 @@ const char kNotKept[] = QT_TRANSLATE_NOOP("QueryPanel", "%1；查询继续，本
 const char kStoredRun[] = QT_TRANSLATE_NOOP("QueryPanel", "历史记录：%1 的查询，%2 条，异常 %3 条");
 const char kCertificateFailed[] = QT_TRANSLATE_NOOP(
     "QueryPanel",
-    "百度的证书未通过验证，相关行记为“异常”：%1（公司代理拦截 HTTPS 时可在基本设置中勾选“不验证证书”）");
+    "百度的证书未通过验证，相关行记为“异常”（证书不受信任）：%1。公司代理拦截 HTTPS 时，可在基本设置中勾选"
+    "“不验证证书”；但勾选后无法识别冒充百度的服务器，网络路径上的任何人都能伪造查询结果。");
 
-const QString kReportStamp = QStringLiteral("yyyyMMdd_HHmm");
 // The two suffixes the report writer knows; any other name gets the first.
 const QString kDefaultSuffix = QStringLiteral(".xlsx");
 const QString kOtherSuffix = QStringLiteral(".xls");
@@ -195,14 +200,23 @@ void QueryPanel::buildWidgets()
     m_status = new QLabel;
     m_status->setObjectName(QStringLiteral("zhuangTai") + m_widgets.nameSuffix);
     m_status->setFont(m_widgets.totalInput->font());
+    // Long notices wrap rather than widen the window.
+    m_status->setWordWrap(true);
     placeNear(m_widgets.progress, m_status, false);
     m_status->hide();
 
-    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), m_widgets.page, nullptr, nullptr,
-                                 Qt::WidgetWithChildrenShortcut);
+    // Wherever the focus is in the window (a hidden start button, the left
+    // bar after a page switch): only the page shown has a live shortcut.
+    auto *escape =
+        new QShortcut(QKeySequence(Qt::Key_Escape), m_widgets.page, nullptr, nullptr, Qt::WindowShortcut);
     connect(escape, &QShortcut::activated, this, [this] {
-        if (isRunning() && !m_stopping)
+        if (m_widgets.page->isVisible() && isRunning() && !m_stopping)
             requestStop();
+    });
+    // What the status line said of the last input or run is stale once the input changes.
+    connect(m_widgets.editor, &QPlainTextEdit::textChanged, this, [this] {
+        if (!isRunning() && !m_widgets.editor->isHidden())
+            showStatus(QString());
     });
     for (const QKeySequence &keys :
          {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)}) {
@@ -676,16 +690,24 @@ void QueryPanel::recheck()
 ReportTable QueryPanel::reportTable() const
 {
     ReportTable report;
-    report.title = reportTitle(m_tool.reportKind);
+    report.title = reportTitle(m_tool.reportKind, m_runSite);
     report.headings = m_model->headings();
     const QList<ResultColumn> &columns = m_model->columns();
     for (int column = 0; column < columns.size(); ++column)
         report.columnPixelWidths.append(m_widgets.table->columnWidth(column));
+    // Why a line is 异常 comes last, shown in the table or not, as the command writes it.
+    if (!m_tool.reasonHeading.isEmpty()) {
+        report.headings.append(m_tool.reasonHeading);
+        report.columnPixelWidths.append(m_model->reasonColumn() >= 0
+                                            ? m_widgets.table->columnWidth(m_model->reasonColumn())
+                                            : m_tool.writtenWidths().constLast());
+    }
     // The rows as the table shows them, sorted and filtered; lines never checked have none.
     const QList<int> rows = m_table->shownModel()->shownRows();
     for (int r : rows) {
-        if (m_model->row(r).verdict != RowVerdict::Unchecked)
-            report.rows.append(m_model->row(r).cells);
+        const ResultRow &row = m_model->row(r);
+        if (row.verdict != RowVerdict::Unchecked)
+            report.rows.append(m_tool.writtenCells(row.cells, row.failure));
     }
     for (int column = 0; column < columns.size(); ++column) {
         const SortKind sort = columns.at(column).sort;
@@ -693,7 +715,7 @@ ReportTable QueryPanel::reportTable() const
             report.numberColumns.append(column);
     }
     if (m_runStarted.isValid()) {
-        report.subtitle = reportSubtitle(m_tool.reportKind, m_runDevice, m_runStarted);
+        report.subtitle = reportSubtitle(m_tool.reportKind, m_runDevice, m_runStarted, m_runSite);
         // The run's totals, whatever the filter shows.
         report.totals = runTotals(m_tool.reportKind, m_lines.size(), m_model->tally()) +
                         siteTotals(m_runSites, checkedRows());
@@ -705,13 +727,12 @@ void QueryPanel::exportReport()
 {
     flush();
     QSettings settings;
-    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    QString folder = settings.value(AppSettings::kExportFolder, documents).toString();
-    if (!QFileInfo(folder).isDir())
-        folder = documents;
-    const QString suggested =
-        QDir(folder).filePath(m_tool.name + QLatin1Char('_') +
-                              QDateTime::currentDateTime().toString(kReportStamp) + kDefaultSuffix);
+    QString folder = settings.value(AppSettings::kExportFolder).toString();
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = SaveFileDialog::startFolder();
+    const QDateTime at = m_runStarted.isValid() ? m_runStarted : QDateTime::currentDateTime();
+    const QString suggested = QDir(folder).filePath(
+        SaveFileDialog::reportFileName(m_tool.name, m_tool.hasDevice ? &m_runDevice : nullptr, at));
 
     const QString chosen = SaveFileDialog::getSaveFileName(m_widgets.table, translated(kSaveCaption),
                                                            suggested, translated(kSaveFilter));
@@ -726,8 +747,17 @@ void QueryPanel::exportReport()
     settings.setValue(AppSettings::kExportFolder, QFileInfo(path).absolutePath());
 
     const QString shownPath = QDir::toNativeSeparators(path);
+    const QHeaderView *header = m_widgets.table->horizontalHeader();
+    const int sorted = header->sortIndicatorSection();
+    const QString order =
+        sorted < 0 || sorted >= m_model->headings().size()
+            ? translated(kInputOrder)
+            : translated(kSortedOrder)
+                  .arg(m_model->headings().at(sorted),
+                       translated(header->sortIndicatorOrder() == Qt::AscendingOrder ? kAscending
+                                                                                     : kDescending));
     const int choice =
-        QuillaneMessageBox::choose(translated(kExported).arg(shownPath),
+        QuillaneMessageBox::choose(translated(kExported).arg(shownPath) + QLatin1Char('\n') + order,
                                    {translated(kOpenFile), translated(kOpenFolder), translated(kClose)});
     if (choice != 0 && choice != 1)
         return;

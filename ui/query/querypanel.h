@@ -76,6 +76,8 @@ public:
     bool isRunning() const { return m_runner != nullptr; }
     BatchRunner *runner() const { return m_runner; }
     ResultTable *table() const { return m_table; }
+    // A word about the input in the status line, until the input changes or a run starts.
+    void showInputNotice(const QString &text) { showStatus(text); }
     // The key its runs are kept under in the history.
     QString historyTool() const { return toolDescriptor(m_traits.tool).historyKey; }
 

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QClipboard>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
@@ -21,16 +22,21 @@ const char kCopyRows[] = QT_TRANSLATE_NOOP("ResultTable", "复制选中行");
 const char kCopyAll[] = QT_TRANSLATE_NOOP("ResultTable", "复制全部");
 const char kCopyAddresses[] = QT_TRANSLATE_NOOP("ResultTable", "复制网址");
 const char kShowSerp[] = QT_TRANSLATE_NOOP("ResultTable", "前30名");
+const char kShowReasons[] = QT_TRANSLATE_NOOP("ResultTable", "显示异常原因");
 
 // Room for a full snapshot date and "30+" beside the cell padding and the sort arrow.
 const QString kWidestDate = QStringLiteral("2019年12月28日");
 const QString kWidestPosition = QStringLiteral("30+");
 constexpr int kCellPadding = 14;
 constexpr int kNarrowestAddress = 100;
-// The chosen filter stands out from the others: white on dark blue.
-const QString kFilterBarStyle =
-    QStringLiteral("QPushButton:checked{background:#2f6fc4;border-color:#2f6fc4;}");
-const QSize kFilterButtonSize(64, 22);
+// Room for the usual reasons ("服务器错误 502", "第一条结果是其他网址").
+constexpr int kReasonWidth = 140;
+// The chosen filter looks pressed in: pale where the others are blue, sunken, its text pushed down.
+const QString kFilterBarStyle = QStringLiteral(
+    "QPushButton:checked,QPushButton:checked:hover{color:#0b2545;background:#dbe8f8;border:2px inset #2f6fc4;"
+    "padding:5px 3px 3px 5px;}");
+constexpr int kFilterButtonHeight = 22;
+constexpr int kFilterButtonWidth = 64;
 
 QString translated(const char *text)
 {
@@ -97,6 +103,8 @@ void ResultTable::setColumns(const QList<ResultColumn> &columns, int addressColu
     m_addressColumn = addressColumn;
     m_model->setColumns(columns);
     applyColumnWidths();
+    if (m_model->reasonColumn() >= 0)
+        m_view->setColumnWidth(m_model->reasonColumn(), kReasonWidth);
 }
 
 void ResultTable::setUpView()
@@ -112,6 +120,7 @@ void ResultTable::setUpView()
     // No sort until a heading is clicked: rows stay in line order.
     table->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     table->setSortingEnabled(true);
+    table->viewport()->installEventFilter(this);
     table->hide();
 
     table->setContextMenuPolicy(Qt::ActionsContextMenu);
@@ -139,6 +148,8 @@ void ResultTable::setUpView()
                 emit serpRequested(m_shown->mapToSource(index).row());
         });
     }
+    if (!m_traits.reasonHeading.isEmpty())
+        setUpReasonColumn();
 }
 
 void ResultTable::requestSerp()
@@ -149,6 +160,47 @@ void ResultTable::requestSerp()
         emit serpRequested(m_shown->mapToSource(current).row());
     else if (!rows.isEmpty())
         emit serpRequested(rows.first());
+}
+
+void ResultTable::setUpReasonColumn()
+{
+    // Asked for from the table's menu and from its headings' menu.
+    m_showReasons = new QAction(translated(kShowReasons), m_view);
+    m_showReasons->setObjectName(QStringLiteral("showReasonsAction") + m_nameSuffix);
+    m_showReasons->setCheckable(true);
+    m_view->addAction(m_showReasons);
+    QHeaderView *header = m_view->horizontalHeader();
+    header->setContextMenuPolicy(Qt::ActionsContextMenu);
+    header->addAction(m_showReasons);
+    connect(m_showReasons, &QAction::toggled, this, &ResultTable::placeReasonColumn);
+}
+
+void ResultTable::showReasons(bool shown)
+{
+    if (m_showReasons)
+        m_showReasons->setChecked(shown);
+}
+
+bool ResultTable::showsReasons() const
+{
+    return m_showReasons && m_showReasons->isChecked();
+}
+
+// The column is in the table only while shown, so that the table's columns
+// stay the cells and 变化 otherwise; it comes before 变化.
+void ResultTable::placeReasonColumn()
+{
+    const bool shown = showsReasons();
+    if (shown == (m_model->reasonColumn() >= 0))
+        return;
+    const int change = m_model->changeColumn();
+    const int changeWidth = change >= 0 ? m_view->columnWidth(change) : 0;
+    // The headings keep the widths of the columns they had; the one after the cells is new.
+    m_model->setReasonColumn(shown ? m_traits.reasonHeading : QString());
+    if (shown)
+        m_view->setColumnWidth(m_model->reasonColumn(), kReasonWidth);
+    if (m_model->changeColumn() >= 0)
+        m_view->setColumnWidth(m_model->changeColumn(), changeWidth);
 }
 
 void ResultTable::buildFilterBar()
@@ -166,7 +218,9 @@ void ResultTable::buildFilterBar()
         button->setObjectName(m_traits.filters.at(i).objectName + m_nameSuffix);
         button->setCheckable(true);
         button->setChecked(i == 0);
-        button->setMaximumSize(kFilterButtonSize);
+        // As wide as its text needs ("大家还在搜"), never narrower than the others.
+        button->setMaximumHeight(kFilterButtonHeight);
+        button->setMinimumWidth(kFilterButtonWidth);
         m_filters->addButton(button, i);
         filterLayout->addWidget(button);
     }
@@ -174,6 +228,27 @@ void ResultTable::buildFilterBar()
     connect(m_filters, &QButtonGroup::idClicked, this,
             [this](int id) { m_shown->setRowFilter(m_traits.filters.value(id).accepts); });
     m_filterBar->hide();
+}
+
+bool ResultTable::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_view->viewport() && event->type() == QEvent::Resize)
+        fillViewport();
+    return QObject::eventFilter(watched, event);
+}
+
+void ResultTable::fillViewport()
+{
+    const QHeaderView *header = m_view->horizontalHeader();
+    const int address = m_traits.addressColumn;
+    if (address < 0 || address >= header->count())
+        return;
+    int others = 0;
+    for (int column = 0; column < header->count(); ++column) {
+        if (column != address && !header->isSectionHidden(column))
+            others += header->sectionSize(column);
+    }
+    m_view->setColumnWidth(address, qMax(m_view->viewport()->width() - others, kNarrowestAddress));
 }
 
 void ResultTable::resetView()
@@ -197,13 +272,21 @@ void ResultTable::showNewRows()
 
 QString ResultTable::rowsText(const QList<int> &sourceRows, bool withHeadings) const
 {
+    // The cells, then why a row is 异常, as the command writes them.
+    const bool reasons = !m_traits.reasonHeading.isEmpty();
     QStringList lines;
     if (withHeadings)
-        lines.append(m_model->headings().join(QLatin1Char('\t')));
+        lines.append((m_model->headings() + (reasons ? QStringList{m_traits.reasonHeading} : QStringList()))
+                         .join(QLatin1Char('\t')));
     for (int r : sourceRows) {
         QStringList cells;
         for (const QString &cell : m_model->row(r).cells)
             cells.append(cellText(cell));
+        if (reasons) {
+            while (cells.size() < m_traits.columns.size())
+                cells.append(QString());
+            cells.append(cellText(m_model->row(r).failure));
+        }
         lines.append(cells.join(QLatin1Char('\t')));
     }
     return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');

@@ -8,14 +8,17 @@
 #include <QObject>
 #include <QString>
 
+class QAction;
 class QButtonGroup;
+class QEvent;
 class QTableView;
 class QWidget;
 
 // A result table with what users do with one: rows in a model behind a sort
 // and filter proxy, headings that sort (positions and dates by value), a row
 // of filter toggles, 异常 rows tinted, cells on one line with the whole text
-// as tooltip, and copying rows as tab-separated text with a heading line
+// as tooltip (a 异常 cell's says why), a 原因 column shown on demand, and
+// copying rows as tab-separated text with a heading line, the reason last
 // (Ctrl+C and the context menu). Binds a QTableView of a form; whoever has
 // rows feeds the model and places filterBar() above the table. A query
 // page's panel does, and a view of a stored run can.
@@ -36,6 +39,9 @@ public:
     // being the one 复制网址 copies; nothing happens when they are shown already.
     void setColumns(const QList<ResultColumn> &columns, int addressColumn);
 
+    // The 原因 column is shown (not at first; the table's and its headings' menus show it).
+    bool showsReasons() const;
+
     // The selected rows, or every row shown when none is selected; source rows in view order.
     QList<int> chosenRows() const;
 
@@ -45,7 +51,12 @@ public:
     // when the view was already at the bottom.
     void showNewRows();
 
+    // The address column takes what the viewport gains or loses (a larger
+    // window, a wider row-number column), so the columns fill it exactly.
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 public slots:
+    void showReasons(bool shown);
     void copySelectedRows();
     void copyAllRows();
     void copyAddresses();
@@ -59,9 +70,12 @@ signals:
 private:
     void setUpView();
     void applyColumnWidths();
+    void setUpReasonColumn();
+    void placeReasonColumn();
     void buildFilterBar();
     QString rowsText(const QList<int> &sourceRows, bool withHeadings) const;
     QList<int> selectedSourceRows() const;
+    void fillViewport();
 
     const QueryPageTraits m_traits;
     const QString m_nameSuffix;
@@ -71,4 +85,5 @@ private:
     QWidget *m_filterBar = nullptr;
     QButtonGroup *m_filters = nullptr;
     int m_addressColumn;
+    QAction *m_showReasons = nullptr;
 };

@@ -1,5 +1,7 @@
 #include "ui/query/resulttablemodel.h"
 
+#include "search/resultstrings.h"
+
 #include <QBrush>
 #include <QColor>
 #include <QDate>
@@ -101,7 +103,16 @@ int ResultTableModel::rowCount(const QModelIndex &parent) const
 
 int ResultTableModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : m_columns.size() + (m_changeHeading.isEmpty() ? 0 : 1);
+    return parent.isValid()
+               ? 0
+               : m_columns.size() + (m_changeHeading.isEmpty() ? 0 : 1) + (m_reasonHeading.isEmpty() ? 0 : 1);
+}
+
+void ResultTableModel::setReasonColumn(const QString &heading)
+{
+    beginResetModel();
+    m_reasonHeading = heading;
+    endResetModel();
 }
 
 void ResultTableModel::setChangeColumn(const QString &heading)
@@ -132,6 +143,14 @@ QVariant ResultTableModel::data(const QModelIndex &index, int role) const
     if (!index.isValid() || index.row() >= m_rows.size() || index.column() >= columnCount())
         return QVariant();
     const StoredRow &stored = m_rows.at(index.row());
+    const bool failed = stored.row.verdict == RowVerdict::Failed;
+    if (index.column() == reasonColumn()) {
+        if (role == Qt::DisplayRole || role == SortRole)
+            return stored.row.failure;
+        if (role == Qt::ToolTipRole)
+            return stored.row.failure.isEmpty() ? QVariant() : stored.row.failure;
+        return role == Qt::BackgroundRole && failed ? QBrush(kFailedTint) : QVariant();
+    }
     if (index.column() == changeColumn()) {
         if (role == Qt::DisplayRole || role == SortRole)
             return stored.row.change;
@@ -142,8 +161,10 @@ QVariant ResultTableModel::data(const QModelIndex &index, int role) const
     case Qt::DisplayRole:
         return stored.row.cells.value(index.column());
     case Qt::ToolTipRole: {
-        // Cells never wrap: a long text is elided and shows whole here.
+        // Cells never wrap: a long text is elided and shows whole here; a 异常 says why.
         const QString text = stored.row.cells.value(index.column());
+        if (failed && text == ResultText::kFailed && !stored.row.failure.isEmpty())
+            return stored.row.failure;
         return text.isEmpty() ? QVariant() : text;
     }
     case Qt::BackgroundRole:
@@ -161,6 +182,8 @@ QVariant ResultTableModel::headerData(int section, Qt::Orientation orientation, 
         return QAbstractTableModel::headerData(section, orientation, role);
     if (orientation == Qt::Horizontal && section == changeColumn())
         return m_changeHeading;
+    if (orientation == Qt::Horizontal && section == reasonColumn())
+        return m_reasonHeading;
     if (orientation == Qt::Horizontal)
         return section >= 0 && section < m_columns.size() ? m_columns.at(section).heading : QVariant();
     // Row numbers are line numbers, also when sorted or filtered.

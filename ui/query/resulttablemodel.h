@@ -49,7 +49,14 @@ public:
     QStringList headings() const;
     // Shows each row's change in a column after the others.
     void setChangeColumn(const QString &heading);
-    int changeColumn() const { return m_changeHeading.isEmpty() ? -1 : m_columns.size(); }
+    int changeColumn() const
+    {
+        return m_changeHeading.isEmpty() ? -1 : m_columns.size() + (m_reasonHeading.isEmpty() ? 0 : 1);
+    }
+    // Shows why a row is 异常 in a column after the cells (before 变化); the
+    // cells saying 异常 tell it as their tooltip.
+    void setReasonColumn(const QString &heading);
+    int reasonColumn() const { return m_reasonHeading.isEmpty() ? -1 : m_columns.size(); }
     // Row line's change, as found once the line's previous results are known.
     void setChange(int line, const QString &change);
     const ResultRow &row(int r) const { return m_rows.at(r).row; }
@@ -75,6 +82,7 @@ private:
 
     QList<ResultColumn> m_columns;
     QString m_changeHeading;
+    QString m_reasonHeading;
     QVector<StoredRow> m_rows;
     QVector<std::pair<int, ResultRow>> m_pending;
     QHash<int, int> m_pendingIndex; // line -> its entry in m_pending

@@ -1,5 +1,7 @@
 #include "ui/widgets/openfiledialog.h"
 
+#include "ui/widgets/savefiledialog.h"
+
 #include <QFileDialog>
 
 #include <utility>
@@ -11,9 +13,10 @@ OpenFileDialog::Answerer testAnswerer;
 
 QString OpenFileDialog::getOpenFileName(QWidget *parent, const QString &caption, const QString &filter)
 {
+    const QString folder = SaveFileDialog::startFolder();
     if (testAnswerer)
-        return testAnswerer(caption);
-    return QFileDialog::getOpenFileName(parent, caption, QString(), filter);
+        return testAnswerer(caption, folder);
+    return QFileDialog::getOpenFileName(parent, caption, folder, filter);
 }
 
 void OpenFileDialog::setAnswererForTesting(Answerer answerer)

@@ -4,7 +4,9 @@
 
 #include <functional>
 
+class QDateTime;
 class QWidget;
+enum class Device;
 
 // The save dialog of the report export. Tests answer it through the seam
 // instead of showing a modal dialog.
@@ -27,4 +29,11 @@ public:
 
     // While an answerer is set, no dialog is shown; an empty one shows real dialogs again.
     static void setAnswererForTesting(Answerer answerer);
+
+    // Where file dialogs start: the documents folder when there is one, else
+    // the home folder (never the root or the working folder).
+    static QString startFolder();
+    // A report's suggested name from its tool, device (none: a tool without
+    // one) and time, e.g. "排名查询-电脑-20261209-1530.xlsx".
+    static QString reportFileName(const QString &tool, const Device *device, const QDateTime &at);
 };
