@@ -146,6 +146,7 @@ void LoopbackBaidu::State::serve(const char *scheme, const httplib::Request &in,
     request.method = toBytes(in.method);
     request.target = toBytes(in.target);
     request.path = toBytes(in.path);
+    request.body = toBytes(in.body);
     for (const auto &header : in.headers) {
         // httplib adds these itself; they were not sent by the client.
         if (header.first == "REMOTE_ADDR" || header.first == "REMOTE_PORT" || header.first == "LOCAL_ADDR" ||
@@ -208,6 +209,8 @@ LoopbackBaidu::LoopbackBaidu() : m_state(std::make_unique<State>())
     state->https.new_task_queue = pool;
     state->http.Get(".*", route("http"));
     state->https.Get(".*", route("https"));
+    state->http.Post(".*", route("http"));
+    state->https.Post(".*", route("https"));
     state->http.set_keep_alive_max_count(1);
     state->https.set_keep_alive_max_count(1);
     state->httpPort = state->http.bind_to_any_port("127.0.0.1");
@@ -291,6 +294,14 @@ int LoopbackBaidu::requestCount() const
 {
     std::lock_guard<std::mutex> lock(m_state->mutex);
     return m_state->log.size();
+}
+
+int LoopbackBaidu::requestCountBesidesHomePage() const
+{
+    int count = 0;
+    for (const Request &request : requests())
+        count += request.path == "/" ? 0 : 1;
+    return count;
 }
 
 void LoopbackBaidu::clearRequests()

@@ -23,6 +23,7 @@ struct Request
     QByteArray path;
     HeaderList headers; // names as sent; order is the server's (sorted), see RawCaptureServer
     QList<QPair<QByteArray, QByteArray>> params; // decoded query parameters
+    QByteArray body;                             // a POST's form, as sent
 
     QByteArray param(const QByteArray &key) const;
     QByteArray header(const QByteArray &name) const;
@@ -78,6 +79,8 @@ public:
 
     QList<Request> requests() const;
     int requestCount() const;
+    // The requests other than visits of the home page ("/"), which a session makes before its first search.
+    int requestCountBesidesHomePage() const;
     void clearRequests();
 
     // Stops both servers and releases requests held by silent replies.
