@@ -179,9 +179,12 @@ void RequestGate::reportRobotCheck(Clock::time_point sentAt)
         return;
     }
     const double now = intervalLocked();
-    const bool nearLimit = m_goodSinceCheck >= kEaseAfter && m_learnedMs > 0;
+    // A check after a long run of good answers: the limit is near, and the
+    // pause that drew it is too short. Found the first time, the floor keeps a
+    // fifth above it; later checks there (or Baidu's checks at random) raise it by little.
+    const bool nearLimit = m_goodSinceCheck >= kEaseAfter;
     if (nearLimit)
-        m_floorMs = std::min<double>(kMaxIntervalMs, now * 1.05);
+        m_floorMs = std::min<double>(kMaxIntervalMs, std::max(m_floorMs, now * (m_floorMs > 0 ? 1.02 : 1.2)));
     m_learnedMs = std::min<double>(
         kMaxIntervalMs, std::max<double>(m_settings.firstSlowdownMs, now * (nearLimit ? 1.25 : 2.0)));
     m_goodSinceCheck = 0;

@@ -57,7 +57,7 @@ public:
     static constexpr int kMaxIntervalMs = 60000;
     // Good answers since the last check after which a check tells the limit
     // is near: the pause grows by a quarter, not twofold, and is not eased
-    // back below 1.05 times the one that drew it.
+    // back below 1.2 times the one that drew it (1.02 once such a floor exists).
     static constexpr int kEaseAfter = 10;
     // Each good answer eases the pause by its 1/kEaseDivisor, by a
     // kEaseDivisor-th of the first slowdown at least.

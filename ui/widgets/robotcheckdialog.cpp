@@ -126,7 +126,10 @@ RobotCheckDialog::RobotCheckDialog(const RobotCheckMeeting &meeting,
 
 RobotCheckDialog::~RobotCheckDialog()
 {
-    finish(false);
+    // Gone with the window: the runs go on without the user (or end with the window).
+    disconnect(this, &QDialog::finished, nullptr, nullptr);
+    if (!m_finished && m_handOff)
+        m_handOff->resolve(false);
     useProxy(QByteArray());
     // The page uses the profile: it goes first.
     delete m_view;
