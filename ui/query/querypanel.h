@@ -112,6 +112,7 @@ private:
     void showHistoryProblem(const QString &message);
     void showFetchNotice(const FetchNotice &notice);
     void showStatus(const QString &text);
+    void showGateState();
     void showRunningButtons(bool running);
     QVector<int> rowsToRecheck() const;
     Device device() const;
@@ -127,6 +128,8 @@ private:
     QList<QLabel *> m_totalLabels;
     QPushButton *m_recheck = nullptr;
     QLabel *m_status = nullptr;
+    QLabel *m_gateState = nullptr;
+    QTimer m_gateTimer;
 
     RunHistory *m_history = nullptr;
     QString m_historyProblem; // why the current run is not kept
