@@ -34,6 +34,7 @@ const QString kOptionProxyList = QStringLiteral("--proxy-list");
 const QString kOptionConnectTimeout = QStringLiteral("--connect-timeout");
 const QString kOptionTimeout = QStringLiteral("--timeout");
 const QString kOptionInsecure = QStringLiteral("--insecure");
+const QString kOptionCookies = QStringLiteral("--cookies");
 const QString kOptionSave = QStringLiteral("--save");
 const QString kOptionNotify = QStringLiteral("--notify");
 const QString kOptionHelp = QStringLiteral("--help");
@@ -75,13 +76,13 @@ const QString kNotifyWithoutSave =
     QStringLiteral("option '--notify' needs --save (a digest tells a saved run's changes)");
 
 // Pacing and connection: every command that asks Baidu takes them.
-const QStringList kFetchOptions = {kOptionInterval,       kOptionJitter,  kOptionThreads,
-                                   kOptionRetries,        kOptionProxy,   kOptionProxyList,
-                                   kOptionConnectTimeout, kOptionTimeout, kOptionInsecure};
+const QStringList kFetchOptions = {kOptionInterval, kOptionJitter,    kOptionThreads, kOptionRetries,
+                                   kOptionProxy,    kOptionProxyList, kOptionCookies, kOptionConnectTimeout,
+                                   kOptionTimeout,  kOptionInsecure};
 const QStringList kValueOptions = {kOptionDevice,  kOptionReport,         kOptionSavePages, kOptionSite,
                                    kOptionDepth,   kOptionLimit,          kOptionInterval,  kOptionJitter,
                                    kOptionThreads, kOptionRetries,        kOptionProxy,     kOptionProxyList,
-                                   kOptionTimeout, kOptionConnectTimeout, kOptionSerp,
+                                   kOptionTimeout, kOptionConnectTimeout, kOptionSerp,      kOptionCookies,
                                    kOptionNotify};
 
 // The commands that run a tool, and the options each takes beside the pacing and connection ones.
@@ -212,6 +213,9 @@ CliArguments CliArguments::parse(const QStringList &arguments)
                 return parsed;
             }
             options.notifyChannels.append(value.trimmed());
+            given.append(name);
+        } else if (name == kOptionCookies) {
+            options.fetch.cookiesPath = value;
             given.append(name);
         } else if (name == kOptionProxyList) {
             options.fetch.proxyListPath = value;
@@ -434,6 +438,11 @@ QString CliArguments::usageText()
                           "  --insecure          do not verify Baidu's certificates (for company\n"
                           "                      proxies that intercept HTTPS; anyone on the path\n"
                           "                      can then forge the answers)\n"
+                          "  --cookies FILE      start from the cookies in FILE (Netscape format, as\n"
+                          "                      browsers' cookie export add-ons write it) and write\n"
+                          "                      them back to FILE; all requests share them. Without\n"
+                          "                      it, the cookies of the window's sessions are used\n"
+                          "                      and kept (quillane/cookies in the data folder)\n"
                           "\n"
                           "Settings come from the window's settings file; the interval grows by\n"
                           "itself while Baidu answers with its robot check.\n"

@@ -27,6 +27,7 @@ struct FetchOverrides
     QString proxy;         // --proxy: this one proxy
     QString proxyListPath; // --proxy-list: a file of proxies, one per line
     bool insecure = false;
+    QString cookiesPath; // --cookies: a Netscape cookie file to start from and write back to
 };
 
 enum class CliCommand

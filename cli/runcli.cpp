@@ -65,6 +65,11 @@ const QString kSettingsUnused =
 const QString kCertificateFailed = QStringLiteral(
     "百度的证书未通过验证，相关行记为“异常”（证书不受信任）：%1。公司代理拦截 HTTPS 时，可用 --insecure"
     "（即基本设置中的“不验证证书”）；但这样无法识别冒充百度的服务器，网络路径上的任何人都能伪造查询结果。");
+const QString kRobotCheckMet = QStringLiteral(
+    "百度要求安全验证（百度安全验证），相关行会放慢重试，仍不通过则记为“异常”。通过验证的方法：在浏览器中打开 %1 "
+    "完成验证，用浏览器的 Cookie 导出扩展把百度的 Cookie 导出到 %2（Netscape 格式），再加上 --cookies %2 "
+    "重新运行");
+const QString kCookieFilePlaceholder = QStringLiteral("FILE");
 const QString kHistoryNotKept = QStringLiteral("%1；查询继续，本次不保存历史记录");
 
 // Taken before main(): with standard input closed, the next file the process
@@ -327,6 +332,8 @@ int runCli(const QStringList &arguments, const SearchEndpoints &endpoints, const
 
     RequestGate &gate = RequestGate::shared();
     gate.configure(settings.pacing);
+    // The pause learned by earlier runs, of the window or the command, holds until the settings are saved.
+    gate.setLearned(loadLearnedInterval(*openApplicationSettings()));
     SearchContext context = SearchContext::fromSettings(settings, &gate, endpoints);
     // What the checking threads have to say reaches standard error between the rows, from this thread.
     QObject sayer;
@@ -334,9 +341,19 @@ int runCli(const QStringList &arguments, const SearchEndpoints &endpoints, const
         QMetaObject::invokeMethod(
             &sayer, [&progress, text] { progress.message(text); }, Qt::QueuedConnection);
     };
-    context.notices = std::make_shared<FetchNotices>([sayLater](const FetchNotice &notice) {
-        sayLater(notice.kind == FetchNotice::Kind::Certificate ? kCertificateFailed.arg(notice.reason)
-                                                               : notice.reason);
+    // The command never waits for a person: a robot check slows the gate, and the user is told how to pass
+    // it.
+    context.sessions = options.fetch.cookiesPath.isEmpty()
+                           ? std::make_shared<SessionPool>(SessionPool::defaultFolder())
+                           : SessionPool::sharingFile(options.fetch.cookiesPath);
+    const QString cookieFile =
+        options.fetch.cookiesPath.isEmpty() ? kCookieFilePlaceholder : options.fetch.cookiesPath;
+    context.notices = std::make_shared<FetchNotices>([sayLater, cookieFile](const FetchNotice &notice) {
+        if (notice.kind == FetchNotice::Kind::RobotCheck)
+            sayLater(kRobotCheckMet.arg(notice.reason, cookieFile));
+        else
+            sayLater(notice.kind == FetchNotice::Kind::Certificate ? kCertificateFailed.arg(notice.reason)
+                                                                   : notice.reason);
     });
     if (!options.savePagesPath.isEmpty()) {
         const auto saver = std::make_shared<const PageSaver>(options.savePagesPath, lines, sayLater);
@@ -393,7 +410,9 @@ int runCli(const QStringList &arguments, const SearchEndpoints &endpoints, const
     runOptions.mining.limit = options.limit;
     RunDriver driver(options.tool, newBatchRunner(options.tool, runOptions), lines, options.device, context,
                      siteHosts, &output, &progress, recorder ? &*recorder : nullptr);
-    return notified(stoppedByDrift(drive(driver, options, streams, progress, table)));
+    const int status = drive(driver, options, streams, progress, table);
+    saveLearnedInterval(*openApplicationSettings(), gate.learnedMs());
+    return notified(stoppedByDrift(status));
 }
 
 namespace {

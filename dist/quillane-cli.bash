@@ -9,7 +9,7 @@ _quillane_cli()
 
     local commands='inclusion ranking site-ranking mine history'
     local options='--device --site --depth --limit --csv --json --with-serp --serp --report --save-pages --save --notify
-        --interval --jitter --threads --retries --proxy --proxy-list --connect-timeout --timeout --insecure --help -h'
+        --interval --jitter --threads --retries --proxy --proxy-list --connect-timeout --timeout --insecure --cookies --help -h'
     local history_commands='list show changes export'
 
     case $prev in
@@ -25,7 +25,7 @@ _quillane_cli()
             _filedir -d
             return
             ;;
-        --proxy-list)
+        --proxy-list | --cookies)
             _filedir
             return
             ;;
@@ -57,7 +57,7 @@ _quillane_cli()
         case ${words[i]} in
             --) ended=1 ;;
             --device | --report | --save-pages | --site | --serp | --depth | --limit | --interval | --jitter | --threads | \
-                --retries | --proxy | --proxy-list | --connect-timeout | --timeout | --notify) ((i++)) ;;
+                --retries | --proxy | --proxy-list | --connect-timeout | --timeout | --cookies | --notify) ((i++)) ;;
             -?*) ;;
             *) args+=("${words[i]}") ;;
         esac

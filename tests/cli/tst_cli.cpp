@@ -4,6 +4,7 @@
 #include "history/historystore.h"
 #include "search/fetchsettings.h"
 #include "tests/support/badproxy.h"
+#include "tests/support/checkingbaidu.h"
 #include "tests/support/inclusionpages.h"
 #include "tests/support/loopbackbaidu.h"
 #include "tests/support/loopbackproxy.h"
@@ -25,6 +26,7 @@
 
 #include <csignal>
 #include <memory>
+#include <sys/stat.h>
 
 using testsupport::LoopbackBaidu;
 using testsupport::Reply;
@@ -111,6 +113,8 @@ QStringList endpointArguments(const LoopbackBaidu &baidu, bool trustCa = true)
 void startCli(QProcess &process, const LoopbackBaidu &baidu, const QStringList &arguments,
               const QString &dataHome = QString(), bool trustCa = true)
 {
+    // Each run starts from its settings: not from a pause an earlier run learned from robot checks.
+    saveLearnedInterval(*openApplicationSettings(), 0);
     if (!dataHome.isEmpty()) {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("XDG_DATA_HOME"), dataHome);
@@ -247,7 +251,7 @@ private slots:
         const CliOutcome outcome = runCli(baidu, QStringList{QStringLiteral("inclusion")} + options,
                                           kBroken + "\n" + kBeta, QString(), trustCa);
         testsupport::useUnpacedSettings(m_settingsHome.path());
-        QCOMPARE(baidu.requestCount(), expectedRequests);
+        QCOMPARE(baidu.requestCountBesidesHomePage(), expectedRequests);
         QCOMPARE(outcome.exitCode, expectedExit);
         const QByteArray lines = outcome.out;
         QVERIFY2(lines.count("异常") >= 1, lines.constData());
@@ -394,8 +398,9 @@ private slots:
             QVERIFY2(outcome.err.contains(said.toUtf8()), outcome.err.constData());
         }
         if (shown.isEmpty()) {
-            QCOMPARE(baidu.requestCount(), 2);
-            QTRY_COMPARE(working.connectionsTo(baidu.httpsPort()), 2);
+            QCOMPARE(baidu.requestCountBesidesHomePage(), 2);
+            // The session's visit of the home page went through the proxy too.
+            QTRY_COMPARE(working.connectionsTo(baidu.httpsPort()), 3);
         } else {
             QCOMPARE(baidu.requestCount(), 0);
             QCOMPARE(outcome.out.count("\t异常\t"), 2);
@@ -722,6 +727,58 @@ private slots:
 
     // Every answer page behind a "异常" lands in the folder, named by row, check and request; nothing else
     // does.
+    // Baidu's check passed in a browser, whose cookies the command starts from and keeps.
+    void passesTheRobotCheckWithCookies_data()
+    {
+        QTest::addColumn<QStringList>("commandLine");
+        QTest::addColumn<bool>("cookies");
+        QTest::addColumn<int>("exitCode");
+        const QStringList inclusion{QStringLiteral("inclusion")};
+        const QStringList ranking{QStringLiteral("ranking"), QStringLiteral("--device=mobile")};
+        QTest::newRow("inclusion without cookies") << inclusion << false << 3;
+        QTest::newRow("inclusion with the passed check's cookies") << inclusion << true << 0;
+        QTest::newRow("mobile ranking without cookies") << ranking << false << 3;
+        QTest::newRow("mobile ranking with the passed check's cookies") << ranking << true << 0;
+    }
+
+    void passesTheRobotCheckWithCookies()
+    {
+        QFETCH(QStringList, commandLine);
+        QFETCH(bool, cookies);
+        QFETCH(int, exitCode);
+        LoopbackBaidu baidu;
+        const testsupport::CheckingBaidu checking(baidu);
+        baidu.setHandler(checking.wrap(playBaidu));
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("cookies.txt"));
+        QFile written(file);
+        QVERIFY(written.open(QIODevice::WriteOnly));
+        written.write(cookies ? "# Netscape HTTP Cookie File\n127.0.0.1\tFALSE\t/\tFALSE\t0\tBDPASS\tpassed\n"
+                              : "");
+        written.close();
+        const QByteArray input = commandLine.first() == QLatin1String("ranking")
+                                     ? QByteArray("词 " + kAlpha + '\n')
+                                     : QByteArray(kAlpha + '\n');
+        const CliOutcome outcome =
+            runCli(baidu,
+                   commandLine + QStringList{QStringLiteral("--cookies"), file, QStringLiteral("--retries"),
+                                             QStringLiteral("0")},
+                   input, dir.path());
+        QCOMPARE(outcome.exitCode, exitCode);
+        // Said once, with the address to open and the file to export to.
+        QCOMPARE(outcome.err.count("--cookies " + file.toUtf8()), cookies ? 0 : 1);
+        QCOMPARE(outcome.err.contains(testsupport::CheckingBaidu::kCheckPath), !cookies);
+        QVERIFY(checking.homeVisits() >= 1);
+        struct stat status = {};
+        QCOMPARE(::stat(QFile::encodeName(file).constData(), &status), 0);
+        if (cookies) {
+            QCOMPARE(status.st_mode & 0777, 0600u);
+            QFile back(file);
+            QVERIFY(back.open(QIODevice::ReadOnly));
+            QVERIFY(back.readAll().contains("BAIDUID"));
+        }
+    }
+
     void savesFailedPages_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -1551,7 +1608,8 @@ private slots:
             input += "http://www.site" + QByteArray::number(i) + ".cn/\n";
         process.write(input);
         process.closeWriteChannel();
-        QTRY_VERIFY_WITH_TIMEOUT(baidu.requestCount() >= 1, 20000);
+        // A line's request, not the session's visit of the home page before it.
+        QTRY_VERIFY_WITH_TIMEOUT(baidu.requestCountBesidesHomePage() >= 1, 20000);
 
         ::kill(pid_t(process.processId()), SIGINT);
         QVERIFY(process.waitForFinished(10000));
@@ -1559,7 +1617,7 @@ private slots:
         const QList<QByteArray> lines = process.readAllStandardOutput().split('\n');
         const int rows = lines.size() - 2; // header, and the empty piece after the last line end
         QVERIFY2(rows >= 1 && rows < 6, QByteArray::number(rows).constData());
-        QCOMPARE(rows, baidu.requestCount()); // every line started was finished and printed
+        QCOMPARE(rows, baidu.requestCountBesidesHomePage()); // every line started was finished and printed
         QVERIFY(lines.at(1).startsWith("\thttp://www.site0.cn/\t未收录"));
     }
 

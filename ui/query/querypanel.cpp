@@ -5,6 +5,7 @@
 #include "history/serpcodec.h"
 #include "report/runreport.h"
 #include "search/appsettings.h"
+#include "search/fetchsettings.h"
 #include "search/layoutdriftguard.h"
 #include "search/pagesaver.h"
 #include "search/resultcolumns.h"
@@ -40,6 +41,7 @@ const char kNothingToRun[] = QT_TRANSLATE_NOOP("QueryPanel", "没有可查询的
 const char kDropped[] = QT_TRANSLATE_NOOP("QueryPanel", "已忽略 %1 行");
 const char kStopping[] = QT_TRANSLATE_NOOP("QueryPanel", "正在停止…");
 const char kFinished[] = QT_TRANSLATE_NOOP("QueryPanel", "查询完成：%1 条，异常 %2 条，用时 %3");
+constexpr int kGateStateIntervalMs = 500;
 const char kStopped[] = QT_TRANSLATE_NOOP("QueryPanel", "查询已停止：%1 条，异常 %2 条，用时 %3");
 const char kSeconds[] = QT_TRANSLATE_NOOP("QueryPanel", "%1 秒");
 const char kMinutes[] = QT_TRANSLATE_NOOP("QueryPanel", "%1 分 %2 秒");
@@ -205,6 +207,16 @@ void QueryPanel::buildWidgets()
     placeNear(m_widgets.progress, m_status, false);
     m_status->hide();
 
+    // What the gate does while it slows down or a line waits, shown beside the status while the run goes.
+    m_gateState = new QLabel;
+    m_gateState->setObjectName(QStringLiteral("gateState") + m_widgets.nameSuffix);
+    m_gateState->setFont(m_widgets.totalInput->font());
+    m_gateState->setWordWrap(true);
+    placeNear(m_status, m_gateState, false);
+    m_gateState->hide();
+    m_gateTimer.setInterval(kGateStateIntervalMs);
+    connect(&m_gateTimer, &QTimer::timeout, this, &QueryPanel::showGateState);
+
     // Wherever the focus is in the window (a hidden start button, the left
     // bar after a page switch): only the page shown has a live shortcut.
     auto *escape =
@@ -232,6 +244,15 @@ void QueryPanel::buildWidgets()
 Device QueryPanel::device() const
 {
     return m_widgets.mobile && m_widgets.mobile->isChecked() ? Device::Mobile : Device::Desktop;
+}
+
+void QueryPanel::showGateState()
+{
+    const QString text = isRunning() && m_context.gate ? gateStateText(m_context.gate->state()) : QString();
+    m_gateState->setText(text);
+    m_gateState->setVisible(!text.isEmpty());
+    if (!isRunning())
+        m_gateTimer.stop();
 }
 
 void QueryPanel::showStatus(const QString &text)
@@ -447,6 +468,9 @@ void QueryPanel::runLines(const QVector<int> &rows)
     showRunningButtons(true);
 
     m_runNotices.clear();
+    if (m_context.handOff)
+        m_context.handOff->newRun();
+    m_gateTimer.start();
     // What the checking threads meet that concerns the whole run is said in the status line, once each.
     SearchContext context = m_context;
     context.notices = std::make_shared<FetchNotices>([this](const FetchNotice &notice) {
@@ -480,7 +504,8 @@ void QueryPanel::runLines(const QVector<int> &rows)
 
 void QueryPanel::showFetchNotice(const FetchNotice &notice)
 {
-    if (!isRunning())
+    // The robot check has its own hand-off.
+    if (!isRunning() || notice.kind == FetchNotice::Kind::RobotCheck)
         return;
     m_runNotices.append(notice.kind == FetchNotice::Kind::Certificate
                             ? translated(kCertificateFailed).arg(notice.reason)
@@ -595,6 +620,10 @@ void QueryPanel::runnerFinished()
     m_widgets.progress->reset();
     m_widgets.progress->hide();
     showRunningButtons(false);
+    showGateState();
+    // The next run, also of the next start of the program, begins from what this one learned.
+    if (m_context.gate)
+        saveLearnedInterval(*openApplicationSettings(), m_context.gate->learnedMs());
     const ResultTally &tally = m_model->tally();
     QStringList status = m_runNotices;
     // A run that Baidu's changed pages stopped says so, and where those pages are.

@@ -121,6 +121,7 @@ private:
     void showHistoryProblem(const QString &message);
     void showFetchNotice(const FetchNotice &notice);
     void showStatus(const QString &text);
+    void showGateState();
     void showRunningButtons(bool running);
     QVector<int> rowsToRecheck() const;
     Device device() const;
@@ -139,6 +140,8 @@ private:
     QPushButton *m_recheck = nullptr;
     QLabel *m_status = nullptr;
     QLabel *m_siteTotals = nullptr; // a site ranking run of several sites: each site's figures
+    QLabel *m_gateState = nullptr;
+    QTimer m_gateTimer;
 
     RunHistory *m_history = nullptr;
     QString m_historyProblem; // why the current run is not kept
