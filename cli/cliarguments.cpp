@@ -2,6 +2,7 @@
 
 #include "notify/notifychannel.h"
 #include "search/fetchsettings.h"
+#include "search/siterankingcheck.h"
 #include "search/siterule.h"
 #include "workers/miningrun.h"
 
@@ -21,6 +22,9 @@ const QString kOptionDevice = QStringLiteral("--device");
 const QString kOptionReport = QStringLiteral("--report");
 const QString kOptionSavePages = QStringLiteral("--save-pages");
 const QString kOptionCsv = QStringLiteral("--csv");
+const QString kOptionJson = QStringLiteral("--json");
+const QString kOptionWithSerp = QStringLiteral("--with-serp");
+const QString kOptionSerp = QStringLiteral("--serp");
 const QString kOptionInterval = QStringLiteral("--interval");
 const QString kOptionJitter = QStringLiteral("--jitter");
 const QString kOptionThreads = QStringLiteral("--threads");
@@ -30,6 +34,7 @@ const QString kOptionProxyList = QStringLiteral("--proxy-list");
 const QString kOptionConnectTimeout = QStringLiteral("--connect-timeout");
 const QString kOptionTimeout = QStringLiteral("--timeout");
 const QString kOptionInsecure = QStringLiteral("--insecure");
+const QString kOptionCookies = QStringLiteral("--cookies");
 const QString kOptionSave = QStringLiteral("--save");
 const QString kOptionNotify = QStringLiteral("--notify");
 const QString kOptionHelp = QStringLiteral("--help");
@@ -57,6 +62,9 @@ const QString kMissingExportFile = QStringLiteral("history export needs a report
 const QString kExtraArgument = QStringLiteral("unexpected argument '%1'");
 const QString kNotForCommand = QStringLiteral("option '%1' does not apply to %2");
 const QString kMissingSite = QStringLiteral("site-ranking needs --site DOMAIN");
+const QString kTooManySites = QStringLiteral("at most %1 sites (--site) in one run").arg(kMaxRunSites);
+const QString kBadSerpLine = QStringLiteral("--serp needs a line number from 1, not '%1'");
+const QString kSerpOnlyForShow = QStringLiteral("--serp is for history show");
 const QString kBadSite = QStringLiteral("'%1' is no site (use a domain such as qa-site.cn)");
 const QString kBadDepth = QStringLiteral("depth '%1' must be 1, 2 or 3");
 const QString kBadLimit = QStringLiteral("limit '%1' must be a whole number from 1");
@@ -68,13 +76,14 @@ const QString kNotifyWithoutSave =
     QStringLiteral("option '--notify' needs --save (a digest tells a saved run's changes)");
 
 // Pacing and connection: every command that asks Baidu takes them.
-const QStringList kFetchOptions = {kOptionInterval,       kOptionJitter,  kOptionThreads,
-                                   kOptionRetries,        kOptionProxy,   kOptionProxyList,
-                                   kOptionConnectTimeout, kOptionTimeout, kOptionInsecure};
+const QStringList kFetchOptions = {kOptionInterval, kOptionJitter,    kOptionThreads, kOptionRetries,
+                                   kOptionProxy,    kOptionProxyList, kOptionCookies, kOptionConnectTimeout,
+                                   kOptionTimeout,  kOptionInsecure};
 const QStringList kValueOptions = {kOptionDevice,  kOptionReport,         kOptionSavePages, kOptionSite,
                                    kOptionDepth,   kOptionLimit,          kOptionInterval,  kOptionJitter,
                                    kOptionThreads, kOptionRetries,        kOptionProxy,     kOptionProxyList,
-                                   kOptionTimeout, kOptionConnectTimeout, kOptionNotify};
+                                   kOptionTimeout, kOptionConnectTimeout, kOptionSerp,      kOptionCookies,
+                                   kOptionNotify};
 
 // The commands that run a tool, and the options each takes beside the pacing and connection ones.
 struct ToolCommand
@@ -130,8 +139,13 @@ CliArguments CliArguments::parse(const QStringList &arguments)
             parsed.m_outcome = Outcome::Help;
             return parsed;
         }
-        if (argument == kOptionCsv) {
-            options.format = OutputFormat::Csv;
+        if (argument == kOptionCsv || argument == kOptionJson) {
+            options.format = argument == kOptionCsv ? OutputFormat::Csv : OutputFormat::Json;
+            continue;
+        }
+        if (argument == kOptionWithSerp) {
+            options.withSerp = true;
+            options.format = OutputFormat::Json;
             continue;
         }
         if (argument == kOptionInsecure) {
@@ -202,6 +216,9 @@ CliArguments CliArguments::parse(const QStringList &arguments)
             }
             options.notifyChannels.append(value.trimmed());
             given.append(name);
+        } else if (name == kOptionCookies) {
+            options.fetch.cookiesPath = value;
+            given.append(name);
         } else if (name == kOptionProxyList) {
             options.fetch.proxyListPath = value;
             given.append(name);
@@ -223,8 +240,19 @@ CliArguments CliArguments::parse(const QStringList &arguments)
                 parsed.setError(kBadSite.arg(value));
                 return parsed;
             }
-            options.site = value;
+            if (options.sites.size() >= kMaxRunSites) {
+                parsed.setError(kTooManySites);
+                return parsed;
+            }
+            options.sites.append(value);
             given.append(name);
+        } else if (name == kOptionSerp) {
+            bool number = false;
+            options.serpLine = value.toInt(&number);
+            if (!number || options.serpLine < 1) {
+                parsed.setError(kBadSerpLine.arg(value));
+                return parsed;
+            }
         } else if (name == kOptionDepth || name == kOptionLimit) {
             bool number = false;
             const int count = value.toInt(&number);
@@ -257,6 +285,9 @@ CliArguments CliArguments::parse(const QStringList &arguments)
             parsed.setError(kNotForCommand.arg(given.first(), command));
         else
             parsed.parseHistory(positional);
+        if (parsed.m_outcome == Outcome::Run && options.serpLine > 0 &&
+            options.historyAction != HistoryAction::Show)
+            parsed.setError(kSerpOnlyForShow);
         return parsed;
     }
     const auto toolCommand =
@@ -267,7 +298,11 @@ CliArguments CliArguments::parse(const QStringList &arguments)
         return parsed;
     }
     options.tool = toolCommand->tool;
-    if (options.tool == Tool::SiteRanking && options.site.isEmpty()) {
+    if (options.serpLine > 0) {
+        parsed.setError(kSerpOnlyForShow);
+        return parsed;
+    }
+    if (options.tool == Tool::SiteRanking && options.sites.isEmpty()) {
         parsed.setError(kMissingSite);
         return parsed;
     }
@@ -329,17 +364,20 @@ void CliArguments::parseHistory(QStringList positional)
 
 QString CliArguments::usageText()
 {
-    return QStringLiteral("Usage: quillane-cli inclusion|ranking [--device pc|mobile] [--csv] [--report "
-                          "FILE.xlsx|FILE.xls]\n"
+    return QStringLiteral("Usage: quillane-cli inclusion|ranking [--device pc|mobile] [--csv|--json\n"
+                          "                   [--with-serp]] [--report FILE.xlsx|FILE.xls]\n"
                           "                   [--save-pages DIR] [--save [--notify CHANNEL]...]\n"
                           "                   [pacing and connection options] [FILE]\n"
-                          "       quillane-cli site-ranking --site DOMAIN [--device pc|mobile] [--csv]\n"
+                          "       quillane-cli site-ranking --site DOMAIN [--site DOMAIN]... [--device\n"
+                          "                   pc|mobile] [--csv|--json [--with-serp]]\n"
                           "                   [--report FILE] [--save-pages DIR]\n"
                           "                   [--save [--notify CHANNEL]...] [pacing and connection\n"
                           "                   options] [FILE]\n"
-                          "       quillane-cli mine [--depth N] [--limit N] [--csv] [--report FILE]\n"
+                          "       quillane-cli mine [--depth N] [--limit N] [--csv|--json] [--report FILE]\n"
                           "                   [--save] [pacing and connection options] [FILE]\n"
-                          "       quillane-cli history list|show|changes|export [--csv] [RUN] [FILE]\n"
+                          "       quillane-cli history list|show|changes|export [--csv|--json\n"
+                          "                   [--with-serp]] [RUN] [FILE]\n"
+                          "       quillane-cli history show RUN --serp LINE [--json]\n"
                           "       quillane-cli list save NAME --tool inclusion|ranking|site-ranking\n"
                           "                   [--device pc|mobile] [--site DOMAIN]... [FILE]\n"
                           "       quillane-cli list [show|remove NAME]\n"
@@ -363,12 +401,18 @@ QString CliArguments::usageText()
                           "Options:\n"
                           "  --device pc|mobile  Baidu's desktop (pc, the default) or mobile result pages\n"
                           "  --site DOMAIN       site-ranking: the site; a bare domain (qa-site.cn) also\n"
-                          "                      counts its subdomains, www.qa-site.cn only that host\n"
+                          "                      counts its subdomains, www.qa-site.cn only that host;\n"
+                          "                      up to 10 times: one group of columns per site, each\n"
+                          "                      keyword page read once for all\n"
                           "  --depth N           mine: 1 (the default) expands the seeds, 2 also what\n"
                           "                      they gave, 3 once more\n"
                           "  --limit N           mine: stop after N keywords (default 1000)\n"
                           "  --csv               write CSV (UTF-8 with byte-order mark) instead of\n"
                           "                      tab-separated text\n"
+                          "  --json              write JSON Lines: one object per row with typed fields\n"
+                          "                      (see the manual)\n"
+                          "  --with-serp         JSON rows also carry the first 30 results each ranking\n"
+                          "                      was judged on (implies --json)\n"
                           "  --report FILE       also write the spreadsheet report (.xlsx or .xls)\n"
                           "  --save-pages DIR    keep every answer page that led to \"异常\" in DIR\n"
                           "                      (created if missing), one file per page named by\n"
@@ -402,6 +446,11 @@ QString CliArguments::usageText()
                           "  --insecure          do not verify Baidu's certificates (for company\n"
                           "                      proxies that intercept HTTPS; anyone on the path\n"
                           "                      can then forge the answers)\n"
+                          "  --cookies FILE      start from the cookies in FILE (Netscape format, as\n"
+                          "                      browsers' cookie export add-ons write it) and write\n"
+                          "                      them back to FILE; all requests share them. Without\n"
+                          "                      it, the cookies of the window's sessions are used\n"
+                          "                      and kept (quillane/cookies in the data folder)\n"
                           "\n"
                           "Settings come from the window's settings file; the interval grows by\n"
                           "itself while Baidu answers with its robot check.\n"
@@ -416,6 +465,8 @@ QString CliArguments::usageText()
                           "History commands:\n"
                           "  list             one line per stored run, its id first\n"
                           "  show RUN         the stored rows of run RUN, as a check prints them\n"
+                          "  show RUN --serp LINE\n"
+                          "                   the first 30 results line LINE (from 1) was judged on\n"
                           "  changes RUN      the lines whose result changed since the previous run\n"
                           "                   (same tool and device), with both values\n"
                           "  export RUN FILE  write run RUN's spreadsheet report (.xlsx or .xls)\n"

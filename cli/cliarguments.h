@@ -11,7 +11,8 @@
 enum class OutputFormat
 {
     Tsv,
-    Csv
+    Csv,
+    Json // JSON Lines: one object per row (history/rowjson.h)
 };
 
 // Options that override the settings file for one run; unset ones leave it be.
@@ -26,6 +27,7 @@ struct FetchOverrides
     QString proxy;         // --proxy: this one proxy
     QString proxyListPath; // --proxy-list: a file of proxies, one per line
     bool insecure = false;
+    QString cookiesPath; // --cookies: a Netscape cookie file to start from and write back to
 };
 
 enum class CliCommand
@@ -52,10 +54,11 @@ struct CliOptions
     QString reportPath;    // empty: no report
     QString savePagesPath; // empty: answer pages are not kept
     OutputFormat format = OutputFormat::Tsv;
-    QString site;      // site-ranking: the site as typed
-    int depth = 1;     // mine
-    int limit = 1000;  // mine
-    bool save = false; // store the run in the history
+    QStringList sites;     // site-ranking: the sites as typed (--site, repeated), up to ten
+    bool withSerp = false; // --with-serp: JSON rows carry their first-30 list
+    int depth = 1;         // mine
+    int limit = 1000;      // mine
+    bool save = false;     // store the run in the history
     // --notify: where the digest of a saved run's changes goes instead of the settings' channels.
     QStringList notifyChannels;
     QString listName; // a saved list's run: named in its digest
@@ -64,6 +67,7 @@ struct CliOptions
 
     HistoryAction historyAction = HistoryAction::List;
     qint64 runId = 0;   // show, changes, export
+    int serpLine = 0;   // show --serp LINE: that line's first-30 list (from 1); 0: the rows
     QString exportPath; // export: .xlsx or .xls
 };
 

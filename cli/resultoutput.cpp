@@ -1,6 +1,7 @@
 #include "cli/resultoutput.h"
 
 #include <QIODevice>
+#include <QJsonDocument>
 
 namespace {
 const char kUtf8ByteOrderMark[] = "\xEF\xBB\xBF";
@@ -48,11 +49,25 @@ QByteArray ResultOutput::formatRow(const QStringList &fields, OutputFormat forma
 
 void ResultOutput::writeHeader(const QStringList &headings)
 {
+    if (m_format == OutputFormat::Json)
+        return;
     QByteArray bytes;
     if (m_format == OutputFormat::Csv)
         bytes = kUtf8ByteOrderMark;
     bytes += formatRow(headings, m_format);
     m_device->write(bytes);
+}
+
+void ResultOutput::writeResult(int index, const ResultRow &row)
+{
+    if (m_format != OutputFormat::Json)
+        return writeRow(row.cells);
+    writeJson(rowJson(m_json, index + 1, row.cells, row.failure, row.serp, row.readAt));
+}
+
+void ResultOutput::writeJson(const QJsonObject &object)
+{
+    m_device->write(QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n');
 }
 
 void ResultOutput::writeRow(const QStringList &fields)

@@ -9,7 +9,7 @@ RowsInOrder::RowsInOrder(ResultOutput *output, int lineCount)
 {
 }
 
-bool RowsInOrder::accept(int index, const QStringList &cells)
+bool RowsInOrder::accept(int index, const ResultRow &row)
 {
     if (index < 0 || m_arrived.value(index, false))
         return false;
@@ -18,7 +18,7 @@ bool RowsInOrder::accept(int index, const QStringList &cells)
         m_pending.resize(index + 1);
     }
     m_arrived[index] = true;
-    m_pending[index] = cells;
+    m_pending[index] = row;
     return true;
 }
 
@@ -32,13 +32,13 @@ void RowsInOrder::writeReady(bool skipGaps)
             ++m_next;
             continue;
         }
-        writeNow(std::exchange(m_pending[index], QStringList()));
+        writeNow(index, std::exchange(m_pending[index], ResultRow()));
         ++m_next;
     }
 }
 
-void RowsInOrder::writeNow(const QStringList &cells)
+void RowsInOrder::writeNow(int index, const ResultRow &row)
 {
-    m_output->writeRow(cells);
-    m_written.append(cells);
+    m_output->writeResult(index, row);
+    m_written.append(row.cells);
 }

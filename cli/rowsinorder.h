@@ -1,5 +1,7 @@
 #pragma once
 
+#include "workers/resultrow.h"
+
 #include <QList>
 #include <QStringList>
 #include <QVector>
@@ -16,17 +18,17 @@ public:
     RowsInOrder(ResultOutput *output, int lineCount);
 
     // Takes row index (beyond the lines: a found row); false when its row came already.
-    bool accept(int index, const QStringList &cells);
+    bool accept(int index, const ResultRow &row);
     bool hasArrived(int index) const { return m_arrived.value(index, false); }
     // Writes what is ready; skipGaps also passes lines whose row never came.
     void writeReady(bool skipGaps);
     const QList<QStringList> &written() const { return m_written; }
 
 private:
-    void writeNow(const QStringList &cells);
+    void writeNow(int index, const ResultRow &row);
 
     ResultOutput *m_output;
-    QVector<QStringList> m_pending; // rows waiting for an earlier line, by index
+    QVector<ResultRow> m_pending; // rows waiting for an earlier line, by index
     QVector<bool> m_arrived;
     int m_next = 0;
     QList<QStringList> m_written;

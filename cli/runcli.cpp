@@ -4,7 +4,6 @@
 #include "cli/historycommand.h"
 #include "cli/interruptwatcher.h"
 #include "cli/listcommand.h"
-#include "cli/pagesaver.h"
 #include "cli/progressreporter.h"
 #include "cli/queryinput.h"
 #include "cli/resultoutput.h"
@@ -17,6 +16,7 @@
 #include "report/runreport.h"
 #include "search/fetchsettings.h"
 #include "search/layoutdriftguard.h"
+#include "search/pagesaver.h"
 #include "workers/batchrunner.h"
 
 #include <QDateTime>
@@ -66,6 +66,11 @@ const QString kSettingsUnused =
 const QString kCertificateFailed = QStringLiteral(
     "百度的证书未通过验证，相关行记为“异常”（证书不受信任）：%1。公司代理拦截 HTTPS 时，可用 --insecure"
     "（即基本设置中的“不验证证书”）；但这样无法识别冒充百度的服务器，网络路径上的任何人都能伪造查询结果。");
+const QString kRobotCheckMet = QStringLiteral(
+    "百度要求安全验证（百度安全验证），相关行会放慢重试，仍不通过则记为“异常”。通过验证的方法：在浏览器中打开 %1 "
+    "完成验证，用浏览器的 Cookie 导出扩展把百度的 Cookie 导出到 %2（Netscape 格式），再加上 --cookies %2 "
+    "重新运行");
+const QString kCookieFilePlaceholder = QStringLiteral("FILE");
 const QString kHistoryNotKept = QStringLiteral("%1；查询继续，本次不保存历史记录");
 
 // Taken before main(): with standard input closed, the next file the process
@@ -306,7 +311,17 @@ int runCheck(const CliOptions &options, const SearchEndpoints &endpoints, const 
     QByteArray bytes;
     if (!readInput(options, streams, &bytes))
         return kExitUsage;
-    const ToolDescriptor &tool = toolDescriptor(options.tool);
+    QList<SiteRule> sites;
+    QStringList siteHosts;
+    for (const QString &typed : options.sites) {
+        const SiteRule site = SiteRule::parse(typed);
+        if (!siteHosts.contains(site.host())) {
+            sites.append(site);
+            siteHosts.append(site.host());
+        }
+    }
+    const ToolDescriptor tool =
+        options.tool == Tool::SiteRanking ? siteRankingDescriptor(siteHosts) : toolDescriptor(options.tool);
     const QueryInput input = QueryInput::fromBytes(bytes, tool.lineKind);
     const QStringList lines = input.lines();
 
@@ -320,10 +335,14 @@ int runCheck(const CliOptions &options, const SearchEndpoints &endpoints, const 
         progress.message(droppedText(input.dropped()));
 
     ResultOutput output(streams.out, options.format);
+    output.setJsonContext({options.tool, tool.hasDevice ? HistoryDevice::key(options.device) : QString(),
+                           siteHosts, options.withSerp});
     output.writeHeader(tool.writtenHeadings());
 
     RequestGate &gate = RequestGate::shared();
     gate.configure(settings.pacing);
+    // The pause learned by earlier runs, of the window or the command, holds until the settings are saved.
+    gate.setLearned(loadLearnedInterval(*openApplicationSettings()));
     SearchContext context = SearchContext::fromSettings(settings, &gate, endpoints);
     // What the checking threads have to say reaches standard error between the rows, from this thread.
     QObject sayer;
@@ -331,9 +350,19 @@ int runCheck(const CliOptions &options, const SearchEndpoints &endpoints, const 
         QMetaObject::invokeMethod(
             &sayer, [&progress, text] { progress.message(text); }, Qt::QueuedConnection);
     };
-    context.notices = std::make_shared<FetchNotices>([sayLater](const FetchNotice &notice) {
-        sayLater(notice.kind == FetchNotice::Kind::Certificate ? kCertificateFailed.arg(notice.reason)
-                                                               : notice.reason);
+    // The command never waits for a person: a robot check slows the gate, and the user is told how to pass
+    // it.
+    context.sessions = options.fetch.cookiesPath.isEmpty()
+                           ? std::make_shared<SessionPool>(SessionPool::defaultFolder())
+                           : SessionPool::sharingFile(options.fetch.cookiesPath);
+    const QString cookieFile =
+        options.fetch.cookiesPath.isEmpty() ? kCookieFilePlaceholder : options.fetch.cookiesPath;
+    context.notices = std::make_shared<FetchNotices>([sayLater, cookieFile](const FetchNotice &notice) {
+        if (notice.kind == FetchNotice::Kind::RobotCheck)
+            sayLater(kRobotCheckMet.arg(notice.reason, cookieFile));
+        else
+            sayLater(notice.kind == FetchNotice::Kind::Certificate ? kCertificateFailed.arg(notice.reason)
+                                                                   : notice.reason);
     });
     if (!options.savePagesPath.isEmpty()) {
         const auto saver = std::make_shared<const PageSaver>(options.savePagesPath, lines, sayLater);
@@ -350,13 +379,14 @@ int runCheck(const CliOptions &options, const SearchEndpoints &endpoints, const 
         options.savePagesPath.isEmpty());
     context.driftGuard = drift;
 
-    const SiteRule site = SiteRule::parse(options.site);
+    // A report of several sites names them all.
+    const QString siteNames = siteHosts.join(QStringLiteral("、"));
     ReportTable table;
-    table.title = reportTitle(tool.reportKind, site.host());
+    table.title = reportTitle(tool.reportKind, siteNames);
     table.headings = tool.writtenHeadings();
     table.columnPixelWidths = tool.writtenWidths();
     table.subtitle =
-        reportSubtitle(tool.reportKind, options.device, QDateTime::currentDateTime(), site.host());
+        reportSubtitle(tool.reportKind, options.device, QDateTime::currentDateTime(), siteNames);
     table.numberColumns = tool.numberColumns();
     // A history that cannot be used costs the run nothing but its record.
     std::optional<HistoryStore> store;
@@ -365,7 +395,11 @@ int runCheck(const CliOptions &options, const SearchEndpoints &endpoints, const 
         store.emplace();
         recorder.emplace(&*store,
                          [&progress](const QString &why) { progress.message(kHistoryNotKept.arg(why)); });
-        recorder->start(runStarting(options.tool, options.device, lines.size(), context));
+        StoredRun run = runStarting(options.tool, options.device, lines.size(), context);
+        run.sites = siteHosts;
+        if (!options.savePagesPath.isEmpty())
+            run.pagesFolder = QFileInfo(options.savePagesPath).absoluteFilePath();
+        recorder->start(run);
     }
     const auto stoppedByDrift = [&](int status) {
         if (!drift->tripped())
@@ -384,12 +418,14 @@ int runCheck(const CliOptions &options, const SearchEndpoints &endpoints, const 
         return status;
     };
     RunOptions runOptions;
-    runOptions.site = site;
+    runOptions.sites = sites;
     runOptions.mining.depth = options.depth;
     runOptions.mining.limit = options.limit;
     RunDriver driver(options.tool, newBatchRunner(options.tool, runOptions), lines, options.device, context,
-                     runOptions.site.host(), &output, &progress, recorder ? &*recorder : nullptr);
-    return notified(stoppedByDrift(drive(driver, options, streams, progress, table)));
+                     siteHosts, &output, &progress, recorder ? &*recorder : nullptr);
+    const int status = drive(driver, options, streams, progress, table);
+    saveLearnedInterval(*openApplicationSettings(), gate.learnedMs());
+    return notified(stoppedByDrift(status));
 }
 
 namespace {

@@ -3,6 +3,7 @@
 #include "cli/progressreporter.h"
 #include "history/linechange.h"
 #include "history/runrecorder.h"
+#include "history/runsummary.h"
 #include "report/runreport.h"
 
 #include <QTimer>
@@ -15,11 +16,12 @@ const QString kRanked = QStringLiteral("前30");
 } // namespace
 
 RunDriver::RunDriver(Tool tool, BatchRunner *runner, const QStringList &lines, Device device,
-                     const SearchContext &context, const QString &siteHost, ResultOutput *output,
+                     const SearchContext &context, const QStringList &siteHosts, ResultOutput *output,
                      ProgressReporter *progress, RunRecorder *recorder, QObject *parent)
-    : QObject(parent), m_tool(toolDescriptor(tool)), m_runner(runner), m_lines(lines), m_device(device),
-      m_context(context), m_siteHost(siteHost), m_progress(progress), m_recorder(recorder),
-      m_rows(output, lines.size())
+    : QObject(parent),
+      m_tool(tool == Tool::SiteRanking ? siteRankingDescriptor(siteHosts) : toolDescriptor(tool)),
+      m_runner(runner), m_lines(lines), m_device(device), m_context(context), m_siteHosts(siteHosts),
+      m_progress(progress), m_recorder(recorder), m_rows(output, lines.size())
 {
     m_runner->setParent(this);
     connect(m_runner, &BatchRunner::resultReady, this, &RunDriver::accept);
@@ -60,10 +62,15 @@ void RunDriver::stop()
 
 void RunDriver::accept(int row, const ResultRow &result)
 {
-    if (m_finished || !m_rows.accept(row, m_tool.writtenCells(result.cells, result.failure)))
+    // Rows go out as written: the cells, then why a line is 异常.
+    ResultRow written = result;
+    written.cells = m_tool.writtenCells(result.cells, result.failure);
+    if (m_finished || !m_rows.accept(row, written))
         return;
-    if (m_recorder)
-        m_recorder->add(storedLine(m_tool.tool, row, result, m_siteHost));
+    if (m_recorder) {
+        for (const StoredLine &line : storedLines(m_tool.tool, row, result, m_siteHosts))
+            m_recorder->add(line);
+    }
     m_tally.count(result);
     m_progress->hideLine();
     if (result.verdict == RowVerdict::Failed && m_failureListener)
@@ -78,7 +85,8 @@ void RunDriver::accept(int row, const ResultRow &result)
 
 QList<ReportTotal> RunDriver::totals() const
 {
-    return runTotals(m_tool.reportKind, m_lines.size(), m_tally);
+    // Several sites: each site's own figures after the first site's.
+    return runTotals(m_tool.reportKind, m_lines.size(), m_tally) + siteTotals(m_siteHosts, m_rows.written());
 }
 
 void RunDriver::finishRun()

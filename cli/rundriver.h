@@ -29,9 +29,9 @@ class RunDriver : public QObject
     Q_OBJECT
 
 public:
-    // Takes the runner; siteHost is the site of a site ranking run, whose lines are kept under it.
+    // Takes the runner; siteHosts are the sites of a site ranking run, whose lines are kept under them.
     RunDriver(Tool tool, BatchRunner *runner, const QStringList &lines, Device device,
-              const SearchContext &context, const QString &siteHost, ResultOutput *output,
+              const SearchContext &context, const QStringList &siteHosts, ResultOutput *output,
               ProgressReporter *progress, RunRecorder *recorder = nullptr, QObject *parent = nullptr);
     ~RunDriver() override;
 
@@ -62,12 +62,12 @@ private:
     void accept(int row, const ResultRow &result);
     void finishRun();
 
-    const ToolDescriptor &m_tool;
+    const ToolDescriptor m_tool;
     QPointer<BatchRunner> m_runner;
     const QStringList m_lines;
     const Device m_device;
     const SearchContext m_context;
-    const QString m_siteHost;
+    const QStringList m_siteHosts;
     ProgressReporter *m_progress;
     RunRecorder *m_recorder; // null: the run is not kept
 

@@ -8,8 +8,8 @@ _quillane_cli()
     _init_completion -s || return
 
     local commands='inclusion ranking site-ranking mine history list schedule'
-    local options='--device --site --depth --limit --csv --report --save-pages --save --notify --interval
-        --jitter --threads --retries --proxy --proxy-list --connect-timeout --timeout --insecure --help -h
+    local options='--device --site --depth --limit --csv --json --with-serp --serp --report --save-pages --save --notify
+        --interval --jitter --threads --retries --proxy --proxy-list --connect-timeout --timeout --insecure --cookies --help -h
         --tool --daily --weekly --every --if-due'
     local history_commands='list show changes export'
     local list_commands='save show remove'
@@ -28,7 +28,7 @@ _quillane_cli()
             _filedir -d
             return
             ;;
-        --proxy-list)
+        --proxy-list | --cookies)
             _filedir
             return
             ;;
@@ -49,7 +49,7 @@ _quillane_cli()
         --daily | --weekly | --every)
             return
             ;;
-        --site | --limit | --interval | --jitter | --threads | --retries | --proxy | --connect-timeout | --timeout)
+        --site | --serp | --limit | --interval | --jitter | --threads | --retries | --proxy | --connect-timeout | --timeout)
             return
             ;;
     esac
@@ -66,8 +66,8 @@ _quillane_cli()
         fi
         case ${words[i]} in
             --) ended=1 ;;
-            --device | --report | --save-pages | --site | --depth | --limit | --interval | --jitter | --threads | \
-                --retries | --proxy | --proxy-list | --connect-timeout | --timeout | --notify | \
+            --device | --report | --save-pages | --site | --serp | --depth | --limit | --interval | --jitter | --threads | \
+                --retries | --proxy | --proxy-list | --connect-timeout | --timeout | --cookies | --notify | \
                 --tool | --daily | --weekly | --every) ((i++)) ;;
             -?*) ;;
             *) args+=("${words[i]}") ;;

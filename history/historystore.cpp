@@ -1,5 +1,7 @@
 #include "history/historystore.h"
 
+#include "history/serpcodec.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -85,6 +87,18 @@ const char *const kVersion5[] = {
     " notify_error TEXT NOT NULL DEFAULT '')",
 };
 
+// Version 4 keeps the first-30 list each ranking line was judged on, the
+// sites a site ranking run compared and where a run's 异常 pages are kept.
+// The lists (a deflated kilobyte or two each) live in a rowid table: keyed
+// by their primary key alone, rows that large would leave most of each page empty.
+const char *const kVersion4[] = {
+    "CREATE TABLE IF NOT EXISTS serps (run_id INTEGER NOT NULL REFERENCES runs(id) ON DELETE CASCADE,"
+    " line_index INTEGER NOT NULL, read_at INTEGER NOT NULL, entries BLOB NOT NULL,"
+    " PRIMARY KEY (run_id, line_index))",
+    "ALTER TABLE runs ADD COLUMN sites TEXT NOT NULL DEFAULT ''",
+    "ALTER TABLE runs ADD COLUMN pages TEXT NOT NULL DEFAULT ''",
+};
+
 // A whole number from 1 to the bound, as positions are written.
 const char kPositionUpTo[] =
     "(l.position <> '' AND l.position NOT GLOB '*[^0-9]*' AND CAST(l.position AS INTEGER) BETWEEN 1 AND %1)";
@@ -92,8 +106,8 @@ const char kPositionUpTo[] =
 const QString kRunColumns = QStringLiteral(
     "SELECT r.id, r.tool, r.device, r.started_at, r.ended_at, r.line_count, r.interval_ms, r.proxy_used,"
     " COUNT(l.line_index), SUM(l.status = '已收录'), SUM(l.status = '未收录'),"
-    " SUM(l.status = '异常' OR l.position = '异常'), SUM(%1), SUM(%2)"
-    " FROM runs r LEFT JOIN lines l ON l.run_id = r.id");
+    " SUM(l.status = '异常' OR l.position = '异常'), SUM(%1), SUM(%2), r.sites, r.pages"
+    " FROM runs r LEFT JOIN lines l ON l.run_id = r.id AND l.line_index >= 0");
 
 QString timeText(const QDateTime &time)
 {
@@ -151,6 +165,8 @@ StoredRun runFrom(const QSqlQuery &query)
     run.failed = query.value(11).toInt();
     run.top10 = query.value(12).toInt();
     run.top30 = query.value(13).toInt();
+    run.sites = query.value(14).toString().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    run.pagesFolder = query.value(15).toString();
     return run;
 }
 
@@ -215,6 +231,8 @@ HistoryStore::HistoryStore(const QString &path) : m_path(path)
 HistoryStore::~HistoryStore()
 {
     m_insertLine.reset();
+    m_insertSerp.reset();
+    m_dropSerp.reset();
     {
         QSqlDatabase database = QSqlDatabase::database(m_connection, false);
         database.close();
@@ -299,6 +317,10 @@ bool HistoryStore::migrate()
         for (const char *statement : kVersion3)
             ok = ok && exec(QString::fromLatin1(statement));
     }
+    if (ok && found < 4) {
+        for (const char *statement : kVersion4)
+            ok = ok && exec(QString::fromLatin1(statement));
+    }
     if (ok && found < 5) {
         for (const char *statement : kVersion5)
             ok = ok && exec(QString::fromLatin1(statement));
@@ -320,15 +342,17 @@ qint64 HistoryStore::beginRun(const StoredRun &run)
     if (!m_open)
         return 0;
     QSqlQuery query(QSqlDatabase::database(m_connection, false));
-    query.prepare(
-        QStringLiteral("INSERT INTO runs (tool, device, started_at, line_count, interval_ms, proxy_used)"
-                       " VALUES (?, ?, ?, ?, ?, ?)"));
+    query.prepare(QStringLiteral(
+        "INSERT INTO runs (tool, device, started_at, line_count, interval_ms, proxy_used, sites, pages)"
+        " VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
     query.addBindValue(run.tool);
     query.addBindValue(deviceValue(run.device));
     query.addBindValue(timeText(run.startedAt.isValid() ? run.startedAt : QDateTime::currentDateTimeUtc()));
     query.addBindValue(run.lineCount);
     query.addBindValue(run.intervalMs);
     query.addBindValue(run.proxyUsed ? 1 : 0);
+    query.addBindValue(notNull(run.sites.join(QLatin1Char('\n'))));
+    query.addBindValue(notNull(run.pagesFolder));
     if (!query.exec()) {
         failWith(query.lastError());
         return 0;
@@ -347,6 +371,11 @@ bool HistoryStore::addLines(qint64 runId, const QList<StoredLine> &lines)
             QStringLiteral("INSERT OR REPLACE INTO lines"
                            " (run_id, line_index, line_key, status, position, failure, cells)"
                            " VALUES (?, ?, ?, ?, ?, ?, ?)"));
+        m_insertSerp = std::make_unique<QSqlQuery>(database);
+        m_insertSerp->prepare(QStringLiteral(
+            "INSERT OR REPLACE INTO serps (run_id, line_index, read_at, entries) VALUES (?, ?, ?, ?)"));
+        m_dropSerp = std::make_unique<QSqlQuery>(database);
+        m_dropSerp->prepare(QStringLiteral("DELETE FROM serps WHERE run_id = ? AND line_index = ?"));
     }
     // One line is a transaction of its own; more take the write lock at once,
     // waiting for another program's write to end.
@@ -362,8 +391,20 @@ bool HistoryStore::addLines(qint64 runId, const QList<StoredLine> &lines)
         query.bindValue(4, notNull(line.position));
         query.bindValue(5, notNull(line.failure));
         query.bindValue(6, cellsText(line.cells));
-        if (!query.exec()) {
-            const QSqlError error = query.lastError();
+        // A line checked again keeps the list of its new answer, or none.
+        QSqlQuery &list = line.serp.isEmpty() ? *m_dropSerp : *m_insertSerp;
+        list.bindValue(0, runId);
+        list.bindValue(1, line.index);
+        if (!line.serp.isEmpty()) {
+            list.bindValue(
+                2,
+                (line.readAt.isValid() ? line.readAt : QDateTime::currentDateTimeUtc()).toMSecsSinceEpoch());
+            list.bindValue(3, encodeSerp(line.serp));
+        }
+        const bool stored = query.exec() && list.exec();
+        list.finish();
+        if (!stored) {
+            const QSqlError error = query.lastError().isValid() ? query.lastError() : list.lastError();
             query.finish();
             if (batch)
                 database.rollback();
@@ -439,7 +480,7 @@ QList<StoredLine> HistoryStore::lines(qint64 runId)
     QSqlQuery query(QSqlDatabase::database(m_connection, false));
     query.setForwardOnly(true);
     query.prepare(QStringLiteral("SELECT line_index, line_key, status, position, failure, cells FROM lines"
-                                 " WHERE run_id = ? ORDER BY line_index"));
+                                 " WHERE run_id = ? AND line_index >= 0 ORDER BY line_index"));
     query.addBindValue(runId);
     if (!query.exec()) {
         failWith(query.lastError());
@@ -447,6 +488,63 @@ QList<StoredLine> HistoryStore::lines(qint64 runId)
     }
     while (query.next())
         found.append(lineFrom(query));
+    return found;
+}
+
+QList<StoredLine> HistoryStore::siteLines(qint64 runId)
+{
+    QList<StoredLine> found;
+    if (!m_open)
+        return found;
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    query.setForwardOnly(true);
+    query.prepare(QStringLiteral("SELECT line_index, line_key, status, position, failure, cells FROM lines"
+                                 " WHERE run_id = ? AND line_index < 0"));
+    query.addBindValue(runId);
+    if (!query.exec()) {
+        failWith(query.lastError());
+        return found;
+    }
+    while (query.next())
+        found.append(lineFrom(query));
+    return found;
+}
+
+std::optional<StoredSerp> HistoryStore::serp(qint64 runId, int lineIndex)
+{
+    if (!m_open)
+        return std::nullopt;
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    query.prepare(QStringLiteral("SELECT read_at, entries FROM serps WHERE run_id = ? AND line_index = ?"));
+    query.addBindValue(runId);
+    query.addBindValue(lineIndex);
+    if (!query.exec()) {
+        failWith(query.lastError());
+        return std::nullopt;
+    }
+    if (!query.next())
+        return std::nullopt;
+    return StoredSerp{QDateTime::fromMSecsSinceEpoch(query.value(0).toLongLong(), Qt::UTC),
+                      decodeSerp(query.value(1).toByteArray())};
+}
+
+QHash<int, StoredSerp> HistoryStore::serps(qint64 runId)
+{
+    QHash<int, StoredSerp> found;
+    if (!m_open)
+        return found;
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    query.setForwardOnly(true);
+    query.prepare(QStringLiteral("SELECT line_index, read_at, entries FROM serps WHERE run_id = ?"));
+    query.addBindValue(runId);
+    if (!query.exec()) {
+        failWith(query.lastError());
+        return found;
+    }
+    while (query.next())
+        found.insert(query.value(0).toInt(),
+                     {QDateTime::fromMSecsSinceEpoch(query.value(1).toLongLong(), Qt::UTC),
+                      decodeSerp(query.value(2).toByteArray())});
     return found;
 }
 

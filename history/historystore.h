@@ -1,5 +1,6 @@
 #pragma once
 
+#include "search/checkresult.h"
 #include "workers/device.h"
 
 #include <QDateTime>
@@ -46,6 +47,11 @@ struct StoredRun
     int lineCount = 0; // lines the run was started with
     int intervalMs = 0;
     bool proxyUsed = false;
+    // The hosts a site ranking run compared, in its order; empty for other
+    // tools and for runs of one site kept before several could be compared.
+    QStringList sites;
+    // The folder that keeps the answer pages behind its 异常 lines; empty: none kept.
+    QString pagesFolder;
 
     int stored = 0; // lines with a result
     int included = 0;
@@ -65,6 +71,18 @@ struct StoredLine
     QString position;
     QString failure;
     QStringList cells;
+    // The first 30 entries the line was judged on, and when they were read;
+    // stored beside the line, read on their own (serp()).
+    // Initialised here so that callers listing only the fields above stay warning-free.
+    SerpList serp{};
+    QDateTime readAt{};
+};
+
+// A line's first-30 list as stored.
+struct StoredSerp
+{
+    QDateTime readAt;
+    SerpList entries;
 };
 
 // One place of a ranking line's position history.
@@ -88,6 +106,11 @@ class HistoryStore
 {
 public:
     static constexpr int kSchemaVersion = 5;
+    // A site ranking run of several sites keeps, beside each keyword's line
+    // (the first site's), one line per further site under that site's key, at
+    // this index: changes and position histories then find every site's past
+    // as they find a one-site run's. lines() leaves them out.
+    static int siteLineIndex(int index, int site) { return -(index * 16 + site); }
 
     // quillane/history.sqlite in the platform's data location (XDG_DATA_HOME,
     // HOME), the same for every program of the project.
@@ -117,6 +140,12 @@ public:
     std::optional<StoredRun> run(qint64 runId);
     // In line order.
     QList<StoredLine> lines(qint64 runId);
+    // The further sites' lines of a site ranking run (siteLineIndex), in no order.
+    QList<StoredLine> siteLines(qint64 runId);
+    // A line's first-30 list; none when it was not kept.
+    std::optional<StoredSerp> serp(qint64 runId, int lineIndex);
+    // Every list of a run, by line index.
+    QHash<int, StoredSerp> serps(qint64 runId);
     // For each key of the run's lines, its latest result in an earlier run of
     // the same tool and device (without its cells).
     QHash<QString, StoredLine> previousLines(qint64 runId);
@@ -141,6 +170,8 @@ private:
     QString m_path;
     QString m_connection;
     std::unique_ptr<QSqlQuery> m_insertLine; // prepared once: a run adds its lines one at a time
+    std::unique_ptr<QSqlQuery> m_insertSerp;
+    std::unique_ptr<QSqlQuery> m_dropSerp;
     QString m_error;
     bool m_busy = false; // the last failure was another program's lock
     bool m_open = false;

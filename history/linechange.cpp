@@ -44,7 +44,7 @@ QString positionChange(const QString &before, const QString &now)
 StoredLine storedLine(Tool tool, int index, const ResultRow &row, const QString &siteHost)
 {
     const QStringList &cells = row.cells;
-    StoredLine line{index, QString(), QString(), QString(), row.failure, cells};
+    StoredLine line{index, QString(), QString(), QString(), row.failure, cells, row.serp, row.readAt};
     switch (tool) {
     case Tool::Inclusion:
         line.key = cells.value(InclusionColumn::Address);
@@ -79,7 +79,7 @@ ResultRow rowOfStored(Tool tool, const StoredLine &line)
     case Tool::Ranking:
         row = rowOf(RankingResult{c.value(RankingColumn::Keyword), c.value(RankingColumn::Address),
                                   c.value(RankingColumn::Status), c.value(RankingColumn::Position),
-                                  c.value(RankingColumn::Snapshot), line.failure});
+                                  c.value(RankingColumn::Snapshot), line.failure, SerpList()});
         break;
     case Tool::SiteRanking: {
         SiteRankingResult result;
@@ -97,6 +97,27 @@ ResultRow rowOfStored(Tool tool, const StoredLine &line)
     row.cells = c;
     row.failure = line.failure;
     return row;
+}
+
+QList<StoredLine> storedLines(Tool tool, int index, const ResultRow &row, const QStringList &siteHosts)
+{
+    QList<StoredLine> lines{storedLine(tool, index, row, siteHosts.value(0))};
+    if (tool != Tool::SiteRanking || siteHosts.size() < 2)
+        return lines;
+    const QString keyword = row.cells.value(SiteRankingColumn::Keyword);
+    lines.first().position = row.cells.value(siteGroupColumn(0, SiteGroupColumn::BestPosition));
+    for (int site = 1; site < siteHosts.size(); ++site) {
+        StoredLine further{HistoryStore::siteLineIndex(index, site),
+                           siteRankingKey(siteHosts.at(site), keyword),
+                           QString(),
+                           row.cells.value(siteGroupColumn(site, SiteGroupColumn::BestPosition)),
+                           QString(),
+                           QStringList(),
+                           SerpList(),
+                           QDateTime()};
+        lines.append(further);
+    }
+    return lines;
 }
 
 QString queryLineOfStored(Tool tool, const StoredLine &line)

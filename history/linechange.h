@@ -15,6 +15,10 @@
 // Status and position are what changes are read from; the failure reason
 // goes with it.
 StoredLine storedLine(Tool tool, int index, const ResultRow &row, const QString &siteHost = QString());
+// The same for a row of a site ranking run of several sites (siteHosts in
+// the run's order): the keyword's line under the first site and one line per
+// further site (HistoryStore::siteLineIndex), each with its site's best position.
+QList<StoredLine> storedLines(Tool tool, int index, const ResultRow &row, const QStringList &siteHosts);
 // A stored line as the tool's table shows it again.
 ResultRow rowOfStored(Tool tool, const StoredLine &line);
 // The input line a stored line came from: the address, keyword and address, the keyword.

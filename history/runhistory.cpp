@@ -36,11 +36,14 @@ RunHistory::~RunHistory()
     m_thread.wait();
 }
 
-void RunHistory::begin(Device device, int lineCount, const SearchContext &context)
+void RunHistory::begin(Device device, int lineCount, const SearchContext &context, const QStringList &sites,
+                       const QString &pagesFolder)
 {
     // The previous run was ended when it finished; one that never ended stays so.
     flush();
-    const StoredRun run = runStarting(m_tool, device, lineCount, context);
+    StoredRun run = runStarting(m_tool, device, lineCount, context);
+    run.sites = sites;
+    run.pagesFolder = pagesFolder;
     m_previousKnown = false;
     m_previous.clear();
     QMetaObject::invokeMethod(m_writer, "begin", Q_ARG(int, ++m_generation), Q_ARG(StoredRun, run));

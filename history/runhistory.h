@@ -32,7 +32,9 @@ public:
     // Writes what is gathered and waits for the writer.
     ~RunHistory() override;
 
-    void begin(Device device, int lineCount, const SearchContext &context);
+    // sites: a site ranking run's hosts, in its order; pagesFolder: where its 异常 pages are kept.
+    void begin(Device device, int lineCount, const SearchContext &context,
+               const QStringList &sites = QStringList(), const QString &pagesFolder = QString());
     void resume(const StoredRun &run);
     void record(const StoredLine &line);
     // Writes what is gathered and the run's end, now: call it when the run

@@ -1,6 +1,9 @@
 #include "history/runsummary.h"
 
 #include "history/linechange.h"
+#include "search/resultcolumns.h"
+#include "search/resultstrings.h"
+
 #include "history/tooldescriptor.h"
 
 namespace {
@@ -47,21 +50,47 @@ RunSummary summarizeRun(const StoredRun &run)
     return summary;
 }
 
+QList<ReportTotal> siteTotals(const QStringList &hosts, const QList<QStringList> &rows)
+{
+    QList<ReportTotal> totals;
+    if (hosts.size() < 2)
+        return totals;
+    for (int site = 0; site < hosts.size(); ++site) {
+        int top10 = 0, top30 = 0, beyond = 0;
+        for (const QStringList &row : rows) {
+            const QString cell = row.value(siteGroupColumn(site, SiteGroupColumn::BestPosition));
+            const int position = cell.toInt();
+            top10 += position >= 1 && position <= 10;
+            top30 += position >= 1 && position <= 30;
+            beyond += cell == ResultText::kPositionBeyond;
+        }
+        const QString host = hosts.at(site) + QLatin1Char(' ');
+        totals << ReportTotal{host + QStringLiteral("前10"), QString::number(top10)}
+               << ReportTotal{host + QStringLiteral("前30"), QString::number(top30)}
+               << ReportTotal{host + QStringLiteral("30名外"), QString::number(beyond)};
+    }
+    return totals;
+}
+
 ReportTable storedRunReport(const StoredRun &run, const QList<StoredLine> &lines)
 {
     ReportTable table;
-    const ToolDescriptor *tool = toolOfHistoryKey(run.tool);
+    const std::optional<ToolDescriptor> tool = descriptorOfRun(run);
     if (!tool)
         return table;
-    // A site ranking's lines are kept under the site checked.
-    const QString site =
-        tool->tool == Tool::SiteRanking && !lines.isEmpty() ? siteRankingSite(lines.first().key) : QString();
+    // A site ranking's lines are kept under the site checked; a run of several names them all.
+    QString site;
+    if (tool->tool == Tool::SiteRanking)
+        site = !run.sites.isEmpty() ? run.sites.join(QStringLiteral("、"))
+               : !lines.isEmpty()   ? siteRankingSite(lines.first().key)
+                                    : QString();
     table.title = reportTitle(tool->reportKind, site);
     table.headings = tool->writtenHeadings();
     table.columnPixelWidths = tool->writtenWidths();
     table.numberColumns = tool->numberColumns();
     for (const StoredLine &line : lines)
         table.rows.append(tool->writtenCells(line.cells, line.failure));
+    table.totals = siteTotals(run.sites, table.rows);
     const RunSummary summary = summarizeRun(run);
     QStringList about{summary.device, summary.started};
     if (!site.isEmpty())

@@ -27,6 +27,10 @@ struct RunSummary
 
 RunSummary summarizeRun(const StoredRun &run);
 
+// A site ranking run's totals per site (hosts in the run's order), for two
+// or more: "host 前10", "host 前30", "host 30名外" over the rows' groups.
+QList<ReportTotal> siteTotals(const QStringList &hosts, const QList<QStringList> &rows);
+
 // The spreadsheet report of a stored run, its lines in line order: the same
 // from the 历史记录 page and `quillane-cli history export`. Empty headings
 // for a tool this version does not know (writeReport refuses it).

@@ -140,6 +140,34 @@ const ToolDescriptor &toolDescriptor(Tool tool)
     return descriptors().front();
 }
 
+std::optional<ToolDescriptor> descriptorOfRun(const StoredRun &run)
+{
+    const ToolDescriptor *tool = toolOfHistoryKey(run.tool);
+    if (!tool)
+        return std::nullopt;
+    return tool->tool == Tool::SiteRanking ? siteRankingDescriptor(run.sites) : *tool;
+}
+
+ToolDescriptor siteRankingDescriptor(const QStringList &siteHosts)
+{
+    ToolDescriptor descriptor = toolDescriptor(Tool::SiteRanking);
+    if (siteHosts.size() < 2)
+        return descriptor;
+    const QList<ToolColumn> one = descriptor.columns;
+    descriptor.columns = {one.at(SiteRankingColumn::Keyword)};
+    const QString grouped = QStringLiteral("%1 %2");
+    for (const QString &host : siteHosts) {
+        for (int column :
+             {SiteRankingColumn::BestPosition, SiteRankingColumn::Address, SiteRankingColumn::Entries}) {
+            ToolColumn kept = one.at(column);
+            kept.heading = grouped.arg(host, kept.heading);
+            descriptor.columns.append(kept);
+        }
+    }
+    descriptor.positionColumn = siteGroupColumn(0, SiteGroupColumn::BestPosition);
+    return descriptor;
+}
+
 const ToolDescriptor *toolOfHistoryKey(const QString &key)
 {
     for (const ToolDescriptor &descriptor : descriptors()) {

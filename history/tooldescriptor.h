@@ -11,6 +11,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 // One column of a tool's rows: its heading and first width, as the table
 // shows it and the report writes it, and how its cells read.
 struct ToolColumn
@@ -57,6 +59,11 @@ struct ToolDescriptor
 };
 
 const ToolDescriptor &toolDescriptor(Tool tool);
+// The descriptor a stored run is shown and reported with; none for a tool this version does not know.
+std::optional<ToolDescriptor> descriptorOfRun(const StoredRun &run);
+// A site ranking run's descriptor for its sites: for two or more, the keyword
+// and a group of 最佳排名, 排名网址, 数量 per site, headed by the site's host.
+ToolDescriptor siteRankingDescriptor(const QStringList &siteHosts);
 // The tool whose runs are kept under key; null for a key this version does not know.
 const ToolDescriptor *toolOfHistoryKey(const QString &key);
 

@@ -44,6 +44,10 @@ inline constexpr char kTimeout[] = "fetch/timeoutSeconds";
 inline constexpr char kLinkTimeout[] = "fetch/linkTimeoutSeconds";
 inline constexpr char kDesktopAgent[] = "fetch/desktopAgent";
 inline constexpr char kMobileAgent[] = "fetch/mobileAgent";
+// On a robot check the window pauses and hands the check to the user (true), or slows down and retries.
+inline constexpr char kHandOffRobotChecks[] = "fetch/handOffRobotChecks";
+// The pause the gate learned from Baidu's robot checks, for the next run; not part of the form.
+inline constexpr char kLearnedInterval[] = "fetch/learnedIntervalMs";
 } // namespace FetchSettingsKey
 
 // The keys of the notification group (notify/notifysettings.h reads and writes them).

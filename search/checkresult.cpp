@@ -60,6 +60,26 @@ SiteRankingResult SiteRankingResult::failed(const QString &keyword, const QStrin
     return result;
 }
 
+SiteRankingResult SiteRankingResult::joined(const QList<SiteRankingResult> &sites)
+{
+    if (sites.isEmpty())
+        return SiteRankingResult();
+    SiteRankingResult first = sites.first();
+    first.otherSites.assign(sites.begin() + 1, sites.end());
+    return first;
+}
+
+QList<SiteRankingResult> SiteRankingResult::perSite() const
+{
+    QList<SiteRankingResult> sites;
+    SiteRankingResult first = *this;
+    first.otherSites.clear();
+    sites.append(first);
+    for (const SiteRankingResult &other : otherSites)
+        sites.append(other);
+    return sites;
+}
+
 bool SiteRankingResult::isFailed() const
 {
     return position == ResultText::kFailed;
@@ -74,6 +94,13 @@ int SiteRankingResult::bestPosition() const
 
 QStringList SiteRankingResult::cells() const
 {
+    if (!otherSites.empty()) {
+        QStringList cells{keyword};
+        for (const SiteRankingResult &site : perSite())
+            cells << site.position << site.address
+                  << (site.isFailed() ? QString() : QString::number(site.entries));
+        return cells;
+    }
     QStringList others;
     for (int other : otherPositions)
         others.append(QString::number(other));

@@ -5,6 +5,23 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
+// One counted entry of the result page a ranking was judged on, as the
+// user may want to compare it with what Baidu showed.
+struct SerpEntry
+{
+    int position = 0;
+    QString title;
+    QString shown;   // the shown address text, as shown
+    QString address; // stated by the page or read from its redirect link; empty when not known
+    // Bit i: the entry is the asked address (ranking: bit 0) or stands on the run's site i.
+    quint16 matches = 0;
+
+    bool isMatch(int site = 0) const { return (matches >> site) & 1U; }
+};
+using SerpList = QList<SerpEntry>;
+
 // One line's answer from an inclusion check, as it travels from the check
 // through the workers to the window, the command and the report. Texts are
 // the ones of resultstrings.h; nothing is joined or split on the way.
@@ -34,6 +51,7 @@ struct RankingResult
     QString position; // "1".."30", "30+", "--", "异常", or empty when the status is 异常
     QString snapshot;
     QString failure; // why the status or the position is 异常
+    SerpList serp{}; // the keyword page's first 30 entries, when it was read
 
     static RankingResult failed(const QString &keyword, const QString &address, const QString &why);
 
@@ -55,13 +73,22 @@ struct SiteRankingResult
     int entries = 0;  // the site's entries among the results
     QList<int> otherPositions;
     QString failure; // why the position is 异常
+    SerpList serp;   // the keyword page's first 30 entries, when it was read
+    // A run of several sites: where the second and later sites stand on the
+    // same page (their own serp empty; this one's marks them all).
+    std::vector<SiteRankingResult> otherSites;
 
     static SiteRankingResult failed(const QString &keyword, const QString &why);
+    // Results for several sites, one per site, as one: the first carries the others.
+    static SiteRankingResult joined(const QList<SiteRankingResult> &sites);
+    // This site's result and the others', in site order.
+    QList<SiteRankingResult> perSite() const;
 
     bool isFailed() const;
     // The best position as a number, 0 unless the site ranks.
     int bestPosition() const;
-    // The table row: 关键词, 最佳排名, 排名网址, 标题, 数量, 其他排名 ("3, 17").
+    // The table row: 关键词, 最佳排名, 排名网址, 标题, 数量, 其他排名 ("3, 17");
+    // with other sites, 关键词 and a group of 最佳排名, 排名网址, 数量 per site.
     QStringList cells() const;
 };
 
@@ -86,6 +113,7 @@ struct MinedKeyword
     QStringList cells() const;
 };
 
+Q_DECLARE_METATYPE(SerpEntry)
 Q_DECLARE_METATYPE(InclusionResult)
 Q_DECLARE_METATYPE(RankingResult)
 Q_DECLARE_METATYPE(SiteRankingResult)

@@ -191,7 +191,8 @@ QString resolveLink(const QString &link, const SearchContext &context, const std
 
 QString searchDesktopRank(const QString &keyword, const QString &title, const QString &address,
                           const QString &status, const SearchContext &context,
-                          const std::atomic<bool> *abortFlag, const QString &line, QString *failure)
+                          const std::atomic<bool> *abortFlag, const QString &line, QString *failure,
+                          SerpList *serp)
 {
     if (status == ResultText::kNotIncluded)
         return ResultText::kPositionNotSearched;
@@ -221,12 +222,26 @@ QString searchDesktopRank(const QString &keyword, const QString &title, const QS
     QString titleKey = title;
     titleKey.remove(kEllipsis);
     const QByteArray titleBytes = titleKey.toUtf8();
+    SerpList seen;
+    // The list as judged: the entries that are the address marked, addresses read on the way kept.
+    const auto judged = [&](const QString &position) {
+        if (serp) {
+            for (SerpEntry &entry : seen) {
+                if (QString::number(entry.position) == position ||
+                    (!entry.address.isEmpty() && sameAddress(entry.address, address)))
+                    entry.matches |= 1U;
+            }
+            *serp = seen;
+        }
+        return position;
+    };
     QString placed;
     QString titlePosition;
     QList<LinkCandidate> candidates;
     for (const ResultEntry &entry : page.entries) {
         if (entry.position > kMaxPosition)
             break;
+        seen.append(serpEntryOf(entry));
         const QString position = QString::number(entry.position);
         QString headingKey = entry.headingText;
         headingKey.remove(kEllipsis);
@@ -256,7 +271,7 @@ QString searchDesktopRank(const QString &keyword, const QString &title, const QS
             candidates.append({entry.position, distance, shown == ShownMatch::Possible, entry.headingLink});
     }
     if (!placed.isEmpty())
-        return placed;
+        return judged(placed);
 
     // Redirect links are read only where they could lead to the address: first
     // the entries showing its host, then, when neither they nor an equal
@@ -274,19 +289,23 @@ QString searchDesktopRank(const QString &keyword, const QString &title, const QS
         if (!candidate.showsHost && !titlePosition.isEmpty())
             break;
         const QString resolved = resolveLink(candidate.link, context, abortFlag);
+        if (resolved != ResultText::kFailed && candidate.position <= seen.size())
+            seen[candidate.position - 1].address = resolved;
         if (resolved == ResultText::kFailed)
             unread = true;
         else if (sameAddress(resolved, address))
-            return QString::number(candidate.position);
+            return judged(QString::number(candidate.position));
         if (context.layoutDrifted())
             break;
     }
     if (!titlePosition.isEmpty())
-        return titlePosition;
+        return judged(titlePosition);
     // An unread redirect link may have hidden the address.
-    if (unread)
+    if (unread) {
+        judged(QString());
         return failed(kReasonUnreadLink, answer.body);
-    return ResultText::kPositionBeyond;
+    }
+    return judged(ResultText::kPositionBeyond);
 }
 
 RankingResult rankDesktop(const QString &line, const SearchContext &context,
@@ -306,7 +325,8 @@ RankingResult rankDesktop(const QString &line, const SearchContext &context,
         context.keepFailedPage(line, kCheckName, kSiteRequest, site.body);
         return rankingFailure(parts, verdict.failure);
     }
+    SerpList serp;
     const QString position = searchDesktopRank(parts.keyword, verdict.title, parts.address, verdict.status,
-                                               context, abortFlag, line, &failure);
-    return {parts.keyword, parts.address, verdict.status, position, verdict.snapshot, failure};
+                                               context, abortFlag, line, &failure, &serp);
+    return {parts.keyword, parts.address, verdict.status, position, verdict.snapshot, failure, serp};
 }

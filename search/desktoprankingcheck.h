@@ -56,11 +56,12 @@ QString resolveLink(const QString &link, const SearchContext &context = SearchCo
 // leads to the address, and never for entries that show another host or state
 // another page. "30+" when none, "异常" when the page is no result page or a
 // redirect link that might hide the address cannot be read (failure then says
-// why, and the page goes to the context's sink under line).
+// why, and the page goes to the context's sink under line). serp receives
+// the page's first 30 entries, the address's marked, when the page was read.
 QString searchDesktopRank(const QString &keyword, const QString &title, const QString &address,
                           const QString &status, const SearchContext &context = SearchContext(),
                           const std::atomic<bool> *abortFlag = nullptr, const QString &line = QString(),
-                          QString *failure = nullptr);
+                          QString *failure = nullptr, SerpList *serp = nullptr);
 
 // One ranking line against Baidu's desktop results.
 RankingResult rankDesktop(const QString &line, const SearchContext &context = SearchContext(),

@@ -14,7 +14,8 @@ struct FetchNotice
     enum class Kind
     {
         Proxy,
-        Certificate
+        Certificate,
+        RobotCheck // subject: the address a browser opens to pass the check
     };
 
     Kind kind = Kind::Proxy;

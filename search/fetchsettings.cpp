@@ -6,6 +6,7 @@
 #include <QTextCodec>
 #include <QUrl>
 
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -169,7 +170,7 @@ bool FetchSettings::operator==(const FetchSettings &other) const
            proxyMode == other.proxyMode && proxies == other.proxies && insecure == other.insecure &&
            connectTimeoutSeconds == other.connectTimeoutSeconds && timeoutSeconds == other.timeoutSeconds &&
            linkTimeoutSeconds == other.linkTimeoutSeconds && desktopAgent == other.desktopAgent &&
-           mobileAgent == other.mobileAgent;
+           mobileAgent == other.mobileAgent && handOffRobotChecks == other.handOffRobotChecks;
 }
 
 FetchOptions FetchSettings::fetchOptions() const
@@ -314,12 +315,15 @@ StoredFetchSettings readFetchSettings(const QSettings &store)
         else
             *agent.second = text;
     }
-    if (has(kInsecure)) {
-        const QString text = storedText(stored(kInsecure));
-        if (const std::optional<bool> insecure = strictBoolean(text))
-            settings.insecure = *insecure;
+    for (const auto &flag : {std::make_pair(kInsecure, &settings.insecure),
+                             std::make_pair(kHandOffRobotChecks, &settings.handOffRobotChecks)}) {
+        if (!has(flag.first))
+            continue;
+        const QString text = storedText(stored(flag.first));
+        if (const std::optional<bool> value = strictBoolean(text))
+            *flag.second = *value;
         else
-            refuse(kInsecure, kNotABoolean, text);
+            refuse(flag.first, kNotABoolean, text);
     }
 
     bool modeRefused = false;
@@ -373,6 +377,28 @@ bool saveFetchSettings(QSettings &store, const FetchSettings &settings)
     store.setValue(QLatin1String(kLinkTimeout), settings.linkTimeoutSeconds);
     store.setValue(QLatin1String(kDesktopAgent), settings.desktopAgent);
     store.setValue(QLatin1String(kMobileAgent), settings.mobileAgent);
+    store.setValue(QLatin1String(kHandOffRobotChecks), settings.handOffRobotChecks);
     store.sync();
     return store.status() == QSettings::NoError;
+}
+
+int loadLearnedInterval(const QSettings &store)
+{
+    int value = 0;
+    if (!parseSettingNumber(store.value(QLatin1String(FetchSettingsKey::kLearnedInterval)).toString(),
+                            &value))
+        return 0;
+    return std::clamp(value, 0, RequestGate::kMaxIntervalMs);
+}
+
+void saveLearnedInterval(QSettings &store, int ms)
+{
+    // Untouched when nothing changed: a run that learned nothing writes no settings file.
+    if (loadLearnedInterval(store) == std::max(ms, 0))
+        return;
+    if (ms > 0)
+        store.setValue(QLatin1String(FetchSettingsKey::kLearnedInterval), ms);
+    else
+        store.remove(QLatin1String(FetchSettingsKey::kLearnedInterval));
+    store.sync();
 }

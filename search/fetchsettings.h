@@ -34,6 +34,9 @@ struct FetchSettings
     int linkTimeoutSeconds = 15;
     QString desktopAgent = QString::fromLatin1(FetchHeaders::kDesktopAgentValue);
     QString mobileAgent = QString::fromLatin1(FetchHeaders::kMobileAgentValue);
+    // The window's choice on a robot check: hand it to the user (pause) or slow down
+    // and retry. Runs of the command never wait for a person.
+    bool handOffRobotChecks = true;
 
     bool operator==(const FetchSettings &other) const;
     bool operator!=(const FetchSettings &other) const { return !(*this == other); }
@@ -94,3 +97,7 @@ FetchSettings loadFetchSettings(const QSettings &store);
 bool saveFetchSettings(QSettings &store, const FetchSettings &settings);
 
 QString proxyModeName(ProxyMode mode);
+
+// The pause the gate learned, as the last run left it; 0: none.
+int loadLearnedInterval(const QSettings &store);
+void saveLearnedInterval(QSettings &store, int ms);

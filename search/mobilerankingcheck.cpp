@@ -97,10 +97,11 @@ RankingResult rankMobile(const QString &line, const SearchContext &context,
     }
     if (verdict.status == ResultText::kNotIncluded)
         return {parts.keyword, parts.address, verdict.status, ResultText::kPositionNotSearched,
-                QString(),     QString()};
+                QString(),     QString(),     SerpList()};
 
     // A failed page leaves the position unknown: the field says "异常".
     QString position = ResultText::kPositionBeyond;
+    SerpList serp;
     int before = 0; // results shown on the pages before
     for (int page = 1; page <= kPages && before < kMaxPosition; ++page) {
         const MobileResults results =
@@ -113,6 +114,12 @@ RankingResult rankMobile(const QString &line, const SearchContext &context,
         if (results.notFound)
             break;
         const int onPage = positionOn(results.entries, parts.address);
+        for (int i = 0; i < results.entries.size() && before + i < kMaxPosition; ++i) {
+            SerpEntry entry = serpEntryOf(results.entries.at(i), before);
+            entry.position = before + i + 1;
+            entry.matches = i + 1 == onPage ? 1U : 0U;
+            serp.append(entry);
+        }
         if (onPage > 0) {
             if (before + onPage <= kMaxPosition)
                 position = QString::number(before + onPage);
@@ -120,5 +127,5 @@ RankingResult rankMobile(const QString &line, const SearchContext &context,
         }
         before += results.entries.size();
     }
-    return {parts.keyword, parts.address, verdict.status, position, verdict.snapshot, failure};
+    return {parts.keyword, parts.address, verdict.status, position, verdict.snapshot, failure, serp};
 }

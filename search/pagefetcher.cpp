@@ -1,5 +1,6 @@
 #include "search/pagefetcher.h"
 
+#include "search/baidusession.h"
 #include "search/fetchsettings.h"
 
 #include <QStringList>
@@ -21,7 +22,9 @@ constexpr char kTitleOpen[] = "<title";
 constexpr char kTitleClose[] = "</title>";
 constexpr long kProxyAuthenticationStatus = 407;
 
-void initialiseCurlOnce()
+} // namespace
+
+void initialiseFetching()
 {
     static std::once_flag once;
     std::call_once(once, [] {
@@ -33,6 +36,8 @@ void initialiseCurlOnce()
         curl_global_init(CURL_GLOBAL_ALL);
     });
 }
+
+namespace {
 
 int abortOnFlag(void *flag, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
 {
@@ -130,7 +135,7 @@ std::size_t writeBody(char *data, std::size_t size, std::size_t count, void *buf
 FetchResult fetchPage(const QByteArray &address, const FetchProfile &profile,
                       const std::atomic<bool> *abortFlag, const FetchOptions &options)
 {
-    initialiseCurlOnce();
+    initialiseFetching();
     FetchResult result;
     if (abortFlag && abortFlag->load()) {
         result.failure = FetchFailure::Aborted;
@@ -146,10 +151,20 @@ FetchResult fetchPage(const QByteArray &address, const FetchProfile &profile,
         agent = mobile ? FetchHeaders::kMobileAgentValue : FetchHeaders::kDesktopAgentValue;
     const QByteArray agentLine = FetchHeaders::kAgentName + agent;
     curl_slist *headers = nullptr;
-    headers = curl_slist_append(headers, profile.acceptLine);
-    headers = curl_slist_append(headers, FetchHeaders::kCharset);
-    headers = curl_slist_append(headers, FetchHeaders::kExpect);
-    headers = curl_slist_append(headers, agentLine.constData());
+    const QByteArray refererLine = FetchHeaders::kReferer + options.referer;
+    if (options.session) {
+        headers = curl_slist_append(headers, FetchHeaders::kBrowserAccept);
+        headers = curl_slist_append(headers, FetchHeaders::kBrowserLanguage);
+        headers = curl_slist_append(headers, FetchHeaders::kExpect);
+        headers = curl_slist_append(headers, agentLine.constData());
+        if (!options.referer.isEmpty() && !options.referer.contains('\n') && !options.referer.contains('\r'))
+            headers = curl_slist_append(headers, refererLine.constData());
+    } else {
+        headers = curl_slist_append(headers, profile.acceptLine);
+        headers = curl_slist_append(headers, FetchHeaders::kCharset);
+        headers = curl_slist_append(headers, FetchHeaders::kExpect);
+        headers = curl_slist_append(headers, agentLine.constData());
+    }
 
     CURL *handle = curl_easy_init();
     if (!handle) {
@@ -185,6 +200,11 @@ FetchResult fetchPage(const QByteArray &address, const FetchProfile &profile,
     }
     // "" advertises every encoding this libcurl decodes; Baidu's pages shrink about five times.
     curl_easy_setopt(handle, CURLOPT_ACCEPT_ENCODING, "");
+    if (options.session) {
+        // The session's jar sends its cookies and keeps the ones Baidu sets.
+        curl_easy_setopt(handle, CURLOPT_SHARE, static_cast<CURLSH *>(options.session->shareHandle()));
+        curl_easy_setopt(handle, CURLOPT_COOKIEFILE, "");
+    }
     // Time-outs must not use signals on worker threads.
     curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
 
@@ -313,9 +333,12 @@ bool redirectsToRobotCheck(const FetchResult &result)
 {
     if (result.httpStatus < 300 || result.httpStatus > 399 || result.redirectAddress.isEmpty())
         return false;
-    QString host = result.redirectAddress.section(QLatin1String("://"), 1).section(QLatin1Char('/'), 0, 0);
+    const QString rest = result.redirectAddress.section(QLatin1String("://"), 1);
+    QString host = rest.section(QLatin1Char('/'), 0, 0);
     host = host.section(QLatin1Char('?'), 0, 0).section(QLatin1Char(':'), 0, 0).toLower();
-    return kRobotCheckHosts.contains(host);
+    // The check's own page ("/static/captcha/tuxing.html") tells wherever it is served from.
+    const QString path = rest.section(QLatin1Char('?'), 0, 0).section(QLatin1Char('/'), 1);
+    return kRobotCheckHosts.contains(host) || path.contains(QLatin1String("captcha/"), Qt::CaseInsensitive);
 }
 } // namespace
 

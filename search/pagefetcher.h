@@ -5,6 +5,9 @@
 
 #include <atomic>
 #include <cstddef>
+#include <memory>
+
+class BaiduSession;
 
 enum class UserAgent
 {
@@ -53,6 +56,12 @@ inline constexpr char kAgentName[] = "User-Agent: ";
 inline constexpr char kCharset[] = "Charset: utf-8";
 // An empty Expect header suppresses libcurl's own "Expect: 100-continue".
 inline constexpr char kExpect[] = "Expect:";
+// What a browser sends with a page it navigates to; a session's requests send these
+// instead of the profile's Accept line and Charset.
+inline constexpr char kBrowserAccept[] =
+    "Accept: text/html,application/xhtml+xml,application/xml;q=0.9,image/webp,*/*;q=0.8";
+inline constexpr char kBrowserLanguage[] = "Accept-Language: zh-CN,zh;q=0.9";
+inline constexpr char kReferer[] = "Referer: ";
 } // namespace FetchHeaders
 
 // How requests go out, from the user's settings. The default goes straight
@@ -72,6 +81,10 @@ struct FetchOptions
     bool verifyCertificates = true;
     // A bundle of trusted certificates instead of the system's; only tests set it.
     QByteArray caFile;
+    // The identity the request belongs to: its cookies are sent and kept, and
+    // the headers are a browser's (with referer); null: no cookies, the profile's headers.
+    std::shared_ptr<BaiduSession> session;
+    QByteArray referer;
 };
 
 // Why a transfer did not complete.
@@ -117,6 +130,9 @@ inline constexpr std::size_t kMaxBodyBytes = 32u * 1024u * 1024u;
 FetchResult fetchPage(const QByteArray &address, const FetchProfile &profile,
                       const std::atomic<bool> *abortFlag = nullptr,
                       const FetchOptions &options = FetchOptions());
+
+// Sets libcurl up once per process; fetchPage does it itself.
+void initialiseFetching();
 
 // libcurl's body callback: appends to the QByteArray at buffer; returns 0
 // (abort) without a buffer or when the body would pass kMaxBodyBytes.

@@ -35,6 +35,22 @@ enum : int
 };
 } // namespace SiteRankingColumn
 
+// A site ranking row of several sites: the keyword, then one group per site.
+namespace SiteGroupColumn {
+enum : int
+{
+    BestPosition,
+    Address,
+    Entries,
+    Count // columns per group
+};
+} // namespace SiteGroupColumn
+
+constexpr int siteGroupColumn(int site, int column)
+{
+    return 1 + site * SiteGroupColumn::Count + column;
+}
+
 namespace MiningColumn {
 enum : int
 {

@@ -1195,3 +1195,15 @@ ResultPage readResultPage(const QByteArray &body, const QByteArray &contentType,
         page.entries[i].position = i + 1;
     return page;
 }
+
+SerpEntry serpEntryOf(const ResultEntry &entry, int before)
+{
+    SerpEntry kept{before + entry.position, entry.headingText, entry.shownAddress, QString(), 0};
+    for (const QString &target : entry.statedTargets) {
+        if (!isPlaceholderAddress(target)) {
+            kept.address = target;
+            break;
+        }
+    }
+    return kept;
+}

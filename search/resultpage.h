@@ -1,5 +1,7 @@
 #pragma once
 
+#include "search/checkresult.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -83,3 +85,8 @@ enum class ShownMatch
     Other,    // shows another host or another whole address
 };
 ShownMatch matchShownAddress(const QString &shown, const QString &address);
+
+// An entry as the list a ranking was judged on keeps it, its position moved
+// on by the results of the pages before; the address is the first the page
+// states (no placeholder).
+SerpEntry serpEntryOf(const ResultEntry &entry, int before = 0);

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "search/baidusession.h"
 #include "search/fetchnotices.h"
 #include "search/fetchsettings.h"
 #include "search/pagefetcher.h"
 #include "search/proxyrotation.h"
 #include "search/requestgate.h"
+#include "search/robotcheckhandoff.h"
 #include "search/searchendpoints.h"
 
 #include <QByteArray>
@@ -82,6 +84,11 @@ struct SearchContext
     const std::atomic<bool> *stopFlag = nullptr;
     // Where fetch notes what the current try of a line met; null: nowhere.
     LineNotes *notes = nullptr;
+    // The identities requests go out with (cookies, browser headers, a home
+    // page visit first), one per proxy; null: none, the profile's bare headers.
+    std::shared_ptr<SessionPool> sessions;
+    // Hands a robot check to a person (the window); null: the gate slows down and lines are retried.
+    std::shared_ptr<RobotCheckHandOff> handOff;
     // Where fetch tells a failing proxy or certificate, once each per run; null: nowhere.
     std::shared_ptr<FetchNotices> notices;
 
@@ -113,4 +120,19 @@ struct SearchContext
                         const std::atomic<bool> *abortFlag) const;
     // The drift guard tripped: the run stops, and fetch sends nothing more.
     bool layoutDrifted() const;
+
+private:
+    // Picks the session of options' proxy, visits its home page first if need
+    // be, and names the referer; false when a stop cut the wait that follows a visit.
+    bool prepareSession(const QByteArray &address, const FetchProfile &profile,
+                        const std::atomic<bool> *abortFlag, FetchOptions *options) const;
+    // One request (through the proxies in turn); false when a stop or the drift guard cut it.
+    bool fetchOnce(const QByteArray &address, const FetchProfile &profile, const std::atomic<bool> *abortFlag,
+                   FetchResult *result, RequestGate::Clock::time_point *sentAt,
+                   FetchOptions *usedOptions) const;
+    // Tells the notices, the gate and the line's notes what Baidu answered.
+    void noteAnswer(const QByteArray &address, const FetchResult &result,
+                    RequestGate::Clock::time_point sentAt) const;
+    void noteInSession(const QByteArray &address, const FetchProfile &profile, const FetchResult &result,
+                       const FetchOptions &options) const;
 };

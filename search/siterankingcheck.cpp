@@ -8,7 +8,9 @@
 #include "search/resultpage.h"
 
 #include "search/resultstrings.h"
+#include <QHash>
 #include <QList>
+#include <QVector>
 
 namespace {
 
@@ -95,107 +97,188 @@ QString statedSiteAddress(const ResultEntry &entry, const SiteRule &site)
 
 } // namespace
 
-SiteRankingResult rankSiteDesktop(const QString &keyword, const SiteRule &site, const SearchContext &context,
-                                  const std::atomic<bool> *abortFlag)
+namespace {
+
+// Where every site of a run stands on one desktop keyword page. A redirect
+// link is read at most once, whichever site wants it.
+QList<SiteRankingResult> rankSitesOnDesktopPage(const QString &keyword, const QList<SiteRule> &sites,
+                                                const ResultPage &page, const QByteArray &body,
+                                                const SearchContext &context,
+                                                const std::atomic<bool> *abortFlag, SerpList *serp)
+{
+    QList<const ResultEntry *> counted;
+    for (const ResultEntry &entry : page.entries) {
+        if (entry.position > kMaxPosition)
+            break;
+        counted.append(&entry);
+        serp->append(serpEntryOf(entry));
+    }
+    QHash<int, QString> resolvedAt; // entry index -> target, or 异常
+    const auto resolved = [&](int index) {
+        auto known = resolvedAt.constFind(index);
+        if (known != resolvedAt.cend())
+            return *known;
+        const QString target = resolveLink(counted.at(index)->headingLink, context, abortFlag);
+        resolvedAt.insert(index, target);
+        if (target != ResultText::kFailed && (*serp)[index].address.isEmpty())
+            (*serp)[index].address = target;
+        return target;
+    };
+
+    QList<SiteRankingResult> results;
+    for (int s = 0; s < sites.size(); ++s) {
+        const SiteRule &site = sites.at(s);
+        // Each entry's address where the page states it; where it only shows it, the
+        // shown host says whether it is the site's, and its redirect link is read
+        // only when the address itself is wanted (the best position) or the host
+        // was cut short. Entries that show no host are read only when nothing else
+        // places the site.
+        QList<SiteEntry> entries;
+        for (const ResultEntry *entry : qAsConst(counted)) {
+            SiteEntry seen{entry->position,    QString(),           entry->headingText,
+                           entry->headingLink, entry->shownAddress, SiteEvidence::Unknown};
+            if (!entry->statedTargets.isEmpty()) {
+                seen.address = statedSiteAddress(*entry, site);
+                seen.evidence = seen.address.isEmpty() ? SiteEvidence::Elsewhere : SiteEvidence::OnSite;
+            } else if (!isRedirectLink(entry->headingLink)) {
+                seen.evidence = SiteEvidence::Elsewhere;
+            } else {
+                seen.evidence = shownSiteEvidence(entry->shownAddress, site);
+            }
+            entries.append(seen);
+        }
+        bool unread = false;
+        const auto read = [&](int index) {
+            SiteEntry &entry = entries[index];
+            const QString target = resolved(index);
+            if (target == ResultText::kFailed) {
+                unread = true;
+                return;
+            }
+            const bool onSite = site.matchesAddress(target);
+            entry.evidence = onSite ? SiteEvidence::OnSite : SiteEvidence::Elsewhere;
+            entry.address = onSite ? target : QString();
+        };
+        for (int i = 0; i < entries.size(); ++i) {
+            if (entries.at(i).evidence == SiteEvidence::Cut)
+                read(i);
+        }
+        const auto onSite = [&entries] {
+            for (const SiteEntry &entry : entries) {
+                if (entry.evidence == SiteEvidence::OnSite || entry.evidence == SiteEvidence::ShownOnSite)
+                    return true;
+            }
+            return false;
+        };
+        if (!onSite()) {
+            for (int i = 0; i < entries.size(); ++i) {
+                if (entries.at(i).evidence == SiteEvidence::Unknown && !context.layoutDrifted())
+                    read(i);
+            }
+        }
+        QList<SiteHit> hits;
+        for (int i = 0; i < entries.size(); ++i) {
+            SiteEntry &entry = entries[i];
+            if (entry.evidence == SiteEvidence::ShownOnSite && hits.isEmpty()) {
+                // The best position names its page: its link is read for the address.
+                const QString target = resolved(i);
+                entry.address =
+                    target == ResultText::kFailed || !site.matchesAddress(target) ? entry.shown : target;
+            }
+            if (entry.evidence == SiteEvidence::OnSite || entry.evidence == SiteEvidence::ShownOnSite) {
+                hits.append({entry.position, entry.address, entry.title});
+                (*serp)[i].matches |= quint16(1U << s);
+            }
+        }
+        // A link that could not be read may have been the site's only entry.
+        if (hits.isEmpty() && unread)
+            results.append(failedKeyword(keyword, kReasonUnreadLink, kKeywordRequest, body, context));
+        else
+            results.append(fromHits(keyword, hits));
+    }
+    return results;
+}
+
+// Every site of the run failed alike: the page could not be read.
+SiteRankingResult failedForAll(const QList<SiteRule> &sites, const SiteRankingResult &failed)
+{
+    QList<SiteRankingResult> all;
+    for (int s = 0; s < sites.size(); ++s)
+        all.append(failed);
+    return SiteRankingResult::joined(all);
+}
+
+} // namespace
+
+SiteRankingResult rankSitesDesktop(const QString &keyword, const QList<SiteRule> &sites,
+                                   const SearchContext &context, const std::atomic<bool> *abortFlag)
 {
     const FetchResult answer =
         context.fetch(requestAddress(context.endpoints.desktopSearch, keyword) + kThirtyResults,
                       FetchProfile::RankingDesktop, abortFlag);
     if (isUnusableSearchPage(answer))
-        return failedKeyword(keyword, unusablePageReason(answer), kKeywordRequest, answer.body, context);
+        return failedForAll(
+            sites, failedKeyword(keyword, unusablePageReason(answer), kKeywordRequest, answer.body, context));
     const ResultPage page = context.readPage(answer, kCheckName, kKeywordRequest, abortFlag);
     if (page.kind == PageKind::NotFound)
-        return fromHits(keyword, {});
+        return failedForAll(sites, fromHits(keyword, {}));
     const QString problem = pageFailure(page);
     if (!problem.isEmpty())
-        return failedKeyword(keyword, problem, kKeywordRequest, answer.body, context);
-
-    // Each entry's address where the page states it; where it only shows it, the
-    // shown host says whether it is the site's, and its redirect link is read
-    // only when the address itself is wanted (the best position) or the host
-    // was cut short. Entries that show no host are read only when nothing else
-    // places the site.
-    QList<SiteEntry> entries;
-    for (const ResultEntry &entry : page.entries) {
-        if (entry.position > kMaxPosition)
-            break;
-        SiteEntry seen{entry.position,    QString(),          entry.headingText,
-                       entry.headingLink, entry.shownAddress, SiteEvidence::Unknown};
-        if (!entry.statedTargets.isEmpty()) {
-            seen.address = statedSiteAddress(entry, site);
-            seen.evidence = seen.address.isEmpty() ? SiteEvidence::Elsewhere : SiteEvidence::OnSite;
-        } else if (!isRedirectLink(entry.headingLink)) {
-            seen.evidence = SiteEvidence::Elsewhere;
-        } else {
-            seen.evidence = shownSiteEvidence(entry.shownAddress, site);
-        }
-        entries.append(seen);
-    }
-    bool unread = false;
-    const auto read = [&](SiteEntry &entry) {
-        const QString resolved = resolveLink(entry.link, context, abortFlag);
-        if (resolved == ResultText::kFailed) {
-            unread = true;
-            return;
-        }
-        const bool onSite = site.matchesAddress(resolved);
-        entry.evidence = onSite ? SiteEvidence::OnSite : SiteEvidence::Elsewhere;
-        entry.address = onSite ? resolved : QString();
-    };
-    for (SiteEntry &entry : entries) {
-        if (entry.evidence == SiteEvidence::Cut)
-            read(entry);
-    }
-    const auto onSite = [&entries] {
-        for (const SiteEntry &entry : entries) {
-            if (entry.evidence == SiteEvidence::OnSite || entry.evidence == SiteEvidence::ShownOnSite)
-                return true;
-        }
-        return false;
-    };
-    if (!onSite()) {
-        for (SiteEntry &entry : entries) {
-            if (entry.evidence == SiteEvidence::Unknown && !context.layoutDrifted())
-                read(entry);
-        }
-    }
-    QList<SiteHit> hits;
-    for (SiteEntry &entry : entries) {
-        if (entry.evidence == SiteEvidence::ShownOnSite && hits.isEmpty()) {
-            // The best position names its page: its link is read for the address.
-            const QString resolved = resolveLink(entry.link, context, abortFlag);
-            entry.address =
-                resolved == ResultText::kFailed || !site.matchesAddress(resolved) ? entry.shown : resolved;
-        }
-        if (entry.evidence == SiteEvidence::OnSite || entry.evidence == SiteEvidence::ShownOnSite)
-            hits.append({entry.position, entry.address, entry.title});
-    }
-    // A link that could not be read may have been the site's only entry.
-    if (hits.isEmpty() && unread)
-        return failedKeyword(keyword, kReasonUnreadLink, kKeywordRequest, answer.body, context);
-    return fromHits(keyword, hits);
+        return failedForAll(sites, failedKeyword(keyword, problem, kKeywordRequest, answer.body, context));
+    SerpList serp;
+    SiteRankingResult result = SiteRankingResult::joined(
+        rankSitesOnDesktopPage(keyword, sites, page, answer.body, context, abortFlag, &serp));
+    result.serp = serp;
+    return result;
 }
 
-SiteRankingResult rankSiteMobile(const QString &keyword, const SiteRule &site, const SearchContext &context,
-                                 const std::atomic<bool> *abortFlag)
+SiteRankingResult rankSitesMobile(const QString &keyword, const QList<SiteRule> &sites,
+                                  const SearchContext &context, const std::atomic<bool> *abortFlag)
 {
-    QList<SiteHit> hits;
+    QVector<QList<SiteHit>> hits(sites.size());
+    SerpList serp;
     int before = 0; // results shown on the pages before
     for (int page = 1; page <= kMobilePages && before < kMaxPosition; ++page) {
         const MobileResults results =
             fetchMobileResults(keyword, page, kCheckName, keyword, context, abortFlag);
         if (!results.answered)
-            return SiteRankingResult::failed(keyword, results.failure);
+            return failedForAll(sites, SiteRankingResult::failed(keyword, results.failure));
         if (results.notFound)
             break;
         for (const ResultEntry &entry : results.entries) {
             const int position = before + entry.position;
-            const QString address = statedSiteAddress(entry, site);
-            if (position <= kMaxPosition && !address.isEmpty())
-                hits.append({position, address,
-                             entry.headingText.isEmpty() ? ResultText::kNoTitleMobile : entry.headingText});
+            if (position > kMaxPosition)
+                continue;
+            SerpEntry kept = serpEntryOf(entry, before);
+            for (int s = 0; s < sites.size(); ++s) {
+                const QString address = statedSiteAddress(entry, sites.at(s));
+                if (address.isEmpty())
+                    continue;
+                hits[s].append(
+                    {position, address,
+                     entry.headingText.isEmpty() ? ResultText::kNoTitleMobile : entry.headingText});
+                kept.matches |= quint16(1U << s);
+            }
+            serp.append(kept);
         }
         before += results.entries.size();
     }
-    return fromHits(keyword, hits);
+    QList<SiteRankingResult> perSite;
+    for (const QList<SiteHit> &siteHits : qAsConst(hits))
+        perSite.append(fromHits(keyword, siteHits));
+    SiteRankingResult result = SiteRankingResult::joined(perSite);
+    result.serp = serp;
+    return result;
+}
+
+SiteRankingResult rankSiteDesktop(const QString &keyword, const SiteRule &site, const SearchContext &context,
+                                  const std::atomic<bool> *abortFlag)
+{
+    return rankSitesDesktop(keyword, {site}, context, abortFlag);
+}
+
+SiteRankingResult rankSiteMobile(const QString &keyword, const SiteRule &site, const SearchContext &context,
+                                 const std::atomic<bool> *abortFlag)
+{
+    return rankSitesMobile(keyword, {site}, context, abortFlag);
 }

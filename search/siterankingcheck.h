@@ -4,6 +4,7 @@
 #include "search/searchcontext.h"
 #include "search/siterule.h"
 
+#include <QList>
 #include <QString>
 
 #include <atomic>
@@ -28,3 +29,17 @@ SiteRankingResult rankSiteDesktop(const QString &keyword, const SiteRule &site,
 SiteRankingResult rankSiteMobile(const QString &keyword, const SiteRule &site,
                                  const SearchContext &context = SearchContext(),
                                  const std::atomic<bool> *abortFlag = nullptr);
+
+// The most sites one run compares.
+constexpr int kMaxRunSites = 10;
+
+// The same for several sites (up to kMaxRunSites) from the one keyword page
+// (the mobile pages): the first site's result, carrying the others'
+// (SiteRankingResult::otherSites) and the page's list with each site's
+// entries marked.
+SiteRankingResult rankSitesDesktop(const QString &keyword, const QList<SiteRule> &sites,
+                                   const SearchContext &context = SearchContext(),
+                                   const std::atomic<bool> *abortFlag = nullptr);
+SiteRankingResult rankSitesMobile(const QString &keyword, const QList<SiteRule> &sites,
+                                  const SearchContext &context = SearchContext(),
+                                  const std::atomic<bool> *abortFlag = nullptr);

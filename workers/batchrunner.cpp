@@ -15,8 +15,8 @@ BatchRunner *newBatchRunner(Tool tool, const RunOptions &options, QObject *paren
             parent);
     case Tool::SiteRanking:
         return new SiteRankingBatch(
-            [site = options.site](const QStringList &lines, Device device, const SearchContext &context) {
-                return SiteRankingRun::start(lines, site, device, context);
+            [sites = options.sites](const QStringList &lines, Device device, const SearchContext &context) {
+                return SiteRankingRun::start(lines, sites, device, context);
             },
             parent);
     case Tool::Mining:

@@ -6,6 +6,7 @@
 #include "workers/miningrun.h"
 #include "workers/resultrow.h"
 
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -20,11 +21,12 @@ enum class Tool
     Mining       // 关键词挖掘
 };
 
-// What a run of a tool needs beside its lines: the site of 泛排名查询, the
-// depth and limit of 关键词挖掘. The other tools need nothing.
+// What a run of a tool needs beside its lines: the sites of 泛排名查询 (up
+// to ten, each keyword page read once for all), the depth and limit of
+// 关键词挖掘. The other tools need nothing.
 struct RunOptions
 {
-    SiteRule site;
+    QList<SiteRule> sites;
     MiningOptions mining;
 };
 

@@ -39,7 +39,13 @@ std::optional<Result> checkLine(const QString &line, const SearchContext &contex
         }
         if (!result->isFailed() || !notes.transientFailure || attempt >= context.retry.retries)
             return result;
-        if (!RequestGate::pause(context.retry.pauseMs(attempt, notes.robotCheck), stop))
+        const int pauseMs = context.retry.pauseMs(attempt, notes.robotCheck);
+        if (context.gate)
+            context.gate->noteRetryWait(attempt + 1, pauseMs);
+        const bool waited = RequestGate::pause(pauseMs, stop);
+        if (context.gate)
+            context.gate->noteRetryWaitEnded();
+        if (!waited)
             return result;
     }
 }

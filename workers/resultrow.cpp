@@ -55,13 +55,18 @@ ResultRow rowOf(const RankingResult &result)
         if (number && value > 0)
             position = value;
     }
-    return ResultRow{result.cells(), verdict, position, result.isIncluded(), QString(), result.failure};
+    return ResultRow{result.cells(), verdict,        position,    result.isIncluded(),
+                     QString(),      result.failure, result.serp, QDateTime::currentDateTimeUtc()};
 }
 
 ResultRow rowOf(const SiteRankingResult &result)
 {
-    ResultRow row{result.cells(), RowVerdict::Undecided, 0, false, QString(), result.failure};
-    if (result.isFailed())
+    ResultRow row{result.cells(), RowVerdict::Undecided, 0,           false,
+                  QString(),      result.failure,        result.serp, QDateTime::currentDateTimeUtc()};
+    bool failed = result.isFailed();
+    for (const SiteRankingResult &other : result.otherSites)
+        failed = failed || other.isFailed();
+    if (failed)
         row.verdict = RowVerdict::Failed;
     else if (result.position == ResultText::kPositionBeyond)
         row.position = ResultRow::kBeyond;

@@ -2,6 +2,7 @@
 
 #include "search/checkresult.h"
 
+#include <QDateTime>
 #include <QMetaType>
 #include <QString>
 #include <QStringList>
@@ -32,6 +33,9 @@ struct ResultRow
     QString change{};
     // Why the row is 异常, kept with the run; never shown in a cell.
     QString failure{};
+    // The first 30 entries the row was judged on (ranking, site ranking), and when they were read.
+    SerpList serp{};
+    QDateTime readAt{};
 };
 
 // How a column's cells read: as text, as a ranking position, as a date, or

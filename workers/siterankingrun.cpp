@@ -9,21 +9,21 @@ struct RankKeyword
 {
     using result_type = SiteRankingResult;
 
-    SiteRule site;
+    QList<SiteRule> sites;
     bool desktop;
     SearchContext context;
     std::shared_ptr<std::atomic<bool>> abort;
 
     SiteRankingResult operator()(const QString &keyword) const
     {
-        const SiteRule &rule = site;
+        const QList<SiteRule> &rules = sites;
         const bool onDesktop = desktop;
         const std::optional<SiteRankingResult> result = checkLine<SiteRankingResult>(
             keyword, context, abort.get(),
-            [&rule, onDesktop](const QString &line, const SearchContext &lineContext,
-                               const std::atomic<bool> *abortFlag) {
-                return onDesktop ? rankSiteDesktop(line, rule, lineContext, abortFlag)
-                                 : rankSiteMobile(line, rule, lineContext, abortFlag);
+            [&rules, onDesktop](const QString &line, const SearchContext &lineContext,
+                                const std::atomic<bool> *abortFlag) {
+                return onDesktop ? rankSitesDesktop(line, rules, lineContext, abortFlag)
+                                 : rankSitesMobile(line, rules, lineContext, abortFlag);
             });
         // Only a cancelled run cuts a keyword short, and its results are dropped.
         return result ? *result : SiteRankingResult::failed(keyword, QString());
@@ -34,12 +34,12 @@ struct RankKeyword
 
 SiteRankingRun::SiteRankingRun() = default;
 
-SiteRankingRun SiteRankingRun::start(const QStringList &keywords, const SiteRule &site, Device device,
+SiteRankingRun SiteRankingRun::start(const QStringList &keywords, const QList<SiteRule> &sites, Device device,
                                      const SearchContext &context)
 {
     SiteRankingRun run;
     run.begin(keywords, context, [&](const std::shared_ptr<std::atomic<bool>> &abort) {
-        return RankKeyword{site, device == Device::Desktop, context, abort};
+        return RankKeyword{sites, device == Device::Desktop, context, abort};
     });
     return run;
 }

@@ -5,6 +5,7 @@
 #include "notify/notifysettings.h"
 #include "search/fetchsettings.h"
 #include "tests/support/badproxy.h"
+#include "tests/support/checkingbaidu.h"
 #include "tests/support/inclusionpages.h"
 #include "tests/support/loopbackbaidu.h"
 #include "tests/support/loopbackproxy.h"
@@ -26,6 +27,7 @@
 
 #include <csignal>
 #include <memory>
+#include <sys/stat.h>
 
 using testsupport::LoopbackBaidu;
 using testsupport::Reply;
@@ -112,6 +114,8 @@ QStringList endpointArguments(const LoopbackBaidu &baidu, bool trustCa = true)
 void startCli(QProcess &process, const LoopbackBaidu &baidu, const QStringList &arguments,
               const QString &dataHome = QString(), bool trustCa = true)
 {
+    // Each run starts from its settings: not from a pause an earlier run learned from robot checks.
+    saveLearnedInterval(*openApplicationSettings(), 0);
     if (!dataHome.isEmpty()) {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("XDG_DATA_HOME"), dataHome);
@@ -248,7 +252,7 @@ private slots:
         const CliOutcome outcome = runCli(baidu, QStringList{QStringLiteral("inclusion")} + options,
                                           kBroken + "\n" + kBeta, QString(), trustCa);
         testsupport::useUnpacedSettings(m_settingsHome.path());
-        QCOMPARE(baidu.requestCount(), expectedRequests);
+        QCOMPARE(baidu.requestCountBesidesHomePage(), expectedRequests);
         QCOMPARE(outcome.exitCode, expectedExit);
         const QByteArray lines = outcome.out;
         QVERIFY2(lines.count("异常") >= 1, lines.constData());
@@ -395,8 +399,9 @@ private slots:
             QVERIFY2(outcome.err.contains(said.toUtf8()), outcome.err.constData());
         }
         if (shown.isEmpty()) {
-            QCOMPARE(baidu.requestCount(), 2);
-            QTRY_COMPARE(working.connectionsTo(baidu.httpsPort()), 2);
+            QCOMPARE(baidu.requestCountBesidesHomePage(), 2);
+            // The session's visit of the home page went through the proxy too.
+            QTRY_COMPARE(working.connectionsTo(baidu.httpsPort()), 3);
         } else {
             QCOMPARE(baidu.requestCount(), 0);
             QCOMPARE(outcome.out.count("\t异常\t"), 2);
@@ -723,6 +728,58 @@ private slots:
 
     // Every answer page behind a "异常" lands in the folder, named by row, check and request; nothing else
     // does.
+    // Baidu's check passed in a browser, whose cookies the command starts from and keeps.
+    void passesTheRobotCheckWithCookies_data()
+    {
+        QTest::addColumn<QStringList>("commandLine");
+        QTest::addColumn<bool>("cookies");
+        QTest::addColumn<int>("exitCode");
+        const QStringList inclusion{QStringLiteral("inclusion")};
+        const QStringList ranking{QStringLiteral("ranking"), QStringLiteral("--device=mobile")};
+        QTest::newRow("inclusion without cookies") << inclusion << false << 3;
+        QTest::newRow("inclusion with the passed check's cookies") << inclusion << true << 0;
+        QTest::newRow("mobile ranking without cookies") << ranking << false << 3;
+        QTest::newRow("mobile ranking with the passed check's cookies") << ranking << true << 0;
+    }
+
+    void passesTheRobotCheckWithCookies()
+    {
+        QFETCH(QStringList, commandLine);
+        QFETCH(bool, cookies);
+        QFETCH(int, exitCode);
+        LoopbackBaidu baidu;
+        const testsupport::CheckingBaidu checking(baidu);
+        baidu.setHandler(checking.wrap(playBaidu));
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("cookies.txt"));
+        QFile written(file);
+        QVERIFY(written.open(QIODevice::WriteOnly));
+        written.write(cookies ? "# Netscape HTTP Cookie File\n127.0.0.1\tFALSE\t/\tFALSE\t0\tBDPASS\tpassed\n"
+                              : "");
+        written.close();
+        const QByteArray input = commandLine.first() == QLatin1String("ranking")
+                                     ? QByteArray("词 " + kAlpha + '\n')
+                                     : QByteArray(kAlpha + '\n');
+        const CliOutcome outcome =
+            runCli(baidu,
+                   commandLine + QStringList{QStringLiteral("--cookies"), file, QStringLiteral("--retries"),
+                                             QStringLiteral("0")},
+                   input, dir.path());
+        QCOMPARE(outcome.exitCode, exitCode);
+        // Said once, with the address to open and the file to export to.
+        QCOMPARE(outcome.err.count("--cookies " + file.toUtf8()), cookies ? 0 : 1);
+        QCOMPARE(outcome.err.contains(testsupport::CheckingBaidu::kCheckPath), !cookies);
+        QVERIFY(checking.homeVisits() >= 1);
+        struct stat status = {};
+        QCOMPARE(::stat(QFile::encodeName(file).constData(), &status), 0);
+        if (cookies) {
+            QCOMPARE(status.st_mode & 0777, 0600u);
+            QFile back(file);
+            QVERIFY(back.open(QIODevice::ReadOnly));
+            QVERIFY(back.readAll().contains("BAIDUID"));
+        }
+    }
+
     void savesFailedPages_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -1050,6 +1107,135 @@ private slots:
         QCOMPARE(outcome.exitCode, 2);
         QVERIFY2(QString::fromUtf8(outcome.err).contains(message), outcome.err.constData());
         QCOMPARE(baidu.requestCount(), 0);
+    }
+
+    // JSON Lines for scripts: one object per row, typed as the manual says,
+    // from a run and from the history alike; several sites in one run read
+    // each keyword page once.
+    void writesJsonLines_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QString>("expected"); // field=value, value as JSON, joined by " "
+        QTest::addColumn<int>("keywordPages");
+        QTest::newRow("inclusion") << QStringList{QStringLiteral("inclusion")}
+                                   << QByteArray(kAlpha + "\n" + kBeta)
+                                   << QStringLiteral(
+                                          "tool=\"inclusion\" device=\"pc\" line=1 status=\"已收录\" "
+                                          "snapshot=\"2024年5月1日\" failure=null")
+                                   << 0;
+        QTest::newRow("ranking, a number")
+            << QStringList{QStringLiteral("ranking"), QStringLiteral("--device=mobile")}
+            << QByteArray("词 " + kAlpha)
+            << QStringLiteral("device=\"mobile\" position=2 position_status=null "
+                              "snapshot=\"3天前\"")
+            << 1;
+        QTest::newRow("ranking, no number")
+            << QStringList{QStringLiteral("ranking")} << QByteArray("词 " + kBeta)
+            << QStringLiteral("status=\"未收录\" position=null position_status=\"--\"") << 0;
+        QTest::newRow("three sites")
+            << QStringList{QStringLiteral("site-ranking"), QStringLiteral("--site"),
+                           QStringLiteral("other.cn"),     QStringLiteral("--site=alpha.cn"),
+                           QStringLiteral("--site"),       QStringLiteral("qa-site.cn")}
+            << QByteArray("词\n字")
+            << QStringLiteral("tool=\"site-ranking\" keyword=\"词\" "
+                              "sites=[{\"address\":\"http://www.other.cn/\",\"count\":1,\"position\":1,"
+                              "\"position_status\":null,\"site\":\"other.cn\"},"
+                              "{\"address\":\"http://www.alpha.cn/a.html\",\"count\":1,\"position\":2,"
+                              "\"position_status\":null,\"site\":\"alpha.cn\"},"
+                              "{\"address\":\"\",\"count\":0,\"position\":null,\"position_status\":\"30+\","
+                              "\"site\":\"qa-site.cn\"}]")
+            << 2;
+        QTest::newRow("mining") << QStringList{QStringLiteral("mine")} << QByteArray("种子")
+                                << QStringLiteral("tool=\"mining\" device=null") << -1;
+    }
+    void writesJsonLines()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, input);
+        QFETCH(QString, expected);
+        QFETCH(int, keywordPages);
+        LoopbackBaidu baidu;
+        baidu.setHandler([](const Request &request) {
+            if (request.path.startsWith("/sugrec"))
+                return Reply::page("{\"g\":[{\"q\":\"种子 价格\"}]}");
+            return playBaidu(request);
+        });
+        QTemporaryDir data;
+        const CliOutcome run =
+            runCli(baidu, arguments + QStringList{QStringLiteral("--json"), QStringLiteral("--save")}, input,
+                   data.path());
+        QVERIFY2(run.exitCode == 0 || run.exitCode == 3, run.err.constData());
+        const QList<QByteArray> lines = run.out.trimmed().split('\n');
+        QVERIFY(!lines.isEmpty());
+        QJsonParseError error;
+        const QJsonObject first = QJsonDocument::fromJson(lines.first(), &error).object();
+        QVERIFY2(error.error == QJsonParseError::NoError, lines.first().constData());
+        for (const QString &pair : expected.split(QLatin1Char(' '))) {
+            const QString field = pair.section(QLatin1Char('='), 0, 0);
+            const QByteArray value =
+                QJsonDocument(QJsonArray{first.value(field)}).toJson(QJsonDocument::Compact);
+            QCOMPARE(QString::fromUtf8(value.mid(1, value.size() - 2)), pair.section(QLatin1Char('='), 1));
+        }
+        if (keywordPages < 0)
+            return; // a mining run's own rows; its keeping in the history is another matter
+        {
+            int asked = 0;
+            for (const Request &request : baidu.requests())
+                asked += request.param("rn") == "30" ||
+                         (!request.param("word").isEmpty() && !request.param("word").startsWith("http"));
+            QCOMPARE(asked, keywordPages);
+        }
+        // The history gives the same objects back, and the lists with them.
+        const auto history = [&](const QStringList &words) {
+            return runCli(baidu, QStringList{QStringLiteral("history")} + words, QByteArray(), data.path());
+        };
+        QCOMPARE(history({QStringLiteral("show"), QStringLiteral("1"), QStringLiteral("--json")}).out,
+                 run.out);
+        const QJsonObject listed =
+            QJsonDocument::fromJson(history({QStringLiteral("list"), QStringLiteral("--json")}).out).object();
+        QCOMPARE(listed.value(QStringLiteral("run")).toInt(), 1);
+        QCOMPARE(listed.value(QStringLiteral("lines")).toInt(), lines.size());
+    }
+
+    // The list behind a ranking line: with --with-serp in every row, and alone with --serp LINE.
+    void showsTheListBehindARanking()
+    {
+        LoopbackBaidu baidu;
+        baidu.setHandler(playBaidu);
+        QTemporaryDir data;
+        const CliOutcome run = runCli(
+            baidu, {QStringLiteral("ranking"), QStringLiteral("--save"), QStringLiteral("--with-serp")},
+            QByteArray("词 " + kAlpha), data.path());
+        QCOMPARE(run.exitCode, 0);
+        const QJsonObject serp =
+            QJsonDocument::fromJson(run.out).object().value(QStringLiteral("serp")).toObject();
+        const QJsonArray entries = serp.value(QStringLiteral("entries")).toArray();
+        QCOMPARE(entries.size(), 2);
+        QCOMPARE(entries.at(1).toObject().value(QStringLiteral("address")).toString(),
+                 QString::fromLatin1(kAlpha));
+        QCOMPARE(entries.at(1).toObject().value(QStringLiteral("asked")).toBool(), true);
+        QCOMPARE(entries.at(0).toObject().value(QStringLiteral("asked")).toBool(), false);
+        QVERIFY(serp.value(QStringLiteral("read_at")).isString());
+
+        const auto show = [&](const QStringList &words) {
+            return runCli(
+                baidu,
+                QStringList{QStringLiteral("history"), QStringLiteral("show"), QStringLiteral("1")} + words,
+                QByteArray(), data.path());
+        };
+        const CliOutcome listed = show({QStringLiteral("--serp"), QStringLiteral("1")});
+        QCOMPARE(listed.exitCode, 0);
+        QCOMPARE(listed.out,
+                 QByteArray("排名\t标题\t显示网址\t网址\t命中\n1\t别的站点\t\thttp://www.other.cn/\t\n"
+                            "2\tAlpha 的另一页\t\t" +
+                            kAlpha + "\t*\n"));
+        QVERIFY2(listed.err.contains("词 " + kAlpha + " 电脑端"), listed.err.constData());
+        QCOMPARE(show({QStringLiteral("--serp"), QStringLiteral("2")}).exitCode, 2);
+        QCOMPARE(QJsonDocument::fromJson(show({QStringLiteral("--serp=1"), QStringLiteral("--json")}).out)
+                     .object()
+                     .value(QStringLiteral("entries")),
+                 serp.value(QStringLiteral("entries")));
     }
 
     // A kept run exported from the history writes its positions as numbers, as its own report did.
@@ -1572,7 +1758,8 @@ private slots:
             input += "http://www.site" + QByteArray::number(i) + ".cn/\n";
         process.write(input);
         process.closeWriteChannel();
-        QTRY_VERIFY_WITH_TIMEOUT(baidu.requestCount() >= 1, 20000);
+        // A line's request, not the session's visit of the home page before it.
+        QTRY_VERIFY_WITH_TIMEOUT(baidu.requestCountBesidesHomePage() >= 1, 20000);
 
         ::kill(pid_t(process.processId()), SIGINT);
         QVERIFY(process.waitForFinished(10000));
@@ -1580,7 +1767,7 @@ private slots:
         const QList<QByteArray> lines = process.readAllStandardOutput().split('\n');
         const int rows = lines.size() - 2; // header, and the empty piece after the last line end
         QVERIFY2(rows >= 1 && rows < 6, QByteArray::number(rows).constData());
-        QCOMPARE(rows, baidu.requestCount()); // every line started was finished and printed
+        QCOMPARE(rows, baidu.requestCountBesidesHomePage()); // every line started was finished and printed
         QVERIFY(lines.at(1).startsWith("\thttp://www.site0.cn/\t未收录"));
     }
 

@@ -65,19 +65,20 @@ private slots:
         QTest::newRow("ranking, placed")
             << Tool::Ranking
             << rowOf(RankingResult{QStringLiteral("词"), address, QStringLiteral("已收录"),
-                                   QStringLiteral("3"), QString(), QString()})
+                                   QStringLiteral("3"), QString(), QString(), SerpList()})
             << QStringList{ranked, QStringLiteral("已收录"), QStringLiteral("3")}
             << QStringLiteral("词 http://a.cn/");
         QTest::newRow("ranking, beyond 30")
             << Tool::Ranking
             << rowOf(RankingResult{QStringLiteral("词"), address, QStringLiteral("已收录"),
-                                   QStringLiteral("30+"), QString(), QString()})
+                                   QStringLiteral("30+"), QString(), QString(), SerpList()})
             << QStringList{ranked, QStringLiteral("已收录"), QStringLiteral("30+")}
             << QStringLiteral("词 http://a.cn/");
         QTest::newRow("ranking, included but the position failed")
             << Tool::Ranking
             << rowOf(RankingResult{QStringLiteral("词"), address, QStringLiteral("已收录"),
-                                   QStringLiteral("异常"), QString(), QStringLiteral("百度安全验证")})
+                                   QStringLiteral("异常"), QString(), QStringLiteral("百度安全验证"),
+                                   SerpList()})
             << QStringList{ranked, QStringLiteral("已收录"), QStringLiteral("异常")}
             << QStringLiteral("词 http://a.cn/");
         QTest::newRow("site ranking, under the run's site")

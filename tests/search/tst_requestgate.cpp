@@ -7,6 +7,7 @@
 #include <vector>
 
 using Clock = RequestGate::Clock;
+Q_DECLARE_METATYPE(GateState)
 
 namespace {
 double msBetween(Clock::time_point a, Clock::time_point b)
@@ -55,20 +56,101 @@ private slots:
         QVERIFY2(span >= least, qPrintable(QString::number(span)));
     }
 
-    void slowsDownOnRobotChecksAndEasesBack()
+    // Events: "c" a robot check, "gN" N good answers, "e" a check met by a
+    // request sent before the last growth, "s" the learned pause saved and set again.
+    void learnsFromRobotChecks_data()
+    {
+        QTest::addColumn<QString>("events");
+        QTest::addColumn<int>("interval");
+        QTest::addColumn<int>("settingMs");
+        QTest::newRow("first check: the first slowdown") << "c" << 1000 << 0;
+        QTest::newRow("checks in a row double it") << "c c c" << 4000 << 0;
+        QTest::newRow("never past a minute") << "c c c c c c c c" << 60000 << 0;
+        QTest::newRow("eases by small steps") << "c c c c c c c c g50" << 46699 << 0;
+        QTest::newRow("eases out of the slowdown") << "c g101" << 0 << 0;
+        QTest::newRow("a check met by an older request changes nothing") << "c e e" << 1000 << 0;
+        QTest::newRow("near the limit: a quarter more") << "c g10 c" << 1188 << 0;
+        QTest::newRow("not eased below what drew a check") << "c g10 c g500" << 1140 << 0;
+        QTest::newRow("too fast at the settings' interval") << "c" << 6000 << 3000;
+        QTest::newRow("eased back to the settings' interval, no further") << "c g300" << 3000 << 3000;
+        QTest::newRow("set again in a new process") << "c c s" << 2000 << 0;
+    }
+
+    void learnsFromRobotChecks()
+    {
+        QFETCH(QString, events);
+        QFETCH(int, interval);
+        QFETCH(int, settingMs);
+        RequestGate gate({settingMs, 0, 2});
+        for (const QString &event : events.split(QLatin1Char(' '))) {
+            if (event == QLatin1String("c")) {
+                gate.reportRobotCheck();
+            } else if (event == QLatin1String("e")) {
+                gate.reportRobotCheck(Clock::now() - std::chrono::seconds(10));
+            } else if (event == QLatin1String("s")) {
+                const int learned = gate.learnedMs();
+                gate.forgetLearned();
+                QCOMPARE(gate.currentIntervalMs(), settingMs);
+                gate.setLearned(learned);
+            } else {
+                for (int i = event.mid(1).toInt(); i > 0; --i)
+                    gate.reportGoodAnswer();
+            }
+        }
+        QCOMPARE(gate.currentIntervalMs(), interval);
+        QCOMPARE(gate.state().slowed, interval > settingMs);
+    }
+
+    void holdGivesNoTurnUntilReleased()
     {
         RequestGate gate({0, 0, 2});
-        const int expected[] = {1000, 2000, 4000, 8000, 16000, 32000, 60000, 60000};
-        for (const int interval : expected) {
-            gate.reportRobotCheck();
-            QCOMPARE(gate.currentIntervalMs(), interval);
-        }
-        for (int i = 0; i < RequestGate::kEaseAfter * 5; ++i)
-            gate.reportGoodAnswer();
-        QCOMPARE(gate.currentIntervalMs(), 1875);
-        for (int i = 0; i < RequestGate::kEaseAfter; ++i)
-            gate.reportGoodAnswer();
-        QCOMPARE(gate.currentIntervalMs(), 0);
+        gate.hold();
+        QVERIFY(gate.state().held);
+        std::atomic<bool> turned{false};
+        std::thread waiter([&] { turned = gate.waitForTurn(nullptr); });
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        QVERIFY(!turned);
+        gate.release();
+        waiter.join();
+        QVERIFY(turned);
+    }
+
+    void statesInWords_data()
+    {
+        QTest::addColumn<GateState>("state");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("as set") << GateState{1000, 0, false, false, 0, 0} << QString();
+        QTest::newRow("slowed") << GateState{8000, 8000, true, false, 0, 0}
+                                << QStringLiteral("百度要求放慢：当前间隔 8 秒");
+        QTest::newRow("slowed, a line waits")
+            << GateState{8000, 8000, true, false, 2, 19960}
+            << QStringLiteral("百度要求放慢：当前间隔 8 秒，第 2 次重试等待 20 秒…");
+        QTest::newRow("fractions") << GateState{1450, 1450, true, false, 1, 1960}
+                                   << QStringLiteral("百度要求放慢：当前间隔 1.5 秒，第 1 次重试等待 2 秒…");
+        QTest::newRow("a line waits")
+            << GateState{0, 0, false, false, 1, 130} << QStringLiteral("第 1 次重试等待 0.1 秒…");
+        QTest::newRow("with the person")
+            << GateState{8000, 8000, true, true, 2, 3000}
+            << QStringLiteral("百度安全验证：查询已暂停，请在弹出的窗口中完成验证");
+    }
+
+    void statesInWords()
+    {
+        QFETCH(GateState, state);
+        QFETCH(QString, text);
+        QCOMPARE(gateStateText(state), text);
+    }
+
+    void showsTheRetryWait()
+    {
+        RequestGate gate({0, 0, 2});
+        gate.noteRetryWait(3, 20000);
+        const GateState waiting = gate.state();
+        QCOMPARE(waiting.retryAttempt, 3);
+        QVERIFY(waiting.retryWaitMs > 19000 && waiting.retryWaitMs <= 20000);
+        gate.noteRetryWait(2, 0);
+        gate.noteRetryWaitEnded();
+        QCOMPARE(gate.state().retryAttempt, 0);
     }
 
     void abortCutsWaitsShort()

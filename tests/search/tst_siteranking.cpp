@@ -150,6 +150,63 @@ private slots:
         QCOMPARE(served.resolutions(), resolutions);
     }
 
+    // Three sites from one run: each keyword page is asked once (a link once,
+    // whichever site wants it), each site gets its own group and the page's
+    // list marks every site's entries.
+    void comparesSeveralSitesOnOnePage_data()
+    {
+        QTest::addColumn<bool>("mobile");
+        QTest::newRow("desktop") << false;
+        QTest::newRow("mobile") << true;
+    }
+    void comparesSeveralSitesOnOnePage()
+    {
+        QFETCH(bool, mobile);
+        const QList<SiteRule> sites{SiteRule::parse(u("ipip5.com")), SiteRule::parse(u("ip111.cn")),
+                                    SiteRule::parse(u("qa-site.cn"))};
+        Served served;
+        const QString page = QStringLiteral("desktop_2022_DogInNoSense_agt_wodeip.html");
+        QByteArray body = testsupport::readTestData(qPrintable(QStringLiteral("real-pages/") + page));
+        body.replace(kBaiduRedirect, served.baidu.httpUrl("/link?url="));
+        const QHash<QByteArray, QByteArray> targets = redirectTargets(page);
+        const QList<QByteArray> mobileEntries{"https://ip.ipip5.com/", "http://www.ip111.cn/", "http://x.cn/",
+                                              "https://ip.ipip5.com/b"};
+        served.baidu.setHandler([&](const Request &request) {
+            if (request.path == "/link")
+                return Reply::redirect(targets.value(request.param("url")));
+            if (mobile)
+                return request.param("pn").isEmpty()
+                           ? Reply::page(testsupport::mobileKeywordPage(mobileEntries))
+                           : Reply::page(testsupport::mobileRankingNotFoundPage());
+            return Reply::page(body);
+        });
+        const SiteRankingResult result = mobile ? rankSitesMobile(u("kw"), sites, served.baidu.endpoints())
+                                                : rankSitesDesktop(u("kw"), sites, served.baidu.endpoints());
+        const QStringList expected =
+            mobile ? cellsOf("kw|1|https://ip.ipip5.com/|2|2|http://www.ip111.cn/|1|30+||0")
+                   : cellsOf("kw|8|https://ip.ipip5.com/|2|2|http://www.ip111.cn/|1|30+||0");
+        QCOMPARE(result.cells(), expected);
+        int pageRequests = 0;
+        QSet<QByteArray> links;
+        for (const Request &request : served.baidu.requests()) {
+            pageRequests += request.path == "/s";
+            QVERIFY2(request.path != "/link" || !links.contains(request.target), request.target.constData());
+            links.insert(request.target);
+        }
+        QCOMPARE(pageRequests, mobile ? 2 : 1);
+        // Each site's entries are marked with its own bit in the one list.
+        QList<int> marked[3];
+        for (const SerpEntry &entry : result.serp) {
+            for (int site = 0; site < 3; ++site) {
+                if (entry.isMatch(site))
+                    marked[site].append(entry.position);
+            }
+        }
+        QCOMPARE(marked[0], mobile ? QList<int>({1, 4}) : QList<int>({8, 10}));
+        QCOMPARE(marked[1], QList<int>{2});
+        QVERIFY(marked[2].isEmpty());
+    }
+
     void failsWithoutAnAnswer_data()
     {
         QTest::addColumn<QByteArray>("page");

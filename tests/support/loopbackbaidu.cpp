@@ -297,6 +297,14 @@ int LoopbackBaidu::requestCount() const
     return m_state->log.size();
 }
 
+int LoopbackBaidu::requestCountBesidesHomePage() const
+{
+    int count = 0;
+    for (const Request &request : requests())
+        count += request.path == "/" ? 0 : 1;
+    return count;
+}
+
 void LoopbackBaidu::clearRequests()
 {
     std::lock_guard<std::mutex> lock(m_state->mutex);

@@ -79,6 +79,8 @@ public:
 
     QList<Request> requests() const;
     int requestCount() const;
+    // The requests other than visits of the home page ("/"), which a session makes before its first search.
+    int requestCountBesidesHomePage() const;
     void clearRequests();
 
     // Stops both servers and releases requests held by silent replies.

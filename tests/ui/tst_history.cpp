@@ -140,8 +140,8 @@ private slots:
                                    : suffix == QLatin1String("_2") ? QStringLiteral("tbtnMain2")
                                                                    : QStringLiteral("btnData");
         window.findChild<QToolButton *>(pageButton)->click();
-        if (auto *site = window.findChild<QLineEdit *>(QStringLiteral("siteEdit")))
-            site->setText(QStringLiteral("alpha.cn"));
+        if (auto *site = window.findChild<QPlainTextEdit *>(QStringLiteral("siteEdit")))
+            site->setPlainText(QStringLiteral("alpha.cn"));
         auto *table = qobject_cast<QTableView *>(get(QStringLiteral("resultList")));
         auto *start = qobject_cast<QPushButton *>(get(QStringLiteral("slcxBtn")));
         auto *back = qobject_cast<QPushButton *>(get(QStringLiteral("fanhuiBtn")));
@@ -201,7 +201,8 @@ private slots:
                                    : suffix == QLatin1String("_2") ? QStringLiteral("tbtnMain2")
                                                                    : QStringLiteral("btnData");
         window.findChild<QToolButton *>(pageButton)->click();
-        window.findChild<QLineEdit *>(QStringLiteral("siteEdit"))->setText(QStringLiteral("alpha.cn"));
+        window.findChild<QPlainTextEdit *>(QStringLiteral("siteEdit"))
+            ->setPlainText(QStringLiteral("alpha.cn"));
         qobject_cast<QPlainTextEdit *>(get(QStringLiteral("urlsList")))->setPlainText(lines);
         qobject_cast<QPushButton *>(get(QStringLiteral("slcxBtn")))->click();
         QTRY_VERIFY_WITH_TIMEOUT(get(QStringLiteral("fanhuiBtn"))->isEnabled(), 20000);
@@ -457,7 +458,7 @@ private slots:
         window.findChild<QPushButton *>(QStringLiteral("historyOpen"))->click();
         auto *table = window.findChild<QTableView *>(QStringLiteral("resultList_site"));
         QTRY_VERIFY(table->isVisible());
-        QCOMPARE(window.findChild<QLineEdit *>(QStringLiteral("siteEdit"))->text(),
+        QCOMPARE(window.findChild<QPlainTextEdit *>(QStringLiteral("siteEdit"))->toPlainText(),
                  QStringLiteral("www.alpha.cn"));
         QCOMPARE(window.findChild<QPlainTextEdit *>(QStringLiteral("urlsList_site"))->toPlainText(),
                  kKeyword);

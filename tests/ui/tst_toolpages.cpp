@@ -196,7 +196,7 @@ private slots:
         run(QStringLiteral("_site"), QStringLiteral("kw3"));
         QCOMPARE(get<QLabel>(QStringLiteral("zhuangTai_site"))->text(),
                  u("请先填写要查询的网站，例如 qa-site.cn"));
-        get<QLineEdit>(QStringLiteral("siteEdit"))->setText(site);
+        get<QPlainTextEdit>(QStringLiteral("siteEdit"))->setPlainText(site);
         m_site = site;
         run(QStringLiteral("_site"), QStringLiteral("kw3\n kw12\nkw0\n\nkw3\nbroken"));
         QCOMPARE(get<QLabel>(QStringLiteral("tShuru_site"))->text(), u("总关键词：4个 "));
@@ -223,7 +223,7 @@ private slots:
     void stopsARun()
     {
         QTest::mouseClick(get<QToolButton>(QStringLiteral("btnData")), Qt::LeftButton);
-        get<QLineEdit>(QStringLiteral("siteEdit"))->setText(u("qa-site.cn"));
+        get<QPlainTextEdit>(QStringLiteral("siteEdit"))->setPlainText(u("qa-site.cn"));
         run(QStringLiteral("_site"), QStringLiteral("kw1\nhold"));
         QTRY_COMPARE(row(QStringLiteral("resultList_site"), 0).value(1), u("1"));
         QTest::mouseClick(get<QPushButton>(QStringLiteral("stopBtn_site")), Qt::LeftButton);

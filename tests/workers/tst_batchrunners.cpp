@@ -41,7 +41,7 @@ private slots:
         LoopbackBaidu baidu;
         baidu.setHandler([](const Request &) { return Reply::page(desktopRankingNotFoundPage()); });
         RunOptions options;
-        options.site = SiteRule::parse(QStringLiteral("a.cn"));
+        options.sites = {SiteRule::parse(QStringLiteral("a.cn"))};
         const std::unique_ptr<BatchRunner> runner(newBatchRunner(tool, options));
         QList<int> rows;
         bool finished = false;

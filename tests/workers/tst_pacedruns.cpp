@@ -292,7 +292,10 @@ private slots:
         pacing.firstSlowdownMs = 40;
         RequestGate gate(pacing);
         QVERIFY(checkedLine(tool, mobile, pacedContext(baidu, &gate, 1, 10)));
-        QCOMPARE(gate.currentIntervalMs(), 40);
+        // Slowed to the first slowdown, eased back by the good answers after it by a step each.
+        QVERIFY(gate.state().slowed);
+        QVERIFY2(gate.currentIntervalMs() >= 38 && gate.currentIntervalMs() <= 40,
+                 qPrintable(QString::number(gate.currentIntervalMs())));
     }
 
     void stopCutsLongWaitsShort_data()

@@ -17,6 +17,7 @@
 #include "ui/query/querypage.h"
 #include "ui/query/querypanel.h"
 #include "ui/widgets/messagebox.h"
+#include "ui/widgets/robotcheckdialog.h"
 #include "workers/inclusionbatch.h"
 #include "workers/mappedbatch.h"
 
@@ -169,9 +170,29 @@ void UIDemo08::initSettingsPage()
     // added behind it from the start, the scroll area keeps Qt's grey, not the window's background.
     ui->configStack->addWidget(m_settingsScroll);
     ui->configStack->insertWidget(0, m_miningPage);
-    connect(m_settingsPage, &SettingsPage::settingsSaved, this, &UIDemo08::applyFetchSettings);
+    // Saved settings are what the user chose: runs start from them again, not from a learned pause.
+    connect(m_settingsPage, &SettingsPage::settingsSaved, this, [this](const FetchSettings &settings) {
+        RequestGate::shared().forgetLearned();
+        saveLearnedInterval(*openApplicationSettings(), 0);
+        applyFetchSettings(settings);
+    });
+    connect(m_settingsPage, &SettingsPage::clearCookiesRequested, this, &UIDemo08::forgetSessions);
+    m_settingsPage->setLearnedPauseSource([] { return RequestGate::shared().learnedMs(); });
     const std::unique_ptr<QSettings> file = openApplicationSettings();
     const StoredFetchSettings stored = readFetchSettings(*file);
+    // What Baidu taught the runs before goes on: it remembers them too.
+    RequestGate::shared().setLearned(loadLearnedInterval(*file));
+    QPointer<UIDemo08> window(this);
+    m_handOff = std::make_shared<RobotCheckHandOff>(&RequestGate::shared(),
+                                                    [window](const RobotCheckMeeting &meeting) {
+                                                        QMetaObject::invokeMethod(
+                                                            window.data(),
+                                                            [window, meeting] {
+                                                                if (window)
+                                                                    window->showRobotCheck(meeting);
+                                                            },
+                                                            Qt::QueuedConnection);
+                                                    });
     m_settingsPage->showStoredSettings(stored, file->fileName());
     applyFetchSettings(stored.settings);
 }
@@ -181,7 +202,25 @@ void UIDemo08::applyFetchSettings(const FetchSettings &settings)
     RequestGate &gate = RequestGate::shared();
     gate.configure(settings.pacing);
     m_fetchContext = SearchContext::fromSettings(settings, &gate);
+    m_fetchContext.sessions = m_sessions;
+    if (settings.handOffRobotChecks)
+        m_fetchContext.handOff = m_handOff;
     passContextToPages();
+}
+
+void UIDemo08::showRobotCheck(const RobotCheckMeeting &meeting)
+{
+    if (m_robotCheckDialog)
+        return;
+    m_robotCheckDialog = new RobotCheckDialog(meeting, m_handOff, this);
+    m_robotCheckDialog->open();
+}
+
+void UIDemo08::forgetSessions()
+{
+    m_sessions->clearAll();
+    RequestGate::shared().forgetLearned();
+    saveLearnedInterval(*openApplicationSettings(), 0);
 }
 
 SearchContext UIDemo08::runContext() const

@@ -18,7 +18,9 @@
 #include "search/searchcontext.h"
 #include "search/searchendpoints.h"
 
+#include <QDialog>
 #include <QList>
+#include <QPointer>
 #include <QRect>
 #include <QString>
 #include <QStringList>
@@ -118,6 +120,10 @@ private:
     // True when nothing runs or the user confirms quitting mid-run.
     bool confirmQuit();
     void applyFetchSettings(const FetchSettings &settings);
+    // Shows the check a run met in the dialog "百度安全验证", unless it shows one already.
+    void showRobotCheck(const RobotCheckMeeting &meeting);
+    // 清除Cookie: every session's cookies and the learned pause are forgotten.
+    void forgetSessions();
     // What a run starting now uses: the settings in force, through the process's gate.
     SearchContext runContext() const;
     void passContextToPages();
@@ -157,6 +163,11 @@ private:
     SearchEndpoints m_endpoints;
     // Built from the settings in force; its proxy rotation is shared by the runs.
     SearchContext m_fetchContext;
+    // The sessions of every run of the window, their cookies kept in the data folder.
+    std::shared_ptr<SessionPool> m_sessions = std::make_shared<SessionPool>(SessionPool::defaultFolder());
+    // Hands robot checks to the user, when the settings say so; the dialog shown meanwhile.
+    std::shared_ptr<RobotCheckHandOff> m_handOff;
+    QPointer<QDialog> m_robotCheckDialog;
     std::unique_ptr<HistoryStore> m_history;
 
     // Frame: the window is maximised by geometry, never by the window system.

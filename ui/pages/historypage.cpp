@@ -5,10 +5,13 @@
 #include "history/runsummary.h"
 #include "history/tooldescriptor.h"
 #include "report/reportwriter.h"
+#include "search/pagesaver.h"
+#include "search/resultstrings.h"
 #include "ui/pages/historylinesmodel.h"
-#include "ui/widgets/messagebox.h"
 #include "ui/pages/positionchart.h"
+#include "ui/widgets/messagebox.h"
 #include "ui/widgets/savefiledialog.h"
+#include "ui/widgets/serpdialog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -17,6 +20,7 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QPushButton>
 #include <QSortFilterProxyModel>
 
 #include <algorithm>
@@ -32,6 +36,7 @@ const QString kSaveCaption = QStringLiteral("保存");
 const QString kSaveFilter = QStringLiteral("Excel 文件(*.xls *.xlsx)");
 const QString kDefaultSuffix = QStringLiteral(".xlsx");
 const QString kChartTitle = QStringLiteral("%1  %2 的排名走势");
+const QString kSerp = QStringLiteral("前30名");
 const QString kChartHint = QStringLiteral("选中一行排名，查看它历次的排名走势");
 // Runs, the chosen run's lines, the chart.
 const QList<int> kPaneHeights = {160, 260, 220};
@@ -66,7 +71,7 @@ QString figuresText(const RunSummary &summary)
 
 HistoryPage::HistoryPage(QWidget *parent)
     : QWidget(parent), ui(new Ui::HistoryPage), m_lines(new HistoryLinesModel(this)),
-      m_shownLines(new QSortFilterProxyModel(this))
+      m_shownLines(new QSortFilterProxyModel(this)), m_serpButton(new QPushButton(kSerp))
 {
     ui->setupUi(this);
     ui->historyRuns->setColumnCount(kRunHeadings.size());
@@ -119,6 +124,18 @@ HistoryPage::HistoryPage(QWidget *parent)
     });
     connect(ui->historyLines->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &HistoryPage::showLineHistory);
+
+    // What a ranking line was judged on: beside its chart, from its menu, or a double click.
+    m_serpButton->setObjectName(QStringLiteral("historySerpBtn"));
+    m_serpButton->setEnabled(false);
+    ui->historyRunHeader->addWidget(m_serpButton);
+    connect(m_serpButton, &QPushButton::clicked, this, &HistoryPage::showLineSerp);
+    auto *serp = new QAction(kSerp, this);
+    serp->setObjectName(QStringLiteral("historySerpAction"));
+    ui->historyLines->addAction(serp);
+    ui->historyLines->setContextMenuPolicy(Qt::ActionsContextMenu);
+    connect(serp, &QAction::triggered, this, &HistoryPage::showLineSerp);
+    connect(ui->historyLines, &QAbstractItemView::doubleClicked, this, &HistoryPage::showLineSerp);
 }
 
 HistoryPage::~HistoryPage()
@@ -233,7 +250,7 @@ void HistoryPage::showRun(qint64 runId)
 
     const QList<StoredLine> lines = m_store->lines(runId);
     const QHash<QString, StoredLine> before = m_store->previousLines(runId);
-    const ToolDescriptor *tool = toolOfHistoryKey(m_run.tool);
+    const std::optional<ToolDescriptor> tool = descriptorOfRun(m_run);
     QStringList headings;
     if (tool)
         headings = tool->headings();
@@ -263,7 +280,9 @@ void HistoryPage::showRun(qint64 runId)
 void HistoryPage::showLineHistory()
 {
     const QModelIndex current = ui->historyLines->currentIndex();
-    if (!m_store || !current.isValid() || positionColumnOf(m_run.tool) < 0) {
+    const bool ranking = m_store && current.isValid() && positionColumnOf(m_run.tool) >= 0;
+    m_serpButton->setEnabled(ranking);
+    if (!ranking) {
         ui->historyChart->setHistory(kChartHint, {});
         return;
     }
@@ -326,4 +345,25 @@ void HistoryPage::exportShownRun()
         writeReport(QFileInfo(path).absoluteFilePath(), storedRunReport(m_run, lines));
     QuillaneMessageBox::inform(written.ok ? kExported.arg(QDir::toNativeSeparators(path))
                                           : kExportFailed.arg(written.errorMessage));
+}
+
+void HistoryPage::showLineSerp()
+{
+    const QModelIndex current = ui->historyLines->currentIndex();
+    if (!m_store || !current.isValid() || positionColumnOf(m_run.tool) < 0)
+        return;
+    const StoredLine &line = m_lines->line(m_shownLines->mapToSource(current).row());
+    const std::optional<ToolDescriptor> tool = descriptorOfRun(m_run);
+    SerpView view;
+    view.query = tool ? queryLineOfStored(tool->tool, line) : line.key;
+    view.device = summarizeRun(m_run).device;
+    if (m_run.tool == HistoryTool::kSiteRanking)
+        view.sites = m_run.sites.isEmpty() ? QStringList{siteRankingSite(line.key)} : m_run.sites;
+    if (const std::optional<StoredSerp> serp = m_store->serp(m_run.id, line.index)) {
+        view.readAt = serp->readAt;
+        view.entries = serp->entries;
+    } else if (line.status == ResultText::kFailed || line.position == ResultText::kFailed) {
+        view.savedPage = PageSaver::lastPageOf(m_run.pagesFolder, line.index + 1);
+    }
+    SerpDialog::open(view, this);
 }

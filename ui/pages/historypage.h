@@ -7,6 +7,7 @@
 #include <QWidget>
 
 class HistoryLinesModel;
+class QPushButton;
 class QSortFilterProxyModel;
 
 namespace Ui {
@@ -47,6 +48,8 @@ signals:
 private:
     void fillRuns(const QList<StoredRun> &runs);
     void showLineHistory();
+    // 前30名 of the chosen line: its list, or the answer page kept for a 异常 line.
+    void showLineSerp();
     void copySelectedLines();
     QList<qint64> selectedRuns() const;
     int rowOfRun(qint64 runId) const;
@@ -60,4 +63,5 @@ private:
     qint64 m_shownRun = 0;
     qint64 m_newestSeen = 0; // the newest run the page has listed
     StoredRun m_run;
+    QPushButton *m_serpButton;
 };

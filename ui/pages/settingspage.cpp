@@ -2,8 +2,13 @@
 #include "ui/pages/notifysettingsbox.h"
 #include "ui_settingspage.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QFutureWatcher>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
 #include <QSettings>
 #include <QUrl>
 #include <QtConcurrent/QtConcurrentRun>
@@ -21,6 +26,16 @@ const QString kStoredRefused = QStringLiteral("设置文件中的“%1”无法�
 const QString kStoredProxiesRefused =
     QStringLiteral("设置文件中的代理设置无法使用：%1。改正并保存之前不发出任何请求");
 const QString kStoredProblems = QStringLiteral("设置文件 %1 中有无法使用的值，已在各项旁标出");
+const QString kRobotCheckGroup = QStringLiteral("百度安全验证");
+const QString kRobotCheckLabel = QStringLiteral("遇到安全验证时：");
+const QString kHandOff = QStringLiteral("暂停并让我验证");
+const QString kSlowDown = QStringLiteral("自动放慢并重试");
+const QString kRobotCheckNote = QStringLiteral("命令行与定时查询从不等待，总是自动放慢并重试");
+const QString kClearCookies = QStringLiteral("清除Cookie");
+const QString kLearnedPause = QStringLiteral(
+    "已学到的请求间隔：%1 毫秒（新的查询从它与上面的间隔中较长者开始；保存设置或清除Cookie 后忘记）");
+const QString kNothingLearned = QStringLiteral("已学到的请求间隔：无（按上面的间隔查询）");
+const QString kCookiesCleared = QStringLiteral("已清除 Cookie 与学到的请求间隔");
 const QString kFileUnusable = QStringLiteral("设置文件 %1 %2，已使用默认设置");
 } // namespace
 
@@ -43,11 +58,60 @@ SettingsPage::SettingsPage(QWidget *parent)
     connect(ui->testProxyBtn, &QPushButton::clicked, this, &SettingsPage::testProxies);
     connect(m_probeWatcher, &QFutureWatcher<QList<ProxyProbe>>::finished, this, &SettingsPage::showProbes);
     connect(ui->proxyListRbtn, &QRadioButton::toggled, this, &SettingsPage::updateProxyFields);
+    addRobotCheckGroup();
     clearProblems();
     showSettings(FetchSettings());
     // It shows the stored notification settings, and what is wrong with them, itself.
     m_notify = new NotifySettingsBox(this);
     ui->pageLayout->insertWidget(ui->pageLayout->indexOf(ui->agentGroup) + 1, m_notify);
+}
+
+void SettingsPage::addRobotCheckGroup()
+{
+    auto *group = new QGroupBox(kRobotCheckGroup, this);
+    group->setObjectName(QStringLiteral("robotCheckGroup"));
+    auto *grid = new QGridLayout(group);
+    grid->addWidget(new QLabel(kRobotCheckLabel, group), 0, 0);
+    m_robotCheckChoice = new QComboBox(group);
+    m_robotCheckChoice->setObjectName(QStringLiteral("robotCheckChoice"));
+    m_robotCheckChoice->addItems({kHandOff, kSlowDown});
+    grid->addWidget(m_robotCheckChoice, 0, 1);
+    auto *note = new QLabel(kRobotCheckNote, group);
+    note->setWordWrap(true);
+    grid->addWidget(note, 0, 2);
+    m_learnedPause = new QLabel(group);
+    m_learnedPause->setObjectName(QStringLiteral("learnedPauseLabel"));
+    m_learnedPause->setWordWrap(true);
+    grid->addWidget(m_learnedPause, 1, 0, 1, 2);
+    auto *clear = new QPushButton(kClearCookies, group);
+    clear->setObjectName(QStringLiteral("clearCookiesBtn"));
+    grid->addWidget(clear, 1, 2, Qt::AlignLeft);
+    connect(clear, &QPushButton::clicked, this, [this] {
+        emit clearCookiesRequested();
+        showLearnedPause();
+        ui->statusLabel->setText(kCookiesCleared);
+    });
+    // Below the connection settings, above the agents.
+    ui->pageLayout->insertWidget(ui->pageLayout->indexOf(ui->agentGroup), group);
+    showLearnedPause();
+}
+
+void SettingsPage::setLearnedPauseSource(std::function<int()> source)
+{
+    m_learnedPauseSource = std::move(source);
+    showLearnedPause();
+}
+
+void SettingsPage::showLearnedPause()
+{
+    const int learned = m_learnedPauseSource ? m_learnedPauseSource() : 0;
+    m_learnedPause->setText(learned > 0 ? kLearnedPause.arg(learned) : kNothingLearned);
+}
+
+void SettingsPage::showEvent(QShowEvent *event)
+{
+    showLearnedPause();
+    QWidget::showEvent(event);
 }
 
 SettingsPage::~SettingsPage()
@@ -69,6 +133,7 @@ void SettingsPage::showSettings(const FetchSettings &settings)
     ui->proxyListRbtn->setChecked(settings.proxyMode == ProxyMode::List);
     ui->proxyListEdit->setPlainText(settings.proxies.join(QLatin1Char('\n')));
     ui->insecureCheck->setChecked(settings.insecure);
+    m_robotCheckChoice->setCurrentIndex(settings.handOffRobotChecks ? 0 : 1);
     // Long agents show from their start.
     ui->desktopAgentEdit->setText(settings.desktopAgent);
     ui->desktopAgentEdit->setCursorPosition(0);
@@ -125,6 +190,7 @@ bool SettingsPage::readForm(FetchSettings *settings)
                                                              : ProxyMode::None;
     settings->proxies = proxyLines(ui->proxyListEdit->toPlainText());
     settings->insecure = ui->insecureCheck->isChecked();
+    settings->handOffRobotChecks = m_robotCheckChoice->currentIndex() == 0;
     settings->desktopAgent = ui->desktopAgentEdit->text();
     settings->mobileAgent = ui->mobileAgentEdit->text();
     return numbers;
@@ -155,6 +221,7 @@ void SettingsPage::save()
     m_storedProblems = false;
     ui->statusLabel->setText(kSaved);
     emit settingsSaved(settings);
+    showLearnedPause();
 }
 
 void SettingsPage::restoreDefaults()

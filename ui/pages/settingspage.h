@@ -8,9 +8,11 @@
 #include <QWidget>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 
 class NotifySettingsBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 template <typename T> class QFutureWatcher;
@@ -47,8 +49,17 @@ public:
     // Test seam, not reachable from the window: where 测试代理 sends its requests.
     void setProbeEndpoints(const SearchEndpoints &endpoints) { m_probeEndpoints = endpoints; }
 
+    // Where the page reads the pause the gate learned, each time it is shown.
+    void setLearnedPauseSource(std::function<int()> source);
+    void showLearnedPause();
+
 signals:
     void settingsSaved(const FetchSettings &settings);
+    // 清除Cookie: the sessions' cookies and the learned pause are to be forgotten.
+    void clearCookiesRequested();
+
+protected:
+    void showEvent(QShowEvent *event) override;
 
 private slots:
     void save();
@@ -72,7 +83,12 @@ private:
     void showProblem(const QString &key, const QString &message);
     QLabel *problemLabel(const QString &key) const;
 
+    void addRobotCheckGroup();
+
     std::unique_ptr<Ui::SettingsPage> ui;
+    QComboBox *m_robotCheckChoice = nullptr;
+    QLabel *m_learnedPause = nullptr;
+    std::function<int()> m_learnedPauseSource;
     FetchSettings m_settings;
     bool m_storedProblems = false;
     SearchEndpoints m_probeEndpoints;

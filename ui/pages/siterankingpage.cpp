@@ -2,10 +2,10 @@
 #include "ui_siterankingpage.h"
 
 #include "history/linechange.h"
-#include "ui/widgets/editorbinding.h"
 #include "ui/frame/pagefitter.h"
 #include "ui/query/querypagetraits.h"
 #include "ui/query/querypanel.h"
+#include "ui/widgets/editorbinding.h"
 
 #include <QButtonGroup>
 
@@ -46,7 +46,7 @@ SiteRankingPage::SiteRankingPage(QWidget *parent) : ToolPage(parent), ui(new Ui:
     widgets.nameSuffix = QStringLiteral("_site");
     for (QWidget *widget : qAsConst(widgets.runView))
         widget->hide();
-    m_panel = new QueryPanel(siteRankingPageTraits([this] { return site(); }), widgets, this);
+    m_panel = new QueryPanel(siteRankingPageTraits([this] { return typedSites(); }), widgets, this);
     m_panel->setObjectName(QStringLiteral("siteRankingPanel"));
     connect(ui->slcxBtn_site, &QPushButton::clicked, m_panel, &QueryPanel::start);
     connect(ui->stopBtn_site, &QPushButton::clicked, m_panel, &QueryPanel::requestStop);
@@ -67,22 +67,29 @@ QPlainTextEdit *SiteRankingPage::editor() const
     return ui->urlsList_site;
 }
 
-void SiteRankingPage::setSite(const QString &typed)
+void SiteRankingPage::setSites(const QStringList &typed)
 {
-    ui->siteEdit->setText(typed);
+    ui->siteEdit->setPlainText(typed.join(QLatin1Char('\n')));
 }
 
-SiteRule SiteRankingPage::site() const
+QStringList SiteRankingPage::typedSites() const
 {
-    return SiteRule::parse(ui->siteEdit->text());
+    QStringList typed;
+    for (const QString &line : ui->siteEdit->toPlainText().split(QLatin1Char('\n'))) {
+        if (!line.trimmed().isEmpty())
+            typed.append(line.trimmed());
+    }
+    return typed;
 }
 
 void SiteRankingPage::showStoredRun(const StoredRun &run, const QList<StoredLine> &lines)
 {
     if (m_panel->isRunning())
         return;
-    if (!lines.isEmpty())
-        setSite(siteRankingSite(lines.first().key));
+    if (!run.sites.isEmpty())
+        setSites(run.sites);
+    else if (!lines.isEmpty())
+        setSites({siteRankingSite(lines.first().key)});
     ToolPage::showStoredRun(run, lines);
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "search/siterule.h"
 #include "ui/frame/toolpage.h"
+#include <QStringList>
 
 class QPlainTextEdit;
 class QueryPanel;
@@ -10,7 +10,7 @@ namespace Ui {
 class SiteRankingPage;
 }
 
-// 泛排名查询: for one site and a list of keywords, where the site's pages
+// 泛排名查询: for up to ten sites and a list of keywords, where the site's pages
 // stand among Baidu's first 30 results (desktop or mobile). Its run control,
 // totals, result table and export are a QueryPanel.
 class SiteRankingPage : public ToolPage
@@ -24,8 +24,9 @@ public:
 
     QueryPanel *panel() const override { return m_panel; }
     QPlainTextEdit *editor() const;
-    SiteRule site() const;
-    void setSite(const QString &typed);
+    // The sites as typed, one per line (empty lines left out).
+    QStringList typedSites() const;
+    void setSites(const QStringList &typed);
     // Puts keywords after the editor's lines (from the mining page).
     void appendKeywords(const QStringList &keywords);
     // 重查异常 then asks again for the site the run was for.

@@ -1,5 +1,7 @@
 #include "ui/query/querypagetraits.h"
 
+#include "search/siterankingcheck.h"
+
 #include "history/tooldescriptor.h"
 #include "search/resultcolumns.h"
 
@@ -31,6 +33,8 @@ const char kFound[] = QT_TRANSLATE_NOOP("QueryPageTraits", "共挖掘：%1个 ")
 const char kFailedRequests[] = QT_TRANSLATE_NOOP("QueryPageTraits", "失败：%1次 ");
 const char kCopyKeywords[] = QT_TRANSLATE_NOOP("QueryPageTraits", "复制关键词");
 const char kNoSite[] = QT_TRANSLATE_NOOP("QueryPageTraits", "请先填写要查询的网站，例如 qa-site.cn");
+const char kBadSite[] = QT_TRANSLATE_NOOP("QueryPageTraits", "“%1”不是网站，请填写域名，例如 qa-site.cn");
+const char kTooManySites[] = QT_TRANSLATE_NOOP("QueryPageTraits", "一次最多查询 %1 个网站，每行一个");
 const char kChanged[] = QT_TRANSLATE_NOOP("QueryPageTraits", "只看变化");
 
 // 异常 shows in red, beside the other totals in their own colours.
@@ -131,7 +135,7 @@ QueryPageTraits rankingPageTraits()
                                [](const ResultRow &row) { return row.position == ResultRow::kBeyond; }}});
 }
 
-QueryPageTraits siteRankingPageTraits(const std::function<SiteRule()> &site)
+QueryPageTraits siteRankingPageTraits(const std::function<QStringList()> &typedSites)
 {
     QueryPageTraits traits = traitsOf(Tool::SiteRanking, SiteRankingColumn::Address);
     traits.filters = positionFilters();
@@ -145,11 +149,28 @@ QueryPageTraits siteRankingPageTraits(const std::function<SiteRule()> &site)
                      {QStringLiteral("tYichang"), kFailedStyle,
                       [](const ResultTally &t) { return translated(kFailedKeywords).arg(t.failed); }}};
     traits.filters.append(changedFilter());
-    traits.inputProblem = [site] { return site().isValid() ? QString() : translated(kNoSite); };
-    // A keyword is checked, and kept, for the site typed when its run starts.
-    traits.runOptions = [site] {
+    traits.inputProblem = [typedSites] {
+        const QStringList typed = typedSites();
+        if (typed.isEmpty())
+            return translated(kNoSite);
+        for (const QString &site : typed) {
+            if (!SiteRule::parse(site).isValid())
+                return translated(kBadSite).arg(site);
+        }
+        return typed.size() > kMaxRunSites ? translated(kTooManySites).arg(kMaxRunSites) : QString();
+    };
+    // A keyword is checked, and kept, for the sites typed when its run starts;
+    // a site typed twice is asked once.
+    traits.runOptions = [typedSites] {
         RunOptions options;
-        options.site = site();
+        QStringList hosts;
+        for (const QString &typed : typedSites()) {
+            const SiteRule site = SiteRule::parse(typed);
+            if (site.isValid() && !hosts.contains(site.host()) && hosts.size() < kMaxRunSites) {
+                hosts.append(site.host());
+                options.sites.append(site);
+            }
+        }
         return options;
     };
     return traits;

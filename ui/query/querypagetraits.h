@@ -54,7 +54,8 @@ struct QueryPageTraits
 
 QueryPageTraits inclusionPageTraits();
 QueryPageTraits rankingPageTraits();
-// The 泛排名查询 page's: site is asked for when a run starts.
-QueryPageTraits siteRankingPageTraits(const std::function<SiteRule()> &site);
+// The 泛排名查询 page's: the sites are asked for when a run starts, as typed
+// (one per line; each must be a site, at most kMaxRunSites).
+QueryPageTraits siteRankingPageTraits(const std::function<QStringList()> &typedSites);
 // The 关键词挖掘 page's: options are asked for when a run starts.
 QueryPageTraits miningPageTraits(const std::function<MiningOptions()> &options);

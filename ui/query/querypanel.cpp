@@ -2,12 +2,18 @@
 
 #include "history/linechange.h"
 #include "notify/keptrunnotice.h"
+#include "history/runsummary.h"
+#include "history/serpcodec.h"
 #include "report/runreport.h"
 #include "schedule/schedulebook.h"
 #include "search/appsettings.h"
+#include "search/fetchsettings.h"
 #include "search/layoutdriftguard.h"
+#include "search/pagesaver.h"
+#include "search/resultcolumns.h"
 #include "ui/widgets/messagebox.h"
 #include "ui/widgets/savefiledialog.h"
+#include "ui/widgets/serpdialog.h"
 
 #include <QBoxLayout>
 #include <QCoreApplication>
@@ -39,6 +45,7 @@ const char kNothingToRun[] = QT_TRANSLATE_NOOP("QueryPanel", "没有可查询的
 const char kDropped[] = QT_TRANSLATE_NOOP("QueryPanel", "已忽略 %1 行");
 const char kStopping[] = QT_TRANSLATE_NOOP("QueryPanel", "正在停止…");
 const char kFinished[] = QT_TRANSLATE_NOOP("QueryPanel", "查询完成：%1 条，异常 %2 条，用时 %3");
+constexpr int kGateStateIntervalMs = 500;
 const char kStopped[] = QT_TRANSLATE_NOOP("QueryPanel", "查询已停止：%1 条，异常 %2 条，用时 %3");
 const char kSeconds[] = QT_TRANSLATE_NOOP("QueryPanel", "%1 秒");
 const char kMinutes[] = QT_TRANSLATE_NOOP("QueryPanel", "%1 分 %2 秒");
@@ -80,6 +87,9 @@ const QString kWidestChange = QStringLiteral("新进前30");
 constexpr int kChangePadding = 28;
 constexpr int kNarrowestAddress = 100;
 const QString kStoredRunTime = QStringLiteral("yyyy-MM-dd HH:mm");
+// Where a run of the window keeps the answer pages behind its 异常 rows.
+const QString kPagesFolder = QStringLiteral("quillane/answer-pages/%1");
+const QString kPagesStamp = QStringLiteral("yyyyMMdd-HHmmss-zzz");
 
 QString translated(const char *text)
 {
@@ -148,6 +158,7 @@ QueryPanel::QueryPanel(const QueryPageTraits &traits, const QueryPanelWidgets &w
 {
     m_flushTimer.setSingleShot(true);
     connect(&m_flushTimer, &QTimer::timeout, this, &QueryPanel::showWhenKept);
+    connect(m_table, &ResultTable::serpRequested, this, &QueryPanel::showSerp);
     buildWidgets();
 }
 
@@ -195,6 +206,14 @@ void QueryPanel::buildWidgets()
         connect(m_saveList, &QPushButton::clicked, this, &QueryPanel::saveAsList);
         placeNear(m_widgets.start, m_saveList, false);
     }
+    if (m_traits.tool == Tool::SiteRanking) {
+        m_siteTotals = new QLabel;
+        m_siteTotals->setObjectName(QStringLiteral("tSites") + m_widgets.nameSuffix);
+        m_siteTotals->setFont(m_widgets.totalInput->font());
+        m_siteTotals->setWordWrap(true);
+        placeNear(m_widgets.progress, m_siteTotals, false);
+        m_siteTotals->hide();
+    }
 
     m_status = new QLabel;
     m_status->setObjectName(QStringLiteral("zhuangTai") + m_widgets.nameSuffix);
@@ -203,6 +222,16 @@ void QueryPanel::buildWidgets()
     m_status->setWordWrap(true);
     placeNear(m_widgets.progress, m_status, false);
     m_status->hide();
+
+    // What the gate does while it slows down or a line waits, shown beside the status while the run goes.
+    m_gateState = new QLabel;
+    m_gateState->setObjectName(QStringLiteral("gateState") + m_widgets.nameSuffix);
+    m_gateState->setFont(m_widgets.totalInput->font());
+    m_gateState->setWordWrap(true);
+    placeNear(m_status, m_gateState, false);
+    m_gateState->hide();
+    m_gateTimer.setInterval(kGateStateIntervalMs);
+    connect(&m_gateTimer, &QTimer::timeout, this, &QueryPanel::showGateState);
 
     // Wherever the focus is in the window (a hidden start button, the left
     // bar after a page switch): only the page shown has a live shortcut.
@@ -233,6 +262,15 @@ Device QueryPanel::device() const
     return m_widgets.mobile && m_widgets.mobile->isChecked() ? Device::Mobile : Device::Desktop;
 }
 
+void QueryPanel::showGateState()
+{
+    const QString text = isRunning() && m_context.gate ? gateStateText(m_context.gate->state()) : QString();
+    m_gateState->setText(text);
+    m_gateState->setVisible(!text.isEmpty());
+    if (!isRunning())
+        m_gateTimer.stop();
+}
+
 void QueryPanel::showStatus(const QString &text)
 {
     m_status->setText(text);
@@ -261,13 +299,18 @@ void QueryPanel::start()
     }
 
     showRunView();
+    takeRunOptions(m_traits.runOptions ? m_traits.runOptions() : RunOptions());
     m_lines = lines;
     m_runStarted = QDateTime::currentDateTime();
+    m_storedRunId = 0;
+    m_serps.clear();
+    m_pagesFolder = QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
+                        .filePath(kPagesFolder.arg(m_runStarted.toString(kPagesStamp)));
     m_widgets.totalInput->setText(m_traits.totalInputText.arg(lines.size()));
     showStatus(dropped > 0 ? translated(kDropped).arg(dropped) : QString());
     m_historyProblem.clear();
     if (m_history)
-        m_history->begin(device(), lines.size(), m_context);
+        m_history->begin(device(), lines.size(), m_context, m_runSites, m_pagesFolder);
     QVector<int> rows(lines.size());
     std::iota(rows.begin(), rows.end(), 0);
     runLines(rows);
@@ -289,6 +332,7 @@ void QueryPanel::setHistory(const QString &path)
 {
     delete m_history;
     m_history = nullptr;
+    m_historyPath.clear();
     if (path.isEmpty()) {
         m_model->setChangeColumn(QString());
         return;
@@ -313,12 +357,57 @@ void QueryPanel::setHistory(const QString &path)
     if (m_model->changeColumn() >= 0)
         return; // the column is there already
     m_model->setChangeColumn(translated(kChange));
+    sizeChangeColumn();
+}
+
+void QueryPanel::sizeChangeColumn()
+{
+    if (m_model->changeColumn() < 0)
+        return;
     QTableView *table = m_widgets.table;
     const int width = table->fontMetrics().horizontalAdvance(kWidestChange) + kChangePadding;
     table->setColumnWidth(m_model->changeColumn(), width);
     // The address column makes room for it, so the table keeps its width.
     const int address = m_traits.addressColumn;
     table->setColumnWidth(address, qMax(table->columnWidth(address) - width, kNarrowestAddress));
+}
+
+void QueryPanel::takeRunOptions(const RunOptions &options)
+{
+    m_runOptions = options;
+    m_runSites.clear();
+    for (const SiteRule &site : options.sites)
+        m_runSites.append(site.host());
+    if (m_traits.tool != Tool::SiteRanking)
+        return;
+    QList<ResultColumn> columns;
+    for (const ToolColumn &column : siteRankingDescriptor(m_runSites).columns)
+        columns.append({column.heading, column.width, column.kind});
+    const int address =
+        m_runSites.size() < 2 ? m_traits.addressColumn : siteGroupColumn(0, SiteGroupColumn::Address);
+    const int before = m_model->columnCount();
+    m_table->setColumns(columns, address);
+    if (m_model->columnCount() != before || m_runSites.size() >= 2)
+        sizeChangeColumn();
+}
+
+QList<StoredLine> QueryPanel::storedLinesOf(int row, const ResultRow &result) const
+{
+    return storedLines(m_traits.tool, row, result, m_runSites);
+}
+
+QString QueryPanel::changeOf(const QList<StoredLine> &lines) const
+{
+    if (lines.size() < 2)
+        return lines.isEmpty() ? QString() : m_history->changeOf(lines.first());
+    // Several sites: each site's change, named.
+    QStringList changes;
+    for (int site = 0; site < lines.size(); ++site) {
+        const QString change = m_history->changeOf(lines.at(site));
+        if (!change.isEmpty())
+            changes.append(m_runSites.value(site) + QLatin1Char(' ') + change);
+    }
+    return changes.join(QStringLiteral("；"));
 }
 
 void QueryPanel::showHistoryProblem(const QString &message)
@@ -334,7 +423,7 @@ void QueryPanel::showPreviousChanges()
     for (int r = 0; r < m_model->rowCount(); ++r) {
         const ResultRow &row = m_model->row(r);
         if (row.verdict != RowVerdict::Unchecked)
-            m_model->setChange(r, m_history->changeOf(storedLine(m_traits.tool, r, row, m_runSite)));
+            m_model->setChange(r, changeOf(storedLinesOf(r, row)));
     }
 }
 
@@ -345,9 +434,12 @@ void QueryPanel::showStoredRun(const StoredRun &run, const QList<StoredLine> &li
     m_runDevice = HistoryDevice::deviceOf(run.device).value_or(Device::Desktop);
     if (m_widgets.mobile)
         m_widgets.mobile->setChecked(m_runDevice == Device::Mobile);
-    // The frame has put the run's site on the page; 重查异常 asks for it again.
-    m_runSite = m_traits.runOptions ? m_traits.runOptions().site.host() : QString();
     showRunView();
+    m_storedRunId = run.id;
+    m_serps.clear();
+    m_pagesFolder = run.pagesFolder;
+    // The frame has put the run's sites on the page; 重查异常 asks for them again.
+    takeRunOptions(m_traits.runOptions ? m_traits.runOptions() : RunOptions());
     m_lines.clear();
     for (const StoredLine &line : lines) {
         while (m_lines.size() <= line.index)
@@ -382,8 +474,7 @@ void QueryPanel::runLines(const QVector<int> &rows)
     m_runReceived = 0;
     m_stopping = false;
     m_runDevice = device();
-    const RunOptions options = m_traits.runOptions ? m_traits.runOptions() : RunOptions();
-    m_runSite = options.site.host();
+    const RunOptions options = m_runOptions;
     m_clock.start();
 
     QProgressBar *progress = m_widgets.progress;
@@ -394,6 +485,9 @@ void QueryPanel::runLines(const QVector<int> &rows)
     showRunningButtons(true);
 
     m_runNotices.clear();
+    if (m_context.handOff)
+        m_context.handOff->newRun();
+    m_gateTimer.start();
     // What the checking threads meet that concerns the whole run is said in the status line, once each.
     SearchContext context = m_context;
     context.notices = std::make_shared<FetchNotices>([this](const FetchNotice &notice) {
@@ -417,12 +511,18 @@ void QueryPanel::runLines(const QVector<int> &rows)
     connect(m_runner, &BatchRunner::finished, this, &QueryPanel::runnerFinished);
     m_drift = std::make_shared<LayoutDriftGuard>(LayoutDriftGuard::defaultFolder());
     context.driftGuard = m_drift;
+    // The answer page behind each 异常 row is kept for its 前30名.
+    if (!m_pagesFolder.isEmpty()) {
+        const auto saver = std::make_shared<const PageSaver>(m_pagesFolder, m_lines);
+        context.pageSink = [saver](const AnswerPage &page) { saver->save(page); };
+    }
     m_runner->start(lines, rows, m_runDevice, context);
 }
 
 void QueryPanel::showFetchNotice(const FetchNotice &notice)
 {
-    if (!isRunning())
+    // The robot check has its own hand-off.
+    if (!isRunning() || notice.kind == FetchNotice::Kind::RobotCheck)
         return;
     m_runNotices.append(notice.kind == FetchNotice::Kind::Certificate
                             ? translated(kCertificateFailed).arg(notice.reason)
@@ -442,19 +542,21 @@ void QueryPanel::addResult(int row, const ResultRow &result)
 {
     if (row < 0 || (!m_tool.rowsFound && row >= m_lines.size()))
         return;
+    // The history takes the list as it comes; the table keeps it deflated beside its rows.
+    ResultRow light = result;
+    if (light.serp.isEmpty())
+        m_serps.remove(row);
+    else
+        m_serps.insert(row, {light.readAt, encodeSerp(light.serp)});
+    light.serp.clear();
     if (m_history) {
-        const StoredLine stored = storedLine(m_traits.tool, row, result, m_runSite);
-        m_history->record(stored);
-        if (m_history->knowsPrevious()) {
-            ResultRow shown = result;
-            shown.change = m_history->changeOf(stored);
-            m_model->setResult(row, shown);
-        } else {
-            m_model->setResult(row, result);
-        }
-    } else {
-        m_model->setResult(row, result);
+        const QList<StoredLine> stored = storedLinesOf(row, result);
+        for (const StoredLine &line : stored)
+            m_history->record(line);
+        if (m_history->knowsPrevious())
+            light.change = changeOf(stored);
     }
+    m_model->setResult(row, light);
     // A finding run counts its progress itself.
     if (!m_tool.rowsFound)
         ++m_runReceived;
@@ -500,6 +602,24 @@ void QueryPanel::showTotals()
     const ResultTally &tally = m_model->tally();
     for (int i = 0; i < m_totalLabels.size(); ++i)
         m_totalLabels.at(i)->setText(m_traits.totals.at(i).text(tally));
+    // Several sites: each site's figures on a line of their own (the totals above are the first site's).
+    if (!m_siteTotals)
+        return;
+    QStringList figures;
+    for (const ReportTotal &total : siteTotals(m_runSites, checkedRows()))
+        figures.append(total.label + QStringLiteral("：") + total.value);
+    m_siteTotals->setText(figures.join(QStringLiteral("  ")));
+    m_siteTotals->setVisible(!figures.isEmpty() && !m_widgets.totalInput->isHidden());
+}
+
+QList<QStringList> QueryPanel::checkedRows() const
+{
+    QList<QStringList> rows;
+    for (int r = 0; r < m_model->rowCount(); ++r) {
+        if (m_model->row(r).verdict != RowVerdict::Unchecked)
+            rows.append(m_model->row(r).cells);
+    }
+    return rows;
 }
 
 void QueryPanel::runnerFinished()
@@ -517,6 +637,10 @@ void QueryPanel::runnerFinished()
     m_widgets.progress->reset();
     m_widgets.progress->hide();
     showRunningButtons(false);
+    showGateState();
+    // The next run, also of the next start of the program, begins from what this one learned.
+    if (m_context.gate)
+        saveLearnedInterval(*openApplicationSettings(), m_context.gate->learnedMs());
     const ResultTally &tally = m_model->tally();
     QStringList status = m_runNotices;
     // A run that Baidu's changed pages stopped says so, and where those pages are.
@@ -609,6 +733,8 @@ void QueryPanel::back()
     m_flushTimer.stop();
     setAllVisible(m_widgets.inputView, true);
     setAllVisible(m_widgets.runView, false);
+    if (m_siteTotals)
+        m_siteTotals->hide();
     setAllVisible(QList<QWidget *>(m_totalLabels.cbegin(), m_totalLabels.cend()), false);
     m_table->filterBar()->hide();
     m_recheck->hide();
@@ -620,6 +746,8 @@ void QueryPanel::back()
         label->clear();
     m_model->clear();
     m_lines.clear();
+    m_serps.clear();
+    m_storedRunId = 0;
     m_runStarted = QDateTime();
     m_stopping = false;
     showStatus(QString());
@@ -659,7 +787,8 @@ ReportTable QueryPanel::reportTable() const
     ReportTable report;
     report.title = reportTitle(m_tool.reportKind, m_runSite);
     report.headings = m_model->headings();
-    for (int column = 0; column < m_traits.columns.size(); ++column)
+    const QList<ResultColumn> &columns = m_model->columns();
+    for (int column = 0; column < columns.size(); ++column)
         report.columnPixelWidths.append(m_widgets.table->columnWidth(column));
     // Why a line is 异常 comes last, shown in the table or not, as the command writes it.
     if (!m_tool.reasonHeading.isEmpty()) {
@@ -675,15 +804,16 @@ ReportTable QueryPanel::reportTable() const
         if (row.verdict != RowVerdict::Unchecked)
             report.rows.append(m_tool.writtenCells(row.cells, row.failure));
     }
-    for (int column = 0; column < m_traits.columns.size(); ++column) {
-        const SortKind sort = m_traits.columns.at(column).sort;
+    for (int column = 0; column < columns.size(); ++column) {
+        const SortKind sort = columns.at(column).sort;
         if (sort == SortKind::Position || sort == SortKind::Number)
             report.numberColumns.append(column);
     }
     if (m_runStarted.isValid()) {
         report.subtitle = reportSubtitle(m_tool.reportKind, m_runDevice, m_runStarted, m_runSite);
         // The run's totals, whatever the filter shows.
-        report.totals = runTotals(m_tool.reportKind, m_lines.size(), m_model->tally());
+        report.totals = runTotals(m_tool.reportKind, m_lines.size(), m_model->tally()) +
+                        siteTotals(m_runSites, checkedRows());
     }
     return report;
 }
@@ -729,4 +859,30 @@ void QueryPanel::exportReport()
     const QString target = choice == 0 ? path : QFileInfo(path).absolutePath();
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(target)))
         QuillaneMessageBox::inform(translated(kNoOpener).arg(QDir::toNativeSeparators(target)));
+}
+
+void QueryPanel::showSerp(int line)
+{
+    if (line < 0 || line >= m_model->rowCount())
+        return;
+    SerpView view;
+    view.query = m_lines.value(line);
+    view.device = deviceName(m_runDevice);
+    if (m_traits.tool == Tool::SiteRanking)
+        view.sites = m_runSites;
+    const auto kept = m_serps.constFind(line);
+    if (kept != m_serps.cend()) {
+        view.readAt = kept->readAt;
+        view.entries = decodeSerp(kept->entries);
+    } else if (m_storedRunId > 0 && !m_historyPath.isEmpty()) {
+        // A row shown from the history: its list is read from there when asked for.
+        HistoryStore store(m_historyPath);
+        if (const std::optional<StoredSerp> stored = store.serp(m_storedRunId, line)) {
+            view.readAt = stored->readAt;
+            view.entries = stored->entries;
+        }
+    }
+    if (view.entries.isEmpty() && m_model->row(line).verdict == RowVerdict::Failed)
+        view.savedPage = PageSaver::lastPageOf(m_pagesFolder, line + 1);
+    SerpDialog::open(view, m_widgets.page);
 }

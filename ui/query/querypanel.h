@@ -11,6 +11,7 @@
 
 #include <QDateTime>
 #include <QElapsedTimer>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -99,6 +100,8 @@ public slots:
     void flush();
     // A run from the history, as it was shown when it ended; 重查异常 goes on with it.
     void showStoredRun(const StoredRun &run, const QList<StoredLine> &lines);
+    // Opens 前30名 for row line: the list it was judged on, or the answer page kept for a 异常 row.
+    void showSerp(int line);
 
 signals:
     // A list was saved from this page (the 定时任务 page shows it).
@@ -111,6 +114,12 @@ private:
     // The digest of a kept run, to the 通知 settings' channels.
     void sendDigest(qint64 runId);
     void runLines(const QVector<int> &rows);
+    // Takes the sites of a site ranking run's options: its hosts, and its table's column groups.
+    void takeRunOptions(const RunOptions &options);
+    void sizeChangeColumn();
+    // The history's lines for a row, and what changed since (each site's, for several).
+    QList<StoredLine> storedLinesOf(int row, const ResultRow &result) const;
+    QString changeOf(const QList<StoredLine> &lines) const;
     void runnerFinished();
     // Shows the rows received once the history holds them (at once without a history).
     void showWhenKept();
@@ -120,13 +129,16 @@ private:
     void showHistoryProblem(const QString &message);
     void showFetchNotice(const FetchNotice &notice);
     void showStatus(const QString &text);
+    void showGateState();
     void showRunningButtons(bool running);
     QVector<int> rowsToRecheck() const;
     Device device() const;
     ReportTable reportTable() const;
+    // The cells of the rows that have a result.
+    QList<QStringList> checkedRows() const;
 
     const QueryPageTraits m_traits;
-    const ToolDescriptor &m_tool;
+    const ToolDescriptor &m_tool; // the tool's; a site ranking run of several sites has its own columns
     const QueryPanelWidgets m_widgets;
     ResultTable *m_table;
     ResultTableModel *m_model; // the table's
@@ -135,6 +147,9 @@ private:
     QList<QLabel *> m_totalLabels;
     QPushButton *m_recheck = nullptr;
     QLabel *m_status = nullptr;
+    QLabel *m_siteTotals = nullptr; // a site ranking run of several sites: each site's figures
+    QLabel *m_gateState = nullptr;
+    QTimer m_gateTimer;
 
     RunHistory *m_history = nullptr;
     QString m_historyProblem; // why the current run is not kept
@@ -152,7 +167,17 @@ private:
     bool m_showWhenKept = false;   // rows wait for the history's next commit
     bool m_finishWhenKept = false; // the run's end waits for it too
     Device m_runDevice = Device::Desktop;
-    QString m_runSite; // the host a site ranking run's lines are kept under
+    RunOptions m_runOptions; // what the run (and 重查异常 with it) asks beside its lines
+    QStringList m_runSites;  // the hosts a site ranking run's lines are kept under
+    qint64 m_storedRunId = 0; // the run shown from the history; 0: a run of this window
+    QString m_pagesFolder;    // where the run's 异常 answer pages are kept
+    // Each row's list, deflated as the history keeps it: the table's rows stay small.
+    struct KeptSerp
+    {
+        QDateTime readAt;
+        QByteArray entries;
+    };
+    QHash<int, KeptSerp> m_serps;
     QDateTime m_runStarted;
     QElapsedTimer m_clock;
     QTimer m_flushTimer;

@@ -21,6 +21,7 @@ const char kContext[] = "ResultTable";
 const char kCopyRows[] = QT_TRANSLATE_NOOP("ResultTable", "复制选中行");
 const char kCopyAll[] = QT_TRANSLATE_NOOP("ResultTable", "复制全部");
 const char kCopyAddresses[] = QT_TRANSLATE_NOOP("ResultTable", "复制网址");
+const char kShowSerp[] = QT_TRANSLATE_NOOP("ResultTable", "前30名");
 const char kShowReasons[] = QT_TRANSLATE_NOOP("ResultTable", "显示异常原因");
 
 // Room for a full snapshot date and "30+" beside the cell padding and the sort arrow.
@@ -58,10 +59,52 @@ QString cellText(const QString &text)
 ResultTable::ResultTable(const QueryPageTraits &traits, QTableView *view, const QString &nameSuffix,
                          QObject *parent)
     : QObject(parent), m_traits(traits), m_nameSuffix(nameSuffix), m_view(view),
-      m_model(new ResultTableModel(traits.columns, this)), m_shown(new ResultFilterModel(m_model, this))
+      m_model(new ResultTableModel(traits.columns, this)), m_shown(new ResultFilterModel(m_model, this)),
+      m_addressColumn(traits.addressColumn)
 {
     setUpView();
     buildFilterBar();
+}
+
+void ResultTable::applyColumnWidths()
+{
+    QTableView *table = m_view;
+    QHeaderView *header = table->horizontalHeader();
+    int narrowest = header->minimumSectionSize();
+    QList<int> widths;
+    int widened = 0;
+    for (const ResultColumn &column : m_model->columns()) {
+        int width = column.width;
+        if (column.sort == SortKind::Date)
+            width = qMax(width, table->fontMetrics().horizontalAdvance(kWidestDate) + kCellPadding);
+        if (column.sort == SortKind::Position)
+            width = qMax(width, table->fontMetrics().horizontalAdvance(kWidestPosition) + 2 * kCellPadding);
+        widened += width - column.width;
+        widths.append(width);
+        narrowest = qMin(narrowest, width);
+    }
+    // The address column gives up what the others needed, so the table keeps its width.
+    widths[m_addressColumn] = qMax(widths.at(m_addressColumn) - widened, kNarrowestAddress);
+    // The style sheet's header padding would otherwise widen the narrowest columns.
+    header->setMinimumSectionSize(narrowest);
+    for (int column = 0; column < widths.size(); ++column)
+        table->setColumnWidth(column, widths.at(column));
+}
+
+void ResultTable::setColumns(const QList<ResultColumn> &columns, int addressColumn)
+{
+    QStringList now, wanted;
+    for (const ResultColumn &column : m_model->columns())
+        now.append(column.heading);
+    for (const ResultColumn &column : columns)
+        wanted.append(column.heading);
+    if (now == wanted)
+        return;
+    m_addressColumn = addressColumn;
+    m_model->setColumns(columns);
+    applyColumnWidths();
+    if (m_model->reasonColumn() >= 0)
+        m_view->setColumnWidth(m_model->reasonColumn(), kReasonWidth);
 }
 
 void ResultTable::setUpView()
@@ -73,28 +116,9 @@ void ResultTable::setUpView()
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->setWordWrap(false);
     table->setTextElideMode(Qt::ElideRight);
-    QHeaderView *header = table->horizontalHeader();
-    int narrowest = header->minimumSectionSize();
-    QList<int> widths;
-    int widened = 0;
-    for (const ResultColumn &column : m_traits.columns) {
-        int width = column.width;
-        if (column.sort == SortKind::Date)
-            width = qMax(width, table->fontMetrics().horizontalAdvance(kWidestDate) + kCellPadding);
-        if (column.sort == SortKind::Position)
-            width = qMax(width, table->fontMetrics().horizontalAdvance(kWidestPosition) + 2 * kCellPadding);
-        widened += width - column.width;
-        widths.append(width);
-        narrowest = qMin(narrowest, width);
-    }
-    // The address column gives up what the others needed, so the table keeps its width.
-    widths[m_traits.addressColumn] = qMax(widths.at(m_traits.addressColumn) - widened, kNarrowestAddress);
-    // The style sheet's header padding would otherwise widen the narrowest columns.
-    header->setMinimumSectionSize(narrowest);
-    for (int column = 0; column < widths.size(); ++column)
-        table->setColumnWidth(column, widths.at(column));
+    applyColumnWidths();
     // No sort until a heading is clicked: rows stay in line order.
-    header->setSortIndicator(-1, Qt::AscendingOrder);
+    table->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     table->setSortingEnabled(true);
     table->viewport()->installEventFilter(this);
     table->hide();
@@ -116,8 +140,26 @@ void ResultTable::setUpView()
         addAction(kCopyAddresses, QStringLiteral("copyAddressesAction"), &ResultTable::copyAddresses);
     if (!m_traits.copyColumnLabel.isEmpty())
         copyColumn->setText(m_traits.copyColumnLabel);
+    // What a ranking was judged on: from the menu, or a double click on its row.
+    if (m_traits.tool == Tool::Ranking || m_traits.tool == Tool::SiteRanking) {
+        addAction(kShowSerp, QStringLiteral("serpAction"), &ResultTable::requestSerp);
+        connect(table, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex &index) {
+            if (index.isValid())
+                emit serpRequested(m_shown->mapToSource(index).row());
+        });
+    }
     if (!m_traits.reasonHeading.isEmpty())
         setUpReasonColumn();
+}
+
+void ResultTable::requestSerp()
+{
+    const QModelIndex current = m_view->currentIndex();
+    const QList<int> rows = selectedSourceRows();
+    if (current.isValid())
+        emit serpRequested(m_shown->mapToSource(current).row());
+    else if (!rows.isEmpty())
+        emit serpRequested(rows.first());
 }
 
 void ResultTable::setUpReasonColumn()
@@ -290,7 +332,7 @@ void ResultTable::copyAddresses()
     const QList<int> rows = chosenRows();
     QStringList addresses;
     for (int r : qAsConst(rows)) {
-        const QString address = m_model->row(r).cells.value(m_traits.addressColumn);
+        const QString address = m_model->row(r).cells.value(m_addressColumn);
         if (!address.isEmpty())
             addresses.append(address);
     }

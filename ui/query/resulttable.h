@@ -35,6 +35,9 @@ public:
     ResultTableModel *model() const { return m_model; }
     ResultFilterModel *shownModel() const { return m_shown; }
     QWidget *filterBar() const { return m_filterBar; }
+    // Shows these columns from now on (none of the rows), the address column
+    // being the one 复制网址 copies; nothing happens when they are shown already.
+    void setColumns(const QList<ResultColumn> &columns, int addressColumn);
 
     // The 原因 column is shown (not at first; the table's and its headings' menus show it).
     bool showsReasons() const;
@@ -57,9 +60,16 @@ public slots:
     void copySelectedRows();
     void copyAllRows();
     void copyAddresses();
+    // Asks for the list behind the current row (serpRequested).
+    void requestSerp();
+
+signals:
+    // The 前30名 of row line is asked for (its context menu, a double click).
+    void serpRequested(int line);
 
 private:
     void setUpView();
+    void applyColumnWidths();
     void setUpReasonColumn();
     void placeReasonColumn();
     void buildFilterBar();
@@ -74,5 +84,6 @@ private:
     ResultFilterModel *m_shown;
     QWidget *m_filterBar = nullptr;
     QButtonGroup *m_filters = nullptr;
+    int m_addressColumn;
     QAction *m_showReasons = nullptr;
 };

@@ -270,6 +270,17 @@ void ResultTableModel::flush()
     m_pendingIndex.clear();
 }
 
+void ResultTableModel::setColumns(const QList<ResultColumn> &columns)
+{
+    beginResetModel();
+    m_columns = columns;
+    m_rows.clear();
+    m_pending.clear();
+    m_pendingIndex.clear();
+    m_tally = ResultTally();
+    endResetModel();
+}
+
 void ResultTableModel::clear()
 {
     beginResetModel();

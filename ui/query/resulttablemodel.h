@@ -43,6 +43,8 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
     const QList<ResultColumn> &columns() const { return m_columns; }
+    // Other columns for the next rows (a site ranking run of several sites); the rows go.
+    void setColumns(const QList<ResultColumn> &columns);
     // The columns' headings; the change column is the table's, never the report's.
     QStringList headings() const;
     // Shows each row's change in a column after the others.
@@ -78,7 +80,7 @@ private:
     StoredRow stored(const ResultRow &row) const;
     const ResultRow *latest(int line) const;
 
-    const QList<ResultColumn> m_columns;
+    QList<ResultColumn> m_columns;
     QString m_changeHeading;
     QString m_reasonHeading;
     QVector<StoredRow> m_rows;

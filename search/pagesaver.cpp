@@ -1,4 +1,4 @@
-#include "cli/pagesaver.h"
+#include "search/pagesaver.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -47,9 +47,20 @@ void PageSaver::fail(const QString &path, const QString &why) const
         m_failed(kCannotSave.arg(QDir::toNativeSeparators(path), why));
 }
 
+QString PageSaver::lastPageOf(const QString &folder, int row)
+{
+    const QString prefix = QStringLiteral("%1-").arg(row, kRowDigits, 10, QLatin1Char('0'));
+    const QFileInfoList pages =
+        QDir(folder).entryInfoList({prefix + QStringLiteral("*.html")}, QDir::Files, QDir::Time);
+    return pages.isEmpty() ? QString() : pages.first().absoluteFilePath();
+}
+
 void PageSaver::save(const AnswerPage &page) const
 {
     const int row = m_rows.value(page.line);
+    // A folder made only when a page comes: most runs keep none.
+    if (!m_folder.exists())
+        QDir().mkpath(m_folder.path());
     QFile file;
     // Created only when the name is free, so two threads never write one file.
     for (int copy = 1; !file.isOpen(); ++copy) {

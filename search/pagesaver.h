@@ -10,7 +10,8 @@
 #include <atomic>
 #include <functional>
 
-// Keeps the answer pages that led to "异常" for --save-pages: each one a file
+// Keeps the answer pages that led to "异常" (the command's --save-pages, the
+// window's runs, whose 异常 rows show them): each one a file
 // "<row>-<check>-<request>.html" in the folder, written on the checking
 // thread as the page arrives, so no page stays in memory. Rows are numbered
 // as the results are written, from 1. A name that is taken (an earlier try
@@ -33,6 +34,8 @@ public:
 
     // The file name a page of line row (1-based) gets; copy 2 and on for a name that is taken.
     static QString fileName(int row, const QString &check, const QString &request, int copy = 1);
+    // The page kept last for line row (1-based) in folder; empty when none.
+    static QString lastPageOf(const QString &folder, int row);
 
 private:
     void fail(const QString &path, const QString &why) const;
