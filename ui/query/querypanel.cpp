@@ -785,7 +785,7 @@ void QueryPanel::recheck()
 ReportTable QueryPanel::reportTable() const
 {
     ReportTable report;
-    report.title = reportTitle(m_tool.reportKind, m_runSite);
+    report.title = reportTitle(m_tool.reportKind, m_runSites.join(QStringLiteral("、")));
     report.headings = m_model->headings();
     const QList<ResultColumn> &columns = m_model->columns();
     for (int column = 0; column < columns.size(); ++column)
@@ -810,7 +810,7 @@ ReportTable QueryPanel::reportTable() const
             report.numberColumns.append(column);
     }
     if (m_runStarted.isValid()) {
-        report.subtitle = reportSubtitle(m_tool.reportKind, m_runDevice, m_runStarted, m_runSite);
+        report.subtitle = reportSubtitle(m_tool.reportKind, m_runDevice, m_runStarted, m_runSites.join(QStringLiteral("、")));
         // The run's totals, whatever the filter shows.
         report.totals = runTotals(m_tool.reportKind, m_lines.size(), m_model->tally()) +
                         siteTotals(m_runSites, checkedRows());
