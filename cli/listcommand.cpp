@@ -275,7 +275,7 @@ int runList(const QString &name, bool ifDue, const SearchEndpoints &endpoints, c
     CliOptions options;
     options.tool = toolOfHistoryKey(list->tool)->tool;
     options.device = HistoryDevice::deviceOf(list->device).value_or(Device::Desktop);
-    options.site = list->sites.value(0);
+    options.sites = list->sites;
     options.save = true;
     options.listName = name;
     QBuffer lines;

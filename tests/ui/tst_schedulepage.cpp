@@ -98,8 +98,8 @@ private slots:
         UIDemo08 window;
         window.show();
         window.findChild<QToolButton *>(pageButton)->click();
-        if (auto *site = window.findChild<QLineEdit *>(QStringLiteral("siteEdit")))
-            site->setText(QStringLiteral("alpha.cn"));
+        if (auto *site = window.findChild<QPlainTextEdit *>(QStringLiteral("siteEdit")))
+            site->setPlainText(QStringLiteral("alpha.cn"));
         window.findChild<QPlainTextEdit *>(QStringLiteral("urlsList") + suffix)->setPlainText(lines);
         const QString name = QStringLiteral("周报 主站");
         QuillaneMessageBox::setTellerForTesting([&](const QString &) { return name; });

@@ -1,9 +1,9 @@
 #include "ui/query/querypanel.h"
 
 #include "history/linechange.h"
-#include "notify/keptrunnotice.h"
 #include "history/runsummary.h"
 #include "history/serpcodec.h"
+#include "notify/keptrunnotice.h"
 #include "report/runreport.h"
 #include "schedule/schedulebook.h"
 #include "search/appsettings.h"
@@ -678,8 +678,10 @@ void QueryPanel::saveAsList()
     list.name = name;
     list.tool = m_tool.historyKey;
     list.device = HistoryDevice::key(device());
-    if (m_traits.tool == Tool::SiteRanking && m_traits.runOptions)
-        list.sites << m_traits.runOptions().site.host();
+    if (m_traits.tool == Tool::SiteRanking && m_traits.runOptions) {
+        for (const SiteRule &site : m_traits.runOptions().sites)
+            list.sites << site.host();
+    }
     list.lines = lines;
     const QString failed = store.isOpen() ? book.saveList(list) : store.errorMessage();
     showStatus(failed.isEmpty() ? translated(kListSaved).arg(name).arg(lines.size())
