@@ -11,6 +11,7 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QStandardPaths>
 
 namespace {
 const int kExitOk = 0;
@@ -389,6 +390,9 @@ int runListCommand(const QStringList &arguments, const SearchEndpoints &endpoint
         return kExitFailed;
     }
     ScheduleBook book(history, SystemdUser::standard());
+    for (const QString &said :
+         book.adoptWeeklyTimers(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)))
+        printError(streams, said);
     if (arguments.first() == kList)
         return listCommand(arguments.mid(1), streams, book);
     return scheduleCommand(arguments.mid(1), endpoints, streams, book);

@@ -42,6 +42,14 @@ public:
 
     QList<ScheduleView> views(const QDateTime &now = QDateTime::currentDateTime());
 
+    // The weekly timers of earlier versions, enabled by hand
+    // (quillane-weekly@ranking.timer checks configFolder/quillane/ranking.txt
+    // every Monday at 09:00): each becomes a saved list ("每周排名",
+    // "每周收录") with that schedule, and the old timer is disabled, so the
+    // same lines go on being checked and show on the 定时任务 page. One
+    // sentence for each timer taken over or not.
+    QStringList adoptWeeklyTimers(const QString &configFolder);
+
 private:
     HistoryStore &m_history;
     ListStore m_lists;

@@ -237,6 +237,11 @@ QString SystemdUser::run(const QStringList &arguments) const
                                                : said.section(QLatin1Char('\n'), 0, 0));
 }
 
+QString SystemdUser::disable(const QString &unit) const
+{
+    return run({QStringLiteral("disable"), QStringLiteral("--now"), unit});
+}
+
 QString SystemdUser::unavailableReason() const
 {
     if (systemctl.isEmpty())

@@ -48,6 +48,8 @@ struct SystemdUser
     QString install(const Schedule &schedule) const;
     // Stops and disables the timer and deletes both units. Empty or why not.
     QString uninstall(const QString &listName) const;
+    // Stops and disables a unit of the user's. Empty or why not.
+    QString disable(const QString &unit) const;
 
 private:
     QString run(const QStringList &arguments) const;

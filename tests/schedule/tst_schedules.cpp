@@ -12,6 +12,7 @@
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTextCodec>
 #include <QtTest>
 
 namespace {
@@ -50,8 +51,7 @@ QString fakeSystemctl(const QTemporaryDir &dir, bool available)
 QString calls(const QTemporaryDir &dir)
 {
     QFile log(dir.filePath(QStringLiteral("calls")));
-    log.open(QIODevice::ReadOnly);
-    return QString::fromUtf8(log.readAll());
+    return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()) : QString();
 }
 } // namespace
 
@@ -251,6 +251,80 @@ private slots:
         QCOMPARE(book.removeList(name), QString());
         QVERIFY(units.entryList(QDir::Files).isEmpty());
         QVERIFY(book.lists().lists().isEmpty());
+    }
+
+    // A weekly timer of an earlier version, enabled by hand, becomes a saved
+    // list with its schedule once, and is disabled; others are left alone.
+    void adoptsEnabledWeeklyTimers_data()
+    {
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<bool>("mobileDropIn");
+        QTest::addColumn<bool>("nameTaken");
+        QTest::addColumn<QString>("device"); // of the list made; empty: none made
+        QTest::newRow("enabled") << true << false << false << HistoryDevice::kDesktop;
+        QTest::newRow("enabled, edited for mobile") << true << true << false << HistoryDevice::kMobile;
+        QTest::newRow("not enabled") << false << false << false << QString();
+        QTest::newRow("list name taken") << true << false << true << QString();
+    }
+    void adoptsEnabledWeeklyTimers()
+    {
+        QFETCH(bool, enabled);
+        QFETCH(bool, mobileDropIn);
+        QFETCH(bool, nameTaken);
+        QFETCH(QString, device);
+        QTemporaryDir dir;
+        HistoryStore history(dir.filePath(QStringLiteral("history.sqlite")));
+        SystemdUser systemd;
+        systemd.unitFolder = dir.filePath(QStringLiteral("config/systemd/user"));
+        systemd.systemctl = fakeSystemctl(dir, true);
+        QDir units(systemd.unitFolder);
+        QVERIFY(units.mkpath(QStringLiteral("timers.target.wants")));
+        if (enabled)
+            QVERIFY(QFile::link(
+                QStringLiteral("/usr/lib/systemd/user/quillane-weekly@.timer"),
+                units.filePath(QStringLiteral("timers.target.wants/quillane-weekly@ranking.timer"))));
+        if (mobileDropIn) {
+            QVERIFY(units.mkpath(QStringLiteral("quillane-weekly@ranking.service.d")));
+            QFile conf(units.filePath(QStringLiteral("quillane-weekly@ranking.service.d/override.conf")));
+            QVERIFY(conf.open(QIODevice::WriteOnly));
+            conf.write("[Service]\nExecStart=\nExecStart=/usr/bin/env quillane-cli ranking --device mobile "
+                       "--save %E/quillane/ranking.txt\n");
+        }
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("config/quillane")));
+        QFile lines(dir.filePath(QStringLiteral("config/quillane/ranking.txt")));
+        QVERIFY(lines.open(QIODevice::WriteOnly));
+        lines.write(QTextCodec::codecForName("GB18030")->fromUnicode(
+            QStringLiteral("网站建设 https://a.cn/\r\n\r\n词 https://a.cn/b\n")));
+        lines.close();
+        ScheduleBook book(history, systemd);
+        if (nameTaken)
+            QCOMPARE(book.saveList({QStringLiteral("每周排名"),
+                                    HistoryTool::kInclusion,
+                                    HistoryDevice::kDesktop,
+                                    {},
+                                    {QStringLiteral("https://b.cn/")},
+                                    {}}),
+                     QString());
+
+        const QStringList said = book.adoptWeeklyTimers(dir.filePath(QStringLiteral("config")));
+        const std::optional<Schedule> schedule = book.lists().schedule(QStringLiteral("每周排名"));
+        QCOMPARE(bool(schedule), !device.isEmpty());
+        QCOMPARE(calls(dir).contains(QStringLiteral("disable --now quillane-weekly@ranking.timer")),
+                 !device.isEmpty());
+        if (device.isEmpty()) {
+            QVERIFY(said.isEmpty());
+            return;
+        }
+        QCOMPARE(said, QStringList{QStringLiteral("原每周定时任务 quillane-weekly@ranking.timer "
+                                                  "已转为列表“每周排名”的定时任务（每周一 09:00）")});
+        const std::optional<SavedList> list = book.lists().list(QStringLiteral("每周排名"));
+        QCOMPARE(list->device, device);
+        QCOMPARE(list->tool, HistoryTool::kRanking);
+        QCOMPARE(list->lines, QStringList({QStringLiteral("网站建设 https://a.cn/"),
+                                           QStringLiteral("词 https://a.cn/b")}));
+        QCOMPARE(onCalendar(*schedule), QStringLiteral("Mon *-*-* 09:00:00"));
+        // Once: the old timer's link, which only the real systemctl removes, is no call for another list.
+        QVERIFY(book.adoptWeeklyTimers(dir.filePath(QStringLiteral("config"))).isEmpty());
     }
 
     void saysSoWithoutAUserSystemd()

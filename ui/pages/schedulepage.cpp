@@ -7,6 +7,7 @@
 
 #include <QCheckBox>
 #include <QHeaderView>
+#include <QStandardPaths>
 #include <QTableWidgetItem>
 
 namespace {
@@ -68,8 +69,14 @@ SchedulePage::SchedulePage(HistoryStore *store, QWidget *parent)
 
     // Said once, plainly: schedules that no systemd would run are not made.
     const QString unavailable = m_book.systemd().unavailableReason();
-    ui->systemdStatus->setText(unavailable);
-    ui->systemdStatus->setVisible(!unavailable.isEmpty());
+    // The weekly timers of earlier versions become schedules here, and the page says so.
+    const QStringList adopted =
+        unavailable.isEmpty() ? m_book.adoptWeeklyTimers(
+                                    QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
+                              : QStringList();
+    const QString status = unavailable.isEmpty() ? adopted.join(QLatin1Char('\n')) : unavailable;
+    ui->systemdStatus->setText(status);
+    ui->systemdStatus->setVisible(!status.isEmpty());
     ui->scheduleSave->setEnabled(unavailable.isEmpty());
     ui->schedulePause->setEnabled(unavailable.isEmpty());
     showRepeatFields();
