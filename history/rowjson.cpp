@@ -4,6 +4,7 @@
 #include "history/runsummary.h"
 #include "history/tooldescriptor.h"
 #include "search/resultcolumns.h"
+#include "search/resultstrings.h"
 
 namespace {
 
@@ -82,7 +83,10 @@ QJsonObject rowJson(const RowJsonContext &context, int line, const QStringList &
         row.insert(QStringLiteral("keyword"), cells.value(RankingColumn::Keyword));
         row.insert(QStringLiteral("address"), cells.value(RankingColumn::Address));
         row.insert(QStringLiteral("status"), cells.value(RankingColumn::Status));
-        putPosition(&row, cells.value(RankingColumn::Position));
+        // A 异常 line leaves its position cell empty; its status says why there is no position.
+        putPosition(&row, cells.value(RankingColumn::Status) == ResultText::kFailed
+                              ? ResultText::kFailed
+                              : cells.value(RankingColumn::Position));
         row.insert(QStringLiteral("snapshot"), cells.value(RankingColumn::Snapshot));
         break;
     case Tool::SiteRanking:

@@ -1133,6 +1133,9 @@ private slots:
         QTest::newRow("ranking, no number")
             << QStringList{QStringLiteral("ranking")} << QByteArray("词 " + kBeta)
             << QStringLiteral("status=\"未收录\" position=null position_status=\"--\"") << 0;
+        QTest::newRow("ranking, 异常")
+            << QStringList{QStringLiteral("ranking")} << QByteArray("词 " + kRobot)
+            << QStringLiteral("status=\"异常\" position=null position_status=\"异常\"") << -1;
         QTest::newRow("three sites")
             << QStringList{QStringLiteral("site-ranking"), QStringLiteral("--site"),
                            QStringLiteral("other.cn"),     QStringLiteral("--site=alpha.cn"),
@@ -1178,7 +1181,7 @@ private slots:
             QCOMPARE(QString::fromUtf8(value.mid(1, value.size() - 2)), pair.section(QLatin1Char('='), 1));
         }
         if (keywordPages < 0)
-            return; // a mining run's own rows; its keeping in the history is another matter
+            return; // not counted: a mining run's own rows, a robot check's retries
         {
             int asked = 0;
             for (const Request &request : baidu.requests())
