@@ -474,24 +474,15 @@ std::optional<StoredRun> HistoryStore::run(qint64 runId)
 
 QList<StoredLine> HistoryStore::lines(qint64 runId)
 {
-    QList<StoredLine> found;
-    if (!m_open)
-        return found;
-    QSqlQuery query(QSqlDatabase::database(m_connection, false));
-    query.setForwardOnly(true);
-    query.prepare(QStringLiteral("SELECT line_index, line_key, status, position, failure, cells FROM lines"
-                                 " WHERE run_id = ? AND line_index >= 0 ORDER BY line_index"));
-    query.addBindValue(runId);
-    if (!query.exec()) {
-        failWith(query.lastError());
-        return found;
-    }
-    while (query.next())
-        found.append(lineFrom(query));
-    return found;
+    return linesOfRun(runId, QStringLiteral("line_index >= 0 ORDER BY line_index"));
 }
 
 QList<StoredLine> HistoryStore::siteLines(qint64 runId)
+{
+    return linesOfRun(runId, QStringLiteral("line_index < 0"));
+}
+
+QList<StoredLine> HistoryStore::linesOfRun(qint64 runId, const QString &which)
 {
     QList<StoredLine> found;
     if (!m_open)
@@ -499,7 +490,8 @@ QList<StoredLine> HistoryStore::siteLines(qint64 runId)
     QSqlQuery query(QSqlDatabase::database(m_connection, false));
     query.setForwardOnly(true);
     query.prepare(QStringLiteral("SELECT line_index, line_key, status, position, failure, cells FROM lines"
-                                 " WHERE run_id = ? AND line_index < 0"));
+                                 " WHERE run_id = ? AND ") +
+                  which);
     query.addBindValue(runId);
     if (!query.exec()) {
         failWith(query.lastError());

@@ -166,6 +166,8 @@ private:
     // Says what went wrong, in the user's terms; always false.
     bool failWith(const QSqlError &error);
     bool exec(const QString &statement);
+    // The run's lines that meet which (an SQL condition on the lines table, with its order).
+    QList<StoredLine> linesOfRun(qint64 runId, const QString &which);
 
     QString m_path;
     QString m_connection;

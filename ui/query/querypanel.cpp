@@ -288,15 +288,8 @@ void QueryPanel::start()
         --typed;
     const QStringList lines = prepareQueryLines(text, m_tool.lineKind);
     const int dropped = qMax(typed - lines.size(), 0);
-    if (lines.isEmpty()) {
-        showStatus(translated(kNothingToRun));
+    if (!inputReady(lines))
         return;
-    }
-    const QString problem = m_traits.inputProblem ? m_traits.inputProblem() : QString();
-    if (!problem.isEmpty()) {
-        showStatus(problem);
-        return;
-    }
 
     showRunView();
     takeRunOptions(m_traits.runOptions ? m_traits.runOptions() : RunOptions());
@@ -655,18 +648,21 @@ void QueryPanel::runnerFinished()
     m_stopping = false;
 }
 
+bool QueryPanel::inputReady(const QStringList &lines)
+{
+    const QString problem = lines.isEmpty()         ? translated(kNothingToRun)
+                            : m_traits.inputProblem ? m_traits.inputProblem()
+                                                    : QString();
+    if (!problem.isEmpty())
+        showStatus(problem);
+    return problem.isEmpty();
+}
+
 void QueryPanel::saveAsList()
 {
     const QStringList lines = prepareQueryLines(m_widgets.editor->toPlainText(), m_tool.lineKind);
-    if (lines.isEmpty()) {
-        showStatus(translated(kNothingToRun));
+    if (!inputReady(lines))
         return;
-    }
-    const QString problem = m_traits.inputProblem ? m_traits.inputProblem() : QString();
-    if (!problem.isEmpty()) {
-        showStatus(problem);
-        return;
-    }
     const QString name = QuillaneMessageBox::askText(translated(kListName));
     if (name.isEmpty())
         return;
@@ -812,7 +808,8 @@ ReportTable QueryPanel::reportTable() const
             report.numberColumns.append(column);
     }
     if (m_runStarted.isValid()) {
-        report.subtitle = reportSubtitle(m_tool.reportKind, m_runDevice, m_runStarted, m_runSites.join(QStringLiteral("、")));
+        report.subtitle = reportSubtitle(m_tool.reportKind, m_runDevice, m_runStarted,
+                                         m_runSites.join(QStringLiteral("、")));
         // The run's totals, whatever the filter shows.
         report.totals = runTotals(m_tool.reportKind, m_lines.size(), m_model->tally()) +
                         siteTotals(m_runSites, checkedRows());

@@ -111,6 +111,8 @@ private:
     void buildWidgets();
     // 保存为列表: the editor's lines as a saved list, under a name asked for.
     void saveAsList();
+    // Lines to run or save, and the page's own input is fine; else says why not in the status line.
+    bool inputReady(const QStringList &lines);
     // The digest of a kept run, to the 通知 settings' channels.
     void sendDigest(qint64 runId);
     void runLines(const QVector<int> &rows);
@@ -167,8 +169,8 @@ private:
     bool m_showWhenKept = false;   // rows wait for the history's next commit
     bool m_finishWhenKept = false; // the run's end waits for it too
     Device m_runDevice = Device::Desktop;
-    RunOptions m_runOptions; // what the run (and 重查异常 with it) asks beside its lines
-    QStringList m_runSites;  // the hosts a site ranking run's lines are kept under
+    RunOptions m_runOptions;  // what the run (and 重查异常 with it) asks beside its lines
+    QStringList m_runSites;   // the hosts a site ranking run's lines are kept under
     qint64 m_storedRunId = 0; // the run shown from the history; 0: a run of this window
     QString m_pagesFolder;    // where the run's 异常 answer pages are kept
     // Each row's list, deflated as the history keeps it: the table's rows stay small.
