@@ -1,6 +1,7 @@
 #include "history/historystore.h"
 #include "history/linechange.h"
 #include "history/runrecorder.h"
+#include "tests/support/oldhistory.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -78,24 +79,18 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("history.sqlite"));
-        {
-            QSqlDatabase v1 = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("v1"));
-            v1.setDatabaseName(path);
-            QVERIFY(v1.open());
-            QSqlQuery query(v1);
-            for (const char *statement :
-                 {"CREATE TABLE runs (id INTEGER PRIMARY KEY, tool TEXT NOT NULL, device TEXT NOT NULL,"
-                  " started_at TEXT NOT NULL, ended_at TEXT, line_count INTEGER NOT NULL)",
-                  "CREATE TABLE lines (run_id INTEGER NOT NULL REFERENCES runs(id) ON DELETE CASCADE,"
-                  " line_index INTEGER NOT NULL, line_key TEXT NOT NULL, status TEXT NOT NULL,"
-                  " position TEXT NOT NULL, cells TEXT NOT NULL, PRIMARY KEY (run_id, line_index))",
-                  "INSERT INTO runs VALUES (7, 'inclusion', 'mobile', '2026-01-05T08:00:00.000Z', NULL, 1)",
-                  "INSERT INTO lines VALUES (7, 0, 'http://a.cn/', '已收录', '', '[\"t\",\"http://a.cn/\"]')",
-                  "PRAGMA user_version = 1"})
-                QVERIFY2(query.exec(QString::fromLatin1(statement)), statement);
-            v1.close();
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("v1"));
+        QCOMPARE(
+            testsupport::writeOldHistory(
+                path,
+                {"CREATE TABLE runs (id INTEGER PRIMARY KEY, tool TEXT NOT NULL, device TEXT NOT NULL,"
+                 " started_at TEXT NOT NULL, ended_at TEXT, line_count INTEGER NOT NULL)",
+                 "CREATE TABLE lines (run_id INTEGER NOT NULL REFERENCES runs(id) ON DELETE CASCADE,"
+                 " line_index INTEGER NOT NULL, line_key TEXT NOT NULL, status TEXT NOT NULL,"
+                 " position TEXT NOT NULL, cells TEXT NOT NULL, PRIMARY KEY (run_id, line_index))",
+                 "INSERT INTO runs VALUES (7, 'inclusion', 'mobile', '2026-01-05T08:00:00.000Z', NULL, 1)",
+                 "INSERT INTO lines VALUES (7, 0, 'http://a.cn/', '已收录', '', '[\"t\",\"http://a.cn/\"]')",
+                 "PRAGMA user_version = 1"}),
+            QString());
 
         HistoryStore store(path);
         QVERIFY2(store.isOpen(), qPrintable(store.errorMessage()));
@@ -114,29 +109,15 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("history.sqlite"));
-        {
-            QSqlDatabase v2 = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("v2"));
-            v2.setDatabaseName(path);
-            QVERIFY(v2.open());
-            QSqlQuery query(v2);
-            for (const char *statement :
-                 {"PRAGMA foreign_keys = ON",
-                  "CREATE TABLE runs (id INTEGER PRIMARY KEY, tool TEXT NOT NULL, device TEXT NOT NULL,"
-                  " started_at TEXT NOT NULL, ended_at TEXT, line_count INTEGER NOT NULL,"
-                  " interval_ms INTEGER NOT NULL DEFAULT 0, proxy_used INTEGER NOT NULL DEFAULT 0)",
-                  "CREATE TABLE lines (run_id INTEGER NOT NULL REFERENCES runs(id) ON DELETE CASCADE,"
-                  " line_index INTEGER NOT NULL, line_key TEXT NOT NULL, status TEXT NOT NULL,"
-                  " position TEXT NOT NULL, cells TEXT NOT NULL, failure TEXT NOT NULL DEFAULT '',"
-                  " PRIMARY KEY (run_id, line_index))",
-                  "CREATE INDEX lines_by_key ON lines (line_key, run_id)",
-                  "INSERT INTO runs VALUES (4, 'ranking', 'pc', '2026-01-05T08:00:00.000Z',"
-                  " '2026-01-05T08:01:00.000Z', 1, 1500, 1)",
-                  "INSERT INTO lines VALUES (4, 0, 'k', '已收录', '异常', '[\"k\"]', '连接超时')",
-                  "PRAGMA user_version = 2"})
-                QVERIFY2(query.exec(QString::fromUtf8(statement)), statement);
-            v2.close();
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("v2"));
+        QCOMPARE(
+            testsupport::writeOldHistory(
+                path, QList<const char *>{"PRAGMA foreign_keys = ON"} + testsupport::versionTwoTables() +
+                          QList<const char *>{
+                              "INSERT INTO runs VALUES (4, 'ranking', 'pc', '2026-01-05T08:00:00.000Z',"
+                              " '2026-01-05T08:01:00.000Z', 1, 1500, 1)",
+                              "INSERT INTO lines VALUES (4, 0, 'k', '已收录', '异常', '[\"k\"]', '连接超时')",
+                              "PRAGMA user_version = 2"}),
+            QString());
 
         HistoryStore store(path);
         QVERIFY2(store.isOpen(), qPrintable(store.errorMessage()));

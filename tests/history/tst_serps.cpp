@@ -4,6 +4,7 @@
 #include "search/desktoprankingcheck.h"
 #include "search/mobilerankingcheck.h"
 #include "tests/support/loopbackbaidu.h"
+#include "tests/support/oldhistory.h"
 #include "tests/support/rankingpages.h"
 #include "workers/resultrow.h"
 
@@ -176,28 +177,16 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("history.sqlite"));
-        {
-            QSqlDatabase v2 = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("v2"));
-            v2.setDatabaseName(path);
-            QVERIFY(v2.open());
-            QSqlQuery query(v2);
-            for (const char *statement :
-                 {"CREATE TABLE runs (id INTEGER PRIMARY KEY, tool TEXT NOT NULL, device TEXT NOT NULL,"
-                  " started_at TEXT NOT NULL, ended_at TEXT, line_count INTEGER NOT NULL,"
-                  " interval_ms INTEGER NOT NULL DEFAULT 0, proxy_used INTEGER NOT NULL DEFAULT 0)",
-                  "CREATE TABLE lines (run_id INTEGER NOT NULL REFERENCES runs(id) ON DELETE CASCADE,"
-                  " line_index INTEGER NOT NULL, line_key TEXT NOT NULL, status TEXT NOT NULL,"
-                  " position TEXT NOT NULL, cells TEXT NOT NULL, failure TEXT NOT NULL DEFAULT '',"
-                  " PRIMARY KEY (run_id, line_index))",
-                  "CREATE INDEX lines_by_key ON lines (line_key, run_id)",
-                  "INSERT INTO runs VALUES (3, 'site-ranking', 'pc', '2026-01-05T08:00:00.000Z', NULL, 1, 0, "
-                  "0)",
-                  "INSERT INTO lines VALUES (3, 0, 'a.cn\tkw', '', '4', '[\"kw\",\"4\"]', '')",
-                  "PRAGMA user_version = 2"})
-                QVERIFY2(query.exec(QString::fromLatin1(statement)), statement);
-            v2.close();
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("v2"));
+        QCOMPARE(
+            testsupport::writeOldHistory(
+                path, testsupport::versionTwoTables() +
+                          QList<const char *>{
+                              "INSERT INTO runs VALUES (3, 'site-ranking', 'pc', '2026-01-05T08:00:00.000Z', "
+                              "NULL, 1, 0, "
+                              "0)",
+                              "INSERT INTO lines VALUES (3, 0, 'a.cn\tkw', '', '4', '[\"kw\",\"4\"]', '')",
+                              "PRAGMA user_version = 2"}),
+            QString());
 
         HistoryStore store(path);
         QVERIFY2(store.isOpen(), qPrintable(store.errorMessage()));
